@@ -1,0 +1,103 @@
+#include "app/delay.h"
+
+#include <cmath>
+#include <limits>
+
+#include "app/hooks.h"
+#include "app/number_text.h"
+
+namespace kva {
+namespace {
+
+// Seconds across one WaitDelay of ms milliseconds.
+double Measure(float ms) {
+  const double start = MonotonicSeconds();
+  WaitDelay(ms);
+  return MonotonicSeconds() - start;
+}
+
+// Counts can run past 32 bits when the clock never advances; they stop at the largest value.
+int32_t ClampCount(double value) {
+  const double top = static_cast<double>(std::numeric_limits<int32_t>::max());
+  if (value >= top) return std::numeric_limits<int32_t>::max();
+  if (value < 1) return 1;
+  return static_cast<int32_t>(RoundHalfEven(value));
+}
+
+}  // namespace
+
+void SpinDelaySteps(int64_t steps, int32_t count) {
+  for (int64_t i = 0; i < steps; ++i) {
+    for (int32_t j = 0; j < count; ++j) {
+      // An empty statement the compiler must keep: the loop stays a counted loop.
+      asm volatile("" ::: "memory");
+    }
+  }
+}
+
+int64_t DelaySteps(float t) {
+  if (t == 0.0f) return 0;
+  if (t < 0.01f) t = 0.01f;
+  return RoundHalfEven(static_cast<double>(t) * 100.0);
+}
+
+void WaitDelay(float& t) {
+  if (t == 0.0f) return;
+  if (t < 0.01f) t = 0.01f;
+  const int64_t steps = DelaySteps(t);
+  if (!DelayCalibrated) CalibrateDelay();
+  DelayStepsRun += steps;
+  DelaySpin(steps, DelayLoopCount);
+}
+
+void CalibrateDelay() {
+  DelayCalibrated = true;
+  DelayLoopCount = 1000;
+  SetBusyPointer(true);
+
+  double first = Measure(500), second = 0, third = 0;
+  double d = first;
+  if (d < 0.005) {
+    DelayLoopCount = ClampCount(static_cast<double>(DelayLoopCount) * 40);
+    second = d = Measure(500);
+  }
+  if (d < 0.1) {
+    DelayLoopCount = ClampCount(static_cast<double>(DelayLoopCount) * 6);
+    third = d = Measure(500);
+  }
+  if (d < 0.0005) d = 0.0005;
+  DelayLoopCount = ClampCount(0.5 / d * DelayLoopCount);
+
+  double threeSec = Measure(3000);
+  if (threeSec < 0.1) threeSec = 0.1;
+  DelayLoopCount = ClampCount(3.0 / threeSec * DelayLoopCount);
+
+  MinDelayMs = static_cast<float>(40.0 / DelayLoopCount * 0.01);
+  MinDelayCount =
+      static_cast<int32_t>(RoundHalfEven(static_cast<double>(MinDelayMs) * DelayLoopCount / 0.01));
+  SetBusyPointer(false);
+
+  const auto line = [](const char* label, const std::string& value) {
+    return std::string(label) + value + "\r\n";
+  };
+  DelayReport = line("First 0.5Sec delay =    ", GeneralText(static_cast<float>(first))) +
+                line("2nd 0.5Sec delay =   ", GeneralText(static_cast<float>(second))) +
+                line("3rd 0.5Sec delay =   ", GeneralText(static_cast<float>(third))) +
+                line("Actual 3Sec delay =  ", GeneralText(static_cast<float>(threeSec))) +
+                line("10uS Delay Count =   ", std::to_string(DelayLoopCount)) +
+                line("Minimum Delay=      ",
+                     GeneralText(static_cast<float>(static_cast<double>(MinDelayMs) * 1000)) + " uS") +
+                line("Minimum Delay Count= ", std::to_string(MinDelayCount));
+}
+
+void ResetDelay() {
+  DelayLoopCount = 1000;
+  DelayCalibrated = false;
+  MinDelayMs = 0.0f;
+  MinDelayCount = 0;
+  DelayReport.clear();
+  DelayStepsRun = 0;
+  DelaySpin = &SpinDelaySteps;
+}
+
+}  // namespace kva

@@ -1,0 +1,42 @@
+// The calibrated busy-wait delay that paces every SPI frame and device command. WaitDelay(t)
+// spins t milliseconds in whole 10-microsecond steps; the number of inner-loop iterations per
+// step is measured once by CalibrateDelay.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kva {
+
+inline int32_t DelayLoopCount = 1000;  // inner iterations per 10 microseconds
+inline bool DelayCalibrated = false;
+inline float MinDelayMs = 0.0f;
+inline int32_t MinDelayCount = 0;
+inline std::string DelayReport;
+
+// Steps run by WaitDelay since the last reset (tests and benchmarks read it).
+inline int64_t DelayStepsRun = 0;
+
+// t in milliseconds, by reference: below 0.01 it is raised to 0.01 in the caller's variable.
+// 0 returns at once without calibrating.
+void WaitDelay(float& t);
+inline void WaitDelay(double t) {
+  float f = static_cast<float>(t);
+  WaitDelay(f);
+}
+
+// The number of 10-microsecond steps WaitDelay takes for t (after t's lower bound).
+int64_t DelaySteps(float t);
+
+void CalibrateDelay();
+
+// The spin itself: steps x count iterations of an empty loop that the compiler keeps. Tests
+// replace it so that calibration stages can be checked without spending real seconds.
+using DelaySpinFn = void (*)(int64_t steps, int32_t count);
+void SpinDelaySteps(int64_t steps, int32_t count);
+inline DelaySpinFn DelaySpin = &SpinDelaySteps;
+
+// Back to the uncalibrated state (tests).
+void ResetDelay();
+
+}  // namespace kva

@@ -1,0 +1,33 @@
+// The one road to the sensor's registers: frames are built here, handed to the transport that
+// InterfaceType selects at that moment, and answers decoded with the register map's columns.
+#pragma once
+
+#include <cstdint>
+
+namespace kva {
+
+// Results of the last call; callers copy them at once.
+inline int32_t RegRawValue = 0;
+inline float RegScaledValue = 0.0f;
+inline int16_t RegHighByte = 0;
+inline int16_t RegLowByte = 0;
+inline int32_t RegNDBit = 0;
+inline int32_t RegEABit = 0;
+inline int32_t SpiReadResult = 0;
+
+// index 0..60 (anything else throws std::out_of_range before a frame is sent).
+void ReadRegister(int16_t index);
+void WriteRegister(int16_t index, int32_t value);
+
+// Frame layer. Arguments are masked in place (addresses to 7 bits, data to 8).
+void SpiWriteFrames(int16_t& address1, int16_t& data1, int16_t& address2, int16_t& data2);
+int32_t SpiReadWord(int16_t& address);
+
+// Decodes a raw 16-bit word with the columns of register index (the decode step of
+// ReadRegister, for callers that hold a word already).
+int32_t DecodeRegisterWord(int16_t index, int32_t raw);
+
+// Result globals back to 0 (tests).
+void ResetRegisterAccess();
+
+}  // namespace kva

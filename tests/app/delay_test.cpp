@@ -1,0 +1,136 @@
+#include "app/delay.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "app/hooks.h"
+
+namespace kva {
+namespace {
+
+// Records every spin instead of spending real time.
+struct SpinLog {
+  static inline std::vector<std::pair<int64_t, int32_t>> calls;
+  static void Record(int64_t steps, int32_t count) { calls.emplace_back(steps, count); }
+};
+
+class Delay : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetDelay();
+    ResetHooks();
+    SpinLog::calls.clear();
+    DelaySpin = &SpinLog::Record;
+  }
+  void TearDown() override {
+    ResetDelay();
+    ResetHooks();
+  }
+  // A clock that answers the given readings in turn (two per measurement).
+  void FakeClock(std::vector<double> readings) {
+    auto data = std::make_shared<std::vector<double>>(std::move(readings));
+    auto next = std::make_shared<size_t>(0);
+    SetClockHooks({[data, next] { return (*data)[std::min((*next)++, data->size() - 1)]; },
+                   nullptr, nullptr});
+  }
+};
+
+TEST_F(Delay, StepsAreWholeTenMicrosecondUnitsTiesToEven) {
+  DelayCalibrated = true;
+  struct Case {
+    float t;
+    int64_t steps;
+    float after;
+  };
+  for (const Case c : {Case{0.004f, 1, 0.01f}, Case{-5.0f, 1, 0.01f}, Case{0.1f, 10, 0.1f},
+                       Case{0.125f, 12, 0.125f}, Case{0.375f, 38, 0.375f}, Case{500.0f, 50000, 500.0f}}) {
+    SpinLog::calls.clear();
+    float t = c.t;
+    WaitDelay(t);
+    ASSERT_EQ(SpinLog::calls.size(), 1u) << c.t;
+    EXPECT_EQ(SpinLog::calls[0].first, c.steps) << c.t;
+    EXPECT_EQ(t, c.after) << c.t;
+  }
+}
+
+TEST_F(Delay, ZeroReturnsAtOnceWithoutCalibrating) {
+  float t = 0;
+  WaitDelay(t);
+  EXPECT_FALSE(DelayCalibrated);
+  EXPECT_TRUE(SpinLog::calls.empty());
+}
+
+TEST_F(Delay, FirstUseCalibrates) {
+  FakeClock({0, 0.5, 10, 13});
+  WaitDelay(0.1);
+  EXPECT_TRUE(DelayCalibrated);
+  // The 500 ms and 3 s measurements, then the call itself with the calibrated count.
+  ASSERT_EQ(SpinLog::calls.size(), 3u);
+  EXPECT_EQ(SpinLog::calls[2].first, 10);
+  EXPECT_EQ(SpinLog::calls[2].second, 1000);
+}
+
+TEST_F(Delay, QuarterSecondExampleNeedsNoMultiplication) {
+  int busyOn = 0, busyOff = 0;
+  SetBusyPointerHandler([&](bool on) { on ? ++busyOn : ++busyOff; });
+  FakeClock({0, 0.25, 100, 103});
+  CalibrateDelay();
+  EXPECT_EQ(DelayLoopCount, 2000);
+  ASSERT_EQ(SpinLog::calls.size(), 2u);
+  EXPECT_EQ(SpinLog::calls[0], std::make_pair(int64_t{50000}, int32_t{1000}));
+  EXPECT_EQ(SpinLog::calls[1], std::make_pair(int64_t{300000}, int32_t{2000}));
+  EXPECT_FLOAT_EQ(MinDelayMs, 0.0002f);
+  EXPECT_EQ(MinDelayCount, 40);
+  EXPECT_EQ(busyOn, 1);
+  EXPECT_EQ(busyOff, 1);
+  EXPECT_EQ(DelayReport,
+            "First 0.5Sec delay =    0.25\r\n"
+            "2nd 0.5Sec delay =   0\r\n"
+            "3rd 0.5Sec delay =   0\r\n"
+            "Actual 3Sec delay =  3\r\n"
+            "10uS Delay Count =   2000\r\n"
+            "Minimum Delay=      0.2 uS\r\n"
+            "Minimum Delay Count= 40\r\n");
+}
+
+TEST_F(Delay, FastMachineGoesThroughBothMultiplications) {
+  // 1 ms, then 10 ms with x40, then 0.2 s with x6: count = 0.5/0.2 * 240000 = 600000.
+  FakeClock({0, 0.001, 1, 1.01, 2, 2.2, 3, 6});
+  CalibrateDelay();
+  ASSERT_EQ(SpinLog::calls.size(), 4u);
+  EXPECT_EQ(SpinLog::calls[1].second, 40000);
+  EXPECT_EQ(SpinLog::calls[2].second, 240000);
+  EXPECT_EQ(SpinLog::calls[3].second, 600000);
+  EXPECT_EQ(DelayLoopCount, 600000);
+  EXPECT_NE(DelayReport.find("2nd 0.5Sec delay =   0.01\r\n"), std::string::npos);
+  EXPECT_NE(DelayReport.find("3rd 0.5Sec delay =   0.2\r\n"), std::string::npos);
+}
+
+TEST_F(Delay, ClockThatNeverAdvancesClampsTheCount) {
+  FakeClock({5});
+  CalibrateDelay();
+  EXPECT_EQ(DelayLoopCount, std::numeric_limits<int32_t>::max());
+  EXPECT_NE(DelayReport.find("Actual 3Sec delay =  0.1\r\n"), std::string::npos);
+  EXPECT_NE(DelayReport.find("10uS Delay Count =   2147483647\r\n"), std::string::npos);
+  EXPECT_NE(DelayReport.find("Minimum Delay Count= 40\r\n"), std::string::npos);
+}
+
+TEST_F(Delay, MidnightWrapIsCaughtByTheLowerBounds) {
+  // A negative span counts as too short: multiplied through, then bounded.
+  FakeClock({86399.9, 0.1, 0.2, 0.1, 0.3, 0.2, 1, 4});
+  CalibrateDelay();
+  EXPECT_EQ(DelayLoopCount, 240000000);
+}
+
+TEST(DelaySpin, RealLoopTakesTime) {
+  // The compiled loop must not vanish: a large count takes measurable time.
+  const double start = MonotonicSeconds();
+  SpinDelaySteps(1000, 100000);
+  EXPECT_GT(MonotonicSeconds() - start, 0.005);
+}
+
+}  // namespace
+}  // namespace kva

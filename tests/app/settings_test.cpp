@@ -1,0 +1,132 @@
+#include "app/settings.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "device/register_map.h"
+#include "support/temp_dir.h"
+#include "usbspi/usb_adapter.h"
+
+namespace kva {
+namespace {
+
+using kvatest::ReadFileBytes;
+using kvatest::TempDir;
+using kvatest::WriteFileBytes;
+
+class SettingsFile : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetSettings(); }
+  void TearDown() override { ResetSettings(); }
+  TempDir dir;
+};
+
+TEST_F(SettingsFile, SaveWritesThreeCrLfLinesInPrintForm) {
+  InterfaceType = 1;
+  PortAddress = 888;
+  FactoryMode = 0;
+  ASSERT_TRUE(SaveCommSettings());
+  EXPECT_EQ(ReadFileBytes("CommPort.cfg"),
+            "Interface =  1 \r\nPort Address =  888 \r\nFactory =  0 \r\n");
+
+  PortAddress = -6144;
+  ASSERT_TRUE(SaveCommSettings());
+  EXPECT_EQ(ReadFileBytes("CommPort.cfg"),
+            "Interface =  1 \r\nPort Address = -6144 \r\nFactory =  0 \r\n");
+}
+
+TEST_F(SettingsFile, LoadThenSaveReproducesTheLinesWhateverTheSpacing) {
+  WriteFileBytes("CommPort.cfg",
+                 "   Factory = 3\nInterface =    2   \r\nPort Address = -6144\r\n");
+  LoadCommSettings();
+  EXPECT_EQ(InterfaceType, 2);
+  EXPECT_EQ(static_cast<uint16_t>(PortAddress), 0xE800);
+  EXPECT_EQ(FactoryMode, 3);
+  ASSERT_TRUE(SaveCommSettings());
+  EXPECT_EQ(ReadFileBytes("CommPort.cfg"),
+            "Interface =  2 \r\nPort Address = -6144 \r\nFactory =  3 \r\n");
+}
+
+TEST_F(SettingsFile, KeysMatchExactlyAndTheLastLineWins) {
+  WriteFileBytes("CommPort.cfg",
+                 "interface = 1\r\n"         // wrong case: ignored
+                 "Interface=1\r\n"           // key taken as "Interfac": ignored
+                 "Interface = 2\r\n"
+                 "Port Address = 888, Factory = 7\r\n"  // a comma ends an item
+                 "\"Factory = 9\"\r\n");     // quoted item taken without its quotes
+  LoadCommSettings();
+  EXPECT_EQ(InterfaceType, 2);
+  EXPECT_EQ(PortAddress, 888);
+  EXPECT_EQ(FactoryMode, 9);
+}
+
+TEST_F(SettingsFile, OnlyTheInterfaceLineLeavesTheOthersAtZero) {
+  WriteFileBytes("CommPort.cfg", "Interface = 2\r\n");
+  LoadCommSettings();
+  EXPECT_EQ(InterfaceType, 2);
+  EXPECT_EQ(PortAddress, 0);
+  EXPECT_EQ(FactoryMode, 0);
+}
+
+TEST_F(SettingsFile, BadLinesAreSkippedAndTheRestStillApplies) {
+  WriteFileBytes("CommPort.cfg",
+                 "=5\r\n"                     // "=" at position 1
+                 "no equals sign\r\n"
+                 "Interface = 70000\r\n"      // outside 16 bits
+                 "Port Address = 3bc\r\n"     // not an integer
+                 "Factory = 2.5\r\n"          // not an integer
+                 "Interface =2\r\n"           // value starts past the line's end
+                 "Port Address = 956\r\n"
+                 "Interface = 1\r\n");
+  LoadCommSettings();
+  EXPECT_EQ(InterfaceType, 1);
+  EXPECT_EQ(PortAddress, 956);
+  EXPECT_EQ(FactoryMode, 0);
+}
+
+TEST_F(SettingsFile, MissingFileKeepsStartValues) {
+  InterfaceType = 0;
+  LoadCommSettings();
+  EXPECT_EQ(InterfaceType, 0);
+  EXPECT_EQ(PortAddress, 0);
+}
+
+TEST_F(SettingsFile, FailedSaveKeepsThePreviousFile) {
+  WriteFileBytes("CommPort.cfg", "Interface =  1 \r\n");
+  InterfaceType = 2;
+  EXPECT_FALSE(SaveCommSettings((dir.path() / "missing-folder" / "CommPort.cfg").string()));
+  // A folder that cannot be written: the old file survives intact.
+  if (geteuid() != 0) {
+    chmod(dir.path().c_str(), 0500);
+    EXPECT_FALSE(SaveCommSettings());
+    chmod(dir.path().c_str(), 0700);
+  }
+  EXPECT_EQ(ReadFileBytes("CommPort.cfg"), "Interface =  1 \r\n");
+}
+
+TEST_F(SettingsFile, StartupStepsSetTheStartValuesThenReadTheFile) {
+  WriteFileBytes("CommPort.cfg", "Port Address = 888\r\n");
+  InterfaceType = 2;
+  FactoryMode = 5;
+  SpiChannel = 4;
+  SpiStaticBits = 0;
+  SpiWordDelay = 3;
+  SpiInputPolarity = false;
+  PortDriverReady = true;
+  CaptureFileName = "x";
+  RunStartupSteps();
+  EXPECT_EQ(InterfaceType, 0);
+  EXPECT_EQ(FactoryMode, 0);
+  EXPECT_EQ(PortAddress, 888);
+  EXPECT_EQ(SpiChannel, 1);
+  EXPECT_EQ(SpiStaticBits, 120);
+  EXPECT_EQ(SpiWordDelay, 25);
+  EXPECT_TRUE(SpiInputPolarity);
+  EXPECT_FALSE(PortDriverReady);
+  EXPECT_TRUE(DebugLoopStop);
+  EXPECT_EQ(CaptureFileName, "DataCapBuff");
+  EXPECT_EQ(RegisterMap[XACCL_OUT].Label, "XACCL_OUT");
+}
+
+}  // namespace
+}  // namespace kva
