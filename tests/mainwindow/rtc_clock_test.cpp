@@ -1,0 +1,48 @@
+#include "mainwindow/rtc_clock.h"
+
+#include <gtest/gtest.h>
+
+namespace kva {
+namespace {
+
+TEST(RtcClock, Bcd) {
+  EXPECT_EQ(ToBcd(0), 0x00);
+  EXPECT_EQ(ToBcd(9), 0x09);
+  EXPECT_EQ(ToBcd(59), 0x59);
+  EXPECT_EQ(BcdDigitsValue(0x14), 14);
+  EXPECT_EQ(BcdDigitsValue(0x3A), 3);  // reading stops at the first digit above 9
+  EXPECT_EQ(BcdDigitsValue(0x0C), 0);
+  EXPECT_EQ(BcdDigitsValue(0x00), 0);
+}
+
+TEST(RtcClock, WordsForLocalTime) {
+  ClockWords w = ClockWordsFor({2009, 12, 31, 23, 59, 42});
+  EXPECT_EQ(w.date, 0x1231);
+  EXPECT_EQ(w.year, 0x09);
+  EXPECT_EQ(w.time, 0x2359);  // seconds are not transferred
+
+  w = ClockWordsFor({2010, 1, 1, 0, 0, 0});
+  EXPECT_EQ(w.date, 0x0101);
+  EXPECT_EQ(w.year, 0x10);
+  EXPECT_EQ(w.time, 0x0000);
+
+  w = ClockWordsFor({2012, 1, 5, 9, 5, 0});
+  EXPECT_EQ(w.date, 0x0105);
+  EXPECT_EQ(w.year, 0x12);
+  EXPECT_EQ(w.time, 0x0905);
+}
+
+TEST(RtcClock, DisplayTexts) {
+  EXPECT_EQ(TimeDisplayText(0x0905), "9 :5");
+  EXPECT_EQ(TimeDisplayText(0x1430), "14 :30");
+  EXPECT_EQ(TimeDisplayText(0x0000), "0 :0");
+  EXPECT_EQ(TimeDisplayText(0x123A), "12 :3A");  // not BCD: shown as its hex digits
+  EXPECT_EQ(DateDisplayText(0x1225, 0x07), "12/25/07");
+  EXPECT_EQ(DateDisplayText(0x1231, 0x09), "12/31/09");
+  EXPECT_EQ(DateDisplayText(0x0101, 0x10), "1/1/10");
+  EXPECT_EQ(DateDisplayText(0, 0), "0/0/00");
+  EXPECT_EQ(DateDisplayText(0xC1E5, 0x1205), "1/25/05");  // bits 15..14, 7..6 and the year's high byte are ignored
+}
+
+}  // namespace
+}  // namespace kva

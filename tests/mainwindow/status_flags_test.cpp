@@ -1,0 +1,40 @@
+#include "mainwindow/status_flags.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kva {
+namespace {
+
+// "A" for alarm, "." for OK, one character per shown flag in the window's order.
+std::string Pattern(int32_t word) {
+  std::string out;
+  for (const auto& flag : kStatusFlags) {
+    const StatusFlagState s = FlagState(word, flag);
+    EXPECT_EQ(s.background, s.alarm ? 0xFF0000u : 0x00FF00u);
+    EXPECT_STREQ(s.text, s.alarm ? "Alarm" : "OK");
+    out += s.alarm ? 'A' : '.';
+  }
+  return out;
+}
+
+TEST(StatusFlags, TableOrderAndCaptions) {
+  const int bits[] = {0, 1, 2, 3, 5, 6, 7, 8, 9};
+  for (size_t i = 0; i < kStatusFlags.size(); ++i) EXPECT_EQ(kStatusFlags[i].bit, bits[i]);
+  EXPECT_STREQ(kStatusFlags[0].caption, "Power Supply Low");
+  EXPECT_STREQ(kStatusFlags[4].caption, "Self Test Fail");
+  EXPECT_STREQ(kStatusFlags[6].flagLabel, "LblFifoFullFlag");
+  EXPECT_STREQ(kStatusFlags[8].caption, "Alarm2 Set");
+}
+
+TEST(StatusFlags, WordsToStates) {
+  EXPECT_EQ(Pattern(0x0010), ".........");  // bit 4 is not shown
+  EXPECT_EQ(Pattern(0x0380), "......AAA");
+  EXPECT_EQ(Pattern(0xFC00), ".........");  // bits 10..15 are not shown
+  EXPECT_EQ(Pattern(0x0021), "A...A....");
+  EXPECT_EQ(Pattern(0x03EF), "AAAAAAAAA");
+}
+
+}  // namespace
+}  // namespace kva
