@@ -1,0 +1,44 @@
+// The real parallel port: byte writes and reads straight to the I/O ports (outb / inb) after
+// the port access step has been granted (hostsetup/port_access.h). Only on x86 Linux; other
+// builds have no direct port I/O and the request answers ENOSYS.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "device/port_io.h"
+#include "hostsetup/port_access.h"
+
+namespace kva {
+
+// True where this build can reach I/O ports directly (x86 Linux).
+bool DirectPortIoAvailable();
+
+// The host's permission request: refuses ranges that another driver holds (from
+// /proc/ioports), then asks the kernel with ioperm for the calling thread.
+PortPermissionAnswer HostPortPermissionRequest(uint16_t first, uint16_t count);
+
+// The driver that holds any of first .. first + count - 1 in a /proc/ioports listing; empty
+// when none does. Bus windows, PCI device ranges, plug-and-play reservations and the kernel's
+// own parallel-port driver do not count: the port itself sits inside them.
+std::optional<std::string> FindPortHolder(std::string_view ioports, uint16_t first,
+                                          uint16_t count);
+
+// vbOut / vbInp on the real port. A port not granted yet is requested once (for PortAddress ..
+// PortAddress + 2 when it lies there, else on its own); a port that stays refused behaves as
+// an empty address: writes are dropped and reads give 0xFF.
+class LinuxPortIo : public PortIo {
+ public:
+  void Out(uint16_t port, uint8_t value) override;
+  uint8_t In(uint16_t port) override;
+};
+
+// Installs the program's one LinuxPortIo behind vbOut / vbInp; the desktop program and
+// kva7710ctl call it once at start-up when they run on hardware (the simulated board installs
+// its own port instead). Returns false and installs nothing where direct port I/O is not
+// available; the port access step then reports why.
+bool InstallRealPortIo();
+
+}  // namespace kva
