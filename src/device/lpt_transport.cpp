@@ -32,9 +32,9 @@ void LptWriteFrame(int32_t word) {
 }
 
 int32_t LptReadWord(int16_t& address) {
+  address = static_cast<int16_t>(address & 0x7F);
   if (InterfaceType != 1) return 0;
   LptReadAccumulator = 0;
-  address = static_cast<int16_t>(address & 0x7F);
   LptWriteFrame(address * 256);
   out(4);
   out(5), pause();

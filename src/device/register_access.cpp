@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/delay.h"
+#include "app/number_text.h"
 #include "app/settings.h"
 #include "device/lpt_transport.h"
 #include "device/register_map.h"
@@ -38,7 +39,10 @@ int32_t SpiReadWord(int16_t& address) {
     SpiChannel = 1;
     uint8_t n = 2;
     UsbSpiTransfer(n);
-    SpiReadResult = SpiRxWords[2];
+    // An adapter that is not ready (or just failed) exchanged nothing: what SpiRxWords still
+    // holds belongs to an earlier read, possibly of another register, so the read gives 0 as
+    // with no transport at all.
+    SpiReadResult = UsbReady ? (SpiRxWords[2] & 0xFFFF) : 0;
     return SpiReadResult;
   }
   if (InterfaceType == 1) return LptReadWord(address);
@@ -48,10 +52,10 @@ int32_t SpiReadWord(int16_t& address) {
 int32_t DecodeRegisterWord(int16_t index, int32_t raw) {
   const RegisterRow& row = RegisterMap[index];
   if (row.TwosCompl == kTrue) {
-    const int32_t p = static_cast<int32_t>(std::lround(std::pow(2.0, row.ReadLen - 1)));
+    const int32_t p = static_cast<int32_t>(RoundHalfEven(std::pow(2.0, row.ReadLen - 1)));
     return (raw & (p - 1)) - (raw & p);
   }
-  const int64_t mask = std::llround(std::pow(2.0, row.ReadLen)) - 1;
+  const int64_t mask = RoundHalfEven(std::pow(2.0, row.ReadLen)) - 1;
   return static_cast<int32_t>(raw & mask);
 }
 

@@ -19,8 +19,12 @@ inline int32_t SpiReadResult = 0;
 void ReadRegister(int16_t index);
 void WriteRegister(int16_t index, int32_t value);
 
-// Frame layer. Arguments are masked in place (addresses to 7 bits, data to 8).
+// Frame layer. Arguments are masked in place (addresses to 7 bits, data to 8). The transport
+// is the one InterfaceType names at the moment of the call: 1 parallel port, 2 USB adapter,
+// anything else none (writes send nothing, reads give 0).
 void SpiWriteFrames(int16_t& address1, int16_t& data1, int16_t& address2, int16_t& data2);
+// The word (0..65535) answered to a read command for address; also left in SpiReadResult. A
+// USB adapter that is not ready, or fails during this exchange, gives 0.
 int32_t SpiReadWord(int16_t& address);
 
 // Decodes a raw 16-bit word with the columns of register index (the decode step of

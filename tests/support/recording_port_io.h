@@ -1,0 +1,105 @@
+// A PortIo that records every port access in order. On its own it plays a device that answers
+// queued words (status reads give their bits, bit 15 first, inverted on bit 6; with nothing
+// queued the line rests at 1, so a read gives 0x0000); in front of another PortIo it forwards
+// everything and records what passes.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "device/port_io.h"
+
+namespace kvatest {
+
+struct PortEvent {
+  bool out;  // true: a write; false: a read
+  uint16_t port;
+  uint8_t value;
+  bool operator==(const PortEvent&) const = default;
+};
+
+class RecordingPortIo : public kva::PortIo {
+ public:
+  explicit RecordingPortIo(uint16_t base = 0x378) : base_(base) {}
+  RecordingPortIo(kva::PortIo& inner, uint16_t base = 0x378) : base_(base), inner_(&inner) {}
+
+  void Out(uint16_t port, uint8_t value) override {
+    events.push_back({true, port, value});
+    if (inner_) inner_->Out(port, value);
+  }
+
+  uint8_t In(uint16_t port) override {
+    uint8_t value = 0xFF;
+    if (inner_) {
+      value = inner_->In(port);
+    } else if (port == static_cast<uint16_t>(base_ + 1) && !statusBits_.empty()) {
+      value = statusBits_.front() ? 0xBF : 0xFF;
+      statusBits_.pop_front();
+    }
+    events.push_back({false, port, value});
+    return value;
+  }
+
+  // The next 16 status reads answer word, most significant bit first.
+  void QueueAnswer(uint16_t word) {
+    for (int i = 15; i >= 0; --i) statusBits_.push_back(((word >> i) & 1) != 0);
+  }
+
+  // Values written to one port, in order.
+  std::vector<uint8_t> Writes(uint16_t port) const {
+    std::vector<uint8_t> out;
+    for (const PortEvent& e : events) {
+      if (e.out && e.port == port) out.push_back(e.value);
+    }
+    return out;
+  }
+  std::vector<uint8_t> DataWrites() const { return Writes(base_); }
+
+  size_t Reads(uint16_t port) const {
+    size_t n = 0;
+    for (const PortEvent& e : events) n += !e.out && e.port == port;
+    return n;
+  }
+
+  std::vector<PortEvent> events;
+
+ private:
+  uint16_t base_;
+  kva::PortIo* inner_ = nullptr;
+  std::deque<bool> statusBits_;
+};
+
+// What a device on the cable receives: for each chip-select period (D0 high) of the given
+// data-register levels, the data-out bits (D2 inverted) taken at the falling clock (D1) edges.
+struct WireFrame {
+  uint32_t bits;  // most significant first
+  int count;      // clock falls in the period
+  bool operator==(const WireFrame&) const = default;
+};
+
+inline std::vector<WireFrame> DecodeWireFrames(const std::vector<uint8_t>& levels) {
+  std::vector<WireFrame> frames;
+  uint8_t previous = 0;
+  for (uint8_t v : levels) {
+    const bool wasSelected = previous & 1, selected = v & 1;
+    if (!wasSelected && selected) frames.push_back({0, 0});
+    if (selected && (previous & 2) && !(v & 2)) {
+      frames.back().bits = (frames.back().bits << 1) | ((v & 4) ? 0u : 1u);
+      ++frames.back().count;
+    }
+    previous = v;
+  }
+  return frames;
+}
+
+// The 16-bit frames on the wire, in order; a chip-select period of another length shows as -1.
+inline std::vector<int32_t> DecodeFrames(const std::vector<uint8_t>& levels) {
+  std::vector<int32_t> words;
+  for (const WireFrame& f : DecodeWireFrames(levels)) {
+    words.push_back(f.count == 16 ? static_cast<int32_t>(f.bits) : -1);
+  }
+  return words;
+}
+
+}  // namespace kvatest
