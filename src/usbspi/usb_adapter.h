@@ -1,12 +1,26 @@
 // The USB-SPI adapter: finding and identifying adapter boards, their SPI settings, and the SPI
-// exchange that register access runs on when InterfaceType is 2.
+// exchange that register access runs on when InterfaceType is 2. Every operation opens the
+// device through the EZ-USB driver seam (usbspi/ezusb_driver.h) and closes it before returning.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
+#include "usbspi/ezusb_driver.h"
+
 namespace kva {
+
+// The USB vendor ID that marks an adapter board. A board whose firmware reports another ID is
+// only found after changing this value (and the idVendor match in
+// packaging/60-kva7710-usbspi.rules) to that ID and rebuilding.
+inline constexpr uint16_t AdapterVendorId = 0x1209;
+inline constexpr uint16_t kAlderProductId = 0xED03;
+inline constexpr uint16_t kBirchProductId = 0xEF00;
+
+// Board type of a device descriptor's IDs: "ALDER", "BIRCH", or "None" (not an adapter).
+std::string BoardTypeOf(uint16_t vendorId, uint16_t productId);
 
 struct UsbAdapterRecord {
   std::string DeviceName;  // "Ezusb-0".."Ezusb-3"; empty when the slot held no adapter
@@ -22,7 +36,7 @@ inline std::array<UsbAdapterRecord, 4> UsbAdapterSlots{};
 inline int16_t UsbAdapterCount = 0;
 inline UsbAdapterRecord CurrentUsbAdapter{};
 inline bool UsbReady = false;
-inline int16_t UsbPortIndex = 0;
+inline int16_t UsbPortIndex = 0;  // set only by FindUsbAdapter; -1 when it selected none
 inline uint8_t SpiChannel = 1;
 inline uint8_t SpiStaticBits = 120;
 inline uint8_t SpiWordDelay = 25;
@@ -31,8 +45,50 @@ inline uint8_t SpiWordCount = 0;
 inline std::array<int32_t, 17> SpiTxWords{};  // entries 1..16 used
 inline std::array<int32_t, 17> SpiRxWords{};
 
+// Adapter command bytes (pipe 0 to the board, pipe 1 back).
+inline constexpr uint8_t kCmdRevision = 0x00;
+inline constexpr uint8_t kCmdReadSetup = 0x01;
+inline constexpr uint8_t kCmdSetWordDelay = 0x0B;
+inline constexpr uint8_t kCmdSetStaticBits = 0x0C;
+inline constexpr uint8_t kCmdExchangePos = 0x0D;
+inline constexpr uint8_t kCmdExchangeNeg = 0x0E;
+inline constexpr int kMaxSpiWords = 16;
+inline constexpr size_t kSpiPacketBufferSize = 41;
+inline constexpr int kCommandPipe = 0;
+inline constexpr int kAnswerPipe = 1;
+inline constexpr int kSpeedPipe = 3;
+
+// Opens the named device through the current driver; kNoEzUsbHandle when that fails.
+EzUsbHandle OpenUsbDevice(const std::string& deviceName);
+void CloseUsbDevice(EzUsbHandle handle);
+
+bool GetUsbPipeInfo(EzUsbHandle handle, std::array<uint8_t, kPipeInfoSize>& block);
+
+// 0 without a handle or when the pipe information cannot be read. pipe 0..16.
+int16_t GetPipeMaxPacketSize(EzUsbHandle handle, int pipe);
+
+// One bulk transfer of length bytes of buffer on the pipe, direction from the pipe's endpoint.
+// Returns -2 without a handle, else 1 on success and 0 on failure; length becomes the byte
+// count the driver returned. pipe 0..16 and length within buffer are programming errors
+// otherwise (std::out_of_range).
+int32_t UsbBulkTransfer(EzUsbHandle handle, int32_t pipe, std::span<uint8_t> buffer,
+                        int32_t& length);
+
+// The text of string descriptor index (low byte of each code unit), or "None".
+std::string GetUsbStringDescriptor(EzUsbHandle handle, int stringIndex);
+
+void ScanUsbAdapters();
+void ReadBoardInfo(EzUsbHandle handle, int slot);
+void FindUsbAdapter();
+void ReadSpiSetup();
+void SetSpiWordDelay(uint8_t& delay);  // a 0 is raised to 1 in the caller's variable
+void SetSpiStaticBits(uint8_t& bits);
+
 // Sends entries 1..n of SpiTxWords and leaves the words clocked back in SpiRxWords 1..n.
-// Nothing when UsbReady is false.
+// Nothing when UsbReady is false. n outside 1..16 is a programming error (std::out_of_range).
 void UsbSpiTransfer(uint8_t& n);
+
+// Every global of this module back to its start value (tests). The driver stays installed.
+void ResetUsbAdapter();
 
 }  // namespace kva

@@ -1,0 +1,511 @@
+#include "usbspi/usb_adapter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/delay.h"
+#include "app/hooks.h"
+#include "app/settings.h"
+#include "device/register_access.h"
+#include "device/register_map.h"
+#include "sim/sim_ezusb_bus.h"
+#include "usbspi/byte_register_slave.h"
+#include "usbspi/ezusb_faults.h"
+
+namespace kva {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+constexpr const char* kNoBuffers = "No USB Buffers Found, Please Verify Setup and Restart";
+constexpr const char* kNoValidBuffers =
+    "No Valid USB Buffers Found, Please Verify Setup and Restart";
+
+class UsbAdapter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetUsbAdapter();
+    ResetHooks();
+    ResetSettings();
+    ResetRegisterAccess();
+    DelayCalibrated = true;
+    DelayLoopCount = 1;
+    SetMsgBoxHandler([this](const std::string& text, const std::string& title) {
+      messages.push_back(text);
+      EXPECT_EQ(title, kAppTitle);
+    });
+    SetEzUsbDriver(&faults);
+  }
+  void TearDown() override {
+    EXPECT_EQ(bus.OpenHandles(), 0) << "a handle outlived its operation";
+    SetEzUsbDriver(nullptr);
+    ResetUsbAdapter();
+    ResetHooks();
+    ResetSettings();
+    ResetDelay();
+  }
+
+  // Finds the default board and forgets the traffic of the search.
+  void Select() {
+    faults.ClearFaults();
+    FindUsbAdapter();
+    ASSERT_TRUE(UsbReady);
+    bus.ClearLog();
+    faults.ClearFaults();
+    messages.clear();
+  }
+
+  // The requests of one code, in order.
+  std::vector<sim::SimEzUsbRequest> RequestsOf(uint32_t code) const {
+    std::vector<sim::SimEzUsbRequest> out;
+    for (const auto& r : bus.Requests()) {
+      if (r.code == code) out.push_back(r);
+    }
+    return out;
+  }
+
+  kvatest::ByteRegisterSlave sensor;
+  sim::SimEzUsbBus bus{sensor};
+  FaultyEzUsbDriver faults{bus};
+  std::vector<std::string> messages;
+};
+
+// --- Finding boards -----------------------------------------------------------------------
+
+TEST_F(UsbAdapter, DefaultBoardIsFoundWithItsBoardInformation) {
+  FindUsbAdapter();
+  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(UsbReady);
+  EXPECT_EQ(UsbPortIndex, 0);
+  EXPECT_EQ(UsbAdapterCount, 1);
+  const UsbAdapterRecord& r = CurrentUsbAdapter;
+  EXPECT_EQ(r.DeviceName, "Ezusb-0");
+  EXPECT_TRUE(r.Present);
+  EXPECT_EQ(r.BoardType, "ALDER");
+  EXPECT_EQ(r.Descript0, "KVA7710 USB-SPI Adapter");
+  EXPECT_EQ(r.Descript1, "SIMULATED");
+  EXPECT_EQ(r.DriverRev, 2.3f);
+  EXPECT_EQ(r.Speed, "2");
+  for (int n = 1; n < 4; ++n) EXPECT_EQ(UsbAdapterSlots[n].DeviceName, "") << n;
+
+  // String descriptors: the 5-byte input, a 4-byte head, then the whole descriptor.
+  const auto strings = RequestsOf(kEzUsbGetStringDescriptor);
+  ASSERT_EQ(strings.size(), 4u);
+  EXPECT_EQ(strings[0].input, (Bytes{1, 0, 0, 0, 0x1B}));
+  EXPECT_EQ(strings[0].outputLength, 4u);
+  EXPECT_EQ(strings[1].outputLength, 2u + 2u * 23u);
+  EXPECT_EQ(strings[2].input, (Bytes{2, 0, 0, 0, 0x1B}));
+  EXPECT_EQ(strings[3].outputLength, 2u + 2u * 9u);
+  EXPECT_EQ(RequestsOf(kEzUsbGetDeviceDescriptor)[0].outputLength, kDeviceDescriptorBufferSize);
+  EXPECT_EQ(bus.Packets(0), (std::vector<Bytes>{{0x00}}));
+  const auto reads = RequestsOf(kEzUsbBulkRead);
+  ASSERT_EQ(reads.size(), 1u);
+  EXPECT_EQ(reads[0].input, (Bytes{1, 0, 0, 0}));
+  EXPECT_EQ(reads[0].outputLength, 2u);
+}
+
+TEST_F(UsbAdapter, FirstUsableSlotIsSelectedInSlotOrder) {
+  bus.RemoveAll();
+  bus.Attach(2);
+  FindUsbAdapter();
+  EXPECT_EQ(UsbPortIndex, 2);
+  EXPECT_EQ(CurrentUsbAdapter.DeviceName, "Ezusb-2");
+  EXPECT_TRUE(messages.empty());
+
+  bus.Attach(1);
+  sim::SimEzUsbBoard birch;
+  birch.productId = kBirchProductId;
+  bus.Attach(0, birch);
+  FindUsbAdapter();
+  EXPECT_EQ(UsbPortIndex, 0);
+  EXPECT_EQ(UsbAdapterCount, 3);
+  EXPECT_EQ(CurrentUsbAdapter.BoardType, "BIRCH");
+
+  // A board whose information fails is passed over for the next one.
+  bus.Board(0).descriptor1.reset();
+  FindUsbAdapter();
+  EXPECT_EQ(messages, std::vector<std::string>{"Error getting Board Info"});
+  EXPECT_EQ(UsbPortIndex, 1);
+  EXPECT_EQ(UsbAdapterCount, 3);
+  EXPECT_FALSE(UsbAdapterSlots[0].Present);
+  EXPECT_EQ(UsbAdapterSlots[0].DeviceName, "Ezusb-0");
+}
+
+TEST_F(UsbAdapter, BoardsWithOtherIdsAreNotCounted) {
+  sim::SimEzUsbBoard unknownProduct;
+  unknownProduct.productId = 0xED04;
+  sim::SimEzUsbBoard otherVendor;
+  otherVendor.vendorId = static_cast<uint16_t>(AdapterVendorId + 1);
+  bus.Attach(0, unknownProduct);
+  bus.Attach(3, otherVendor);
+  FindUsbAdapter();
+  EXPECT_EQ(messages, std::vector<std::string>{kNoBuffers});
+  EXPECT_EQ(UsbAdapterCount, 0);
+  EXPECT_FALSE(UsbReady);
+  EXPECT_EQ(UsbPortIndex, -1);
+  EXPECT_EQ(bus.Packets(0).size(), 0u) << "an unknown board is not spoken to";
+  EXPECT_EQ(BoardTypeOf(AdapterVendorId, 0xEF00), "BIRCH");
+  EXPECT_EQ(BoardTypeOf(0x0001, 0xED03), "None");
+}
+
+TEST_F(UsbAdapter, NoDriverOrNoBoardGivesNoBuffersFound) {
+  bus.RemoveAll();
+  FindUsbAdapter();
+  SetEzUsbDriver(nullptr);
+  FindUsbAdapter();
+  EXPECT_EQ(messages, (std::vector<std::string>{kNoBuffers, kNoBuffers}));
+  EXPECT_FALSE(UsbReady);
+  EXPECT_EQ(UsbPortIndex, -1);
+}
+
+TEST_F(UsbAdapter, ScanClearsNamesButKeepsOldBoardInformation) {
+  FindUsbAdapter();
+  bus.Remove(0);
+  FindUsbAdapter();
+  EXPECT_EQ(UsbAdapterSlots[0].DeviceName, "");
+  EXPECT_FALSE(UsbAdapterSlots[0].Present);
+  EXPECT_EQ(UsbAdapterSlots[0].Descript1, "SIMULATED");
+  // The copy does not follow the scan.
+  EXPECT_EQ(CurrentUsbAdapter.DeviceName, "Ezusb-0");
+  EXPECT_TRUE(CurrentUsbAdapter.Present);
+}
+
+TEST_F(UsbAdapter, EachBoardInformationStepCanFail) {
+  struct Case {
+    const char* what;
+    void (*arrange)(sim::SimEzUsbBus&, FaultyEzUsbDriver&);
+    const char* descript0;
+  };
+  const Case cases[] = {
+      {"descriptor 1", [](auto& b, auto&) { b.Board(0).descriptor1.reset(); }, "None"},
+      {"descriptor 2", [](auto& b, auto&) { b.Board(0).descriptor2.reset(); },
+       "KVA7710 USB-SPI Adapter"},
+      {"head of descriptor 1",
+       [](auto&, auto& f) { f.FailCodeOccurrence(kEzUsbGetStringDescriptor, 1); }, "None"},
+      {"revision packet", [](auto&, auto& f) { f.FailCode(kEzUsbBulkWrite); },
+       "KVA7710 USB-SPI Adapter"},
+      {"revision answer", [](auto&, auto& f) { f.FailCode(kEzUsbBulkRead); },
+       "KVA7710 USB-SPI Adapter"},
+      // Without pipe information the answer pipe looks like an OUT pipe and packet size is 0.
+      {"pipe information", [](auto& b, auto&) { b.Board(0).pipeInfoReadable = false; },
+       "KVA7710 USB-SPI Adapter"},
+  };
+  for (const Case& c : cases) {
+    ResetUsbAdapter();
+    bus.Attach(0);
+    faults.ClearFaults();
+    messages.clear();
+    c.arrange(bus, faults);
+    FindUsbAdapter();
+    EXPECT_EQ(messages, (std::vector<std::string>{"Error getting Board Info", kNoValidBuffers}))
+        << c.what;
+    EXPECT_FALSE(UsbReady) << c.what;
+    EXPECT_EQ(UsbPortIndex, -1) << c.what;
+    EXPECT_EQ(UsbAdapterCount, 1) << c.what;
+    EXPECT_FALSE(UsbAdapterSlots[0].Present) << c.what;
+    EXPECT_EQ(UsbAdapterSlots[0].BoardType, "ALDER") << c.what;
+    EXPECT_EQ(UsbAdapterSlots[0].Descript0, c.descript0) << c.what;
+  }
+}
+
+TEST_F(UsbAdapter, PacketSizeGivesSpeedClassAndRevisionHasOneDecimal) {
+  sim::SimEzUsbBoard fullSpeed;
+  fullSpeed.usb2 = false;
+  fullSpeed.revisionMajor = 1;
+  fullSpeed.revisionMinor = 0;
+  bus.Attach(1, fullSpeed);
+  FindUsbAdapter();
+  EXPECT_EQ(UsbAdapterSlots[0].Speed, "2");
+  EXPECT_EQ(UsbAdapterSlots[1].Speed, "1.1");
+  EXPECT_EQ(UsbAdapterSlots[1].DriverRev, 1.0f);
+  EXPECT_EQ(GetPipeMaxPacketSize(kNoEzUsbHandle, 3), 0);
+  EXPECT_THROW(GetPipeMaxPacketSize(kNoEzUsbHandle, 17), std::out_of_range);
+}
+
+TEST_F(UsbAdapter, FailedDeviceDescriptorLeavesTheSlotEmpty) {
+  // Slot 1's request fails after slot 0 filled the buffer with an adapter's IDs.
+  bus.Attach(1);
+  faults.FailCodeOccurrence(kEzUsbGetDeviceDescriptor, 2);
+  FindUsbAdapter();
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(UsbAdapterCount, 1);
+  EXPECT_EQ(UsbAdapterSlots[1].DeviceName, "");
+  EXPECT_FALSE(UsbAdapterSlots[1].Present);
+  EXPECT_TRUE(bus.Packets(1).empty());
+}
+
+// --- SPI set-up ---------------------------------------------------------------------------
+
+TEST_F(UsbAdapter, SetupCommandsCarryTheirExactBytes) {
+  Select();
+  uint8_t delay = 0;
+  SetSpiWordDelay(delay);
+  EXPECT_EQ(delay, 1);
+  EXPECT_EQ(SpiWordDelay, 1);
+  uint8_t bits = 0xFF;  // sent as passed, not masked
+  SetSpiStaticBits(bits);
+  EXPECT_EQ(SpiStaticBits, 0xFF);
+  bus.Firmware(0).wordDelay = 0x19;
+  bus.Firmware(0).staticBits = 0x7F;
+  ReadSpiSetup();
+  EXPECT_EQ(SpiWordDelay, 25);
+  EXPECT_EQ(SpiStaticBits, 0x78);
+  EXPECT_EQ(bus.Packets(0), (std::vector<Bytes>{{0x0B, 0x01}, {0x0C, 0xFF}, {0x01}}));
+  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(UsbReady);
+}
+
+TEST_F(UsbAdapter, StartupSettingsReachTheBoard) {
+  FindUsbAdapter();
+  SetSpiStaticBits(SpiStaticBits);
+  SetSpiWordDelay(SpiWordDelay);
+  EXPECT_EQ(bus.Firmware(0).staticBits, 0x78);
+  EXPECT_EQ(bus.Firmware(0).wordDelay, 25);
+}
+
+TEST_F(UsbAdapter, NothingIsSentWhileNotReady) {
+  uint8_t delay = 0, bits = 0x08, n = 2;
+  SetSpiWordDelay(delay);
+  SetSpiStaticBits(bits);
+  ReadSpiSetup();
+  SpiRxWords[2] = 0x4321;
+  UsbSpiTransfer(n);
+  EXPECT_EQ(delay, 0);
+  EXPECT_EQ(SpiStaticBits, 0x78);
+  EXPECT_EQ(SpiWordDelay, 25);
+  EXPECT_EQ(SpiRxWords[2], 0x4321);
+  EXPECT_EQ(bus.OpenCount(), 0u);
+  EXPECT_TRUE(messages.empty());
+}
+
+// --- Exchanges ----------------------------------------------------------------------------
+
+TEST_F(UsbAdapter, ExchangePacketsAndAnswers) {
+  Select();
+  sensor.SetWord(0x12, 0xBEEF);
+  SpiTxWords[1] = 0x1200;
+  SpiTxWords[2] = 0x0000;
+  uint8_t n = 2;
+  UsbSpiTransfer(n);
+  EXPECT_EQ(bus.Packets(0), (std::vector<Bytes>{{0x0D, 0x01, 0x02, 0x12, 0x00, 0x00, 0x00}}));
+  const auto reads = RequestsOf(kEzUsbBulkRead);
+  ASSERT_EQ(reads.size(), 1u);
+  EXPECT_EQ(reads[0].outputLength, 4u);
+  EXPECT_EQ(SpiRxWords[1], 0);
+  EXPECT_EQ(SpiRxWords[2], 0xBEEF);
+  EXPECT_EQ(SpiWordCount, 2);
+  // One open, pipe information before each of the two transfers, one close.
+  EXPECT_EQ(faults.OpenCount(), 1u);
+  EXPECT_EQ(faults.RequestCount(), 4u);
+  EXPECT_EQ(RequestsOf(kEzUsbGetPipeInfo).size(), 2u);
+
+  SpiTxWords[1] = 0xFF34;
+  n = 1;
+  UsbSpiTransfer(n);
+  EXPECT_EQ(bus.Packets(0).back(), (Bytes{0x0D, 0x01, 0x01, 0xFF, 0x34}));
+  EXPECT_EQ(sensor.frames, (std::vector<uint16_t>{0x1200, 0x0000, 0xFF34}));
+}
+
+TEST_F(UsbAdapter, SixteenWordsGoInOnePacket) {
+  Select();
+  for (int i = 1; i <= 16; ++i) SpiTxWords[i] = 0x8000 | (i << 8) | i;  // write frames
+  uint8_t n = 16;
+  UsbSpiTransfer(n);
+  ASSERT_EQ(bus.Packets(0).size(), 1u);
+  const Bytes& p = bus.Packets(0)[0];
+  ASSERT_EQ(p.size(), 35u);
+  EXPECT_EQ(p[2], 16);
+  EXPECT_EQ(p[33], 0x90);
+  EXPECT_EQ(p[34], 0x10);
+  EXPECT_EQ(RequestsOf(kEzUsbBulkRead)[0].outputLength, 32u);
+  EXPECT_EQ(sensor.frames.size(), 16u);
+  EXPECT_EQ(sensor.bytes[16], 16);
+
+  uint8_t zero = 0, seventeen = 17;
+  EXPECT_THROW(UsbSpiTransfer(zero), std::out_of_range);
+  EXPECT_THROW(UsbSpiTransfer(seventeen), std::out_of_range);
+}
+
+TEST_F(UsbAdapter, ChannelIsClampedAndOnlyChannelOneHasTheSensor) {
+  Select();
+  sensor.SetWord(0x04, 0x1234);
+  SpiTxWords[1] = 0x0400;
+  SpiTxWords[2] = 0;
+  uint8_t n = 2;
+  SpiChannel = 0;
+  UsbSpiTransfer(n);
+  EXPECT_EQ(SpiChannel, 1);
+  EXPECT_EQ(SpiRxWords[2], 0x1234);
+  SpiChannel = 9;
+  UsbSpiTransfer(n);
+  EXPECT_EQ(SpiChannel, 5);
+  EXPECT_EQ(bus.Packets(0)[0][1], 1);
+  EXPECT_EQ(bus.Packets(0)[1][1], 5);
+  EXPECT_EQ(SpiRxWords[1], 0xFFFF);
+  EXPECT_EQ(SpiRxWords[2], 0xFFFF);
+  EXPECT_EQ(sensor.frames.size(), 2u) << "channel 5 must not reach the sensor";
+}
+
+TEST_F(UsbAdapter, NegativePolarityUsesItsCommandAndReadsShiftedWords) {
+  Select();
+  sensor.SetWord(0x04, 0x9234);
+  SpiTxWords[1] = 0x0400;
+  SpiTxWords[2] = 0;
+  SpiInputPolarity = false;
+  uint8_t n = 2;
+  UsbSpiTransfer(n);
+  EXPECT_EQ(bus.Packets(0)[0][0], 0x0E);
+  EXPECT_EQ(SpiRxWords[1], 0x0001);
+  EXPECT_EQ(SpiRxWords[2], 0x2469);
+}
+
+// --- Failures -----------------------------------------------------------------------------
+
+TEST_F(UsbAdapter, EveryFailureRowGivesItsMessageAndLeavesTheAdapterNotReady) {
+  struct Row {
+    const char* operation;
+    uint32_t failingCode;
+    void (*run)();
+    std::vector<std::string> expected;
+  };
+  const Row rows[] = {
+      {"ReadSpiSetup write", kEzUsbBulkWrite, [] { ReadSpiSetup(); },
+       // The read still follows the failed write and, with no answer waiting, fails too.
+       {"Error Setting up SPI", "Error Reading SPI"}},
+      {"ReadSpiSetup read", kEzUsbBulkRead, [] { ReadSpiSetup(); }, {"Error Reading SPI"}},
+      {"SetSpiWordDelay", kEzUsbBulkWrite, [] {
+         uint8_t d = 30;
+         SetSpiWordDelay(d);
+       }, {"Error Setting up SPI"}},
+      {"SetSpiStaticBits", kEzUsbBulkWrite, [] {
+         uint8_t b = 0x50;
+         SetSpiStaticBits(b);
+       }, {"Error Setting SPI Bits"}},
+      {"UsbSpiTransfer write", kEzUsbBulkWrite, [] {
+         uint8_t n = 2;
+         UsbSpiTransfer(n);
+       }, {"Error Writing SPI"}},
+      {"UsbSpiTransfer read", kEzUsbBulkRead, [] {
+         uint8_t n = 2;
+         UsbSpiTransfer(n);
+       }, {"Error Reading SPI"}},
+  };
+  for (const Row& row : rows) {
+    Select();
+    faults.FailCode(row.failingCode);
+    row.run();
+    EXPECT_EQ(messages, row.expected) << row.operation;
+    EXPECT_FALSE(UsbReady) << row.operation;
+    EXPECT_EQ(bus.OpenHandles(), 0) << row.operation;
+    // Silent and idle afterwards, until the next search.
+    messages.clear();
+    const uint64_t opens = bus.OpenCount();
+    row.run();
+    EXPECT_TRUE(messages.empty()) << row.operation;
+    EXPECT_EQ(bus.OpenCount(), opens) << row.operation;
+  }
+}
+
+TEST_F(UsbAdapter, FailedSetupKeepsWhatItCouldNotReplace) {
+  Select();
+  faults.FailCode(kEzUsbBulkRead);
+  ReadSpiSetup();
+  EXPECT_EQ(SpiWordDelay, 25) << "a failed read must not leave a zero delay behind";
+  EXPECT_EQ(SpiStaticBits, 0x78);
+
+  Select();
+  faults.FailCode(kEzUsbBulkWrite);
+  uint8_t bits = 0x50;
+  SetSpiStaticBits(bits);
+  EXPECT_EQ(SpiStaticBits, 0x50);
+}
+
+TEST_F(UsbAdapter, ShortAnswerIsAReadFailure) {
+  // The answer shares the buffer with the packet: a short one would hand back packet bytes.
+  Select();
+  SpiRxWords[1] = 0x1111;
+  SpiRxWords[2] = 0x2222;
+  faults.TruncateCode(kEzUsbBulkRead, 2);
+  uint8_t n = 2;
+  UsbSpiTransfer(n);
+  EXPECT_EQ(messages, std::vector<std::string>{"Error Reading SPI"});
+  EXPECT_EQ(SpiRxWords[1], 0x1111);
+  EXPECT_EQ(SpiRxWords[2], 0x2222);
+
+  Select();
+  faults.TruncateCode(kEzUsbBulkRead, 1);
+  ReadSpiSetup();
+  EXPECT_EQ(messages, std::vector<std::string>{"Error Reading SPI"});
+  EXPECT_EQ(SpiWordDelay, 25);
+
+  messages.clear();
+  FindUsbAdapter();  // the truncation still applies to the revision answer
+  EXPECT_EQ(messages, (std::vector<std::string>{"Error getting Board Info", kNoValidBuffers}));
+}
+
+TEST_F(UsbAdapter, OneMessagePerBurstAndRecoveryThroughSearch) {
+  InterfaceType = 2;
+  InitRegisterMap();
+  Select();
+  sensor.SetWord(0x04, 0x0005);
+  ReadRegister(XACCL_OUT);
+  EXPECT_EQ(RegRawValue, 5);
+  faults.FailCode(kEzUsbBulkWrite);
+  sensor.SetWord(0x04, 0x0007);
+  for (int i = 0; i < 10; ++i) ReadRegister(XACCL_OUT);
+  EXPECT_EQ(SpiRxWords[2], 5) << "no exchange took place";
+  EXPECT_EQ(messages, std::vector<std::string>{"Error Writing SPI"});
+  faults.ClearFaults();
+  FindUsbAdapter();
+  ReadRegister(XACCL_OUT);
+  EXPECT_EQ(RegRawValue, 7);
+  EXPECT_EQ(messages, std::vector<std::string>{"Error Writing SPI"});
+}
+
+TEST_F(UsbAdapter, BoardGoneAfterSelectionIsReportedByTheTransfer) {
+  Select();
+  bus.Remove(0);
+  uint8_t n = 2;
+  UsbSpiTransfer(n);
+  EXPECT_EQ(messages, std::vector<std::string>{"Error Writing SPI"});
+  EXPECT_FALSE(UsbReady);
+  int32_t length = 2;
+  std::array<uint8_t, 2> data{};
+  EXPECT_EQ(UsbBulkTransfer(kNoEzUsbHandle, 0, data, length), -2);
+  EXPECT_EQ(GetUsbStringDescriptor(kNoEzUsbHandle, 1), "None");
+}
+
+TEST_F(UsbAdapter, StringDescriptorTakesTheLowByteOfEachCodeUnit) {
+  bus.Board(0).descriptor1 = "ABCD";  // length byte 10
+  FindUsbAdapter();
+  EXPECT_EQ(CurrentUsbAdapter.Descript0, "ABCD");
+  bus.Board(0).descriptor1 = "";
+  FindUsbAdapter();
+  EXPECT_EQ(CurrentUsbAdapter.Descript0, "");
+  EXPECT_TRUE(UsbReady);
+}
+
+// --- Register access over the adapter -----------------------------------------------------
+
+TEST_F(UsbAdapter, RegisterWritesAndReadsRoundTripOverTheAdapter) {
+  InterfaceType = 2;
+  InitRegisterMap();
+  Select();
+  WriteRegister(SMPL_PRD, 0x1234);
+  WriteRegister(CAPT_PNTR, 0x1234);
+  EXPECT_EQ(sensor.frames, (std::vector<uint16_t>{0xC912, 0xC834, 0xC034, 0xC112}));
+  ReadRegister(SMPL_PRD);
+  EXPECT_EQ(bus.Packets(0).back(), (Bytes{0x0D, 0x01, 0x02, 0x48, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(SpiReadResult, 0x1234);
+  sensor.SetWord(0x04, 0xBFF6);
+  SpiChannel = 3;  // the debug panel's choice does not leak into register access
+  ReadRegister(XACCL_OUT);
+  EXPECT_EQ(bus.Packets(0).back()[1], 1);
+  EXPECT_EQ(RegRawValue, -10);
+  EXPECT_EQ(RegNDBit, 32768);
+  EXPECT_TRUE(messages.empty());
+}
+
+}  // namespace
+}  // namespace kva
