@@ -49,7 +49,8 @@ void SetPortPermissionRequest(PortPermissionRequest r) {
 
 PortPermissionAnswer GrantAllPorts(uint16_t, uint16_t) { return {}; }
 
-std::string PortAccessRefusalText(uint16_t base, const PortPermissionAnswer& answer) {
+std::string PortAccessRefusalText(uint16_t base, const PortPermissionAnswer& answer,
+                                  bool asRoot) {
   const uint32_t last = static_cast<uint32_t>(base) + kPortCount - 1;
   std::string text = "The parallel port at address " + Hex(base) + " (hex) cannot be used";
   if (last <= 0xFFFF) text += ": no access to the I/O ports " + Hex(base) + " to " + Hex(last);
@@ -60,7 +61,7 @@ std::string PortAccessRefusalText(uint16_t base, const PortPermissionAnswer& ans
   switch (answer.error) {
     case EPERM:
     case EACCES:
-      if (geteuid() == 0) {
+      if (asRoot) {
         text +=
             "The kernel refuses direct port access even to root (kernel lockdown, for example "
             "under Secure Boot).\n\nStart the computer with lockdown off, or use the USB adapter.";
@@ -79,7 +80,7 @@ std::string PortAccessRefusalText(uint16_t base, const PortPermissionAnswer& ans
       break;
     case EINVAL:
       if (base < kLowestPortBase) {
-        text += "Addresses below 100 belong to the computer's own devices, not to a parallel "
+        text += "Addresses below 100 (hex) belong to the computer's own devices, not to a parallel "
                 "port.\n\n" +
                 pickAddress;
       } else {
@@ -90,7 +91,8 @@ std::string PortAccessRefusalText(uint16_t base, const PortPermissionAnswer& ans
       text += "This computer has no direct port I/O.\n\nUse the USB adapter instead.";
       break;
     default:
-      text += std::string("The system refused: ") + std::strerror(answer.error) + ".";
+      text += std::string("The system refused: ") + std::strerror(answer.error) + ".\n\n" +
+              pickAddress;
       break;
   }
   return text;
@@ -114,7 +116,7 @@ bool RequestPortAccess(uint16_t first) {
     return true;
   }
   refused.insert(first);
-  MsgBox(PortAccessRefusalText(first, answer), "Error");
+  MsgBox(PortAccessRefusalText(first, answer, geteuid() == 0), "Error");
   return false;
 }
 

@@ -44,7 +44,8 @@ bool RequestPortAccess(uint16_t first);
 bool PortAccessGranted(uint16_t port);
 
 // The refusal message for base with the given answer (shown through MsgBox, title "Error").
-std::string PortAccessRefusalText(uint16_t base, const PortPermissionAnswer& answer);
+// asRoot: the program runs as root, so a refusal of permission comes from kernel lockdown.
+std::string PortAccessRefusalText(uint16_t base, const PortPermissionAnswer& answer, bool asRoot);
 
 // The port-I/O driver set-up and the driver call of the port dialog and the main window's
 // start-up: each requests access for PortAddress .. PortAddress + 2 (see above).

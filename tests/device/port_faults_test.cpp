@@ -1,0 +1,94 @@
+#include "device/port_faults.h"
+
+#include <gtest/gtest.h>
+
+#include "app/delay.h"
+#include "app/settings.h"
+#include "device/lpt_transport.h"
+#include "device/register_access.h"
+#include "device/register_map.h"
+#include "support/recording_port_io.h"
+
+namespace kva {
+namespace {
+
+class PortFaultsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitRegisterMap();
+    ResetRegisterAccess();
+    ResetDelay();
+    DelayCalibrated = true;
+    DelayLoopCount = 1;
+    InterfaceType = 1;
+    PortAddress = 0x378;
+    SetPortIo(&faults);
+  }
+  void TearDown() override {
+    SetPortIo(nullptr);
+    ResetSettings();
+    ResetDelay();
+    ResetRegisterAccess();
+  }
+  int32_t ReadWord(uint16_t answer) {
+    device.QueueAnswer(answer);
+    int16_t address = 0x4C;
+    return LptReadWord(address);
+  }
+  kvatest::RecordingPortIo device;
+  PortFaults faults{device};
+};
+
+TEST_F(PortFaultsTest, StuckDataInLineReadsAllZerosOrAllOnes) {
+  faults.StickDataIn(1);
+  EXPECT_EQ(ReadWord(0x1E1E), 0x0000);
+  faults.StickDataIn(0);
+  EXPECT_EQ(ReadWord(0x1E1E), 0xFFFF);
+
+  // Through register access: every flag up, the field all ones.
+  device.QueueAnswer(0x0000);
+  ReadRegister(XACCL_OUT);
+  EXPECT_EQ(SpiReadResult, 0xFFFF);
+  EXPECT_EQ(RegRawValue, -1);
+  EXPECT_EQ(RegNDBit, 32768);
+  EXPECT_EQ(RegEABit, 16384);
+
+  faults.StickDataIn(-1);
+  EXPECT_EQ(ReadWord(0x1E1E), 0x1E1E);
+  EXPECT_EQ(faults.FlippedReads(), 0u);
+}
+
+TEST_F(PortFaultsTest, OneStatusReadInError) {
+  faults.FlipStatusRead(1);
+  EXPECT_EQ(ReadWord(0x1E1E), 0x9E1E);  // the first bit read is bit 15
+  faults.FlipStatusRead(16);
+  EXPECT_EQ(ReadWord(0x1E1E), 0x1E1F);
+  EXPECT_EQ(ReadWord(0x1E1E), 0x1E1E);
+  EXPECT_EQ(faults.FlippedReads(), 2u);
+  EXPECT_EQ(faults.StatusReads(), 48u);
+  // Writes and other ports pass untouched.
+  EXPECT_EQ(device.DataWrites().size(), 3u * ((2 + 16 * 4 + 1) + (2 + 16 * 2 + 1) + 2));
+  EXPECT_EQ(faults.In(0x378), 0xFF);
+}
+
+TEST_F(PortFaultsTest, RandomErrorsRepeatForTheSameSeed) {
+  auto run = [&](uint64_t seed, double p) {
+    kvatest::RecordingPortIo line;
+    PortFaults random(line, 0x378, seed);
+    random.FlipStatusReads(p);
+    uint64_t pattern = 0;
+    for (int i = 0; i < 64; ++i) pattern = (pattern << 1) | (random.In(0x379) == 0xBF);
+    EXPECT_EQ(random.FlippedReads(), static_cast<uint64_t>(__builtin_popcountll(pattern)));
+    return pattern;
+  };
+  EXPECT_EQ(run(7, 0.5), run(7, 0.5));
+  EXPECT_NE(run(7, 0.5), run(8, 0.5));
+  const int ones = __builtin_popcountll(run(7, 0.5));
+  EXPECT_GT(ones, 16);
+  EXPECT_LT(ones, 48);
+  EXPECT_EQ(run(7, 0.0), 0u);
+  EXPECT_EQ(run(7, 1.0), ~0ull);
+}
+
+}  // namespace
+}  // namespace kva

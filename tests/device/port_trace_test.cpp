@@ -1,0 +1,186 @@
+#include "device/port_trace.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <deque>
+#include <locale>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/delay.h"
+#include "app/hooks.h"
+#include "app/settings.h"
+#include "device/register_access.h"
+#include "device/register_map.h"
+#include "sim/sim_parallel_port.h"
+#include "support/recording_port_io.h"
+#include "support/temp_dir.h"
+
+namespace kva {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+// Answers queued words, one per frame.
+class QueuedSlave : public sim::SpiSlave {
+ public:
+  uint16_t PendingAnswer() override { return answers.empty() ? 0 : answers.front(); }
+  uint16_t Transfer(uint16_t) override {
+    const uint16_t answer = PendingAnswer();
+    if (!answers.empty()) answers.pop_front();
+    return answer;
+  }
+  std::deque<uint16_t> answers;
+};
+
+// A locale that groups thousands, as a German user's would.
+struct Grouping : std::numpunct<char> {
+  char do_thousands_sep() const override { return '.'; }
+  std::string do_grouping() const override { return "\3"; }
+};
+
+class PortTraceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetHooks();
+    InitRegisterMap();
+    ResetRegisterAccess();
+    ResetDelay();
+    DelayCalibrated = true;
+    DelayLoopCount = 1;
+    InterfaceType = 1;
+    PortAddress = 0x378;
+    SetMsgBoxHandler([this](const std::string& text, const std::string&) {
+      messages.push_back(text);
+    });
+  }
+  void TearDown() override {
+    SetPortIo(nullptr);
+    ResetHooks();
+    ResetSettings();
+    ResetDelay();
+    ResetRegisterAccess();
+  }
+  // A clock that answers the readings in turn and then stays at the last.
+  void Clock(std::vector<double> readings) {
+    auto data = std::make_shared<std::vector<double>>(std::move(readings));
+    auto next = std::make_shared<size_t>(0);
+    SetClockHooks({[data, next] { return (*data)[std::min((*next)++, data->size() - 1)]; },
+                   nullptr, nullptr});
+  }
+  kvatest::TempDir dir;
+  std::vector<std::string> messages;
+};
+
+TEST_F(PortTraceTest, WritesLevelChangesWithDistinctNanosecondTimes) {
+  const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new Grouping));
+  kvatest::RecordingPortIo line;
+  line.QueueAnswer(0x8000);
+  {
+    PortTrace trace(line);
+    Clock({2.0, 2.0000001, 2.0000001, 2.0000001, 2.00000025, 2.000001, 2.000001});
+    ASSERT_TRUE(trace.Open("t.vcd"));
+    trace.Out(0x378, 4);     // data out line to 1, so mosi 0           #100
+    trace.Out(0x379, 0x40);  // not the data register: no change
+    trace.Out(0x378, 5);     // chip select; the clock stood still      #101
+    trace.Out(0x378, 7);     // clock up                                #102
+    EXPECT_EQ(trace.In(0x379), 0xBF);  // the device's 1                #250
+    trace.Out(0x378, 7);     // no change, no entry
+    trace.Out(0x378, 5);     // clock down                              #1000
+    trace.Out(0x378, 0);     // chip select off, data out idle          #1001
+    EXPECT_TRUE(trace.Close());
+  }
+  std::locale::global(previous);
+  EXPECT_EQ(kvatest::ReadFileBytes("t.vcd"),
+            "$version KVA7710 evaluation program, parallel port SPI trace $end\n"
+            "$timescale 1ns $end\n"
+            "$scope module lpt $end\n"
+            "$var wire 1 c cs $end\n"
+            "$var wire 1 k clk $end\n"
+            "$var wire 1 o mosi $end\n"
+            "$var wire 1 i miso $end\n"
+            "$upscope $end\n"
+            "$enddefinitions $end\n"
+            "#0\n$dumpvars\n0c\n0k\n1o\n0i\n$end\n"
+            "#100\n0o\n"
+            "#101\n1c\n"
+            "#102\n1k\n"
+            "#250\n1i\n"
+            "#1000\n0k\n"
+            "#1001\n0c\n1o\n");
+  // Everything reached the port underneath.
+  EXPECT_EQ(line.events.size(), 8u);
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(PortTraceTest, FileThatCannotBeCreatedIsReportedAndThePortWorksOn) {
+  kvatest::RecordingPortIo line;
+  PortTrace trace(line);
+  EXPECT_FALSE(trace.Open("missing/t.vcd"));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_THAT(messages[0], HasSubstr("missing/t.vcd"));
+  EXPECT_THAT(messages[0], HasSubstr("No such file or directory"));
+  trace.Out(0x378, 5);
+  line.QueueAnswer(0x8000);
+  EXPECT_EQ(trace.In(0x379), 0xBF);
+  EXPECT_EQ(line.events.size(), 2u);
+  EXPECT_TRUE(trace.Close());
+}
+
+// The hex words sigrok's SPI decoder finds in the trace for one annotation class.
+std::vector<uint16_t> Decode(const std::string& file, const std::string& annotation) {
+  const std::string command =
+      "sigrok-cli -I vcd -i " + file +
+      " -P spi:clk=clk:mosi=mosi:miso=miso:cs=cs:cs_polarity=active-high:cpol=0:cpha=1:"
+      "wordsize=16 -A spi=" +
+      annotation + " 2>&1";
+  std::vector<uint16_t> words;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return words;
+  char buf[256];
+  while (std::fgets(buf, sizeof buf, pipe)) {
+    std::string text(buf);
+    const auto colon = text.find("spi-1: ");
+    if (colon == std::string::npos) {
+      ADD_FAILURE() << "sigrok-cli: " << text;
+      continue;
+    }
+    words.push_back(static_cast<uint16_t>(std::stoul(text.substr(colon + 7), nullptr, 16)));
+  }
+  pclose(pipe);
+  return words;
+}
+
+TEST_F(PortTraceTest, LogicAnalyserSoftwareDecodesTheFramesAndAnswers) {
+  if (std::system("command -v sigrok-cli >/dev/null 2>&1") != 0) {
+    FAIL() << "sigrok-cli is not installed; scripts/install-deps.sh --test installs it";
+  }
+  QueuedSlave slave;
+  slave.answers = {0x5555, 0xBFF6, 0xAAAA, 0xAAAA, 0x0F0F, 0x1E1E};
+  sim::SimParallelPort board(slave);
+  PortTrace trace(board);
+  auto t = std::make_shared<double>(100.0);
+  SetClockHooks({[t] { return *t += 150e-9; }, nullptr, nullptr});
+  ASSERT_TRUE(trace.Open("bus.vcd"));
+  SetPortIo(&trace);
+  ReadRegister(XACCL_OUT);
+  WriteRegister(SMPL_PRD, 0x1234);
+  ReadRegister(PROD_ID);
+  ASSERT_TRUE(trace.Close());
+  ASSERT_EQ(RegRawValue, 0x1E1E);
+
+  EXPECT_THAT(Decode("bus.vcd", "mosi-data"),
+              ElementsAre(0x0400, 0x0000, 0xC912, 0xC834, 0x4C00, 0x0000));
+  // The program sees the device only in the data frames; elsewhere miso keeps its last level
+  // (bit 0 of the answer before).
+  EXPECT_THAT(Decode("bus.vcd", "miso-data"),
+              ElementsAre(0x0000, 0xBFF6, 0x0000, 0x0000, 0x0000, 0x1E1E));
+}
+
+}  // namespace
+}  // namespace kva
