@@ -1,0 +1,105 @@
+// A register read over the simulated adapter board costs its 100-microsecond settle delay plus
+// the adapter code (open, pipe information, packet, answer, close) and the simulated firmware.
+// The extra should stay within a few percent of the delay alone, so the read loops run at the
+// pace the delay sets.
+#include <benchmark/benchmark.h>
+
+#include "app/delay.h"
+#include "app/settings.h"
+#include "device/register_access.h"
+#include "device/register_map.h"
+#include "ratio.h"
+#include "sim/sim_ezusb_bus.h"
+#include "sim/spi_slave.h"
+#include "usbspi/ezusb_faults.h"
+#include "usbspi/usb_adapter.h"
+
+namespace {
+
+void CalibrateOnce() {
+  static const bool calibrated = [] {
+    kva::CalibrateDelay();
+    return true;
+  }();
+  (void)calibrated;
+}
+
+// Answers every read command with a fixed word, as a sensor with a steady output would.
+class SteadySensor : public kva::sim::SpiSlave {
+ public:
+  uint16_t PendingAnswer() override { return pending_; }
+  uint16_t Transfer(uint16_t mosi) override {
+    const uint16_t out = pending_;
+    pending_ = (mosi & 0x8000) ? 0 : 0x8123;
+    return out;
+  }
+
+ private:
+  uint16_t pending_ = 0;
+};
+
+void BM_UsbRegisterRead(benchmark::State& state) {
+  CalibrateOnce();
+  SteadySensor sensor;
+  kva::sim::SimEzUsbBus bus(sensor);
+  bus.SetLogging(false);
+  kva::FaultyEzUsbDriver counter(bus);  // no faults armed: it only counts
+  kva::SetEzUsbDriver(&counter);
+  kva::InitRegisterMap();
+  kva::InterfaceType = 2;
+  kva::FindUsbAdapter();
+  counter.ClearFaults();
+  int64_t reads = 0;
+  for (auto _ : state) {
+    kva::ReadRegister(kva::XACCL_OUT);
+    benchmark::DoNotOptimize(kva::RegRawValue);
+    ++reads;
+  }
+  if (!kva::UsbReady || kva::RegRawValue != 0x0123) state.SkipWithError("the read went wrong");
+  state.SetItemsProcessed(reads);
+  state.counters["requests_per_read"] =
+      static_cast<double>(counter.RequestCount()) / static_cast<double>(reads);
+  state.counters["opens_per_read"] =
+      static_cast<double>(counter.OpenCount()) / static_cast<double>(reads);
+  kva::SetEzUsbDriver(nullptr);
+  kva::ResetUsbAdapter();
+  kva::InterfaceType = 0;
+}
+BENCHMARK(BM_UsbRegisterRead)->UseRealTime();
+
+void BM_WaitDelayOnly(benchmark::State& state) {
+  CalibrateOnce();
+  int64_t waits = 0;
+  for (auto _ : state) {
+    kva::WaitDelay(0.1);
+    ++waits;
+  }
+  state.SetItemsProcessed(waits);
+}
+BENCHMARK(BM_WaitDelayOnly)->UseRealTime();
+
+// The adapter's share alone: one two-word exchange, without the settle delay.
+void BM_UsbExchangeOnly(benchmark::State& state) {
+  SteadySensor sensor;
+  kva::sim::SimEzUsbBus bus(sensor);
+  bus.SetLogging(false);
+  kva::SetEzUsbDriver(&bus);
+  kva::FindUsbAdapter();
+  kva::SpiTxWords[1] = 0x0400;
+  kva::SpiTxWords[2] = 0;
+  for (auto _ : state) {
+    uint8_t n = 2;
+    kva::UsbSpiTransfer(n);
+    benchmark::DoNotOptimize(kva::SpiRxWords[2]);
+  }
+  if (!kva::UsbReady || kva::SpiRxWords[2] != 0x8123) state.SkipWithError("the exchange failed");
+  state.SetItemsProcessed(state.iterations());
+  kva::SetEzUsbDriver(nullptr);
+  kva::ResetUsbAdapter();
+}
+BENCHMARK(BM_UsbExchangeOnly);
+
+KVA_BENCH_RATIO("register read over simulated adapter / WaitDelay(0.1)",
+                "BM_UsbRegisterRead/real_time", "BM_WaitDelayOnly/real_time", 1.0, 1.03);
+
+}  // namespace
