@@ -1,0 +1,139 @@
+// The sensor's flash: the settings image, its counters and the file that keeps it.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "app/hooks.h"
+#include "device/register_map.h"
+#include "sim/kva7710.h"
+
+namespace kva::sim {
+namespace {
+
+constexpr std::array<int, Kva7710::kFlashWords> kImageSlots = {
+    XACCL_NULL, YACCL_NULL, ZACCL_NULL, WAKE_TIME, WAKE_DATE, ALM_MAG1,  ALM_MAG2,
+    ALM_CTRL,   XTRIG_CTRL, CAPT_CFG,   GPIO_CTR,  MISC_CTRL, SMPL_PRD};
+constexpr std::array<uint16_t, Kva7710::kFlashWords> kImageMasks = {
+    0xFFFF, 0xFFFF, 0xFFFF, 0x3F7F, 0x1F3F, 0xBFFF, 0xBFFF,
+    0xFF37, 0xFFFF, 0x00F7, 0x0303, 0xC307, 0xFFFF};
+constexpr char kMagic[8] = {'K', 'V', 'A', 'F', 'L', 'A', 'S', 'H'};
+constexpr uint16_t kFormatVersion = 1;
+
+uint16_t Sum(const std::array<uint16_t, Kva7710::kFlashWords>& image) {
+  uint32_t sum = 0;
+  for (uint16_t w : image) sum += w;
+  return static_cast<uint16_t>(sum);
+}
+
+void PutWord(std::string& out, uint16_t w) {
+  out.push_back(static_cast<char>(w & 0xFF));
+  out.push_back(static_cast<char>(w >> 8));
+}
+
+uint16_t GetWord(const std::string& in, size_t at) {
+  return static_cast<uint16_t>(static_cast<uint8_t>(in[at]) |
+                               static_cast<uint8_t>(in[at + 1]) << 8);
+}
+
+// Writes the whole file or nothing: a temporary file beside it, flushed to disk, renamed over
+// the old one. On failure the reason is in `error` and the old file is untouched.
+bool WriteAtomically(const std::string& path, const std::string& bytes, std::string& error) {
+  std::string temp = path + ".XXXXXX";
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  size_t done = 0;
+  bool ok = true;
+  while (done < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (ok && fsync(fd) != 0) ok = false;
+  if (!ok) error = std::strerror(errno);
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    error = std::strerror(errno);
+  }
+  if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
+    ok = false;
+    error = std::strerror(errno);
+  }
+  if (!ok) std::remove(temp.c_str());
+  return ok;
+}
+
+}  // namespace
+
+std::array<uint16_t, Kva7710::kFlashWords> Kva7710::CurrentImage() const {
+  std::array<uint16_t, kFlashWords> image{};
+  for (int i = 0; i < kFlashWords; ++i) image[i] = regs_[kImageSlots[i]];
+  return image;
+}
+
+void Kva7710::LoadFlash() {
+  flash_ = CurrentImage();  // the factory image: registers at reset
+  endurance_ = 0;
+  checksum_ = Sum(flash_);
+  if (flashPath_.empty()) return;
+
+  // No file yet is a fresh device; a file we cannot read is a flash we cannot trust.
+  std::error_code ec;
+  if (!std::filesystem::exists(flashPath_, ec) && !ec) return;
+  std::ifstream in(flashPath_, std::ios::binary);
+  if (!in) {
+    statusLatched_ |= 0x0040;
+    return;
+  }
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  bool valid = !in.bad() && bytes.size() == kFlashFileBytes &&
+               std::memcmp(bytes.data(), kMagic, sizeof kMagic) == 0 &&
+               GetWord(bytes, 8) == kFormatVersion;
+  std::array<uint16_t, kFlashWords> image{};
+  if (valid) {
+    for (int i = 0; i < kFlashWords; ++i) image[i] = GetWord(bytes, 12 + 2 * i);
+    valid = GetWord(bytes, 12 + 2 * kFlashWords) == Sum(image);
+    for (int i = 0; i < kFlashWords && valid; ++i) valid = (image[i] & ~kImageMasks[i]) == 0;
+    valid = valid && image[kFlashWords - 1] >= 7;
+  }
+  if (!valid) {
+    statusLatched_ |= 0x0040;
+    return;
+  }
+  flash_ = image;
+  endurance_ = GetWord(bytes, 10);
+  checksum_ = Sum(image);
+  for (int i = 0; i < kFlashWords; ++i) regs_[kImageSlots[i]] = image[i];
+}
+
+void Kva7710::FlashUpdate() {
+  flash_ = CurrentImage();
+  if (endurance_ < 0xFFFF) ++endurance_;
+  checksum_ = Sum(flash_);
+  if (flashPath_.empty()) return;
+
+  std::string bytes(kMagic, sizeof kMagic);
+  PutWord(bytes, kFormatVersion);
+  PutWord(bytes, endurance_);
+  for (uint16_t w : flash_) PutWord(bytes, w);
+  PutWord(bytes, checksum_);
+  std::string error;
+  if (!WriteAtomically(flashPath_, bytes, error)) {
+    MsgBox("The flash image " + flashPath_ + " could not be written: " + error);
+  }
+}
+
+}  // namespace kva::sim
