@@ -46,3 +46,32 @@ TEST(RtcClock, DisplayTexts) {
 
 }  // namespace
 }  // namespace kva
+
+#include "capture/fake_sensor.h"
+
+namespace kva {
+namespace {
+
+TEST(RtcClock, SyncWritesDateYearTimeThenReadsBack) {
+  kvatest::FakeBoard board;
+  ClockHooks hooks;
+  hooks.localNow = [] { return LocalDateTime{2009, 12, 31, 23, 59, 30}; };
+  SetClockHooks(hooks);
+  const ClockTexts texts = SyncClockToPc();
+  const auto writes = board.sensor.WordWrites();
+  ASSERT_EQ(writes.size(), 3u);
+  EXPECT_EQ(writes[0], (std::pair<uint8_t, uint16_t>{0x30, 0x1231}));
+  EXPECT_EQ(writes[1], (std::pair<uint8_t, uint16_t>{0x32, 0x0009}));
+  EXPECT_EQ(writes[2], (std::pair<uint8_t, uint16_t>{0x2E, 0x2359}));
+  EXPECT_EQ(texts.date, "12/31/09");
+  EXPECT_EQ(texts.time, "23 :59");
+
+  board.Set(TIME_REG, 0x0905);
+  board.Set(DATE_REG, 0x0415);
+  board.Set(YEAR_REG, 0x0010);
+  EXPECT_EQ(ReadTimeText(), "9 :5");
+  EXPECT_EQ(ReadDateText(), "4/15/10");
+}
+
+}  // namespace
+}  // namespace kva

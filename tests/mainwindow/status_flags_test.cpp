@@ -38,3 +38,17 @@ TEST(StatusFlags, WordsToStates) {
 
 }  // namespace
 }  // namespace kva
+
+#include "capture/fake_sensor.h"
+
+namespace kva {
+namespace {
+
+TEST(StatusFlags, ReadsStatusRegister) {
+  kvatest::FakeBoard board;
+  board.Set(STATUS, 0x0381);
+  EXPECT_EQ(ReadStatusWord(), 0x0381);
+}
+
+}  // namespace
+}  // namespace kva

@@ -1,0 +1,41 @@
+// The capture buffer file that the capture window's "Save to File" button writes: one block
+// per stored event (header line, its values, then X, Y, Z per sample), lines ended by CR LF.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kva {
+
+// ".csv" with "," between fields, or ".txt" with TAB.
+struct CaptureFileFormat {
+  char separator;
+  const char* extension;
+};
+inline constexpr CaptureFileFormat kCaptureCsv{',', ".csv"};
+inline constexpr CaptureFileFormat kCaptureTxt{'\t', ".txt"};
+
+// The decimal mark numbers are written with: the locale's, except that a "," file never gets
+// a decimal comma (it could not be split back into its fields).
+char CaptureFileDecimalMark(char separator, char localeMark);
+
+// The file's whole text from the capture arrays: min(CaptureEventsStored, N) event blocks.
+std::string CaptureFileText(char separator, char decimalMark);
+
+// dir / (base name + extension).
+std::filesystem::path CaptureFilePath(const std::filesystem::path& dir, const std::string& baseName,
+                                      const CaptureFileFormat& format);
+
+// Writes the capture file with the locale's decimal mark, replacing the file atomically.
+// Returns an error text naming the file and the reason, or nothing on success.
+std::optional<std::string> WriteCaptureFile(const std::filesystem::path& path, char separator);
+
+// Replaces path by bytes through a temporary file in the same folder and a rename, so that a
+// failure never leaves a truncated file and an existing file stays as it was. Returns an error
+// text naming the file and the reason, or nothing on success.
+std::optional<std::string> WriteFileAtomically(const std::filesystem::path& path,
+                                               std::string_view bytes);
+
+}  // namespace kva

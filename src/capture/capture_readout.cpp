@@ -1,0 +1,152 @@
+#include "capture/capture_readout.h"
+
+#include <cmath>
+
+#include "app/hooks.h"
+#include "app/number_text.h"
+#include "device/register_access.h"
+#include "device/register_map.h"
+#include "mainwindow/rtc_clock.h"
+
+namespace kva {
+
+void CaptureGrid::Allocate(int maxRow, int maxCol) {
+  maxRow_ = maxRow;
+  maxCol_ = maxCol;
+  data_.assign(static_cast<size_t>(maxRow + 1) * static_cast<size_t>(maxCol + 1), 0.0);
+}
+
+size_t CaptureGrid::Offset(int row, int col) const {
+  if (row < 0 || row > maxRow_ || col < 0 || col > maxCol_) {
+    throw std::out_of_range("capture index (" + std::to_string(row) + ", " + std::to_string(col) +
+                            ") outside the array");
+  }
+  return static_cast<size_t>(row) * static_cast<size_t>(maxCol_ + 1) + static_cast<size_t>(col);
+}
+
+int32_t SignExtend(int bits, int32_t value) {
+  const int32_t p = int32_t{1} << (bits - 1);
+  return (value & (p - 1)) - (value & p);
+}
+
+int EventLengthForConfig(int32_t captCfg) {
+  const int k = captCfg & 7;
+  return static_cast<int>(RoundHalfEven(1024.0 / std::pow(2.0, k)));
+}
+
+double DecodeCaptureXyz(int32_t w) { return w * 0.2; }
+
+double DecodeCaptureTime(int32_t w) {
+  return BcdDigitsValue((w >> 8) & 0xFF) * 100.0 + BcdDigitsValue(w & 0xFF);
+}
+
+double DecodeCaptureDate(int32_t w) {
+  return BcdDigitsValue((w >> 8) & 0x3F) * 100.0 + BcdDigitsValue(w & 0x3F);
+}
+
+double DecodeCaptureTemp(int32_t w) { return (SignExtend(14, w) - 205) * 0.244; }
+
+double DecodeCaptureVoltage(int32_t w) { return (w & 0x3FFF) * 0.00488; }
+
+double DecodeCaptureAux(int32_t w, float auxScale) {
+  return SignExtend(14, w) * static_cast<double>(auxScale);
+}
+
+double DecodeCaptureSampleX(int32_t buf1) { return SignExtend(8, buf1 & 0xFF) * 0.2; }
+double DecodeCaptureSampleY(int32_t buf1) { return SignExtend(8, (buf1 >> 8) & 0xFF) * 0.2; }
+double DecodeCaptureSampleZ(double buf2Scaled) {
+  return SignExtend(8, static_cast<int32_t>(RoundHalfEven(buf2Scaled))) * 0.2;
+}
+
+std::string CaptureProgressText(int event, int bufferCount) {
+  return "Event = " + std::to_string(event) + " of " + std::to_string(bufferCount) + ".";
+}
+
+void ResetCapture() {
+  CaptureEventsStored = 0;
+  CaptureEventLength = 0;
+  CaptureBufferCount = 0;
+  CaptureHeaders.clear();
+  CaptureX = {};
+  CaptureY = {};
+  CaptureZ = {};
+  CaptureTraceX.clear();
+  CaptureTraceY.clear();
+  CaptureTraceZ.clear();
+}
+
+namespace {
+
+int32_t ReadBuf1() {
+  ReadRegister(CAPT_BUF_1);
+  return RegRawValue;
+}
+
+// Reads CAPT_BUF_2 and moves the pointer to the next location.
+double ReadBuf2AndAdvance(int32_t& pointer) {
+  ReadRegister(CAPT_BUF_2);
+  const double z = RegScaledValue;
+  ++pointer;
+  WriteRegister(CAPT_PNTR, pointer);
+  return z;
+}
+
+}  // namespace
+
+void ReadCaptureMemory(const CaptureProgress& progress) {
+  Yield();
+  ReadRegister(EVENTS);
+  CaptureEventsStored = static_cast<int32_t>(RoundHalfEven(RegScaledValue));
+  ReadRegister(CAPT_CFG);
+  const int L = EventLengthForConfig(RegRawValue);
+  const int N = static_cast<int>(RoundHalfEven(static_cast<double>(kCaptureLocations) / L));
+  CaptureEventLength = static_cast<int16_t>(L);
+  CaptureBufferCount = static_cast<int16_t>(N);
+
+  const int traceTop = kCaptureLocations - kCaptureHeaderWords * N;
+  CaptureHeaders.assign(static_cast<size_t>(N + 1), CaptureHeader{});
+  CaptureX.Allocate(N, L);
+  CaptureY.Allocate(N, L);
+  CaptureZ.Allocate(N, L);
+  CaptureTraceX.assign(static_cast<size_t>(traceTop + 1), 0.0);
+  CaptureTraceY.assign(static_cast<size_t>(traceTop + 1), 0.0);
+  CaptureTraceZ.assign(static_cast<size_t>(traceTop + 1), 0.0);
+
+  int32_t pointer = 0;
+  WriteRegister(CAPT_PNTR, pointer);
+  size_t t = 0;
+  const int events = CaptureEventsStored > N ? N : CaptureEventsStored;
+  for (int e = 1; e <= events; ++e) {
+    if (progress) progress(e, N, CaptureProgressText(e, N));
+    Yield();
+
+    CaptureHeader& h = CaptureHeaders[static_cast<size_t>(e)];
+    for (int location = 0; location < kCaptureHeaderWords; ++location) {
+      const int32_t w = ReadBuf1();
+      switch (location) {
+        case 0: h.XYZ = DecodeCaptureXyz(w); break;
+        case 1: h.Time = DecodeCaptureTime(w); break;
+        case 2: h.Date = DecodeCaptureDate(w); break;
+        case 3: h.Temp = DecodeCaptureTemp(w); break;
+        case 4: h.Voltage = DecodeCaptureVoltage(w); break;
+        default: {
+          // The auxiliary input is ratiometric to the supply recorded with the event.
+          const float scale = static_cast<float>(h.Voltage) / 1024.0f;
+          RegisterMap[AUX_ADC].RegScale = scale;
+          h.Aux = DecodeCaptureAux(w, scale);
+        }
+      }
+      ReadBuf2AndAdvance(pointer);
+    }
+
+    for (int j = 1; j <= L - kCaptureHeaderWords; ++j) {
+      const int32_t buf1 = ReadBuf1();
+      ++t;
+      CaptureX(e, j) = CaptureTraceX.at(t) = DecodeCaptureSampleX(buf1);
+      CaptureY(e, j) = CaptureTraceY.at(t) = DecodeCaptureSampleY(buf1);
+      CaptureZ(e, j) = CaptureTraceZ.at(t) = DecodeCaptureSampleZ(ReadBuf2AndAdvance(pointer));
+    }
+  }
+}
+
+}  // namespace kva

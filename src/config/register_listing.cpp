@@ -1,0 +1,35 @@
+#include "config/register_listing.h"
+
+#include "app/number_text.h"
+#include "device/register_access.h"
+#include "device/register_map.h"
+#include "mainwindow/output_pass.h"
+
+namespace kva {
+
+std::string RegisterListingHeader() { return "Name\t\tAddr\tHex\tEA  ND\tScaledValue"; }
+
+std::string RegisterListingRule() {
+  return "--------------------\t---------\t---------\t ---    ---\t   ---------";
+}
+
+std::string RegisterListingText(const std::string& lineEnd, char decimalMark) {
+  std::string text = RegisterListingHeader() + lineEnd + RegisterListingRule() + lineEnd;
+  for (int i = 0; i <= kListingLastRegister; ++i) {
+    if (i >= RESERVED_19 && i <= RESERVED_22) continue;
+    ReadRegister(static_cast<int16_t>(i));
+    const std::string hex = Hex4(RegRawValue);
+    const float scaled = RegScaledValue;
+    if (i == SUPPLY_OUT) SetAuxScaleFromSupply(scaled);
+    // Only the output registers carry the alarm and new-data bits.
+    const bool flagged = i >= SUPPLY_OUT && i <= XYZ_PK_OUT;
+    const std::string ea = flagged ? (RegEABit != 0 ? "1" : "0") : " ";
+    const std::string nd = flagged ? (RegNDBit != 0 ? "1" : "0") : " ";
+    const RegisterRow& row = RegisterMap[i];
+    text += RightTrim(row.Label) + "      \t" + Hex4(row.BaseAddr) + "\t" + hex + "\t   " + ea +
+            "   " + nd + "\t" + FormatNumber(scaled, "0.0##", decimalMark) + lineEnd;
+  }
+  return text;
+}
+
+}  // namespace kva

@@ -1,0 +1,109 @@
+#include "capture/capture_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/number_text.h"
+#include "capture/capture_readout.h"
+#include "support/temp_dir.h"
+
+namespace kva {
+namespace {
+
+// Two events of L = 8 (two samples each) as a readout would leave them, N = 1024.
+void FillTwoEvents(int eventsStored) {
+  ResetCapture();
+  CaptureEventsStored = eventsStored;
+  CaptureEventLength = 8;
+  CaptureBufferCount = 1024;
+  CaptureHeaders.assign(1025, CaptureHeader{});
+  CaptureX.Allocate(1024, 8);
+  CaptureY.Allocate(1024, 8);
+  CaptureZ.Allocate(1024, 8);
+  CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
+  CaptureHeaders[2] = {0.2 * 3, 905, 1231, -206 * 0.244, 675 * 0.00488, -256 * (3.294f / 1024.0f)};
+  CaptureX(1, 1) = 0.2, CaptureY(1, 1) = -0.4, CaptureZ(1, 1) = 1;
+  CaptureX(1, 2) = -25.6, CaptureY(1, 2) = 0, CaptureZ(1, 2) = 127 * 0.2;
+  CaptureX(2, 1) = 0.2 * 3;
+}
+
+class CaptureFile : public ::testing::Test {
+ protected:
+  ~CaptureFile() override {
+    SetDecimalMarkOverride(std::nullopt);
+    ResetCapture();
+  }
+};
+
+TEST_F(CaptureFile, CommaFileBytes) {
+  FillTwoEvents(2);
+  EXPECT_EQ(CaptureFileText(',', '.'),
+            "\r\n"
+            "Event #,XYZ,Time,Date,Temp,Voltage,Aux\r\n"
+            "1,2.5,1234,415,24.5,3.3,0.5\r\n"
+            "Xg,Yg,Zg\r\n"
+            "0.2,-0.4,1\r\n"
+            "-25.6,0,25.4\r\n"
+            "\r\n"
+            "Event #,XYZ,Time,Date,Temp,Voltage,Aux\r\n"
+            "2,0.6,905,1231,-50.264,3.294,-0.823499977588654\r\n"
+            "Xg,Yg,Zg\r\n"
+            "0.6,0,0\r\n"
+            "0,0,0\r\n");
+}
+
+TEST_F(CaptureFile, TabFileWithDecimalCommaAndCsvKeepsPoint) {
+  FillTwoEvents(1);
+  EXPECT_EQ(CaptureFileDecimalMark('\t', ','), ',');
+  EXPECT_EQ(CaptureFileDecimalMark(',', ','), '.');
+  EXPECT_EQ(CaptureFileDecimalMark(',', '.'), '.');
+  EXPECT_EQ(CaptureFileText('\t', ','),
+            "\r\n"
+            "Event #\tXYZ\tTime\tDate\tTemp\tVoltage\tAux\r\n"
+            "1\t2,5\t1234\t415\t24,5\t3,3\t0,5\r\n"
+            "Xg\tYg\tZg\r\n"
+            "0,2\t-0,4\t1\r\n"
+            "-25,6\t0\t25,4\r\n");
+}
+
+TEST_F(CaptureFile, EventCountCappedAtBuffersAndEmptyWhenNone) {
+  FillTwoEvents(0);
+  EXPECT_EQ(CaptureFileText(',', '.'), "");
+  FillTwoEvents(300);
+  CaptureBufferCount = 2;  // only two buffers exist
+  EXPECT_EQ(CaptureFileText(',', '.').find("Event #,", 0) != std::string::npos, true);
+  size_t blocks = 0;
+  for (size_t p = 0; (p = CaptureFileText(',', '.').find("Xg,Yg,Zg", p)) != std::string::npos; ++p) ++blocks;
+  EXPECT_EQ(blocks, 2u);
+}
+
+TEST_F(CaptureFile, AtomicWriteReplacesAndFailsCleanly) {
+  kvatest::TempDir dir;
+  FillTwoEvents(1);
+  SetDecimalMarkOverride(',');
+  const auto path = CaptureFilePath(dir.path(), "DataCapBuff", kCaptureCsv);
+  EXPECT_EQ(path.filename(), "DataCapBuff.csv");
+  kvatest::WriteFileBytes(path, "old contents that are longer than nothing at all");
+  ASSERT_FALSE(WriteCaptureFile(path, ','));
+  EXPECT_EQ(kvatest::ReadFileBytes(path), CaptureFileText(',', '.'));
+
+  // A folder where the file should go, and a path below a regular file: nothing changes.
+  std::filesystem::create_directory(dir.path() / "taken.csv");
+  auto error = WriteCaptureFile(dir.path() / "taken.csv", ',');
+  ASSERT_TRUE(error);
+  EXPECT_NE(error->find((dir.path() / "taken.csv").string()), std::string::npos);
+  EXPECT_NE(error->find("directory"), std::string::npos) << *error;
+
+  error = WriteCaptureFile(path / "below.csv", ',');
+  ASSERT_TRUE(error);
+  EXPECT_NE(error->find("below.csv: Not a directory"), std::string::npos) << *error;
+
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+  EXPECT_EQ(entries, 2u);  // the file and the folder: no temporary left behind
+  EXPECT_EQ(kvatest::ReadFileBytes(path), CaptureFileText(',', '.'));
+}
+
+}  // namespace
+}  // namespace kva

@@ -1,0 +1,114 @@
+// A register-level stand-in for the sensor on the simulated parallel port, for core tests
+// that need exact words: each frame's answer is the word the previous read command asked
+// for; write frames set one byte; CAPT_BUF_1 / CAPT_BUF_2 answer from a capture memory at
+// the location CAPT_PNTR designates.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "app/delay.h"
+#include "app/hooks.h"
+#include "app/number_text.h"
+#include "app/settings.h"
+#include "device/port_io.h"
+#include "device/register_access.h"
+#include "device/register_map.h"
+#include "sim/sim_parallel_port.h"
+#include "sim/spi_slave.h"
+
+namespace kvatest {
+
+class FakeSensor : public kva::sim::SpiSlave {
+ public:
+  struct Location {
+    uint16_t buf1 = 0, buf2 = 0;
+  };
+
+  uint16_t PendingAnswer() override { return pending_; }
+
+  uint16_t Transfer(uint16_t mosi) override {
+    const uint16_t answer = pending_;
+    const uint8_t addr = static_cast<uint8_t>((mosi >> 8) & 0x7F);
+    if (mosi & 0x8000) {
+      writes.emplace_back(addr, static_cast<uint8_t>(mosi & 0xFF));
+      uint16_t& w = words[addr & 0x7E];
+      w = (addr & 1) ? static_cast<uint16_t>((w & 0x00FF) | ((mosi & 0xFF) << 8))
+                     : static_cast<uint16_t>((w & 0xFF00) | (mosi & 0xFF));
+      pending_ = 0;
+    } else {
+      pending_ = Answer(addr & 0x7E);
+    }
+    return answer;
+  }
+
+  // The 16-bit words written, one per completed register write (high-then-low or low-then-high).
+  std::vector<std::pair<uint8_t, uint16_t>> WordWrites() const {
+    std::vector<std::pair<uint8_t, uint16_t>> out;
+    for (size_t i = 0; i + 1 < writes.size(); i += 2) {
+      const auto& a = writes[i];
+      const auto& b = writes[i + 1];
+      const bool highFirst = (a.first & 1) != 0;
+      const uint16_t hi = highFirst ? a.second : b.second;
+      const uint16_t lo = highFirst ? b.second : a.second;
+      out.emplace_back(static_cast<uint8_t>(a.first & 0x7E), static_cast<uint16_t>(hi << 8 | lo));
+    }
+    return out;
+  }
+
+  std::map<uint8_t, uint16_t> words;  // by even address
+  std::vector<std::pair<uint8_t, uint8_t>> writes;  // byte write frames
+  std::array<Location, 8192> capture{};
+  int buf2Reads = 0;
+
+ private:
+  uint16_t Answer(uint8_t addr) {
+    const uint16_t pointer = words[0x40] & 0x1FFF;
+    if (addr == 0x16) return capture[pointer].buf1;
+    if (addr == 0x18) {
+      ++buf2Reads;
+      return capture[pointer].buf2;
+    }
+    return words[addr];
+  }
+
+  uint16_t pending_ = 0;
+};
+
+// The fake sensor on the simulated port at 0x378, selected as the parallel-port interface,
+// with a one-iteration delay so that waits are counted, not spent.
+class FakeBoard {
+ public:
+  FakeBoard() : port(sensor, 0x378) {
+    kva::InitRegisterMap();
+    kva::ResetRegisterAccess();
+    kva::ResetDelay();
+    kva::DelayCalibrated = true;
+    kva::DelayLoopCount = 1;
+    kva::InterfaceType = 1;
+    kva::PortAddress = 0x378;
+    kva::SetPortIo(&port);
+  }
+  ~FakeBoard() {
+    kva::SetPortIo(nullptr);
+    kva::InterfaceType = 0;
+    kva::PortAddress = 0;
+    kva::ResetHooks();
+    kva::ResetDelay();
+    kva::SetDecimalMarkOverride(std::nullopt);
+  }
+  FakeBoard(const FakeBoard&) = delete;
+  FakeBoard& operator=(const FakeBoard&) = delete;
+
+  void Set(int16_t index, uint16_t word) {
+    sensor.words[static_cast<uint8_t>(kva::RegisterMap[index].BaseAddr)] = word;
+  }
+
+  FakeSensor sensor;
+  kva::sim::SimParallelPort port;
+};
+
+}  // namespace kvatest

@@ -1,0 +1,152 @@
+#include "datalog/datalog_run.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
+#include <vector>
+
+#include "capture/fake_sensor.h"
+#include "support/temp_dir.h"
+
+namespace kva {
+namespace {
+
+TEST(DatalogBoxes, CorrectionsFollowTheBoxRules) {
+  EXPECT_EQ(SamplesPerFileBoxText("abc"), "1000");
+  EXPECT_EQ(SamplesPerFileBoxText(""), "1000");
+  EXPECT_EQ(SamplesPerFileBoxText("0"), "1");
+  EXPECT_EQ(SamplesPerFileBoxText("70000"), "65526");
+  EXPECT_EQ(SamplesPerFileBoxText("65526"), "65526");
+  EXPECT_EQ(SamplesPerFileBoxText("12abc"), "1000");
+  EXPECT_EQ(SamplesPerFileBoxText(" 250"), " 250");
+  EXPECT_EQ(FilesPerSessionBoxText("2500"), "2000");
+  EXPECT_EQ(FilesPerSessionBoxText("-4"), "1");
+  EXPECT_EQ(SampleDelayBoxText("-5"), "0");
+  EXPECT_EQ(SampleDelayBoxText("40000"), "32000");
+  EXPECT_EQ(SampleDelayBoxText("x"), "0");
+  EXPECT_EQ(SampleDelayBoxText("12.5"), "12.5");
+}
+
+TEST(DatalogBoxes, FormatPathAndClockTexts) {
+  EXPECT_EQ(DatalogFormatFor('.').separator, ',');
+  EXPECT_STREQ(DatalogFormatFor('.').extension, ".csv");
+  EXPECT_EQ(DatalogFormatFor(',').separator, '\t');
+  EXPECT_STREQ(DatalogFormatFor(',').extension, ".txt");
+  EXPECT_EQ(DatalogFilePath("/x", "RUN", 12, DatalogFormatFor(',')), "/x/RUN_12.txt");
+  const LocalDateTime t{2009, 12, 31, 23, 59, 7};
+  EXPECT_EQ(ShortDateText(t, "C"), "12/31/09");
+  EXPECT_EQ(LongTimeText(t, "C"), "23:59:07");
+  if (newlocale(LC_TIME_MASK, "de_DE.UTF-8", static_cast<locale_t>(0)) != static_cast<locale_t>(0)) {
+    EXPECT_EQ(ShortDateText(t, "de_DE.UTF-8"), "31.12.2009");
+    EXPECT_EQ(LongTimeText(t, "de_DE.UTF-8"), "23:59:07");
+  }
+  EXPECT_EQ(DatalogNumberText(3.29888f, ','), "3,29888");
+  EXPECT_EQ(DatalogNumberText(86399.75f, '.'), "86399.75");
+}
+
+class DatalogRun : public ::testing::Test {
+ protected:
+  DatalogRun() {
+    board.Set(SUPPLY_OUT, 0x8000 | 676);  // 3.29888 V, new data
+    board.Set(XACCL_OUT, 0x000A);          // 0.514 g
+    board.Set(AUX_ADC, 0x8000 | 0x0100);
+    ClockHooks hooks;
+    hooks.timer = [this] { return 3600.5f + 0.25f * static_cast<float>(ticks++); };
+    hooks.localNow = [] { return LocalDateTime{2009, 12, 31, 23, 59, 7}; };
+    SetClockHooks(hooks);
+    SetMsgBoxHandler([this](const std::string& text, const std::string&) { messages.push_back(text); });
+    settings.directory = dir.path();
+  }
+
+  std::string Head(const std::string& name, char S, const std::string& begin, const std::string& end) {
+    const LocalDateTime now{2009, 12, 31, 23, 59, 7};
+    return "File Name," + name + "\r\nDate" + S + ShortDateText(now) + "\r\nTime" + S + LongTimeText(now) +
+           "\r\nBegin Seconds" + S + begin + "\r\nEnd Seconds" + S + end + "\r\n \r\n";
+  }
+
+  kvatest::TempDir dir;
+  kvatest::FakeBoard board;
+  DatalogSettings settings;
+  int ticks = 0;
+  std::vector<std::string> messages;
+};
+
+TEST_F(DatalogRun, FilesWithCommaSeparator) {
+  SetDecimalMarkOverride('.');
+  settings.checked[1] = settings.checked[2] = true;
+  settings.samplesPerFile = 3;
+  settings.filesPerSession = 2;
+  std::vector<int> started;
+  int yields = 0;
+  SetYieldHandler([&] { ++yields; });
+  const DatalogResult r = RunDatalog(settings, {[&](int f) { started.push_back(f); }, {}});
+  EXPECT_EQ(r.filesWritten, 2);
+  EXPECT_FALSE(r.cancelled);
+  EXPECT_FALSE(r.error);
+  EXPECT_EQ(started, (std::vector<int>{1, 2}));
+  EXPECT_EQ(yields, 2 * (1 + 3));
+  const std::string rows =
+      "Sample #,PvND,Power V,XaND,X acc,\r\n"
+      "1,1,3.29888,0,0.514,\r\n"
+      "2,1,3.29888,0,0.514,\r\n"
+      "3,1,3.29888,0,0.514,\r\n";
+  EXPECT_EQ(kvatest::ReadFileBytes(dir.path() / "DATALOG_1.csv"),
+            Head("DATALOG_1.csv", ',', "3600.5", "3600.75") + rows);
+  EXPECT_EQ(kvatest::ReadFileBytes(dir.path() / "DATALOG_2.csv"),
+            Head("DATALOG_2.csv", ',', "3601", "3601.25") + rows);
+}
+
+TEST_F(DatalogRun, DecimalCommaGivesTabsAndTxtAndAuxFollowsSupply) {
+  SetDecimalMarkOverride(',');
+  settings.checked[1] = settings.checked[5] = true;
+  settings.samplesPerFile = 1;
+  settings.baseName = "RUN";
+  ASSERT_EQ(RunDatalog(settings).filesWritten, 1);
+  const float aux = 256.0f * (static_cast<float>(676 * static_cast<double>(0.00488f)) / 1024.0f);
+  EXPECT_EQ(kvatest::ReadFileBytes(dir.path() / "RUN_1.txt"),
+            Head("RUN_1.txt", '\t', "3600,5", "3600,75") +
+                "Sample #\tPvND\tPower V\tADCND\tAux_ADC\t\r\n"
+                "1\t1\t3,29888\t1\t" + DatalogNumberText(aux, ',') + "\t\r\n");
+  EXPECT_EQ(DatalogNumberText(aux, ','), "0,82472");
+}
+
+TEST_F(DatalogRun, CancelWritesOnlyTheSamplesTaken) {
+  SetDecimalMarkOverride('.');
+  settings.checked[2] = true;
+  settings.samplesPerFile = 3;
+  settings.filesPerSession = 3;
+  int samples = 0;
+  const DatalogResult r = RunDatalog(settings, {{}, [&] { return ++samples == 5; }});
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_EQ(r.filesWritten, 2);
+  const std::string second = kvatest::ReadFileBytes(dir.path() / "DATALOG_2.csv");
+  EXPECT_TRUE(second.ends_with("Sample #,XaND,X acc,\r\n1,0,0.514,\r\n2,0,0.514,\r\n")) << second;
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "DATALOG_3.csv"));
+}
+
+TEST_F(DatalogRun, UnwritableFileStopsTheRunAndKeepsEarlierFiles) {
+  SetDecimalMarkOverride('.');
+  settings.checked[1] = true;
+  settings.samplesPerFile = 2;
+  settings.filesPerSession = 3;
+  std::filesystem::create_directory(dir.path() / "DATALOG_2.csv");
+  DatalogResult r = RunDatalog(settings);
+  EXPECT_EQ(r.filesWritten, 1);
+  ASSERT_TRUE(r.error);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], *r.error);
+  EXPECT_NE(messages[0].find((dir.path() / "DATALOG_2.csv").string()), std::string::npos);
+  EXPECT_TRUE(kvatest::ReadFileBytes(dir.path() / "DATALOG_1.csv").ends_with("2,1,3.29888,\r\n"));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "DATALOG_3.csv"));
+
+  kvatest::WriteFileBytes(dir.path() / "plain", "x");
+  settings.directory = dir.path() / "plain";
+  r = RunDatalog(settings);
+  EXPECT_EQ(r.filesWritten, 0);
+  ASSERT_TRUE(r.error);
+  EXPECT_NE(r.error->find("plain/DATALOG_1.csv: Not a directory"), std::string::npos) << *r.error;
+}
+
+}  // namespace
+}  // namespace kva
