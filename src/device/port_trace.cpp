@@ -83,8 +83,7 @@ void PortTrace::Change(const bool (&levels)[kWires]) {
 void PortTrace::Out(uint16_t port, uint8_t value) {
   inner_.Out(port, value);
   if (!file_.is_open() || port != base_) return;
-  const bool levels[kWires] = {(value & 1) != 0, (value & 2) != 0, (value & 4) == 0,
-                               level_[kMiso]};
+  const bool levels[kWires] = {(value & 1) != 0, (value & 2) != 0, (value & 4) == 0, level_[kMiso]};
   Change(levels);
 }
 

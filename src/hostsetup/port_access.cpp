@@ -18,7 +18,7 @@
 namespace kva {
 namespace {
 
-constexpr uint16_t kPortCount = 3;        // data, status, control
+constexpr uint16_t kPortCount = 3;           // data, status, control
 constexpr uint32_t kLowestPortBase = 0x100;  // below: DMA, interrupt controllers, timers, ...
 
 PortPermissionRequest request;
@@ -49,8 +49,7 @@ void SetPortPermissionRequest(PortPermissionRequest r) {
 
 PortPermissionAnswer GrantAllPorts(uint16_t, uint16_t) { return {}; }
 
-std::string PortAccessRefusalText(uint16_t base, const PortPermissionAnswer& answer,
-                                  bool asRoot) {
+std::string PortAccessRefusalText(uint16_t base, const PortPermissionAnswer& answer, bool asRoot) {
   const uint32_t last = static_cast<uint32_t>(base) + kPortCount - 1;
   std::string text = "The parallel port at address " + Hex(base) + " (hex) cannot be used";
   if (last <= 0xFFFF) text += ": no access to the I/O ports " + Hex(base) + " to " + Hex(last);
@@ -75,14 +74,15 @@ std::string PortAccessRefusalText(uint16_t base, const PortPermissionAnswer& ans
       break;
     case EBUSY:
       text += "The ports are busy: they belong to " +
-              (answer.holder.empty() ? std::string("another driver") : answer.holder) +
-              ".\n\n" + pickAddress;
+              (answer.holder.empty() ? std::string("another driver") : answer.holder) + ".\n\n" +
+              pickAddress;
       break;
     case EINVAL:
       if (base < kLowestPortBase) {
-        text += "Addresses below 100 (hex) belong to the computer's own devices, not to a parallel "
-                "port.\n\n" +
-                pickAddress;
+        text +=
+            "Addresses below 100 (hex) belong to the computer's own devices, not to a parallel "
+            "port.\n\n" +
+            pickAddress;
       } else {
         text += "The address leaves the I/O port range.\n\n" + pickAddress;
       }
@@ -91,8 +91,8 @@ std::string PortAccessRefusalText(uint16_t base, const PortPermissionAnswer& ans
       text += "This computer has no direct port I/O.\n\nUse the USB adapter instead.";
       break;
     default:
-      text += std::string("The system refused: ") + std::strerror(answer.error) + ".\n\n" +
-              pickAddress;
+      text +=
+          std::string("The system refused: ") + std::strerror(answer.error) + ".\n\n" + pickAddress;
       break;
   }
   return text;

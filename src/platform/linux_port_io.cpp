@@ -1,7 +1,7 @@
 #include "platform/linux_port_io.h"
 
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <sstream>

@@ -23,8 +23,7 @@ PortPermissionAnswer HostPortPermissionRequest(uint16_t first, uint16_t count);
 // The driver that holds any of first .. first + count - 1 in a /proc/ioports listing; empty
 // when none does. Bus windows, PCI device ranges, plug-and-play reservations and the kernel's
 // own parallel-port driver do not count: the port itself sits inside them.
-std::optional<std::string> FindPortHolder(std::string_view ioports, uint16_t first,
-                                          uint16_t count);
+std::optional<std::string> FindPortHolder(std::string_view ioports, uint16_t first, uint16_t count);
 
 // vbOut / vbInp on the real port. A port not granted yet is requested once (for PortAddress ..
 // PortAddress + 2 when it lies there, else on its own); a port that stays refused behaves as

@@ -46,9 +46,9 @@ class SimParallelPort : public kva::PortIo {
   uint8_t data_ = 0;
   uint8_t control_ = 0;
   bool selected_ = false;
-  bool misoBit_ = false;   // the bit the device drives at the moment (true = 1)
-  uint16_t answer_ = 0;    // this frame's answer word
-  uint32_t shiftIn_ = 0;   // bits taken on falling edges, most significant first
+  bool misoBit_ = false;  // the bit the device drives at the moment (true = 1)
+  uint16_t answer_ = 0;   // this frame's answer word
+  uint32_t shiftIn_ = 0;  // bits taken on falling edges, most significant first
   uint32_t fallingEdges_ = 0;
   uint32_t risingEdges_ = 0;
   uint64_t frames_ = 0;

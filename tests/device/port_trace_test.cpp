@@ -44,6 +44,16 @@ struct Grouping : std::numpunct<char> {
   std::string do_grouping() const override { return "\3"; }
 };
 
+// Makes a locale the global one for a scope.
+class GlobalLocale {
+ public:
+  explicit GlobalLocale(const std::locale& locale) : previous_(std::locale::global(locale)) {}
+  ~GlobalLocale() { std::locale::global(previous_); }
+
+ private:
+  std::locale previous_;
+};
+
 class PortTraceTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -55,9 +65,8 @@ class PortTraceTest : public ::testing::Test {
     DelayLoopCount = 1;
     InterfaceType = 1;
     PortAddress = 0x378;
-    SetMsgBoxHandler([this](const std::string& text, const std::string&) {
-      messages.push_back(text);
-    });
+    SetMsgBoxHandler(
+        [this](const std::string& text, const std::string&) { messages.push_back(text); });
   }
   void TearDown() override {
     SetPortIo(nullptr);
@@ -70,32 +79,31 @@ class PortTraceTest : public ::testing::Test {
   void Clock(std::vector<double> readings) {
     auto data = std::make_shared<std::vector<double>>(std::move(readings));
     auto next = std::make_shared<size_t>(0);
-    SetClockHooks({[data, next] { return (*data)[std::min((*next)++, data->size() - 1)]; },
-                   nullptr, nullptr});
+    SetClockHooks({[data, next] { return (*data)[std::min((*next)++, data->size() - 1)]; }, nullptr,
+                   nullptr});
   }
   kvatest::TempDir dir;
   std::vector<std::string> messages;
 };
 
 TEST_F(PortTraceTest, WritesLevelChangesWithDistinctNanosecondTimes) {
-  const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new Grouping));
   kvatest::RecordingPortIo line;
   line.QueueAnswer(0x8000);
   {
+    const GlobalLocale german(std::locale(std::locale::classic(), new Grouping));
     PortTrace trace(line);
     Clock({2.0, 2.0000001, 2.0000001, 2.0000001, 2.00000025, 2.000001, 2.000001});
     ASSERT_TRUE(trace.Open("t.vcd"));
-    trace.Out(0x378, 4);     // data out line to 1, so mosi 0           #100
-    trace.Out(0x379, 0x40);  // not the data register: no change
-    trace.Out(0x378, 5);     // chip select; the clock stood still      #101
-    trace.Out(0x378, 7);     // clock up                                #102
-    EXPECT_EQ(trace.In(0x379), 0xBF);  // the device's 1                #250
-    trace.Out(0x378, 7);     // no change, no entry
-    trace.Out(0x378, 5);     // clock down                              #1000
-    trace.Out(0x378, 0);     // chip select off, data out idle          #1001
+    trace.Out(0x378, 4);               // data out line to 1, so mosi 0 (#100)
+    trace.Out(0x379, 0x40);            // not the data register: no change
+    trace.Out(0x378, 5);               // chip select; the clock stood still (#101)
+    trace.Out(0x378, 7);               // clock up (#102)
+    EXPECT_EQ(trace.In(0x379), 0xBF);  // the device's 1 (#250)
+    trace.Out(0x378, 7);               // no change, no entry
+    trace.Out(0x378, 5);               // clock down (#1000)
+    trace.Out(0x378, 0);               // chip select off, data out idle (#1001)
     EXPECT_TRUE(trace.Close());
   }
-  std::locale::global(previous);
   EXPECT_EQ(kvatest::ReadFileBytes("t.vcd"),
             "$version KVA7710 evaluation program, parallel port SPI trace $end\n"
             "$timescale 1ns $end\n"

@@ -16,9 +16,9 @@
 namespace kva {
 namespace {
 
-using ::testing::ElementsAre;
 using kvatest::DecodeFrames;
 using kvatest::RecordingPortIo;
+using ::testing::ElementsAre;
 
 class RegisterAccess : public ::testing::Test {
  protected:

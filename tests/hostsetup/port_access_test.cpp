@@ -105,7 +105,8 @@ TEST_F(PortAccess, SystemBoardAndOutOfRangeAddressesAreRefusedWithoutAsking) {
   EXPECT_TRUE(requests.empty());
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_THAT(messages[0].second, HasSubstr("at address 20 (hex)"));
-  EXPECT_THAT(messages[0].second, HasSubstr("below 100 (hex) belong to the computer's own devices"));
+  EXPECT_THAT(messages[0].second,
+              HasSubstr("below 100 (hex) belong to the computer's own devices"));
   EXPECT_THAT(messages[1].second, HasSubstr("leaves the I/O port range"));
   EXPECT_FALSE(PortAccessGranted(0x20));
   EXPECT_FALSE(PortAccessGranted(0xFFFF));

@@ -39,7 +39,7 @@ constexpr const char* kIoports =
 TEST(PortHolder, OnlyDriversOtherThanTheParallelPortsHoldPorts) {
   EXPECT_EQ(FindPortHolder(kIoports, 0x378, 3), std::nullopt);
   EXPECT_EQ(FindPortHolder(kIoports, 0xE800, 3), std::nullopt);
-  EXPECT_EQ(FindPortHolder(kIoports, 0x278, 3), std::nullopt);  // nobody there
+  EXPECT_EQ(FindPortHolder(kIoports, 0x278, 3), std::nullopt);   // nobody there
   EXPECT_EQ(FindPortHolder(kIoports, 0x0A00, 3), std::nullopt);  // a reservation only
   EXPECT_EQ(FindPortHolder(kIoports, 0x3F8, 3), "serial");
   EXPECT_EQ(FindPortHolder(kIoports, 0x3F6, 3), "serial");  // overlaps by its last port
@@ -63,9 +63,8 @@ class RealPort : public ::testing::Test {
     DelayLoopCount = 1;
     InterfaceType = 1;
     PortAddress = 0x378;
-    SetMsgBoxHandler([this](const std::string& text, const std::string&) {
-      messages.push_back(text);
-    });
+    SetMsgBoxHandler(
+        [this](const std::string& text, const std::string&) { messages.push_back(text); });
     // The host refuses: the backend must then never touch the port (which would fault).
     SetPortPermissionRequest([this](uint16_t, uint16_t) {
       ++requests;
