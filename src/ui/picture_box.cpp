@@ -1,0 +1,220 @@
+#include "ui/picture_box.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace kva::ui {
+namespace {
+
+// Clips the segment p-q to rect r (Liang-Barsky). False when nothing is left.
+bool ClipSegment(QPointF& p, QPointF& q, const QRectF& r) {
+  const double dx = q.x() - p.x();
+  const double dy = q.y() - p.y();
+  double t0 = 0.0, t1 = 1.0;
+  const double pk[4] = {-dx, dx, -dy, dy};
+  const double qk[4] = {p.x() - r.left(), r.right() - p.x(), p.y() - r.top(), r.bottom() - p.y()};
+  for (int i = 0; i < 4; ++i) {
+    if (pk[i] == 0.0) {
+      if (qk[i] < 0.0) return false;
+      continue;
+    }
+    const double t = qk[i] / pk[i];
+    if (pk[i] < 0.0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
+    }
+  }
+  const QPointF a = p;
+  p = QPointF(a.x() + t0 * dx, a.y() + t0 * dy);
+  q = QPointF(a.x() + t1 * dx, a.y() + t1 * dy);
+  return true;
+}
+
+bool Finite(double a, double b) { return std::isfinite(a) && std::isfinite(b); }
+
+}  // namespace
+
+PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
+  setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  setLineWidth(2);
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  FitImage();
+}
+
+void PictureBox::SetBackColor(const QColor& c) { backColor_ = c; }
+
+void PictureBox::Scale(double x1, double y1, double x2, double y2) {
+  if (x2 == x1 || y2 == y1) throw std::invalid_argument("PictureBox::Scale: empty range");
+  left_ = x1;
+  top_ = y1;
+  width_ = x2 - x1;
+  height_ = y2 - y1;
+  pixelScale_ = false;
+}
+
+void PictureBox::ScaleDefault() {
+  pixelScale_ = true;
+  left_ = top_ = 0;
+  width_ = std::max(1, image_.width());
+  height_ = std::max(1, image_.height());
+}
+
+void PictureBox::SetScaleWidth(double v) {
+  if (v == 0) throw std::invalid_argument("PictureBox::SetScaleWidth: zero");
+  width_ = v;
+  pixelScale_ = false;
+}
+
+void PictureBox::SetScaleHeight(double v) {
+  if (v == 0) throw std::invalid_argument("PictureBox::SetScaleHeight: zero");
+  height_ = v;
+  pixelScale_ = false;
+}
+
+void PictureBox::SetDrawWidth(int pixels) { drawWidth_ = std::max(1, pixels); }
+
+QPointF PictureBox::ToPixels(double x, double y) const {
+  Sync();
+  return {(x - left_) * image_.width() / width_, (y - top_) * image_.height() / height_};
+}
+
+QPointF PictureBox::ToUser(QPointF pixel) const {
+  Sync();
+  return {left_ + pixel.x() * width_ / std::max(1, image_.width()),
+          top_ + pixel.y() * height_ / std::max(1, image_.height())};
+}
+
+QPoint PictureBox::RoundPixel(QPointF p) const {
+  return {static_cast<int>(std::floor(p.x() + 0.5)), static_cast<int>(std::floor(p.y() + 0.5))};
+}
+
+void PictureBox::Line(double x1, double y1, double x2, double y2, const QColor& c) {
+  Sync();
+  if (!Finite(x1, y1) || !Finite(x2, y2) || image_.isNull()) return;
+  QPointF p = ToPixels(x1, y1);
+  QPointF q = ToPixels(x2, y2);
+  // Clip in floating point first, so far-off values never reach integer pixel coordinates.
+  const double m = drawWidth_ + 2;
+  if (!ClipSegment(p, q, QRectF(-m, -m, image_.width() + 2 * m, image_.height() + 2 * m))) {
+    return;
+  }
+  QPainter painter(&image_);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  QPen pen(c);
+  pen.setWidth(drawWidth_);
+  pen.setCapStyle(drawWidth_ == 1 ? Qt::SquareCap : Qt::RoundCap);
+  painter.setPen(pen);
+  const QPoint a = RoundPixel(p);
+  const QPoint b = RoundPixel(q);
+  if (a == b) {
+    painter.drawPoint(a);
+  } else {
+    painter.drawLine(a, b);
+  }
+  update();
+}
+
+void PictureBox::FilledBox(double x1, double y1, double x2, double y2, const QColor& c) {
+  Sync();
+  if (!Finite(x1, y1) || !Finite(x2, y2) || image_.isNull()) return;
+  const QPointF p = ToPixels(x1, y1);
+  const QPointF q = ToPixels(x2, y2);
+  auto clampX = [&](double v) { return std::clamp(v, -1.0, double(image_.width())); };
+  auto clampY = [&](double v) { return std::clamp(v, -1.0, double(image_.height())); };
+  const QPoint a = RoundPixel({clampX(p.x()), clampY(p.y())});
+  const QPoint b = RoundPixel({clampX(q.x()), clampY(q.y())});
+  const QRect r = QRect(a, b).normalized().intersected(image_.rect());
+  if (r.isEmpty()) return;
+  QPainter painter(&image_);
+  painter.fillRect(r, c);
+  update();
+}
+
+void PictureBox::PSet(double x, double y, const QColor& c) {
+  Sync();
+  if (!Finite(x, y)) return;
+  const QPoint p = RoundPixel(ToPixels(x, y));
+  if (!image_.rect().contains(p)) return;
+  image_.setPixelColor(p, c);
+  update();
+}
+
+void PictureBox::Cls() {
+  Sync();
+  image_.fill(backColor_);
+  update();
+}
+
+QColor PictureBox::PixelAt(int px, int py) const {
+  Sync();
+  if (!image_.rect().contains(px, py)) return {};
+  return image_.pixelColor(px, py);
+}
+
+QColor PictureBox::Point(double x, double y) const {
+  if (!Finite(x, y)) return {};
+  const QPointF p = ToPixels(x, y);
+  return PixelAt(static_cast<int>(std::floor(p.x())), static_cast<int>(std::floor(p.y())));
+}
+
+QSize PictureBox::AreaSize() const {
+  Sync();
+  return image_.size();
+}
+
+const QImage& PictureBox::Image() const {
+  Sync();
+  return image_;
+}
+
+void PictureBox::FitImage() {
+  const QSize size = contentsRect().size().expandedTo(QSize(1, 1));
+  if (image_.size() == size) return;
+  QImage grown(size, QImage::Format_RGB32);
+  grown.fill(backColor_);
+  if (!image_.isNull()) {
+    // What was drawn stays where it was; new area starts in the back colour.
+    QPainter painter(&grown);
+    painter.drawImage(0, 0, image_);
+  }
+  image_ = grown;
+  if (pixelScale_) ScaleDefault();
+}
+
+void PictureBox::paintEvent(QPaintEvent* e) {
+  {
+    QPainter painter(this);
+    painter.drawImage(contentsRect().topLeft(), image_);
+  }
+  QFrame::paintEvent(e);
+}
+
+void PictureBox::resizeEvent(QResizeEvent* e) {
+  QFrame::resizeEvent(e);
+  FitImage();
+}
+
+void PictureBox::EmitMouse(QMouseEvent* e, int which) {
+  const QPointF local = e->position() - QPointF(contentsRect().topLeft());
+  const QPointF user = ToUser(local);
+  const int buttons = static_cast<int>(e->buttons() | e->button());
+  const auto mods = e->modifiers();
+  const int shift = (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) |
+                    (mods & Qt::AltModifier ? 4 : 0);
+  if (which == 0) emit MouseMove(buttons, shift, user.x(), user.y());
+  if (which == 1) emit MouseDown(buttons, shift, user.x(), user.y());
+  if (which == 2) emit MouseUp(buttons, shift, user.x(), user.y());
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* e) { EmitMouse(e, 0); }
+void PictureBox::mousePressEvent(QMouseEvent* e) { EmitMouse(e, 1); }
+void PictureBox::mouseReleaseEvent(QMouseEvent* e) { EmitMouse(e, 2); }
+
+}  // namespace kva::ui

@@ -1,0 +1,89 @@
+#include "ui/qt_hooks.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMessageBox>
+#include <cstdlib>
+#include <utility>
+
+#include "app/hooks.h"
+#include "app/run_mode.h"
+
+namespace kva::ui {
+namespace {
+
+MessageHook& TheMessageHook() {
+  static MessageHook hook;
+  return hook;
+}
+
+bool busyShown = false;
+
+void ShowMessageBox(const std::string& text, const std::string& title) {
+  if (TheMessageHook()) {
+    TheMessageHook()(text, title);
+    return;
+  }
+  QMessageBox box(QMessageBox::NoIcon, Q(title), QLines(text), QMessageBox::Ok,
+                  QApplication::activeWindow());
+  box.setWindowModality(Qt::ApplicationModal);
+  // The hourglass belongs to the work, not to the question.
+  const bool wasBusy = busyShown;
+  if (wasBusy) QApplication::restoreOverrideCursor();
+  box.exec();
+  if (wasBusy) QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void YieldOnce() {
+  if (ProgramEnding()) {
+    // A loop still running after the program was told to end has no window left to serve:
+    // end now, as the program's End does.
+    std::exit(0);
+  }
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void SetBusy(bool on) {
+  if (on == busyShown) return;
+  busyShown = on;
+  if (on) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+}  // namespace
+
+void InstallQtHooks() {
+  SetMsgBoxHandler(&ShowMessageBox);
+  SetYieldHandler(&YieldOnce);
+  SetBusyPointerHandler(&SetBusy);
+}
+
+void SetMessageHook(MessageHook hook) { TheMessageHook() = std::move(hook); }
+
+MessageRecorder::MessageRecorder() {
+  SetMessageHook([this](const std::string& text, const std::string& title) {
+    messages_.push_back({text, title});
+  });
+}
+
+MessageRecorder::~MessageRecorder() { SetMessageHook(nullptr); }
+
+std::vector<std::string> MessageRecorder::texts() const {
+  std::vector<std::string> out;
+  out.reserve(messages_.size());
+  for (const auto& m : messages_) out.push_back(m.text);
+  return out;
+}
+
+bool BusyPointerShown() { return busyShown; }
+
+QString QLines(const std::string& s) {
+  QString q = Q(s);
+  q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return q;
+}
+
+}  // namespace kva::ui
