@@ -101,8 +101,7 @@ bool LibUsbEzUsbDriver::Request(EzUsbHandle handle, uint32_t code, const uint8_t
   const auto held = held_.find(open->second);
   if (held == held_.end()) return false;  // the device went away since the open
   const DeviceKey key = held->first;
-  return Transfer(key, held->second, code, input, inputLength, output, outputLength,
-                  bytesReturned);
+  return Transfer(key, held->second, code, input, inputLength, output, outputLength, bytesReturned);
 }
 
 bool LibUsbEzUsbDriver::Transfer(const DeviceKey& key, Held& held, uint32_t code,
@@ -125,7 +124,8 @@ bool LibUsbEzUsbDriver::Transfer(const DeviceKey& key, Held& held, uint32_t code
     case kEzUsbGetStringDescriptor: {
       if (inputLength < 1) return false;
       const int length = static_cast<int>(std::min<uint32_t>(outputLength, 255));
-      const int rc = api_.GetStringDescriptor(held.handle, input[0], kStringLanguage, output, length);
+      const int rc =
+          api_.GetStringDescriptor(held.handle, input[0], kStringLanguage, output, length);
       if (rc < 0) {
         CheckGone(key, rc);
         return false;

@@ -138,8 +138,8 @@ bool SimEzUsbBus::Request(kva::EzUsbHandle handle, uint32_t code, const uint8_t*
 bool SimEzUsbBus::DeviceDescriptor(const SimEzUsbBoard& board, uint8_t* output,
                                    uint32_t outputLength, uint32_t& bytesReturned) const {
   if (!board.deviceDescriptorReadable || outputLength < kva::kDeviceDescriptorSize) return false;
-  uint8_t d[kva::kDeviceDescriptorSize] = {18, 1, 0, 0, 0xFF, 0xFF, 0xFF, 64, 0, 0, 0, 0, 0, 0,
-                                           1,  2, 0, 1};
+  uint8_t d[kva::kDeviceDescriptorSize] = {18, 1, 0, 0, 0xFF, 0xFF, 0xFF, 64, 0,
+                                           0,  0, 0, 0, 0,    1,    2,    0,  1};
   kva::PutLe16(&d[2], board.usb2 ? 0x0200 : 0x0110);
   kva::PutLe16(&d[8], board.vendorId);
   kva::PutLe16(&d[10], board.productId);

@@ -30,10 +30,10 @@ struct SimEzUsbBoard {
   std::optional<std::string> descriptor2 = "SIMULATED";
   uint8_t revisionMajor = 2;
   uint8_t revisionMinor = 3;
-  bool usb2 = true;                    // packet size 512 on the bulk pipes, else 64 (1.1)
+  bool usb2 = true;  // packet size 512 on the bulk pipes, else 64 (1.1)
   bool deviceDescriptorReadable = true;
   bool pipeInfoReadable = true;
-  SpiSlave* channel1 = nullptr;        // nullptr: the bus's sensor
+  SpiSlave* channel1 = nullptr;  // nullptr: the bus's sensor
 };
 
 // What the firmware keeps between commands.

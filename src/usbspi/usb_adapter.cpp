@@ -118,10 +118,9 @@ void ScanUsbAdapters() {
     // judged by the previous slot's descriptor.
     descriptor.fill(0);
     uint32_t returned = 0;
-    const bool ok =
-        CurrentEzUsbDriver()->Request(handle, kEzUsbGetDeviceDescriptor, descriptor.data(),
-                                      kDeviceDescriptorBufferSize, descriptor.data(),
-                                      kDeviceDescriptorBufferSize, returned);
+    const bool ok = CurrentEzUsbDriver()->Request(
+        handle, kEzUsbGetDeviceDescriptor, descriptor.data(), kDeviceDescriptorBufferSize,
+        descriptor.data(), kDeviceDescriptorBufferSize, returned);
     if (ok) {
       const std::string type = BoardTypeOf(GetLe16(&descriptor[8]), GetLe16(&descriptor[10]));
       if (type != "None") {

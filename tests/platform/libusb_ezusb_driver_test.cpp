@@ -55,7 +55,9 @@ class FakeLibUsb : public LibUsbApi {
     d.info.descriptor = {18, 1, 0, 2, 0xFF, 0xFF, 0xFF, 64, 0, 0, 0x03, 0xED, 0, 1, 1, 2, 0, 1};
     PutLe16(&d.info.descriptor[8], vendor);
     d.interface.number = 0;
-    d.pipes = {{512, 0x02, 0, 2, 4096}, {512, 0x86, 0, 2, 4096}, {512, 0x81, 1, 3, 4096},
+    d.pipes = {{512, 0x02, 0, 2, 4096},
+               {512, 0x86, 0, 2, 4096},
+               {512, 0x81, 1, 3, 4096},
                {64, 0x88, 0, 2, 4096}};
     d.strings[1] = {8, 3, 'K', 0, 'V', 0, 'A', 0};
     d.strings[2] = {6, 3, 'S', 0, 'N', 0};
@@ -111,9 +113,8 @@ class LibUsbDriver : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetUsbAdapter();
-    SetMsgBoxHandler([this](const std::string& text, const std::string&) {
-      messages.push_back(text);
-    });
+    SetMsgBoxHandler(
+        [this](const std::string& text, const std::string&) { messages.push_back(text); });
   }
   void TearDown() override {
     SetEzUsbDriver(nullptr);
@@ -139,8 +140,8 @@ TEST_F(LibUsbDriver, DevicesAreNumberedByBusAndPortAmongAdaptersOnly) {
     if (h == kNoEzUsbHandle) return -1;
     std::array<uint8_t, kDeviceDescriptorBufferSize> d{};
     uint32_t returned = 0;
-    EXPECT_TRUE(driver.Request(h, kEzUsbGetDeviceDescriptor, d.data(), d.size(), d.data(),
-                               d.size(), returned));
+    EXPECT_TRUE(driver.Request(h, kEzUsbGetDeviceDescriptor, d.data(), d.size(), d.data(), d.size(),
+                               returned));
     EXPECT_EQ(returned, 18u);
     driver.Close(h);
     return static_cast<int>(d[0] == 18 && GetLe16(&d[8]) == AdapterVendorId ? 1 : 0);

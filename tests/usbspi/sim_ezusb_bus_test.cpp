@@ -42,9 +42,9 @@ TEST_F(SimBus, FirmwareRefusesMalformedPacketsAndKeepsItsSettings) {
   EXPECT_EQ(Receive(h, 2), (Bytes{40, 0x18}));
   EXPECT_EQ(Receive(h, 2), std::nullopt) << "an answer is read once";
 
-  for (const Bytes& bad : {Bytes{}, Bytes{0x07}, Bytes{0x00, 0x00}, Bytes{0x0B},
-                           Bytes{0x0D, 1, 0}, Bytes{0x0D, 1, 17}, Bytes{0x0D, 1, 2, 0, 0, 0},
-                           Bytes{0x0E, 1, 1, 0, 0, 0}}) {
+  for (const Bytes& bad :
+       {Bytes{}, Bytes{0x07}, Bytes{0x00, 0x00}, Bytes{0x0B}, Bytes{0x0D, 1, 0}, Bytes{0x0D, 1, 17},
+        Bytes{0x0D, 1, 2, 0, 0, 0}, Bytes{0x0E, 1, 1, 0, 0, 0}}) {
     EXPECT_FALSE(Send(h, bad)) << bad.size();
   }
   EXPECT_TRUE(sensor.frames.empty());

@@ -317,26 +317,40 @@ TEST_F(UsbAdapter, EveryFailureRowGivesItsMessageAndLeavesTheAdapterNotReady) {
     std::vector<std::string> expected;
   };
   const Row rows[] = {
-      {"ReadSpiSetup write", kEzUsbBulkWrite, [] { ReadSpiSetup(); },
+      {"ReadSpiSetup write",
+       kEzUsbBulkWrite,
+       [] { ReadSpiSetup(); },
        // The read still follows the failed write and, with no answer waiting, fails too.
        {"Error Setting up SPI", "Error Reading SPI"}},
       {"ReadSpiSetup read", kEzUsbBulkRead, [] { ReadSpiSetup(); }, {"Error Reading SPI"}},
-      {"SetSpiWordDelay", kEzUsbBulkWrite, [] {
+      {"SetSpiWordDelay",
+       kEzUsbBulkWrite,
+       [] {
          uint8_t d = 30;
          SetSpiWordDelay(d);
-       }, {"Error Setting up SPI"}},
-      {"SetSpiStaticBits", kEzUsbBulkWrite, [] {
+       },
+       {"Error Setting up SPI"}},
+      {"SetSpiStaticBits",
+       kEzUsbBulkWrite,
+       [] {
          uint8_t b = 0x50;
          SetSpiStaticBits(b);
-       }, {"Error Setting SPI Bits"}},
-      {"UsbSpiTransfer write", kEzUsbBulkWrite, [] {
+       },
+       {"Error Setting SPI Bits"}},
+      {"UsbSpiTransfer write",
+       kEzUsbBulkWrite,
+       [] {
          uint8_t n = 2;
          UsbSpiTransfer(n);
-       }, {"Error Writing SPI"}},
-      {"UsbSpiTransfer read", kEzUsbBulkRead, [] {
+       },
+       {"Error Writing SPI"}},
+      {"UsbSpiTransfer read",
+       kEzUsbBulkRead,
+       [] {
          uint8_t n = 2;
          UsbSpiTransfer(n);
-       }, {"Error Reading SPI"}},
+       },
+       {"Error Reading SPI"}},
   };
   for (const Row& row : rows) {
     Select();

@@ -26,9 +26,8 @@ class UsbKva7710 : public ::testing::Test {
     InitRegisterMap();
     DelayCalibrated = true;
     DelayLoopCount = 1;
-    SetMsgBoxHandler([this](const std::string& text, const std::string&) {
-      messages.push_back(text);
-    });
+    SetMsgBoxHandler(
+        [this](const std::string& text, const std::string&) { messages.push_back(text); });
     SetEzUsbDriver(&bus);
     InterfaceType = 2;
     FindUsbAdapter();
