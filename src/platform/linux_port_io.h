@@ -17,7 +17,8 @@ namespace kva {
 bool DirectPortIoAvailable();
 
 // The host's permission request: refuses ranges that another driver holds (from
-// /proc/ioports), then asks the kernel with ioperm for the calling thread.
+// /proc/ioports), then asks the kernel with ioperm. The grant belongs to the calling thread
+// (and threads it starts later): all port I/O runs on the thread that asked, the UI thread.
 PortPermissionAnswer HostPortPermissionRequest(uint16_t first, uint16_t count);
 
 // The driver that holds any of first .. first + count - 1 in a /proc/ioports listing; empty
