@@ -351,6 +351,7 @@ void Kva7710::RunSamples(int64_t first, int64_t end) {
   int64_t n = first;
   while (n < end) {
     if (end - n <= kShortRun) {
+      EnsureDemoShocks(SampleTime(end - 1));
       for (; n < end; ++n) ExactSample(n);
       break;
     }
