@@ -100,15 +100,5 @@ TEST_F(RealPort, RefusedPortReadsAsAnEmptyAddressWithOneMessage) {
   EXPECT_EQ(messages.size(), 2u);
 }
 
-TEST_F(RealPort, InstallsWhereDirectPortIoExists) {
-  EXPECT_EQ(InstallRealPortIo(), DirectPortIoAvailable());
-  if (DirectPortIoAvailable()) {
-    EXPECT_NE(dynamic_cast<LinuxPortIo*>(CurrentPortIo()), nullptr);
-  } else {
-    EXPECT_EQ(CurrentPortIo(), nullptr);
-    EXPECT_EQ(HostPortPermissionRequest(0x378, 3).error, ENOSYS);
-  }
-}
-
 }  // namespace
 }  // namespace kva

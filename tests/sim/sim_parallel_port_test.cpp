@@ -160,15 +160,5 @@ TEST_F(SimPort, ProgramAtAnotherAddressSeesAnEmptyPort) {
   EXPECT_EQ(slave.pendingCalls, 0);
 }
 
-TEST_F(SimPort, RunsAtItsOwnBase) {
-  SimParallelPort other(slave, 0x3BC);
-  SetPortIo(&other);
-  PortAddress = 0x3BC;
-  slave.answers = {0, 0x1E1E};
-  ReadRegister(PROD_ID);
-  EXPECT_EQ(RegRawValue, 0x1E1E);
-  EXPECT_EQ(other.Base(), 0x3BC);
-}
-
 }  // namespace
 }  // namespace kva::sim
