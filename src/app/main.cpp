@@ -1,0 +1,107 @@
+// The desktop program: prepares the process, shows the loading message while the delay is
+// calibrated, reads the settings, and opens the main window, which lives until the user leaves.
+#include <QApplication>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QStyleFactory>
+#include <QWindow>
+#include <memory>
+#include <string_view>
+
+#include "app/delay.h"
+#include "app/hooks.h"
+#include "app/run_mode.h"
+#include "app/settings.h"
+#include "mainwindow/frmForm1.h"
+#include "mainwindow/frmMsg.h"
+#include "platform/linux_port_io.h"
+#include "sim/sim_board.h"
+#include "ui/forms.h"
+#include "ui/qt_hooks.h"
+#include "usbspi/ezusb_driver.h"
+
+namespace {
+
+constexpr const char* kSimFlashFile = "kva7710-sim.flash";
+
+// One pass of event processing may come before the window system has mapped the window; keep
+// passing events briefly until it is on screen, so the message shows during the calibration.
+void LetWindowPaint(QWidget& w) {
+  kva::Yield();
+  QElapsedTimer waited;
+  waited.start();
+  while (w.windowHandle() != nullptr && !w.windowHandle()->isExposed() && waited.elapsed() < 500) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  w.repaint();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QCoreApplication::setApplicationName(QString::fromLatin1(kva::kAppTitle));
+  QCoreApplication::setApplicationVersion(QStringLiteral(KVA_VERSION));
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("KVA7710 evaluation program"));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption simulate(
+      QStringLiteral("simulate"),
+      QStringLiteral("Run on the built-in simulated board instead of hardware: both interfaces "
+                     "reach it, and its settings persist in %1 in the current folder.")
+          .arg(QString::fromLatin1(kSimFlashFile)));
+  parser.addOption(simulate);
+
+  // --help and --version answer without reaching the window system, so they work without a
+  // display too.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "-h" || arg == "-?" || arg == "--help" || arg == "--help-all" || arg == "-v" ||
+        arg == "--version") {
+      QCoreApplication info(argc, argv);
+      parser.process(info);  // prints and exits
+      return 0;
+    }
+  }
+
+  QApplication app(argc, argv);
+  parser.process(app);
+  // Control colours are set through the palette, which this style honours for every control.
+  if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(fusion);
+
+  kva::ui::InstallQtHooks();
+
+  std::unique_ptr<kva::sim::SimBoard> board;
+  if (parser.isSet(simulate)) {
+    kva::sim::SimBoardOptions options;
+    options.scenario = "demo";
+    options.flashPath = kSimFlashFile;
+    board = std::make_unique<kva::sim::SimBoard>(options);
+    kva::SetSimulatedBoardActive(true);
+  } else {
+    // Either may be missing from this build or host; the interface's own messages say so
+    // when it is chosen.
+    kva::InstallRealPortIo();
+    kva::InstallLibUsbEzUsbDriver();
+  }
+
+  auto& msg = kva::ui::LoadForm<kva::frmMsg>();
+  msg.txtMsg->setPlainText(kva::ui::QLines("\r\nLoading . . . \r\n\r\nCalibrating Delay function."));
+  kva::ui::ShowForm<kva::frmMsg>();
+  LetWindowPaint(msg);
+
+  kva::DelayCalibrated = false;
+  kva::CalibrateDelay();
+
+  kva::RunStartupSteps();
+  msg.hide();
+
+  kva::ui::ShowForm<kva::frmForm1>();
+
+  // The main window may already have ended the program while it loaded.
+  const int code = kva::ProgramEnding() ? 0 : app.exec();
+  kva::ui::UnloadAllForms();
+  return code;
+}
