@@ -1,0 +1,62 @@
+#include "mainwindow/window_startup.h"
+
+#include "app/hooks.h"
+#include "app/settings.h"
+#include "device/lpt_transport.h"
+#include "hostsetup/port_access.h"
+#include "usbspi/usb_adapter.h"
+
+#include "device/register_access.h"
+#include "device/register_map.h"
+
+namespace kva {
+
+InterfaceBringUp BringUpInterface(const std::string& osName) {
+  InterfaceBringUp result;
+  if (InterfaceType == 1) {
+    if (osName == "WinXP" || osName == "WinNT") {
+      SetupGiveIO();
+      giveio();
+      PortDriverReady = true;
+      LptInit();
+      result.checkPort = true;
+    }
+  } else if (InterfaceType == 2) {
+    if (osName == "Win95") {
+      MsgBox("USB not available for Windows95");
+      InterfaceType = 0;
+      result.hideUsb = true;
+    } else {
+      FindUsbAdapter();
+      if (!UsbReady) {
+        result.showUsbSelect = true;
+      } else {
+        result.checkUsb = true;
+        SetSpiStaticBits(SpiStaticBits);
+        SetSpiWordDelay(SpiWordDelay);
+      }
+    }
+  } else {
+    InterfaceType = 0;
+    MsgBox("Please select an interface before taking data");
+  }
+  return result;
+}
+
+void ReadStartupRegisters() {
+  ReadRegister(MISC_CTRL);
+  ReadRegister(GPIO_CTR);
+  GpioCtrlValue = RegRawValue;
+  ReadRegister(ALM_CTRL);
+  AlmCtrlValue = RegRawValue;
+  ReadRegister(MISC_CTRL);
+}
+
+std::string MainWindowTitle(int majorVersion, bool simulatedBoard) {
+  std::string title =
+      "Brevant - KVA7710 Evaluation Software   Rev " + std::to_string(majorVersion);
+  if (simulatedBoard) title += " [simulated board]";
+  return title;
+}
+
+}  // namespace kva

@@ -1,0 +1,542 @@
+// The main window against the simulated board: start-up per settings case, the read loop,
+// status flags, device commands, the clock, the live plot and the exit sequence.
+#include "mainwindow/frmForm1.h"
+
+#include <QMouseEvent>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/delay.h"
+#include "app/hooks.h"
+#include "app/run_mode.h"
+#include "app/settings.h"
+#include "device/register_access.h"
+#include "device/register_map.h"
+#include "hostsetup/frmPort.h"
+#include "hostsetup/port_access.h"
+#include "mainwindow/window_startup.h"
+#include "sim/sim_board.h"
+#include "support/temp_dir.h"
+#include "ui/colors.h"
+#include "ui/forms.h"
+#include "ui/qt_hooks.h"
+#include "usbspi/usb_adapter.h"
+
+using namespace kva;
+
+namespace {
+
+constexpr const char* kUsbSettings = "Interface = 2\r\n";
+constexpr const char* kTitle = "Brevant - KVA7710 Evaluation Software   Rev 1";
+
+uint16_t Peek(sim::SimBoard& board, int16_t index) {
+  board.sensor().Sync();
+  return board.sensor().Peek(static_cast<uint8_t>(RegisterMap[index].BaseAddr));
+}
+
+}  // namespace
+
+class FrmForm1Test : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<kvatest::TempDir> dir_;
+  std::unique_ptr<sim::SimBoard> board_;
+  double now_ = 100.0;
+  std::vector<std::string> events_;  // messages ("msg:") and modal windows ("modal:") in order
+  std::function<void(QWidget&)> answerModal_;
+  int ends_ = 0;
+  LocalDateTime pcTime_{2009, 12, 31, 23, 59, 0};
+
+  sim::SimBoard& Board() { return *board_; }
+  void Advance(double seconds) { now_ += seconds; }
+
+  // The entry procedure's steps after the delay calibration, with this settings file.
+  frmForm1& Start(const std::string& settings) {
+    if (!settings.empty()) kvatest::WriteFileBytes("CommPort.cfg", settings);
+    RunStartupSteps();
+    frmForm1& form = ui::LoadForm<frmForm1>();
+    form.show();
+    return form;
+  }
+
+  // One pass per click from here on.
+  frmForm1& StartSinglePass() {
+    frmForm1& form = Start(kUsbSettings);
+    form.ckLoop->setChecked(false);
+    return form;
+  }
+
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> out;
+    for (const auto& e : events_) {
+      if (e.rfind("msg:", 0) == 0) out.push_back(e.substr(4));
+    }
+    return out;
+  }
+
+  // The pixel a drawing puts at user point (x, y): the nearest one.
+  static QColor At(const ui::PictureBox& pic, double x, double y) {
+    const QPointF p = pic.ToPixels(x, y);
+    return pic.PixelAt(qRound(p.x()), qRound(p.y()));
+  }
+
+  static void MoveMouse(ui::PictureBox& pic, double x, double y) {
+    const QPointF at = pic.ToPixels(x, y) + QPointF(pic.contentsRect().topLeft());
+    QMouseEvent move(QEvent::MouseMove, at, pic.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&pic, &move);
+  }
+
+ private slots:
+  void initTestCase() {
+    ui::InstallQtHooks();
+  }
+
+  void init() {
+    DelayCalibrated = true;
+    DelayLoopCount = 1;
+    ResetSettings();
+    ResetRegisterAccess();
+    ResetUsbAdapter();
+    ResetPortAccess();
+    SetSimulatedBoardActive(false);
+    SetProgramEnding(false);
+    events_.clear();
+    answerModal_ = nullptr;
+    ends_ = 0;
+    pcTime_ = {2009, 12, 31, 23, 59, 0};
+    ClockHooks clocks;
+    clocks.localNow = [this] { return pcTime_; };
+    SetClockHooks(clocks);
+    dir_ = std::make_unique<kvatest::TempDir>();
+    sim::SimBoardOptions options;
+    options.clock = [this] { return now_; };
+    board_ = std::make_unique<sim::SimBoard>(options);
+    ui::SetMessageHook([this](const std::string& text, const std::string&) {
+      events_.push_back("msg:" + text);
+    });
+    ui::SetModalHook([this](QWidget& form) {
+      events_.push_back(std::string("modal:") + form.metaObject()->className());
+      if (answerModal_) answerModal_(form);
+    });
+    ui::SetEndProgramHandler([this] { ++ends_; });
+  }
+
+  void cleanup() {
+    ui::UnloadAllForms();
+    ui::SetModalHook({});
+    ui::SetMessageHook({});
+    ui::SetEndProgramHandler({});
+    SetClockHooks({});
+    board_.reset();
+    dir_.reset();
+    ResetPortAccess();
+  }
+
+  // ---- start-up ----
+
+  void startupWithoutInterface() {
+    frmForm1& form = Start("");
+    QCOMPARE(Messages(), std::vector<std::string>{"Please select an interface before taking data"});
+    QCOMPARE(InterfaceType, int16_t(0));
+    QCOMPARE(form.windowTitle(), QString(kTitle));
+    QCOMPARE(Board().port().Frames(), uint64_t(0));
+    QCOMPARE(Board().bus().RequestCount(), uint64_t(0));
+    QVERIFY(form.txtReadReg[1]->text().isEmpty());
+    for (QLabel* flag : form.statusFlagLabels) {
+      QCOMPARE(flag->text(), QString("OK"));
+      QCOMPARE(ui::BackColor(*flag), ui::kGreen);
+    }
+    QCOMPARE(form.cmdPlotScale->text(), QString("7"));
+    QCOMPARE(form.lblpFS2->text(), QString("7"));
+    QCOMPARE(form.lblmidS2->text(), QString("0"));
+    QCOMPARE(form.lblnFS2->text(), QString("-7"));
+    QCOMPARE(form.txtLoopDelay->text(), QString("5"));
+    QVERIFY(form.ckLoop->isChecked());
+    for (int i = 2; i <= 4; ++i) {
+      QVERIFY(form.ckG[i]->isChecked());
+      QVERIFY(!form.Shape[i]->isHidden());
+    }
+    QVERIFY(!form.mnuPort->isChecked() && !form.mnuUsb->isChecked());
+    QVERIFY(!form.MnuCal->isEnabled() && !form.mnuDatalog->isEnabled());
+    QVERIFY(form.MnuExit->isEnabled());
+    // Without an interface the Read button does nothing at all.
+    form.cmdReadData->click();
+    QCOMPARE(form.cmdReadData->text(), QString("Read"));
+    QCOMPARE(form.lblLoop->text(), QString("Stopped"));
+    QCOMPARE(Board().bus().RequestCount(), uint64_t(0));
+  }
+
+  void startupOnUsbAdapterReadsOnePassWithAuxFollowingSupply() {
+    Board().sensor().SetSupply(3.0);
+    Board().sensor().SetAcceleration(0.5, -0.25, 1.0);
+    Advance(0.01);
+    SetSimulatedBoardActive(true);
+    frmForm1& form = Start(kUsbSettings);
+    QCOMPARE(Messages(), std::vector<std::string>{});
+    QVERIFY(UsbReady);
+    QVERIFY(form.mnuUsb->isChecked() && !form.mnuPort->isChecked());
+    QCOMPARE(form.windowTitle(), QString(kTitle) + " [simulated board]");
+    QCOMPARE(Board().bus().Firmware(0).wordDelay, uint8_t(25));
+    QCOMPARE(Board().bus().Firmware(0).staticBits, uint8_t(0x78));
+    QCOMPARE(form.txtReadReg[1]->text(), QString("3.001"));  // 615 counts of 4.88 mV
+    QCOMPARE(form.txtReadReg[2]->text(), QString("0.514"));
+    QCOMPARE(form.txtReadReg[3]->text(), QString("-0.257"));
+    QCOMPARE(form.txtReadReg[4]->text(), QString("0.977"));
+    // 1 V of aux on a 3.0 V supply: 341 counts, read against this pass's supply, not 3.3 V.
+    QCOMPARE(form.txtReadReg[5]->text(), QString("0.999"));
+    QCOMPARE(form.txtReadReg[0]->text(), QString("0"));
+    QCOMPARE(ui::BackColor(*form.txtReadReg[1]), ui::kWhite);
+    QCOMPARE(GpioCtrlValue, int32_t(Peek(Board(), GPIO_CTR)));
+    QCOMPARE(AlmCtrlValue, int32_t(Peek(Board(), ALM_CTRL)));
+    QCOMPARE(form.plotState().x, 1);  // the start-up pass is the plot's first sample
+  }
+
+  void startupWithUsbAdapterMissingOpensTheSelection() {
+    Board().bus().RemoveAll();
+    frmForm1& form = Start(kUsbSettings);
+    QVERIFY(events_.size() >= 2);
+    QCOMPARE(events_.front(), std::string("msg:No USB Buffers Found, Please Verify Setup and Restart"));
+    QCOMPARE(std::count(events_.begin(), events_.end(), "modal:kva::frmUSBselect"), 1);
+    QCOMPARE(InterfaceType, int16_t(2));
+    QVERIFY(!form.mnuUsb->isChecked());
+    QCOMPARE(form.windowTitle(), QString(kTitle));
+    QVERIFY(form.ckLoop->isChecked());  // start-up went on to its end
+  }
+
+  void startupOnParallelPort() {
+    frmForm1& form = Start("Interface = 1\r\nPort Address = 888\r\n");
+    QCOMPARE(Messages(), std::vector<std::string>{});
+    QVERIFY(PortDriverReady);
+    QVERIFY(form.mnuPort->isChecked() && !form.mnuUsb->isChecked());
+    QVERIFY(Board().port().Frames() > 0);
+    QCOMPARE(Board().bus().RequestCount(), uint64_t(0));
+    QCOMPARE(form.txtReadReg[1]->text(), QString("3.299"));
+    QCOMPARE(form.txtReadReg[4]->text(), QString("0.977"));
+  }
+
+  // ---- read loop ----
+
+  void stopClickRunsOneNestedPassAndEndsTheLoop() {
+    frmForm1& form = Start(kUsbSettings);
+    const int x0 = form.plotState().x;
+    QString captionWhileRunning, labelWhileRunning;
+    QTimer::singleShot(0, &form, [&] {
+      captionWhileRunning = form.cmdReadData->text();
+      labelWhileRunning = form.lblLoop->text();
+      form.cmdReadData->click();
+    });
+    form.cmdReadData->click();
+    QCOMPARE(captionWhileRunning, QString("STOP"));
+    QCOMPARE(labelWhileRunning, QString("Running"));
+    QCOMPARE(form.cmdReadData->text(), QString("Read"));
+    QCOMPARE(form.lblLoop->text(), QString("stopped"));
+    // The running pass and the nested single pass each drew one sample.
+    QCOMPARE(form.plotState().x, x0 + 2);
+  }
+
+  void uncheckingLoopEndsItAfterThePass() {
+    frmForm1& form = Start(kUsbSettings);
+    const int x0 = form.plotState().x;
+    int ticks = 0;
+    std::function<void()> tick = [&] {
+      if (++ticks == 5) {
+        form.ckLoop->click();
+      } else {
+        QTimer::singleShot(0, &form, tick);
+      }
+    };
+    QTimer::singleShot(0, &form, tick);
+    QTimer::singleShot(5000, &form, [&] { form.ckLoop->setChecked(false); });  // never hang
+    form.cmdReadData->click();
+    QCOMPARE(ticks, 5);
+    QCOMPARE(form.cmdReadData->text(), QString("Read"));
+    QCOMPARE(form.lblLoop->text(), QString("stopped"));
+    QVERIFY(form.plotState().x >= x0 + 2);
+  }
+
+  void resetPeaksDuringTheLoopNestsUntilStop() {
+    frmForm1& form = Start(kUsbSettings);
+    WriteRegister(MISC_CTRL, 0x4000);  // peak tracking
+    Board().sensor().Shock(0, 5.0, 5.0);
+    Advance(0.05);
+    QVERIFY(Peek(Board(), X_PEAK_OUT) > 80);
+    bool stopped = false;
+    QTimer::singleShot(0, &form, [&] {
+      form.cmdResetPK->click();  // keeps looping inside until STOP
+      stopped = form.cmdReadData->text() == "Read";
+    });
+    QTimer::singleShot(20, &form, [&] { form.cmdReadData->click(); });
+    form.cmdReadData->click();
+    QVERIFY(stopped);
+    QCOMPARE(Peek(Board(), X_PEAK_OUT) & 0x3FFF, 0);
+    QCOMPARE(form.txtReadReg[7]->text(), QString("0.000"));
+    QCOMPARE(form.cmdReadData->text(), QString("Read"));
+  }
+
+  void supplyColourDecidedOnTheShownValue() {
+    Board().sensor().SetSupply(2.601);  // 533 counts
+    Advance(0.01);
+    frmForm1& form = StartSinglePass();
+    // The count stays 533; the scale moves the shown value across the 2.600 threshold.
+    const struct {
+      float shown;
+      const char* text;
+      QColor colour;
+    } steps[] = {{2.599f, "2.599", ui::kRed},
+                 {2.600f, "2.600", ui::kRed},
+                 {2.601f, "2.601", ui::kWhite},
+                 {2.600f, "2.600", ui::kWhite}};
+    for (const auto& s : steps) {
+      RegisterMap[SUPPLY_OUT].RegScale = s.shown / 533.0f;
+      form.cmdReadData->click();
+      QCOMPARE(form.txtReadReg[1]->text(), QString(s.text));
+      QCOMPARE(ui::BackColor(*form.txtReadReg[1]), s.colour);
+    }
+  }
+
+  void loopDelayBoxKeepsItsRange() {
+    frmForm1& form = Start(kUsbSettings);
+    form.txtLoopDelay->setText("5000");
+    QCOMPARE(form.txtLoopDelay->text(), QString("1000"));
+    form.txtLoopDelay->setText("-3");
+    QCOMPARE(form.txtLoopDelay->text(), QString("0"));
+    form.txtLoopDelay->setText("12ms");
+    QCOMPARE(form.txtLoopDelay->text(), QString("0"));
+  }
+
+  // ---- status and commands ----
+
+  void statusFlagsShowTheLatchedAlarm() {
+    frmForm1& form = StartSinglePass();
+    WriteRegister(ALM_MAG1, 0x8000 | 39);  // X above 2 g
+    WriteRegister(ALM_CTRL, 0x0200);
+    Board().sensor().Shock(0, 10.0, 5.0);
+    Board().sensor().SetSupply(2.5);
+    Advance(0.05);
+    form.CmdUpdateStatus->click();
+    QCOMPARE(Peek(Board(), STATUS) & 0x0301, 0x0101);
+    for (size_t i = 0; i < form.statusFlagLabels.size(); ++i) {
+      const bool alarm = i == 0 || i == 7;  // supply low, alarm 1
+      QCOMPARE(form.statusFlagLabels[i]->text(), QString(alarm ? "Alarm" : "OK"));
+      QCOMPARE(ui::BackColor(*form.statusFlagLabels[i]), alarm ? ui::kRed : ui::kGreen);
+    }
+    Board().sensor().SetSupply(3.3);
+    Advance(0.05);
+    form.cmdClearAlarm->click();  // the shock is over: the latch clears and stays clear
+    QCOMPARE(Peek(Board(), STATUS) & 0x0301, 0);
+    QCOMPARE(form.lblAlarm1SetFlag->text(), QString("OK"));
+    QCOMPARE(form.lblLowSupplyFlag->text(), QString("OK"));
+    QCOMPARE(ui::BackColor(*form.lblAlarm1SetFlag), ui::kGreen);
+  }
+
+  void commandsReachTheSensor() {
+    frmForm1& form = StartSinglePass();
+    // Power down: no more samples until power up.
+    form.OptPowerDown->click();
+    Board().sensor().SetAcceleration(2.0, 0, 1.0);
+    Advance(0.05);
+    form.cmdReadData->click();
+    QCOMPARE(form.txtReadReg[2]->text(), QString("0.000"));
+    form.optPowerUp->click();
+    Advance(0.05);
+    form.cmdReadData->click();
+    QCOMPARE(form.txtReadReg[2]->text(), QString("2.005"));
+
+    // Self test on sets bit 8; off clears bits 3..8 and 10..13 and keeps the rest.
+    WriteRegister(MISC_CTRL, 0xC307);
+    form.optSTON->click();
+    QCOMPARE(Peek(Board(), MISC_CTRL), uint16_t(0xC307));
+    form.optSTOFF->click();
+    QCOMPARE(Peek(Board(), MISC_CTRL), uint16_t(0xC207));
+    WriteRegister(MISC_CTRL, 0x0004);
+    form.optSTON->click();
+    QCOMPARE(Peek(Board(), MISC_CTRL), uint16_t(0x0104));
+
+    // Reset Pk clears the peaks and reads them back at once.
+    WriteRegister(MISC_CTRL, 0x4000);
+    Advance(0.05);
+    form.cmdReadData->click();
+    QCOMPARE(form.txtReadReg[7]->text(), QString("2.000"));
+    form.cmdResetPK->click();
+    QCOMPARE(form.txtReadReg[7]->text(), QString("0.000"));
+  }
+
+  // ---- clock ----
+
+  void clockSyncAndReadBack() {
+    frmForm1& form = StartSinglePass();
+    pcTime_ = {2009, 12, 31, 23, 59, 30};
+    form.cmdSync->click();
+    QCOMPARE(Peek(Board(), DATE_REG), uint16_t(0x1231));
+    QCOMPARE(Peek(Board(), YEAR_REG), uint16_t(0x09));
+    QCOMPARE(Peek(Board(), TIME_REG), uint16_t(0x2359));
+    QCOMPARE(form.txtDate->text(), QString("12/31/09"));
+    QCOMPARE(form.txtTime->text(), QString("23 :59"));
+
+    pcTime_ = {2010, 1, 1, 0, 0, 0};
+    form.cmdSync->click();
+    QCOMPARE(form.txtDate->text(), QString("1/1/10"));
+    QCOMPARE(form.txtTime->text(), QString("0 :0"));
+
+    WriteRegister(TIME_REG, 0x0905);
+    WriteRegister(YEAR_REG, 0x05);
+    form.cmdTime->click();
+    form.cmdDay->click();
+    QCOMPARE(form.txtTime->text(), QString("9 :5"));
+    QCOMPARE(form.txtDate->text(), QString("1/1/05"));
+  }
+
+  // ---- live plot ----
+
+  void plotDrawsEachTraceInItsMarkColour() {
+    Board().sensor().SetAcceleration(0, 0, 1.0);
+    Advance(0.01);
+    frmForm1& form = StartSinglePass();  // first sample at x = 1
+    Board().sensor().SetAcceleration(3.0, -3.0, 5.0);
+    Advance(0.01);
+    form.cmdReadData->click();  // x = 2
+    ui::PictureBox& pic = *form.pic2;
+    QCOMPARE(pic.AreaSize(), QSize(700, 280));
+    QCOMPARE(At(pic, 2, 2.98), ui::kRed);
+    QCOMPARE(At(pic, 2, -2.98), ui::kTraceGreen);
+    QCOMPARE(At(pic, 2, 4.98), ui::kBlue);
+    QCOMPARE(At(pic, 3, 6.5), ui::kCursorGrey);
+    QCOMPARE(At(pic, 4, 6.5), ui::kWhite);
+
+    // A hidden trace stops drawing and its mark disappears; it resumes from its last value.
+    form.ckG[3]->click();
+    QVERIFY(form.Shape[3]->isHidden());
+    Board().sensor().SetAcceleration(3.0, -4.0, 5.0);
+    Advance(0.01);
+    form.cmdReadData->click();  // x = 3
+    QCOMPARE(At(pic, 2.5, -3.5), ui::kWhite);
+    QCOMPARE(At(pic, 3, 2.98), ui::kRed);
+    form.ckG[3]->click();
+    QVERIFY(!form.Shape[3]->isHidden());
+    form.cmdReadData->click();  // x = 4: Y from -4 at x = 3 to -4 at x = 4
+    QCOMPARE(At(pic, 3.5, -4.0), ui::kTraceGreen);
+
+    // A capture in progress (event count rising) draws nothing.
+    WriteRegister(ALM_MAG1, 0x8000 | 39);
+    WriteRegister(ALM_CTRL, 0x0210);
+    Board().sensor().Shock(0, 10.0, 5.0);
+    Advance(0.05);
+    form.cmdReadData->click();
+    QCOMPARE(form.txtReadReg[0]->text(), QString("1"));
+    QCOMPARE(form.plotState().x, 4);
+  }
+
+  void plotWrapsAndErasesAhead() {
+    frmForm1& form = StartSinglePass();
+    ui::PictureBox& pic = *form.pic2;
+    std::array<float, kOutputSampleSlots> s{};
+    s[2] = 3.0f;
+    s[3] = -3.0f;
+    s[4] = 5.0f;
+    while (form.plotState().x < 350) form.PlotDataPoints2(s);
+    QCOMPARE(At(pic, 349.5, 3.0), ui::kRed);
+    pic.Line(0, 7, 0, -7, ui::kBlack);        // something in the strip the wrap erases
+    const QColor firstLap = At(pic, 1.5, 3.0);
+    QVERIFY(firstLap != ui::kWhite);
+
+    form.PlotDataPoints2(s);  // 351st: x = 0, no segment
+    QCOMPARE(form.plotState().x, 0);
+    QCOMPARE(At(pic, 0, 0), ui::kWhite);
+    QCOMPARE(At(pic, 1, 6.5), ui::kCursorGrey);
+    QCOMPARE(At(pic, 1.5, 3.0), firstLap);  // not yet wiped
+    QCOMPARE(At(pic, 5.5, 3.0), ui::kRed);  // the old lap stays until wiped
+
+    form.PlotDataPoints2(s);  // x = 1 wipes 1..2, still no segment
+    QCOMPARE(At(pic, 1.5, 3.0), ui::kWhite);
+    QCOMPARE(At(pic, 2, 6.5), ui::kCursorGrey);
+
+    form.PlotDataPoints2(s);  // x = 2 joins 1 -> 2 again
+    QCOMPARE(At(pic, 1.5, 3.0), ui::kRed);
+    QCOMPARE(At(pic, 1.5, -3.0), ui::kTraceGreen);
+    if (qEnvironmentVariableIsSet("KVA_GRAB")) form.grab().save(qgetenv("KVA_GRAB"));
+  }
+
+  void scaleCycleAndMouseReadout() {
+    frmForm1& form = StartSinglePass();
+    QStringList captions;
+    for (int i = 0; i < 5; ++i) {
+      form.cmdPlotScale->click();
+      captions << form.cmdPlotScale->text();
+      QCOMPARE(form.lblpFS2->text(), form.cmdPlotScale->text());
+      QCOMPARE(form.lblnFS2->text(), "-" + form.cmdPlotScale->text());
+      QCOMPARE(form.lblmidS2->text(), QString("0"));
+    }
+    QCOMPARE(captions, QStringList({"3", "1.5", "30", "15", "7"}));
+
+    form.cmdPlotScale->click();  // 3: the next sample draws at the new scale
+    form.cmdReadData->click();
+    QCOMPARE(form.pic2->ScaleTop(), 3.0);
+    QCOMPARE(form.pic2->ScaleHeight(), -6.0);
+
+    MoveMouse(*form.pic2, 123.4, -0.26);
+    QCOMPARE(form.lblCurSam2->text(), QString("123"));
+    QCOMPARE(form.lblCurVal2->text(), QString("-0.3"));
+  }
+
+  // ---- menus and exit ----
+
+  void interfaceMenusFollowTheDialogs() {
+    frmForm1& form = Start(kUsbSettings);
+    // Parallel, left with Cancel and no address: nothing changes, check marks included.
+    answerModal_ = [](QWidget& w) { static_cast<frmPort&>(w).cmdCancel->click(); };
+    form.mnuPort->trigger();
+    QCOMPARE(InterfaceType, int16_t(2));
+    QVERIFY(!form.mnuPort->isChecked() && form.mnuUsb->isChecked());
+
+    answerModal_ = [](QWidget& w) {
+      auto& port = static_cast<frmPort&>(w);
+      port.txtUser->setText("378");
+      port.cmdOK->click();
+    };
+    form.mnuPort->trigger();
+    QCOMPARE(InterfaceType, int16_t(1));
+    QVERIFY(form.mnuPort->isChecked() && !form.mnuUsb->isChecked());
+    const uint64_t frames = Board().port().Frames();
+    form.ckLoop->setChecked(false);
+    form.cmdReadData->click();
+    QVERIFY(Board().port().Frames() > frames);
+
+    // Usb with no adapter left: no interface at all.
+    Board().bus().RemoveAll();
+    answerModal_ = nullptr;
+    form.mnuUsb->trigger();
+    QCOMPARE(events_.back(), std::string("modal:kva::frmUSBselect"));
+    QCOMPARE(InterfaceType, int16_t(0));
+    QVERIFY(!form.mnuPort->isChecked() && !form.mnuUsb->isChecked());
+  }
+
+  void exitSavesTheSettingsAndEnds() {
+    frmForm1& form = Start(kUsbSettings);
+    form.MnuExit->trigger();
+    QCOMPARE(ends_, 1);
+    QVERIFY(form.isHidden());
+    QCOMPARE(kvatest::ReadFileBytes("CommPort.cfg"),
+             std::string("Interface =  2 \r\nPort Address =  0 \r\nFactory =  0 \r\n"));
+  }
+
+  void closeBoxDuringTheLoopSavesAndEndsIt() {
+    frmForm1* form = &Start("Interface = 1\r\nPort Address = 888\r\n");
+    QTimer::singleShot(0, form, [form] { form->close(); });
+    QTimer::singleShot(5000, form, [form] { form->ckLoop->setChecked(false); });  // never hang
+    const uint64_t framesBefore = Board().port().Frames();
+    form->cmdReadData->click();  // returns once the exit sequence has run
+    QCOMPARE(ends_, 1);
+    QCOMPARE(kvatest::ReadFileBytes("CommPort.cfg"),
+             std::string("Interface =  1 \r\nPort Address =  888 \r\nFactory =  0 \r\n"));
+    // It left in the yield before its first pass.
+    QCOMPARE(Board().port().Frames(), framesBefore);
+  }
+};
+
+QTEST_MAIN(FrmForm1Test)
+#include "frmForm1_test.moc"
