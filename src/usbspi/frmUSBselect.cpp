@@ -47,14 +47,17 @@ frmUSBselect::frmUSBselect() {
       if (on && !selecting_) optUsbPort_Click(n);
     });
     if (n < 4) {
-      txtDescript0[n] = SlotBox(frameBufferSetup, 160);
-      txtDriverRev[n] = SlotBox(frameBufferSetup, 40);
-      txtSpeed[n] = SlotBox(frameBufferSetup, 40);
+      txtDescript0[n] = SlotBox(frameBufferSetup, 220);
+      txtDriverRev[n] = SlotBox(frameBufferSetup, 50);
+      txtSpeed[n] = SlotBox(frameBufferSetup, 50);
+      txtDriverRev[n]->setMaximumWidth(70);
+      txtSpeed[n]->setMaximumWidth(70);
       grid->addWidget(txtDescript0[n], n + 1, 1);
       grid->addWidget(txtDriverRev[n], n + 1, 2);
       grid->addWidget(txtSpeed[n], n + 1, 3);
     }
   }
+  grid->setColumnStretch(1, 1);
 
   cmdFindEzUsb = new QPushButton(QStringLiteral("Search"), this);
   cmdDebugUsb = new QPushButton(QStringLiteral("Debug"), this);
