@@ -296,6 +296,9 @@ TEST_F(UsbAdapter, ChannelIsClampedAndPolarityChoosesTheCommand) {
   UsbSpiTransfer(n);
   EXPECT_EQ(SpiChannel, 5);
   EXPECT_EQ(SpiRxWords[2], 0xFFFF) << "nothing drives channel 5";
+  SpiChannel = 6;
+  UsbSpiTransfer(n);
+  EXPECT_EQ(SpiChannel, 5);
   SpiChannel = 1;
   SpiInputPolarity = false;
   UsbSpiTransfer(n);
@@ -303,13 +306,25 @@ TEST_F(UsbAdapter, ChannelIsClampedAndPolarityChoosesTheCommand) {
   EXPECT_EQ(SpiRxWords[2], 0x2469) << "sampled one bit late";
   std::vector<Bytes> heads;
   for (const Bytes& p : bus.Packets(0)) heads.push_back({p[0], p[1]});
-  EXPECT_EQ(heads, (std::vector<Bytes>{{0x0D, 1}, {0x0D, 5}, {0x0E, 1}}));
+  EXPECT_EQ(heads, (std::vector<Bytes>{{0x0D, 1}, {0x0D, 5}, {0x0D, 5}, {0x0E, 1}}));
   EXPECT_EQ(sensor.frames.size(), 4u);
 }
 
 // --- Failures -----------------------------------------------------------------------------
 
 TEST_F(UsbAdapter, EveryFailureRowGivesItsMessageAndLeavesTheAdapterNotReady) {
+  const auto setDelay = [] {
+    uint8_t d = 30;
+    SetSpiWordDelay(d);
+  };
+  const auto setBits = [] {
+    uint8_t b = 0x50;
+    SetSpiStaticBits(b);
+  };
+  const auto exchange = [] {
+    uint8_t n = 2;
+    UsbSpiTransfer(n);
+  };
   struct Row {
     const char* operation;
     uint32_t failingCode;
@@ -317,40 +332,13 @@ TEST_F(UsbAdapter, EveryFailureRowGivesItsMessageAndLeavesTheAdapterNotReady) {
     std::vector<std::string> expected;
   };
   const Row rows[] = {
-      {"ReadSpiSetup write",
-       kEzUsbBulkWrite,
-       [] { ReadSpiSetup(); },
-       // The read still follows the failed write and, with no answer waiting, fails too.
-       {"Error Setting up SPI", "Error Reading SPI"}},
-      {"ReadSpiSetup read", kEzUsbBulkRead, [] { ReadSpiSetup(); }, {"Error Reading SPI"}},
-      {"SetSpiWordDelay",
-       kEzUsbBulkWrite,
-       [] {
-         uint8_t d = 30;
-         SetSpiWordDelay(d);
-       },
-       {"Error Setting up SPI"}},
-      {"SetSpiStaticBits",
-       kEzUsbBulkWrite,
-       [] {
-         uint8_t b = 0x50;
-         SetSpiStaticBits(b);
-       },
-       {"Error Setting SPI Bits"}},
-      {"UsbSpiTransfer write",
-       kEzUsbBulkWrite,
-       [] {
-         uint8_t n = 2;
-         UsbSpiTransfer(n);
-       },
-       {"Error Writing SPI"}},
-      {"UsbSpiTransfer read",
-       kEzUsbBulkRead,
-       [] {
-         uint8_t n = 2;
-         UsbSpiTransfer(n);
-       },
-       {"Error Reading SPI"}},
+      // The read still follows the failed write and, with no answer waiting, fails too.
+      {"setup write", kEzUsbBulkWrite, ReadSpiSetup, {"Error Setting up SPI", "Error Reading SPI"}},
+      {"setup read", kEzUsbBulkRead, ReadSpiSetup, {"Error Reading SPI"}},
+      {"word delay", kEzUsbBulkWrite, setDelay, {"Error Setting up SPI"}},
+      {"static bits", kEzUsbBulkWrite, setBits, {"Error Setting SPI Bits"}},
+      {"exchange write", kEzUsbBulkWrite, exchange, {"Error Writing SPI"}},
+      {"exchange read", kEzUsbBulkRead, exchange, {"Error Reading SPI"}},
   };
   for (const Row& row : rows) {
     Select();
