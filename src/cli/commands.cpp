@@ -1,0 +1,379 @@
+#include "cli/commands.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <csignal>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+
+#include "app/delay.h"
+#include "app/number_text.h"
+#include "capture/capture_file.h"
+#include "capture/capture_readout.h"
+#include "cli/ctl_error.h"
+#include "cli/session.h"
+#include "config/register_listing.h"
+#include "datalog/datalog_run.h"
+#include "device/register_access.h"
+#include "device/register_map.h"
+#include "mainwindow/device_commands.h"
+#include "mainwindow/output_pass.h"
+#include "mainwindow/rtc_clock.h"
+#include "mainwindow/status_flags.h"
+
+namespace kva::ctl {
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int) { interrupted = 1; }
+
+// Ctrl-C ends a watch or a datalog the way its stop button does, for as long as this lives.
+class InterruptStop {
+ public:
+  InterruptStop() {
+    interrupted = 0;
+    struct sigaction sa {};
+    sa.sa_handler = &OnInterrupt;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, &previous_);
+  }
+  ~InterruptStop() { sigaction(SIGINT, &previous_, nullptr); }
+  InterruptStop(const InterruptStop&) = delete;
+  InterruptStop& operator=(const InterruptStop&) = delete;
+  bool requested() const { return interrupted != 0; }
+
+ private:
+  struct sigaction previous_ {};
+};
+
+[[noreturn]] void BadInput(const std::string& message) { throw CommandError(kExitUsage, message); }
+
+bool AllDigits(const std::string& text) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+  }
+  return true;
+}
+
+double ParseFinite(const std::string& text, const char* what) {
+  double value = 0;
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  if (begin != end && *begin == '+') ++begin;
+  const auto res = std::from_chars(begin, end, value);
+  if (text.empty() || res.ec != std::errc() || res.ptr != end || !std::isfinite(value)) {
+    BadInput(std::string(what) + " must be a number, not " + text);
+  }
+  return value;
+}
+
+std::string RegisterLine(int index) {
+  ReadRegister(static_cast<int16_t>(index));
+  return RightTrim(RegisterMap[index].Label) + "\t" + Hex4(RegRawValue) + "\t" +
+         FormatNumber(RegScaledValue, "0.0##") + "\n";
+}
+
+void Read(Session& session, const CommandRequest& r, std::ostream& out) {
+  std::vector<int> indices;
+  for (const auto& text : r.registers) indices.push_back(ParseRegister(text));
+  session.EnsureDevice();
+  std::string text;
+  for (int index : indices) text += RegisterLine(index);
+  session.CheckTransport();
+  out << text;
+}
+
+void Write(Session& session, const CommandRequest& r, std::ostream& out) {
+  const int index = ParseRegister(r.reg);
+  const bool hex = !r.hex.empty() && r.hex.size() <= 4 &&
+                   std::all_of(r.hex.begin(), r.hex.end(),
+                               [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+  if (!hex) BadInput("the value must be one to four hex digits, not " + r.hex);
+  const int32_t value = HexTextToValue(r.hex);
+  if (RegisterMap[index].WriteFlag != kTrue && !r.force) {
+    BadInput(RightTrim(RegisterMap[index].Label) + " is not writable (--force writes it all the same)");
+  }
+  session.EnsureDevice();
+  WriteRegister(static_cast<int16_t>(index), value);
+  WaitDelay(50.0);
+  // The capture configuration needs longer before it reads back.
+  if (index == CAPT_CFG) WaitDelay(500.0);
+  const std::string text = RegisterLine(index);
+  session.CheckTransport();
+  out << text;
+}
+
+void List(Session& session, std::ostream& out) {
+  session.EnsureDevice();
+  const std::string text = RegisterListingText("\n", '.');
+  session.CheckTransport();
+  out << text;
+}
+
+void Status(Session& session, std::ostream& out) {
+  session.EnsureDevice();
+  const int32_t word = ReadStatusWord();
+  session.CheckTransport();
+  std::string text = "STATUS\t" + Hex4(word) + "\n";
+  for (const auto& flag : kStatusFlags) text += std::string(flag.caption) + "\t" + FlagState(word, flag).text + "\n";
+  out << text;
+}
+
+void Command(Session& session, const CommandRequest& r) {
+  const DeviceCommandInfo* info = FindDeviceCommand(r.deviceCommand);
+  if (info == nullptr) BadInput("unknown device command: " + r.deviceCommand);
+  session.EnsureDevice();
+  RunDeviceCommand(info->command);
+  session.CheckTransport();
+}
+
+void Watch(Session& session, const CommandRequest& r, std::ostream& out) {
+  session.EnsureDevice();
+  InterruptStop stop;
+  out << "SUPPLY_OUT,XACCL_OUT,YACCL_OUT,ZACCL_OUT,AUX_ADC,TEMP_OUT,X_PEAK_OUT,Y_PEAK_OUT,"
+         "Z_PEAK_OUT,XYZ_PEAK_OUT,EVENTS\n";
+  for (int pass = 1; pass <= r.count; ++pass) {
+    if (pass > 1) WaitDelay(r.delayMs);
+    const OutputPassResult result = ReadOutputPass();
+    session.CheckTransport();
+    std::string line;
+    for (int n = kFirstOutputRegister; n <= kLastOutputRegister; ++n) {
+      line += OutputValueText(result.samples[static_cast<size_t>(n)]) + ",";
+    }
+    out << line << EventCountText(result.eventCount) << "\n" << std::flush;
+    if (stop.requested()) break;
+  }
+}
+
+void Time(Session& session, const CommandRequest& r, std::ostream& out) {
+  session.EnsureDevice();
+  ClockTexts texts;
+  if (r.sync) {
+    texts = SyncClockToPc();
+  } else {
+    texts.date = ReadDateText();
+    texts.time = ReadTimeText();
+  }
+  session.CheckTransport();
+  out << texts.date << " " << texts.time << "\n";
+}
+
+void Capture(Session& session, const CommandRequest& r, std::ostream& out) {
+  session.EnsureDevice();
+  const bool showProgress = ::isatty(STDERR_FILENO) == 1;
+  ReadCaptureMemory([showProgress](int, int, const std::string& text) {
+    if (showProgress) std::cerr << "\r" << text << std::flush;
+  });
+  if (showProgress && CaptureEventsStored > 0) std::cerr << "\n";
+  session.CheckTransport();
+  const char separator = r.tab ? '\t' : ',';
+  if (r.out.empty()) {
+    out << CaptureFileText(separator, CaptureFileDecimalMark(separator, LocaleDecimalMark())) << std::flush;
+  } else if (auto error = WriteCaptureFile(r.out, separator)) {
+    throw CommandError(kExitFile, *error);
+  }
+}
+
+void Datalog(Session& session, const CommandRequest& r, std::ostream& out) {
+  DatalogSettings settings;
+  for (int k : ParseSignals(r.signals)) settings.checked[static_cast<size_t>(k)] = true;
+  settings.samplesPerFile = r.samples;
+  settings.filesPerSession = r.files;
+  settings.sampleDelayMs = r.sampleDelayMs;
+  settings.baseName = r.baseName;
+  settings.directory = r.dir;
+  if (r.baseName.empty() || r.baseName.find('/') != std::string::npos) {
+    BadInput("--name must be a file name without a folder, not " + r.baseName);
+  }
+  // A folder that cannot take the files is found before any sample is taken.
+  const auto format = DatalogFormatFor(LocaleDecimalMark());
+  struct stat st {};
+  int err = 0;
+  if (::stat(r.dir.c_str(), &st) != 0) {
+    err = errno;
+  } else if (!S_ISDIR(st.st_mode)) {
+    err = ENOTDIR;
+  }
+  if (err != 0) {
+    throw CommandError(kExitFile, "Could not write " + DatalogFilePath(r.dir, r.baseName, 1, format).string() +
+                                      ": " + std::strerror(err));
+  }
+
+  session.EnsureDevice();
+  InterruptStop stop;
+  DatalogCallbacks callbacks;
+  callbacks.cancelRequested = [&stop, &session] {
+    session.CheckTransport();
+    return stop.requested();
+  };
+  const DatalogResult result = RunDatalog(settings, callbacks);
+  for (int f = 1; f <= result.filesWritten; ++f) {
+    out << DatalogFilePath(r.dir, r.baseName, f, format).string() << "\n";
+  }
+  if (result.error) throw CommandError(kExitFile, *result.error);
+  if (result.cancelled) std::cerr << "Datalog cancelled\n";
+}
+
+void Sim(Session& session, const CommandRequest& r) {
+  const auto& a = r.simArgs;
+  sim::Kva7710& sensor = session.SimSensor();
+  if (r.simAction == "scenario") {
+    if (!sensor.SetScenario(a.at(0))) BadInput("unknown scenario: " + a.at(0) + " (bench or demo)");
+  } else if (r.simAction == "accel") {
+    sensor.SetAcceleration(ParseFinite(a.at(0), "X"), ParseFinite(a.at(1), "Y"), ParseFinite(a.at(2), "Z"));
+  } else if (r.simAction == "shock") {
+    std::string axisText = a.at(0);
+    for (char& c : axisText) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    int axis = -1;
+    if (axisText == "x" || axisText == "0") axis = 0;
+    if (axisText == "y" || axisText == "1") axis = 1;
+    if (axisText == "z" || axisText == "2") axis = 2;
+    if (axis < 0) BadInput("AXIS must be x, y or z, not " + a.at(0));
+    const double g = ParseFinite(a.at(1), "G");
+    const double ms = ParseFinite(a.at(2), "MS");
+    if (ms <= 0) BadInput("MS must be above 0");
+    sensor.Shock(axis, g, ms);
+  } else if (r.simAction == "supply") {
+    sensor.SetSupply(ParseFinite(a.at(0), "V"));
+  } else if (r.simAction == "temp") {
+    sensor.SetTemperature(ParseFinite(a.at(0), "C"));
+  } else if (r.simAction == "aux") {
+    sensor.SetAux(ParseFinite(a.at(0), "V"));
+  } else if (r.simAction == "wait") {
+    const double ms = ParseFinite(a.at(0), "MS");
+    if (ms < 0 || ms > 86400000) BadInput("MS must lie in 0..86400000");
+    session.AdvanceSimClock(ms / 1000.0);
+  } else {
+    BadInput("sim needs one of: scenario, accel, shock, supply, temp, aux, wait");
+  }
+}
+
+}  // namespace
+
+int ParseRegister(const std::string& text) {
+  if (AllDigits(text)) {
+    if (text.size() <= 2 && std::stoi(text) < kDeviceRegisters) return std::stoi(text);
+    BadInput("register index must lie in 0..39, not " + text);
+  }
+  const int index = FindRegisterByLabel(text);
+  if (index < 0) BadInput("unknown register: " + text);
+  return index;
+}
+
+std::vector<int> ParseSignals(const std::string& text) {
+  std::vector<int> signals;
+  std::stringstream list(text);
+  for (std::string item; std::getline(list, item, ',');) {
+    if (!AllDigits(item) || item.size() > 2 || std::stoi(item) < 1 || std::stoi(item) > kDatalogSignals) {
+      BadInput("--signals takes indices 1..10 separated by commas, not " + text);
+    }
+    signals.push_back(std::stoi(item));
+  }
+  if (signals.empty() || text.back() == ',') {
+    if (signals.empty()) BadInput(kDatalogNoSignalMessage);
+    BadInput("--signals takes indices 1..10 separated by commas, not " + text);
+  }
+  return signals;
+}
+
+void AddCommands(CLI::App& app, CommandRequest& r) {
+  const auto named = [&r](CLI::App* sub, const char* name) {
+    sub->callback([&r, name] { r.name = name; });
+    return sub;
+  };
+
+  named(app.add_subcommand("list", "Every register: name, address, hex, EA, ND, scaled value"), "list");
+
+  auto* read = named(app.add_subcommand("read", "Read registers: LABEL<TAB>HEX<TAB>VALUE per register"), "read");
+  read->add_option("REG", r.registers, "Label (case-insensitive, _ for a blank) or index 0..39")->required();
+
+  auto* write = named(app.add_subcommand("write", "Write a register, wait as the register browser does, read it back"),
+                      "write");
+  write->add_option("REG", r.reg, "Label or index 0..39")->required();
+  write->add_option("HEX", r.hex, "One to four hex digits")->required();
+  write->add_flag("--force", r.force, "Write a register that is not writable");
+
+  named(app.add_subcommand("status", "STATUS in hex, then each shown flag: OK or Alarm"), "status");
+
+  std::string names;
+  for (const auto& info : kDeviceCommands) names += std::string(names.empty() ? "" : ", ") + info.name;
+  auto* command = named(app.add_subcommand("command", "Send a device command: " + names), "command");
+  command->add_option("NAME", r.deviceCommand, "The command")->required();
+
+  auto* watch = named(app.add_subcommand("watch", "Read the output registers N times, one CSV line per pass"), "watch");
+  watch->add_option("--count", r.count, "Passes (default 1)")->check(CLI::Range(1, 100000000));
+  watch->add_option("--delay", r.delayMs, "Milliseconds between passes, 0..1000 (default 5)")
+      ->check(CLI::Range(0.0, 1000.0));
+
+  auto* time = named(app.add_subcommand("time", "The sensor's date and time as the main window shows them"), "time");
+  time->add_flag("--sync", r.sync, "First set the sensor's clock from the PC's");
+
+  auto* capture = named(app.add_subcommand("capture", "Read the capture memory and write the capture file"), "capture");
+  capture->add_option("--out", r.out, "File to write (replaced atomically); default standard output");
+  capture->add_flag("--tab", r.tab, "TAB between fields instead of \",\"");
+
+  auto* datalog = named(app.add_subcommand("datalog", "Log output registers into BASE_1.ext, BASE_2.ext, ..."), "datalog");
+  datalog->add_option("--signals", r.signals, "Register indices 1..10, comma-separated")->required();
+  datalog->add_option("--samples", r.samples, "Samples per file, 1..65526")->required()->check(CLI::Range(1, 65526));
+  datalog->add_option("--files", r.files, "Files, 1..2000")->required()->check(CLI::Range(1, 2000));
+  datalog->add_option("--delay", r.sampleDelayMs, "Milliseconds after each sample, 0..32000 (default 0)")
+      ->check(CLI::Range(0.0, 32000.0));
+  datalog->add_option("--name", r.baseName, "Base file name (default DATALOG)");
+  datalog->add_option("--dir", r.dir, "Folder for the files (default the current one)");
+
+  auto* sim = named(app.add_subcommand("sim", "Drive the simulated board (with --simulate)"), "sim");
+  sim->require_subcommand(1);
+  const auto action = [&r, sim](const char* name, const char* help, std::vector<const char*> args) {
+    auto* sub = sim->add_subcommand(name, help);
+    sub->callback([&r, name] { r.simAction = name; });
+    std::string argNames;
+    for (const char* a : args) argNames += std::string(argNames.empty() ? "" : " ") + a;
+    sub->add_option(argNames.empty() ? "ARGS" : argNames, r.simArgs, "")
+        ->required()
+        ->expected(static_cast<int>(args.size()));
+  };
+  action("scenario", "bench or demo", {"NAME"});
+  action("accel", "Acceleration in g on X, Y, Z", {"X", "Y", "Z"});
+  action("shock", "Half-sine shock: axis x, y or z, peak g, duration ms", {"AXIS", "G", "MS"});
+  action("supply", "Supply voltage in V", {"V"});
+  action("temp", "Temperature in degrees C", {"C"});
+  action("aux", "Auxiliary input in V", {"V"});
+  action("wait", "Let this many milliseconds of simulated time pass at once", {"MS"});
+}
+
+void RunCommand(Session& session, const CommandRequest& r, std::ostream& out) {
+  if (r.name == "list") {
+    List(session, out);
+  } else if (r.name == "read") {
+    Read(session, r, out);
+  } else if (r.name == "write") {
+    Write(session, r, out);
+  } else if (r.name == "status") {
+    Status(session, out);
+  } else if (r.name == "command") {
+    Command(session, r);
+  } else if (r.name == "watch") {
+    Watch(session, r, out);
+  } else if (r.name == "time") {
+    Time(session, r, out);
+  } else if (r.name == "capture") {
+    Capture(session, r, out);
+  } else if (r.name == "datalog") {
+    Datalog(session, r, out);
+  } else if (r.name == "sim") {
+    Sim(session, r);
+  } else {
+    BadInput("unknown command: " + r.name);
+  }
+}
+
+}  // namespace kva::ctl

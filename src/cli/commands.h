@@ -1,0 +1,51 @@
+// kva7710ctl's commands: their arguments (shared by the command line and batch lines) and
+// what each does against a session.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace kva::ctl {
+
+class Session;
+
+struct CommandRequest {
+  std::string name;  // the command given; empty when none was
+
+  std::vector<std::string> registers;  // read
+  std::string reg, hex;                // write
+  bool force = false;
+  std::string deviceCommand;           // command
+  int count = 1;                       // watch
+  double delayMs = 5;
+  bool sync = false;                   // time
+  std::string out;                     // capture
+  bool tab = false;
+  std::string signals;                 // datalog
+  int samples = 0;
+  int files = 0;
+  double sampleDelayMs = 0;
+  std::string baseName = "DATALOG";
+  std::string dir = ".";
+  std::string simAction;               // sim
+  std::vector<std::string> simArgs;
+};
+
+// Adds every command to app, filling request when one is parsed.
+void AddCommands(CLI::App& app, CommandRequest& request);
+
+// Runs one command; its output goes to out. Failures throw CommandError.
+void RunCommand(Session& session, const CommandRequest& request, std::ostream& out);
+
+// A register named by label (case-insensitive, "_" for a blank) or by index 0..39.
+int ParseRegister(const std::string& text);
+
+// The comma-separated datalog signal list, indices 1..10.
+std::vector<int> ParseSignals(const std::string& text);
+
+}  // namespace kva::ctl

@@ -1,0 +1,24 @@
+// Exit codes of kva7710ctl and the error that carries one out of a command.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace kva::ctl {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitUsage = 2;   // usage or bad input
+inline constexpr int kExitDevice = 3;  // no adapter, adapter not ready, port access refused
+inline constexpr int kExitFile = 4;    // a file that could not be written
+
+class CommandError : public std::runtime_error {
+ public:
+  CommandError(int exitCode, const std::string& message)
+      : std::runtime_error(message), exitCode_(exitCode) {}
+  int exitCode() const { return exitCode_; }
+
+ private:
+  int exitCode_;
+};
+
+}  // namespace kva::ctl

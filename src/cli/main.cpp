@@ -1,0 +1,120 @@
+// kva7710ctl: the headless tool for test benches and scripts. One command per run, or, with
+// no command, one command per line of standard input against one device session.
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "app/hooks.h"
+#include "cli/commands.h"
+#include "cli/ctl_error.h"
+#include "cli/session.h"
+
+namespace {
+
+using kva::ctl::CommandError;
+using kva::ctl::CommandRequest;
+
+constexpr const char* kFooter = R"(Without a command, commands are read from standard input, one per line, against one
+device session; blank lines and lines starting with # are skipped, and the first failing line
+stops the run with "line N: <reason>" on standard error.
+
+Exit codes: 0 success, 2 usage or bad input, 3 device or transport failure (no adapter, adapter
+not ready, port access refused), 4 file error.
+
+Examples:
+  kva7710ctl --simulate read SUPPLY_OUT XACCL_OUT temp_out
+  kva7710ctl --interface usb watch --count 10 --delay 100
+  kva7710ctl --interface parallel --port 278 status
+  printf 'write CAPT_CFG 0003\nsim shock z 20 5\nsim wait 500\ncapture --out cap.csv\n' |
+      kva7710ctl --simulate)";
+
+// The last message the program showed, so that an error is not printed twice.
+std::string lastMessage;
+
+// The text of a failure, once: what a message already said is not repeated.
+void ReportOnce(const std::string& text) {
+  if (text != lastMessage) std::cerr << "kva7710ctl: " << text << "\n";
+}
+
+int RunBatch(kva::ctl::Session& session) {
+  std::string line;
+  for (int number = 1; std::getline(std::cin, line); ++number) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == '#') continue;
+
+    CLI::App lineApp{"batch line"};
+    lineApp.require_subcommand(1, 1);
+    CommandRequest request;
+    kva::ctl::AddCommands(lineApp, request);
+    try {
+      try {
+        lineApp.parse(line.substr(first), false);
+      } catch (const CLI::ParseError& e) {
+        throw CommandError(kva::ctl::kExitUsage, e.what());
+      }
+      kva::ctl::RunCommand(session, request, std::cout);
+      std::cout << std::flush;
+    } catch (const CommandError& e) {
+      std::cout << std::flush;
+      std::cerr << "line " << number << ": " << e.what() << "\n";
+      return e.exitCode();
+    }
+  }
+  return kva::ctl::kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"kva7710ctl " KVA_VERSION ": the KVA7710 evaluation board from the command line"};
+  app.footer(kFooter);
+  app.require_subcommand(0, 1);
+  kva::ctl::GlobalOptions options;
+  bool showVersion = false;
+  app.add_flag("--simulate", options.simulate, "Use the built-in simulated board (scenario bench)");
+  app.add_option("--interface", options.interface, "usb or parallel (default: Interface of CommPort.cfg)")
+      ->check(CLI::IsMember({"usb", "parallel"}));
+  app.add_option("--port", options.port, "Parallel port base in hex (default: CommPort.cfg's, else 378)");
+  app.add_option("--sim-flash", options.simFlash, "Flash image file of the simulated sensor");
+  app.add_option("--seed", options.seed, "Seed of the simulated board's random sequences (default 1)");
+  app.add_option("--vcd", options.vcd, "Write a trace of the parallel-port lines (VCD) to this file");
+  app.add_flag("--calibrate", options.calibrate, "Calibrate the delay again instead of using the cached count");
+  app.add_flag("--version", showVersion, "Show the version and exit");
+  CommandRequest request;
+  kva::ctl::AddCommands(app, request);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == 0 ? 0 : kva::ctl::kExitUsage;
+  }
+  if (showVersion) {
+    std::cout << "kva7710ctl " << KVA_VERSION << "\n";
+    return 0;
+  }
+
+  kva::SetMsgBoxHandler([](const std::string& text, const std::string&) {
+    lastMessage = text;
+    std::cerr << text << "\n";
+  });
+
+  int code = kva::ctl::kExitOk;
+  try {
+    kva::ctl::Session session(options);
+    if (request.name.empty()) {
+      code = RunBatch(session);
+    } else {
+      kva::ctl::RunCommand(session, request, std::cout);
+      std::cout << std::flush;
+    }
+    session.Finish();
+  } catch (const CommandError& e) {
+    std::cout << std::flush;
+    ReportOnce(e.what());
+    return e.exitCode();
+  }
+  return code;
+}

@@ -1,0 +1,162 @@
+#include "cli/session.h"
+
+#include <cmath>
+#include <utility>
+
+#include "app/delay.h"
+#include "app/hooks.h"
+#include "app/number_text.h"
+#include "app/settings.h"
+#include "cli/ctl_error.h"
+#include "cli/delay_cache.h"
+#include "device/lpt_transport.h"
+#include "device/port_io.h"
+#include "device/register_map.h"
+#include "hostsetup/port_access.h"
+#include "platform/linux_port_io.h"
+#include "usbspi/ezusb_driver.h"
+#include "usbspi/usb_adapter.h"
+
+namespace kva::ctl {
+namespace {
+
+// The simulated board's clock: the time the program's own delays stand for, plus what
+// "sim wait" adds. Pacing the model by the nominal delays instead of the PC's clock keeps a
+// simulated run the same on a fast and a slow machine, and with a cached count of any size.
+double simulatedSeconds = 0;
+
+void SpinAndAdvance(int64_t steps, int32_t count) {
+  simulatedSeconds += static_cast<double>(steps) * 1e-5;
+  SpinDelaySteps(steps, count);
+}
+
+bool AllHexDigits(const std::string& text) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+Session::Session(GlobalOptions options) : options_(std::move(options)) {
+  InitRegisterMap();
+  LoadCommSettings();
+  if (options_.interface == "usb") {
+    InterfaceType = 2;
+  } else if (options_.interface == "parallel") {
+    InterfaceType = 1;
+  } else if (!options_.interface.empty()) {
+    throw CommandError(kExitUsage, "--interface must be usb or parallel, not " + options_.interface);
+  }
+  if (!options_.port.empty()) {
+    const auto value = CheckedHexTextToInt16(options_.port);
+    if (!value || !AllHexDigits(options_.port)) {
+      throw CommandError(kExitUsage, "--port takes up to four hex digits, not " + options_.port);
+    }
+    PortAddress = *value;
+  } else if (PortAddress == 0) {
+    PortAddress = 0x378;
+  }
+  if (!options_.vcd.empty() && InterfaceType != 1) {
+    throw CommandError(kExitUsage, "--vcd traces the parallel port only");
+  }
+  if (!options_.simulate && !options_.simFlash.empty()) {
+    throw CommandError(kExitUsage, "--sim-flash needs --simulate");
+  }
+}
+
+Session::~Session() {
+  if (trace_) {
+    trace_->Close();
+    SetPortIo(untraced_);
+  }
+  board_.reset();
+  if (DelaySpin == &SpinAndAdvance) DelaySpin = &SpinDelaySteps;
+}
+
+void Session::EnsureDevice() {
+  if (ready_) return;
+  if (InterfaceType != 1 && InterfaceType != 2) {
+    InterfaceType = 0;
+    throw CommandError(kExitUsage, "Please select an interface before taking data");
+  }
+  PrepareDelay(options_.calibrate);
+
+  if (options_.simulate) {
+    sim::SimBoardOptions simOptions;
+    simOptions.flashPath = options_.simFlash;
+    simOptions.seed = options_.seed;
+    simulatedSeconds = 0;
+    DelaySpin = &SpinAndAdvance;
+    simOptions.clock = [] { return simulatedSeconds; };
+    board_ = std::make_unique<sim::SimBoard>(std::move(simOptions));
+  } else if (InterfaceType == 1) {
+    // Without direct port I/O in this build the access step below says why.
+    InstallRealPortIo();
+  } else if (!InstallLibUsbEzUsbDriver()) {
+    throw CommandError(kExitDevice, "this build of kva7710ctl has no USB adapter support");
+  }
+
+  if (InterfaceType == 1) {
+    BringUpParallel();
+  } else {
+    BringUpUsb();
+  }
+  ready_ = true;
+}
+
+void Session::BringUpParallel() {
+  SetupGiveIO();
+  giveio();
+  if (!PortAccessGranted(static_cast<uint16_t>(PortAddress)) || CurrentPortIo() == nullptr) {
+    throw CommandError(kExitDevice, "no access to the parallel port at " + HexNoPad(PortAddress));
+  }
+  if (!options_.vcd.empty()) {
+    untraced_ = CurrentPortIo();
+    trace_ = std::make_unique<PortTrace>(*untraced_, static_cast<uint16_t>(PortAddress));
+    if (!trace_->Open(options_.vcd)) {
+      trace_.reset();
+      throw CommandError(kExitFile, "the bus trace could not be started");
+    }
+    SetPortIo(trace_.get());
+  }
+  PortDriverReady = true;
+  LptInit();
+}
+
+void Session::BringUpUsb() {
+  FindUsbAdapter();
+  if (!UsbReady) throw CommandError(kExitDevice, "no USB adapter ready");
+  uint8_t bits = SpiStaticBits;
+  SetSpiStaticBits(bits);
+  uint8_t delay = SpiWordDelay;
+  SetSpiWordDelay(delay);
+  CheckTransport();
+}
+
+void Session::CheckTransport() const {
+  if (InterfaceType == 2 && !UsbReady) throw CommandError(kExitDevice, "USB adapter not ready");
+}
+
+sim::Kva7710& Session::SimSensor() {
+  if (!options_.simulate) throw CommandError(kExitUsage, "sim commands need --simulate");
+  EnsureDevice();
+  return board_->sensor();
+}
+
+void Session::AdvanceSimClock(double seconds) {
+  SimSensor();
+  simulatedSeconds += seconds;
+}
+
+void Session::Finish() {
+  if (!trace_) return;
+  const bool ok = trace_->Close();
+  SetPortIo(untraced_);
+  trace_.reset();
+  if (!ok) throw CommandError(kExitFile, "the bus trace could not be written");
+}
+
+}  // namespace kva::ctl

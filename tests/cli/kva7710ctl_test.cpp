@@ -1,0 +1,338 @@
+// kva7710ctl end to end on the simulated board. Expected values follow from the bench
+// stimulus (X 0 g, Y 0 g, Z 1 g, 3.30 V, 25.0 C, aux 1.00 V) by the register map's rules.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <ctime>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/ctl_runner.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using kvatest::RunCtl;
+
+std::vector<std::string> SplitLines(const std::string& text, const std::string& end = "\n") {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t p; (p = text.find(end, start)) != std::string::npos; start = p + end.size()) {
+    lines.push_back(text.substr(start, p - start));
+  }
+  EXPECT_EQ(start, text.size()) << "unterminated last line in: " << text;
+  return lines;
+}
+
+bool HaveGermanLocale() { return newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(0)) != nullptr; }
+
+// Supply 3.30 V / 4.88 mV = 676 counts (02A4) -> 3.29888 V; Z 1 g / 51.4 mg = 19 counts (0013)
+// -> 0.9766 g; temperature (25 + 50) x 4.096 = 307 counts (0133) -> 24.951 C; aux 1.00 / 3.30 x
+// 1024 = 310 counts (0136), at the start-up scale 3.3 / 1024 -> 0.999 V.
+constexpr const char* kBenchRead =
+    "SUPPLY_OUT\t02A4\t3.299\n"
+    "XACCL_OUT\t0000\t0.0\n"
+    "YACCL_OUT\t0000\t0.0\n"
+    "ZACCL_OUT\t0013\t0.977\n"
+    "AUX_ADC\t0136\t0.999\n"
+    "TEMP OUT\t0133\t24.951\n";
+
+class Ctl : public ::testing::TestWithParam<const char*> {
+ protected:
+  std::vector<std::string> Args(std::vector<std::string> command) {
+    std::vector<std::string> args{"--simulate", "--interface", GetParam()};
+    args.insert(args.end(), command.begin(), command.end());
+    return args;
+  }
+  kvatest::CtlResult Batch(const std::string& lines) { return RunCtl(Args({}), lines); }
+
+  kvatest::TempDir dir;
+};
+
+TEST_P(Ctl, ReadByLabelOrIndex) {
+  const auto r = RunCtl(Args({"read", "SUPPLY_OUT", "xaccl_out", "3", "ZACCL_OUT", "Aux_Adc", "temp_out"}));
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, kBenchRead);
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_P(Ctl, ListHasHeaderRuleAndThirtySixRegisters) {
+  const auto r = RunCtl(Args({"list"}));
+  ASSERT_EQ(r.code, 0) << r.err;
+  const auto lines = SplitLines(r.out);
+  ASSERT_EQ(lines.size(), 38u);
+  EXPECT_EQ(lines[0], "Name\t\tAddr\tHex\tEA  ND\tScaledValue");
+  EXPECT_EQ(lines[1], "--------------------\t---------\t---------\t ---    ---\t   ---------");
+  EXPECT_EQ(lines[2], "ENDURANCE      \t0000\t0000\t        \t0.0");
+  EXPECT_EQ(lines[3], "SUPPLY_OUT      \t0002\t02A4\t   0   1\t3.299");
+  EXPECT_EQ(lines[6], "ZACCL_OUT      \t0008\t0013\t   0   1\t0.977");
+  EXPECT_EQ(lines[8], "TEMP OUT      \t000C\t0133\t   0   1\t24.951");
+  EXPECT_EQ(lines[20], "ZACCL_NULL      \t0024\t0000\t        \t0.0");
+  EXPECT_TRUE(lines[21].starts_with("TIME___      \t002E\t")) << lines[21];  // reserved rows skipped
+  EXPECT_EQ(lines[36], "PROD_ID      \t004C\t1E1E\t        \t7710.0");
+}
+
+TEST_P(Ctl, WriteWaitsThenReadsBackAndRefusesBadInput) {
+  auto r = RunCtl(Args({"write", "smpl_prd", "00ff"}));
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "SMPL_PRD\t00FF\t255.0\n");
+
+  r = RunCtl(Args({"write", "SMPL_PRD", "12345"}));
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "kva7710ctl: the value must be one to four hex digits, not 12345\n");
+  EXPECT_EQ(RunCtl(Args({"write", "SMPL_PRD", "12G4"})).code, 2);
+  EXPECT_EQ(RunCtl(Args({"write", "NO_SUCH", "1"})).code, 2);
+
+  r = RunCtl(Args({"write", "PROD_ID", "1234"}));
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err, "kva7710ctl: PROD_ID is not writable (--force writes it all the same)\n");
+  // Forced: the frames go out, and the device keeps its read-only value.
+  r = RunCtl(Args({"write", "--force", "PROD_ID", "1234"}));
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "PROD_ID\t1E1E\t7710.0\n");
+}
+
+TEST_P(Ctl, StatusFlagsInWindowOrder) {
+  auto r = Batch("sim supply 2.5\nsim wait 10\nstatus\nsim supply 3.7\nsim wait 10\nstatus\n");
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string rest =
+      "Buffer Write Error\tOK\nSPI Error\tOK\nSelf Test Fail\tOK\nChecksum Error\tOK\n"
+      "Buffer Full\tOK\nAlarm1 Set\tOK\nAlarm2 Set\tOK\n";
+  EXPECT_EQ(r.out, "STATUS\t0001\nPower Supply Low\tAlarm\nPower Supply High\tOK\n" + rest +
+                       "STATUS\t0002\nPower Supply Low\tOK\nPower Supply High\tAlarm\n" + rest);
+}
+
+TEST_P(Ctl, DeviceCommands) {
+  // Self-test adds 40 counts (2.056 g) to each axis; auto null zeroes X (0.5 g = 10 counts);
+  // power down freezes the outputs until power up.
+  auto r = Batch(
+      "command self-test-on\nsim wait 5\nread XACCL_OUT MISC_CTRL\n"
+      "command self-test-off\nsim wait 5\nread XACCL_OUT MISC_CTRL\n"
+      "sim accel 0.5 0 1\nsim wait 5\ncommand auto-null\nread XACCL_OUT XACCL_NULL\n"
+      "command factory-cal\nread XACCL_OUT XACCL_NULL\n"
+      "command power-down\nsim accel 0 0 2\nsim wait 10\nread ZACCL_OUT\n"
+      "command power-up\nsim wait 10\nread ZACCL_OUT\n");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "XACCL_OUT\t0028\t2.056\nMISC_CTRL\t0100\t256.0\n"
+            "XACCL_OUT\t0000\t0.0\nMISC_CTRL\t0000\t0.0\n"
+            "XACCL_OUT\t0000\t0.0\nXACCL_NULL\tFFF6\t-10.0\n"
+            "XACCL_OUT\t000A\t0.514\nXACCL_NULL\t0000\t0.0\n"
+            "ZACCL_OUT\t0013\t0.977\n"
+            "ZACCL_OUT\t0027\t2.005\n");
+
+  r = Batch("write MISC_CTRL 4000\nsim shock x 3 5\nsim wait 20\ncommand reset-peaks\nread X_PEAK_OUT\n");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(r.out.ends_with("X_PEAK OUT\t0000\t0.0\n")) << r.out;
+
+  r = RunCtl(Args({"command", "launch"}));
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err, "kva7710ctl: unknown device command: launch\n");
+}
+
+TEST_P(Ctl, WatchAppliesTheSupplyToAux) {
+  // Supply 3.0 V = 615 counts (3.0012 V); aux 1.5 V = 512 counts. A single read scales aux
+  // with the start-up 3.3 / 1024 (1.65 V); a pass scales it with the supply just read (1.501 V).
+  const auto r = Batch("sim supply 3.0\nsim aux 1.5\nsim wait 5\nread AUX_ADC\nwatch --count 2 --delay 20\n");
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string pass = "3.001,0.000,0.000,0.977,1.501,24.951,0.000,0.000,0.000,0.000,0\n";
+  EXPECT_EQ(r.out,
+            "AUX_ADC\t0200\t1.65\n"
+            "SUPPLY_OUT,XACCL_OUT,YACCL_OUT,ZACCL_OUT,AUX_ADC,TEMP_OUT,X_PEAK_OUT,Y_PEAK_OUT,Z_PEAK_OUT,"
+            "XYZ_PEAK_OUT,EVENTS\n" +
+                pass + pass);
+  EXPECT_EQ(RunCtl(Args({"watch", "--delay", "1001"})).code, 2);
+  EXPECT_EQ(RunCtl(Args({"watch", "--count", "0"})).code, 2);
+}
+
+TEST_P(Ctl, TimeTextsAsTheWindowShowsThem) {
+  auto r = Batch("write TIME___ 0905\nwrite DATE___ 0415\nwrite YEAR___ 0010\ntime\n");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(r.out.ends_with("\n4/15/10 9 :5\n")) << r.out;
+
+  // BCD fields shown in hex digits read as the decimal numbers, without leading zeros.
+  const auto bcdText = [](std::time_t t) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    const int yy = tm.tm_year % 100;
+    return std::to_string(tm.tm_mon + 1) + "/" + std::to_string(tm.tm_mday) + "/" + (yy < 10 ? "0" : "") +
+           std::to_string(yy) + " " + std::to_string(tm.tm_hour) + " :" + std::to_string(tm.tm_min) + "\n";
+  };
+  const std::time_t before = std::time(nullptr);
+  r = RunCtl(Args({"time", "--sync"}));
+  const std::time_t after = std::time(nullptr);
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(r.out == bcdText(before) || r.out == bcdText(after)) << r.out << " vs " << bcdText(before);
+}
+
+TEST_P(Ctl, CaptureRoundTrip) {
+  // Buffers of 128 (CAPT_CFG bits 2..0 = 3) with 2 x 128 / 16 = 16 samples before the trigger;
+  // alarm 1 on Z above 100 counts (5.14 g) triggers the capture; a 20 g shock on Z fires it.
+  const std::string setup =
+      "write TIME___ 0905\nwrite DATE___ 0415\nwrite CAPT_CFG 0023\nwrite ALM_MAG1 8064\n"
+      "write ALM_CTRL 0410\nsim wait 50\nsim shock z 20 5\nsim wait 500\nread EVENTS\n";
+  auto r = Batch(setup + "capture --out cap.csv\ncapture --tab\ncommand clear-capture\nread EVENTS\n");
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string file = kvatest::ReadFileBytes(dir.path() / "cap.csv");
+  const auto lines = SplitLines(file, "\r\n");
+  ASSERT_EQ(lines.size(), 4u + 122u);
+  EXPECT_EQ(lines[0], "");
+  EXPECT_EQ(lines[1], "Event #,XYZ,Time,Date,Temp,Voltage,Aux");
+  // Temp (307 - 205) x 0.244; supply 676 x 0.00488; aux 310 counts at (supply / 1024).
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(lines[2], m, std::regex(R"(1,([0-9.]+),905,415,24\.888,3\.29888,0\.998684405349195)")))
+      << lines[2];
+  const double xyz = std::stod(m[1]);
+  EXPECT_EQ(lines[3], "Xg,Yg,Zg");
+  for (int j = 1; j <= 16; ++j) EXPECT_EQ(lines[3 + j], "0,0,1") << "pre-trigger sample " << j;
+  double peak = 0;
+  for (size_t i = 4; i < lines.size(); ++i) {
+    ASSERT_TRUE(std::regex_match(lines[i], m, std::regex(R"(0,0,(-?[0-9.]+))"))) << lines[i];
+    peak = std::max(peak, std::stod(m[1]));
+  }
+  EXPECT_GT(std::stod(lines[20].substr(4)), 5.14);  // the trigger sample is above the level
+  EXPECT_GE(peak, 19.0);
+  EXPECT_LE(peak, 21.0);
+  EXPECT_EQ(xyz, peak);  // the header's XYZ is the event's largest magnitude
+  EXPECT_EQ(lines.back(), "0,0,1");
+
+  std::string tabbed = file;
+  for (char& c : tabbed) c = c == ',' ? '\t' : c;
+  EXPECT_TRUE(r.out.ends_with("\nEVENTS\t0001\t1.0\n" + tabbed + "EVENTS\t0000\t0.0\n")) << r.out;
+
+  r = Batch(setup + "capture --out cap.csv/below.csv\n");
+  EXPECT_EQ(r.code, 4);
+  EXPECT_NE(r.err.find("line 10: Could not write cap.csv/below.csv: Not a directory"), std::string::npos) << r.err;
+}
+
+TEST_P(Ctl, DatalogFilesWithPointDecimal) {
+  std::filesystem::create_directory("logs");
+  auto r = RunCtl(Args({"datalog", "--signals", "1,2,5", "--samples", "3", "--files", "2", "--delay", "2", "--name",
+                        "T", "--dir", "logs"}));
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "logs/T_1.csv\nlogs/T_2.csv\n");
+  for (int f = 1; f <= 2; ++f) {
+    const std::string name = "T_" + std::to_string(f) + ".csv";
+    const auto lines = SplitLines(kvatest::ReadFileBytes(dir.path() / "logs" / name), "\r\n");
+    ASSERT_EQ(lines.size(), 10u);
+    EXPECT_EQ(lines[0], "File Name," + name);
+    EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(Date,\d\d/\d\d/\d\d)"))) << lines[1];
+    EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(Time,\d\d:\d\d:\d\d)"))) << lines[2];
+    EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(Begin Seconds,\d+(\.\d+)?)"))) << lines[3];
+    EXPECT_TRUE(std::regex_match(lines[4], std::regex(R"(End Seconds,\d+(\.\d+)?)"))) << lines[4];
+    EXPECT_EQ(lines[5], " ");
+    EXPECT_EQ(lines[6], "Sample #,PvND,Power V,XaND,X acc,ADCND,Aux_ADC,");
+    // 2 ms between samples is more than one sample period, so every value is new.
+    for (int s = 1; s <= 3; ++s) EXPECT_EQ(lines[6 + s], std::to_string(s) + ",1,3.29888,1,0,1,0.9986843,");
+  }
+}
+
+TEST_P(Ctl, DatalogDecimalCommaGivesTabsAndTxt) {
+  if (!HaveGermanLocale()) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+  auto r = RunCtl(Args({"datalog", "--signals", "1", "--samples", "1", "--files", "1"}), "",
+                  {{"LANG", "de_DE.UTF-8"}});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "./DATALOG_1.txt\n");
+  const auto lines = SplitLines(kvatest::ReadFileBytes(dir.path() / "DATALOG_1.txt"), "\r\n");
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[0], "File Name,DATALOG_1.txt");
+  EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(Date\t\d\d\.\d\d\.\d{4})"))) << lines[1];
+  EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(Begin Seconds\t\d+(,\d+)?)"))) << lines[3];
+  EXPECT_EQ(lines[6], "Sample #\tPvND\tPower V\t");
+  EXPECT_EQ(lines[7], "1\t1\t3,29888\t");
+}
+
+TEST_P(Ctl, DatalogRefusesBadSetupAndUnwritableFolder) {
+  kvatest::WriteFileBytes("plain", "x");
+  auto r = RunCtl(Args({"datalog", "--signals", "1", "--samples", "2", "--files", "1", "--dir", "plain"}));
+  EXPECT_EQ(r.code, 4);
+  EXPECT_EQ(r.err, "kva7710ctl: Could not write plain/DATALOG_1.csv: Not a directory\n");
+  r = RunCtl(Args({"datalog", "--signals", "1,11", "--samples", "2", "--files", "1"}));
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(RunCtl(Args({"datalog", "--signals", "1", "--samples", "65527", "--files", "1"})).code, 2);
+  EXPECT_EQ(RunCtl(Args({"datalog", "--signals", "1", "--samples", "1", "--files", "2001"})).code, 2);
+  r = RunCtl(Args({"datalog", "--signals", "", "--samples", "1", "--files", "1"}));
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err, "kva7710ctl: Please check at least one DATA SELECTION box.\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(BothInterfaces, Ctl, ::testing::Values("parallel", "usb"));
+
+class CtlSession : public ::testing::Test {
+ protected:
+  kvatest::TempDir dir;
+};
+
+TEST_F(CtlSession, BatchSkipsCommentsAndStopsAtTheFirstFailingLine) {
+  const auto r = RunCtl({"--simulate", "--interface", "usb"},
+                        "# bench check\n\nread SUPPLY_OUT\n  read ZACCL_OUT\r\nread NOPE\nread ZACCL_OUT\n");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.out, "SUPPLY_OUT\t02A4\t3.299\nZACCL_OUT\t0013\t0.977\n");
+  EXPECT_EQ(r.err, "line 5: unknown register: NOPE\n");
+
+  auto bad = RunCtl({"--simulate", "--interface", "usb"}, "status\nfly away\n");
+  EXPECT_EQ(bad.code, 2);
+  EXPECT_TRUE(bad.err.starts_with("line 2: ")) << bad.err;
+  EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb"}, "").code, 0);
+}
+
+TEST_F(CtlSession, InterfaceFromSettingsFileAndExitCodes) {
+  auto r = RunCtl({"--simulate", "read", "1"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err, "kva7710ctl: Please select an interface before taking data\n");
+
+  kvatest::WriteFileBytes("CommPort.cfg", "Interface =  2 \r\nPort Address =  888 \r\nFactory =  0 \r\n");
+  r = RunCtl({"--simulate", "read", "1"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "SUPPLY_OUT\t02A4\t3.299\n");
+  kvatest::WriteFileBytes("CommPort.cfg", "Interface =  1 \r\nPort Address =  0 \r\nFactory =  0 \r\n");
+  r = RunCtl({"--simulate", "read", "4"});  // no address in the file: 378
+  EXPECT_EQ(r.out, "ZACCL_OUT\t0013\t0.977\n");
+
+  // Addresses below 100 (hex) are never a parallel port: access refused.
+  r = RunCtl({"--simulate", "--interface", "parallel", "--port", "80", "read", "1"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("kva7710ctl: no access to the parallel port at 80"), std::string::npos) << r.err;
+  EXPECT_EQ(RunCtl({"--simulate", "--interface", "parallel", "--port", "12345", "read", "1"}).code, 2);
+
+  // No adapter on this machine (the simulated board is not installed without --simulate).
+  r = RunCtl({"--interface", "usb", "read", "1"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("No USB Buffers Found, Please Verify Setup and Restart\n"), std::string::npos) << r.err;
+
+  r = RunCtl({"--interface", "usb", "sim", "wait", "5"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err, "kva7710ctl: sim commands need --simulate\n");
+  EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb", "sim", "scenario", "moon"}).code, 2);
+  EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb", "sim", "shock", "w", "1", "1"}).code, 2);
+  EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb", "sim", "accel", "1", "nan", "1"}).code, 2);
+  EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb", "sim", "accel", "-1", "-0.5", "1"}).code, 0);
+  EXPECT_EQ(RunCtl({"--bogus"}).code, 2);
+}
+
+TEST_F(CtlSession, FlashImagePersistsBetweenRunsAndTraceIsWritten) {
+  auto r = RunCtl({"--simulate", "--interface", "parallel", "--sim-flash", "flash.bin", "--vcd", "bus.vcd"},
+                  "write SMPL_PRD 003F\ncommand flash-update\n");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(std::filesystem::file_size("flash.bin"), 40u);
+  EXPECT_NE(kvatest::ReadFileBytes("bus.vcd").find("$var"), std::string::npos);
+  r = RunCtl({"--simulate", "--interface", "usb", "--sim-flash", "flash.bin", "read", "SMPL_PRD", "ENDURANCE"});
+  EXPECT_EQ(r.out, "SMPL_PRD\t003F\t63.0\nENDURANCE\t0001\t1.0\n");
+  EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb", "--vcd", "bus.vcd", "read", "1"}).code, 2);
+}
+
+TEST_F(CtlSession, HelpDocumentsEveryCommand) {
+  const auto r = RunCtl({"--help"});
+  EXPECT_EQ(r.code, 0);
+  for (const char* word : {"list", "read", "write", "status", "command", "watch", "time", "capture", "datalog", "sim",
+                           "--simulate", "--interface", "--port", "--sim-flash", "--seed", "--vcd", "--calibrate",
+                           "Exit codes"}) {
+    EXPECT_NE(r.out.find(word), std::string::npos) << word;
+  }
+  EXPECT_EQ(RunCtl({"--version"}).out, "kva7710ctl " KVA_VERSION "\n");
+}
+
+}  // namespace
