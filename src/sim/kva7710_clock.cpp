@@ -1,4 +1,5 @@
 // The sensor's real-time clock: BCD fields that run with the injected clock.
+#include <algorithm>
 #include <cmath>
 
 #include "device/register_map.h"
@@ -29,29 +30,39 @@ Kva7710::Rtc Kva7710::ClockAt(double t) const {
   const double elapsed = t > rtcBaseTime_ ? t - rtcBaseTime_ : 0.0;
   const double total = r.hour * 3600.0 + r.minute * 60.0 + r.second + elapsed;
   double days = std::floor(total / 86400.0);
-  double rest = total - days * 86400.0;
-  if (rest < 0) rest = 0;
+  double rest = std::max(total - days * 86400.0, 0.0);
+  if (rest >= 86400.0) {  // rounding at the very end of a day
+    days += 1;
+    rest -= 86400.0;
+  }
   r.hour = static_cast<int>(rest / 3600);
   r.minute = static_cast<int>((rest - r.hour * 3600.0) / 60);
   r.second = rest - r.hour * 3600.0 - r.minute * 60.0;
-  if (r.hour > 23) r.hour = 23;  // rounding at the very end of a day
-  while (days > 0) {
-    // Every fourth year is a leap year here, so whole four-year cycles keep month and day.
-    if (days >= kDaysPer4Years && r.day <= DaysIn(r.month, r.year)) {
-      const double cycles = std::floor(days / kDaysPer4Years);
-      r.year = static_cast<int>(std::fmod(r.year + 4 * cycles, 100.0));
-      days -= cycles * kDaysPer4Years;
-      continue;
+  if (days <= 0) return r;
+  // A day beyond its month's length (a write may leave one) rolls over on the first midnight.
+  if (r.day > DaysIn(r.month, r.year)) {
+    r.day = 1;
+    if (++r.month > 12) {
+      r.month = 1;
+      r.year = (r.year + 1) % 100;
     }
     days -= 1;
-    if (++r.day > DaysIn(r.month, r.year)) {
-      r.day = 1;
-      if (++r.month > 12) {
-        r.month = 1;
-        r.year = (r.year + 1) % 100;
-      }
-    }
   }
+  // Every fourth year is a leap year here: count days within four-year cycles.
+  const int y4 = r.year % 4;
+  int index = y4 == 0 ? 0 : 366 + 365 * (y4 - 1);
+  for (int m = 1; m < r.month; ++m) index += DaysIn(m, y4);
+  index += r.day - 1;
+  const double dayCount = index + days;
+  const double cycles = std::floor(dayCount / kDaysPer4Years);
+  int left = static_cast<int>(dayCount - cycles * kDaysPer4Years);
+  int year = 0;
+  while (left >= (year == 0 ? 366 : 365)) left -= (year++ == 0 ? 366 : 365);
+  int month = 1;
+  while (left >= DaysIn(month, year)) left -= DaysIn(month++, year);
+  r.year = static_cast<int>(std::fmod(r.year - y4 + 4 * cycles + year, 100.0));
+  r.month = month;
+  r.day = left + 1;
   return r;
 }
 

@@ -24,7 +24,7 @@ constexpr double kSupplyLsb = 0.00488;
 constexpr double kPi = 3.14159265358979323846;
 
 // Demo stimulus.
-constexpr double kNoiseCounts = 3;
+constexpr int kNoiseCounts = 3;
 constexpr std::array<double, 3> kWobbleG = {0.087, 0.052, 0.0};
 constexpr std::array<double, 3> kWobblePeriod = {11.0, 17.0, 1.0};
 constexpr std::array<double, 3> kWobblePhase = {0.0, 1.0, 0.0};
@@ -33,7 +33,7 @@ constexpr std::array<double, 3> kWobblePhase = {0.0, 1.0, 0.0};
 // check when it is long enough; a stretch that fails the check is taken in chunks, after which
 // the check is tried again.
 constexpr int64_t kShortRun = 32;
-constexpr int64_t kMinSkip = 16;
+constexpr int64_t kMinSkip = 4;
 constexpr int64_t kChunk = 64;
 
 uint64_t Mix(uint64_t x) {
@@ -50,7 +50,7 @@ int Count(double value, double lsb, int lo, int hi) {
   const double c = value / lsb;
   if (!(c > lo)) return lo;
   if (c >= hi) return hi;
-  return static_cast<int>(std::lround(c));
+  return static_cast<int>(c < 0 ? c - 0.5 : c + 0.5);  // half away from zero
 }
 
 int PeakCount(int out) { return Count(out * kAccelLsb, kPeakLsb, -8192, 8191); }
@@ -106,8 +106,9 @@ void Kva7710::Advance(double now) {
   if (!(now > lastNow_)) return;  // standing still, going back, or not a number
   lastNow_ = now;
   if (poweredDown_ || now < nextDueTime_) return;
-  const int64_t last =
-      anchorIndex_ + static_cast<int64_t>(std::floor((now - anchorTime_) / period_ + 1e-9));
+  // Far beyond any real idle gap (thousands of years) is not worth simulating; just no overflow.
+  const double due = std::min(std::floor((now - anchorTime_) / period_ + 1e-9), 1e15);
+  const int64_t last = anchorIndex_ + static_cast<int64_t>(due);
   if (last < nextIndex_) return;
   RunSamples(nextIndex_, last + 1);
   nextIndex_ = last + 1;
@@ -145,20 +146,15 @@ void Kva7710::DropShocksBefore(double t) {
                     demoShocks_.end());
 }
 
-bool Kva7710::InShock(double t) const {
-  for (const auto* list : {&shocks_, &demoShocks_}) {
-    for (const Pulse& p : *list) {
-      if (p.start <= t && t <= p.End()) return true;
-    }
-  }
-  return false;
-}
-
-double Kva7710::NextShockStart(double t) const {
+double Kva7710::NextPulseEdge(double t) const {
   double next = demo_ ? demoNextStart_ : HUGE_VAL;
   for (const auto* list : {&shocks_, &demoShocks_}) {
     for (const Pulse& p : *list) {
-      if (p.start > t) next = std::min(next, p.start);
+      if (p.start > t) {
+        next = std::min(next, p.start);
+      } else if (p.End() > t) {
+        next = std::min(next, p.End());
+      }
     }
   }
   return next;
@@ -177,27 +173,36 @@ std::vector<Kva7710::Pulse> Kva7710::ShocksBetween(double t0, double t1) const {
 Kva7710::Sample Kva7710::ComputeSample(int64_t n, std::span<const Pulse> a,
                                        std::span<const Pulse> b) const {
   const double t = SampleTime(n);
+  // Demo noise: per axis the sum of three steps of -1, 0 or +1 count, from one hash.
+  const uint64_t noise = demo_ ? Mix(seed_ ^ Mix(static_cast<uint64_t>(n - demoN0_))) : 0;
   Sample s;
   for (int axis = 0; axis < 3; ++axis) {
     double g = accel_[axis] + SelfTestG(axis);
+    int counts = 0;
     if (demo_) {
-      const double tau = t - demoT0_;
-      g += kWobbleG[axis] * std::sin(2 * kPi * tau / kWobblePeriod[axis] + kWobblePhase[axis]);
-      const uint64_t h = Mix(seed_ ^ Mix(static_cast<uint64_t>(n - demoN0_) * 3 + axis));
-      const double u1 = Unit(h), u2 = Unit(Mix(h));
-      g += (u1 + u2 - 1) * kNoiseCounts * kAccelLsb;
+      if (kWobbleG[axis] != 0) {
+        const double tau = t - demoT0_;
+        g += kWobbleG[axis] * std::sin(2 * kPi * tau / kWobblePeriod[axis] + kWobblePhase[axis]);
+      }
+      for (int k = 0; k < kNoiseCounts; ++k) {
+        counts += static_cast<int>((((noise >> (7 * (3 * axis + k))) & 0x7F) * 3) >> 7) - 1;
+      }
     }
     for (const Pulse& p : a) g += PulseAt(p, t, axis);
     for (const Pulse& p : b) g += PulseAt(p, t, axis);
-    s.raw[axis] = Count(g, kAccelLsb, -8192, 8191);
+    s.raw[axis] = std::clamp(Count(g, kAccelLsb, -8192, 8191) + counts, -8192, 8191);
     s.out[axis] =
         std::clamp(s.raw[axis] + static_cast<int16_t>(regs_[XACCL_NULL + axis]), -8192, 8191);
   }
+  FillSlowChannels(s);
+  return s;
+}
+
+void Kva7710::FillSlowChannels(Sample& s) const {
   s.supplyV = supplyV_;
   s.supply = Count(supplyV_, kSupplyLsb, 0, 1023);
   s.aux = supplyV_ > 0 ? Count(auxV_ / supplyV_ * 1024, 1.0, -8192, 8191) : 0;
   s.temp = Count((tempC_ + 50) * 4.096, 1.0, 0, 16383);
-  return s;
 }
 
 Kva7710::Sample Kva7710::LiveSample(int64_t n) const {
@@ -272,17 +277,30 @@ void Kva7710::Trigger(int64_t n) {
 
 // ---- a run of samples --------------------------------------------------------------------
 
-Kva7710::Envelope Kva7710::QuietEnvelope() const {
+Kva7710::Envelope Kva7710::SpanEnvelope(double t0, double t1) const {
+  // Pulses touching the span widen the bounds by their crest, whichever way it points.
+  std::array<double, 3> up{}, down{};
+  bool pulses = false;
+  for (const auto* list : {&shocks_, &demoShocks_}) {
+    for (const Pulse& p : *list) {
+      if (p.start > t1 || p.End() < t0) continue;
+      pulses = true;
+      (p.peakG > 0 ? up : down)[p.axis] += p.peakG;
+    }
+  }
+  // Without pulses a sample's value is computed exactly as the bound is (a sine never adds more
+  // than its amplitude); a pulse adds in another order, which a count of margin covers.
+  const int margin = pulses ? 1 : 0;
+  const int noise = demo_ ? kNoiseCounts : 0;
   Envelope env;
   for (int axis = 0; axis < 3; ++axis) {
     const double base = accel_[axis] + SelfTestG(axis);
-    // Without demo the quiet value is computed exactly as a sample computes it; with demo a
-    // count of margin covers the different order of the floating-point sums.
-    const double spread = demo_ ? kWobbleG[axis] + kNoiseCounts * kAccelLsb : 0.0;
-    const int margin = demo_ ? 1 : 0;
+    const double spread = demo_ ? kWobbleG[axis] : 0.0;
     const int null = static_cast<int16_t>(regs_[XACCL_NULL + axis]);
-    const int rawLo = std::max(Count(base - spread, kAccelLsb, -8192, 8191) - margin, -8192);
-    const int rawHi = std::min(Count(base + spread, kAccelLsb, -8192, 8191) + margin, 8191);
+    const int rawLo =
+        std::max(Count(base - spread + down[axis], kAccelLsb, -8192, 8191) - margin - noise, -8192);
+    const int rawHi =
+        std::min(Count(base + spread + up[axis], kAccelLsb, -8192, 8191) + margin + noise, 8191);
     env.lo[axis] = std::clamp(rawLo + null, -8192, 8191);
     env.hi[axis] = std::clamp(rawHi + null, -8192, 8191);
   }
@@ -290,14 +308,15 @@ Kva7710::Envelope Kva7710::QuietEnvelope() const {
 }
 
 bool Kva7710::CanSkip(int64_t n, int64_t end) const {
-  const Envelope env = QuietEnvelope();
+  const Envelope env = SpanEnvelope(SampleTime(n), SampleTime(end - 1));
   if (regs_[MISC_CTRL] & 0x4000) {
     for (int axis = 0; axis < 3; ++axis) {
       const int most = std::max(std::abs(PeakCount(env.lo[axis])), std::abs(PeakCount(env.hi[axis])));
       if (most > std::abs(peak_[axis])) return false;
     }
   }
-  const Sample fixed = LiveSample(n);  // supply, aux and temperature do not move while quiet
+  Sample fixed;  // supply, aux and temperature do not move in a run
+  FillSlowChannels(fixed);
   for (int a = 0; a < 2; ++a) {
     const int source = SourceCode(regs_[ALM_CTRL], a);
     if (source < 1 || source > 8 || source == 8) continue;  // the clock: constant per minute
@@ -358,13 +377,10 @@ void Kva7710::RunSamples(int64_t first, int64_t end) {
     const double t = SampleTime(n);
     EnsureDemoShocks(t);
     DropShocksBefore(SampleTime(n - kRing));  // the end of the run rebuilds the last kRing
-    if (InShock(t)) {
-      ExactSample(n++);
-      continue;
-    }
+    // A stretch ends where a shock starts or ends, so that its bounds stay tight.
     int64_t stop = end;
-    const double shock = NextShockStart(t);
-    if (shock < tEnd) stop = std::min(stop, IndexAtOrAfter(shock));
+    const double edge = NextPulseEdge(t);
+    if (edge < tEnd) stop = std::min(stop, IndexAtOrAfter(edge));
     if (captureBusyEnd_ > n) stop = std::min(stop, captureBusyEnd_);
     if (clockAlarm) {
       const double minute = NextMinuteAfter(t);
@@ -378,8 +394,8 @@ void Kva7710::RunSamples(int64_t first, int64_t end) {
       }
       continue;
     }
-    // Nothing can change inside: the first sample settles any edge, the last the state the
-    // next stretch compares with.
+    // Nothing can change inside: the first sample settles any edge, the last leaves the state
+    // that the next stretch compares with.
     ExactSample(n);
     ExactSample(stop - 1);
     n = stop;

@@ -136,5 +136,180 @@ TEST_F(Kva7710Test, PeaksAndSumOfSquares) {
   EXPECT_EQ(b.Read(0x14), 0x8000 | 9);  // (1600 + 400 + 400) / 256, rounded
 }
 
+TEST_F(Kva7710Test, CalibrationAndPowerCommands) {
+  Bench b;
+  b.Write(0x4A, 0x0001);  // auto null: reads 0 at once
+  EXPECT_EQ(b.Read(0x24), 0xFFED);  // -19
+  EXPECT_EQ(b.Read(0x08) & 0x3FFF, 0);
+  b.Write(0x4A, 0x0002);  // factory calibration
+  EXPECT_EQ(b.Read(0x24), 0x0000);
+  EXPECT_EQ(b.Read(0x08) & 0x3FFF, 19);
+  b.Write(0x20, 0xFFF6);  // a written null acts at once too
+  EXPECT_EQ(b.Read(0x04) & 0x3FFF, 0x3FF6);
+
+  b.Write(0x4A, 0x0004);  // power down: outputs hold, registers answer, clock runs
+  b.Read(0x08);
+  b.dev.SetAcceleration(0, 0, 2.0);
+  b.Step(61);
+  EXPECT_EQ(b.Read(0x08), 19);
+  EXPECT_EQ(b.Read(0x2E), 0x0000);  // 23:59:58 + 61 s
+  EXPECT_EQ(b.Read(0x4C), 0x1E1E);
+  b.dev.Transfer(0xCB01);           // power up: high byte held...
+  b.Step(1.0 / 1024);
+  EXPECT_EQ(b.Read(0x08), 19);
+  b.dev.Transfer(0xCA00);           // ...and executed with the low byte
+  b.Step(1.0 / 1024);
+  EXPECT_EQ(b.Read(0x08), 0x8000 | 39);
+}
+
+TEST_F(Kva7710Test, AlarmsLatchShowOnOutputsAndClear) {
+  Bench b;
+  b.Write(0x3C, 0x2100);  // alarm 1 on supply, alarm 2 on X; no triggers
+  b.Write(0x38, 0x0000 | 600);   // supply below 600 counts (2.93 V)
+  b.Write(0x3A, 0x3F9F);         // X below -97 counts (-5 g)
+  b.Step(1.0 / 1024);
+  EXPECT_EQ(b.Read(0x1A), 0x0000);
+  b.dev.SetSupply(2.8);
+  b.dev.SetAcceleration(-6.0, 0, 1);
+  b.Step(1.0 / 1024);
+  EXPECT_EQ(b.Read(0x1A), 0x0301);  // both alarms and supply low
+  EXPECT_EQ(b.Read(0x08), 0xC000 | 19);
+  b.dev.SetSupply(3.3);
+  b.dev.SetAcceleration(0, 0, 1);
+  b.Step(1.0 / 1024);
+  EXPECT_EQ(b.Read(0x1A), 0x0300);  // latched
+  b.Write(0x4A, 0x0010);
+  EXPECT_EQ(b.Read(0x1A), 0x0000);
+  EXPECT_EQ(b.Read(0x08), 0x8000 | 19);
+  EXPECT_EQ(b.Read(0x1C), 0);  // alarms without trigger enables capture nothing
+}
+
+TEST_F(Kva7710Test, SelfTestDeflectsAndReportsTheFaultKnob) {
+  Bench b;
+  b.Write(0x46, 0x0100);
+  b.Step(1.0 / 1024);
+  EXPECT_EQ(b.Read(0x04) & 0x3FFF, 40);
+  EXPECT_EQ(b.Read(0x08) & 0x3FFF, 59);
+  EXPECT_EQ(b.Read(0x1A), 0x0000);
+  b.dev.SetSelfTestFault(true);
+  b.Step(1.0 / 1024);
+  EXPECT_EQ(b.Read(0x1A), 0x0020);
+  EXPECT_EQ(b.Read(0x04) & 0x3FFF, 0);  // the X element does not move
+  b.Write(0x46, 0x0000);
+  b.Step(1.0 / 1024);
+  EXPECT_EQ(b.Read(0x1A), 0x0020);  // the last result stays
+  EXPECT_EQ(b.Read(0x08) & 0x3FFF, 19);
+}
+
+TEST_F(Kva7710Test, ClockRunsInBcdAndTakesWrites) {
+  Bench b;  // 23:59:58 on 31 December 2009
+  EXPECT_EQ(b.Read(0x2E), 0x2359);
+  EXPECT_EQ(b.Read(0x30), 0x1231);
+  EXPECT_EQ(b.Read(0x32), 0x0009);
+  b.Step(2.0);
+  EXPECT_EQ(b.Read(0x2E), 0x0000);
+  EXPECT_EQ(b.Read(0x30), 0x0101);
+  EXPECT_EQ(b.Read(0x32), 0x0010);
+
+  b.Step(30.0);
+  b.Write(0x2E, 0x1430);  // seconds restart at 0
+  b.Step(59.9);
+  EXPECT_EQ(b.Read(0x2E), 0x1430);
+  b.Step(0.2);
+  EXPECT_EQ(b.Read(0x2E), 0x1431);
+  b.Write(0x2E, 0x2460);  // not a time: ignored
+  b.Write(0x30, 0x0A01);  // not BCD: ignored
+  EXPECT_EQ(b.Read(0x2E), 0x1431);
+  EXPECT_EQ(b.Read(0x30), 0x0101);
+
+  // Leap day, and the century of the two-digit year.
+  b.Write(0x32, 0x0024);
+  b.Write(0x30, 0x0228);
+  b.Write(0x2E, 0x2359);
+  b.Step(60.0);
+  EXPECT_EQ(b.Read(0x30), 0x0229);
+  b.Write(0x32, 0x0099);
+  b.Write(0x30, 0x1231);
+  b.Write(0x2E, 0x2359);
+  b.Step(60.0);
+  EXPECT_EQ(b.Read(0x30), 0x0101);
+  EXPECT_EQ(b.Read(0x32), 0x0000);
+  // A day the month does not have rolls over at midnight; a long idle lands on the date.
+  b.Write(0x30, 0x0231);
+  b.Write(0x2E, 0x2359);
+  EXPECT_EQ(b.Read(0x30), 0x0231);
+  b.Step(60.0);
+  EXPECT_EQ(b.Read(0x30), 0x0301);
+  b.Step(365.0 * 86400);
+  EXPECT_EQ(b.Read(0x30), 0x0301);
+  EXPECT_EQ(b.Read(0x32), 0x0001);
+  b.Step((365.0 + 365 + 366 - 1) * 86400);  // through 29 February 2004
+  EXPECT_EQ(b.Read(0x30), 0x0229);
+  EXPECT_EQ(b.Read(0x32), 0x0004);
+  EXPECT_EQ(b.Read(0x2E), 0x0000);
+}
+
+TEST_F(Kva7710Test, FlashImageFileSurvivesANewModel) {
+  kvatest::TempDir dir;
+  const std::string path = (dir.path() / "flash.bin").string();
+  {
+    Bench b(path);
+    b.Write(0x48, 0x00FF);
+    b.Write(0x20, 0xFFF0);
+    b.Write(0x38, 0x80E9);
+    b.Write(0x3C, 0x0210);
+    b.Write(0x46, 0xC000);
+    EXPECT_FALSE(std::filesystem::exists(path));  // nothing until a flash update
+    b.Write(0x4A, 0x0008);
+    EXPECT_EQ(b.Read(0x00), 1);
+    EXPECT_EQ(b.Read(0x1E), (0xFFF0 + 0x80E9 + 0x0210 + 0x00FF + 0xC000) & 0xFFFF);
+  }
+  const std::string bytes = kvatest::ReadFileBytes(path);
+  const std::string expected = std::string("KVAFLASH") +
+      std::string("\x01\x00\x01\x00", 4) +                   // version 1, ENDURANCE 1
+      std::string("\xF0\xFF\x00\x00\x00\x00", 6) +           // nulls
+      std::string("\x00\x00\x00\x00", 4) +                   // wake time, wake date
+      std::string("\xE9\x80\x00\x00\x10\x02\x00\x00", 8) +   // ALM_MAG1/2, ALM_CTRL, XTRIG_CTRL
+      std::string("\x00\x00\x00\x00\x00\xC0\xFF\x00", 8) +   // CAPT_CFG, GPIO, MISC, SMPL_PRD
+      std::string("\xE8\x43", 2);                            // sum
+  EXPECT_EQ(bytes, expected);
+
+  Bench again(path);
+  EXPECT_EQ(again.Read(0x48), 0x00FF);
+  EXPECT_EQ(again.Read(0x20), 0xFFF0);
+  EXPECT_EQ(again.Read(0x46), 0xC000);
+  EXPECT_EQ(again.Read(0x00), 1);
+  EXPECT_EQ(again.Read(0x1A) & 0x0040, 0);
+  again.Write(0x4A, 0x0008);
+  EXPECT_EQ(again.Read(0x00), 2);
+  EXPECT_EQ(std::filesystem::directory_iterator(dir.path())->path(), path);  // no temp left
+}
+
+TEST_F(Kva7710Test, BadFlashFileGivesFactorySettingsAndChecksumError) {
+  kvatest::TempDir dir;
+  const std::string path = (dir.path() / "flash.bin").string();
+  {
+    Bench b(path);
+    b.Write(0x48, 0x00FF);
+    b.Write(0x4A, 0x0008);
+  }
+  std::string bytes = kvatest::ReadFileBytes(path);
+  bytes[36] ^= 0x01;  // a flipped bit in SMPL_PRD
+  kvatest::WriteFileBytes(path, bytes);
+  Bench b(path);
+  EXPECT_EQ(b.Read(0x48), 0x001F);
+  EXPECT_EQ(b.Read(0x00), 0);
+  EXPECT_EQ(b.Read(0x1A), 0x0040);
+  EXPECT_EQ(kvatest::ReadFileBytes(path), bytes);  // left alone until the next update
+
+  std::vector<std::string> messages;
+  SetMsgBoxHandler([&](const std::string& text, const std::string&) { messages.push_back(text); });
+  Bench nowhere((dir.path() / "missing" / "flash.bin").string());
+  nowhere.Write(0x4A, 0x0008);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("missing/flash.bin"), std::string::npos);
+  EXPECT_EQ(nowhere.Read(0x00), 1);  // the device itself took the image
+}
+
 }  // namespace
 }  // namespace kva::sim
