@@ -164,7 +164,9 @@ using ModalHook = std::function<void(QWidget& form)>;
 void SetModalHook(ModalHook hook);
 
 // Ends the program: marks it ending (kva::ProgramEnding), hides every window and leaves the
-// event loops. Tests replace it with a recorder; an empty handler restores the default.
+// event loops; the program ends when the running handler returns to the event loop (a loop
+// inside a handler returns as soon as it sees ProgramEnding()). Tests replace it with a
+// recorder; an empty handler restores the default.
 void EndProgram();
 void SetEndProgramHandler(std::function<void()> handler);
 

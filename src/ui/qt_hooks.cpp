@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMessageBox>
-#include <cstdlib>
 #include <utility>
 
 #include "app/hooks.h"
@@ -35,11 +34,9 @@ void ShowMessageBox(const std::string& text, const std::string& title) {
 }
 
 void YieldOnce() {
-  if (ProgramEnding()) {
-    // A loop still running after the program was told to end has no window left to serve:
-    // end now, as the program's End does.
-    std::exit(0);
-  }
+  // Once the program is ending no handler may run any more; the loop that yields is expected
+  // to see ProgramEnding() and return.
+  if (ProgramEnding()) return;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 

@@ -3,7 +3,8 @@
 // InstallQtHooks() makes
 //   MsgBox(text, title)  an OK-only message box with that title (the application title
 //                        kAppTitle unless the caller gave another), modal to the program;
-//   Yield()              one pass of Qt event processing;
+//   Yield()              one pass of Qt event processing (none once ProgramEnding() is set:
+//                        loops that yield must then return);
 //   SetBusyPointer(on)   the hourglass (Qt::WaitCursor) over the whole program, or not.
 // Call it once after the QApplication exists (the desktop program and every window test).
 #pragma once

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 #include <limits>
 #include <vector>
@@ -210,6 +211,31 @@ class UiHelpersTest : public QObject {
     QCOMPARE(messages.messages()[0].text, std::string("Error getting Board Info"));
     QCOMPARE(messages.messages()[0].title, std::string("KVA7710_Eval_Rev_1"));
     QCOMPARE(messages.messages()[1].title, std::string("Error"));
+  }
+
+  void yieldRunsPendingEventsUntilTheProgramEnds() {
+    int runs = 0;
+    QTimer::singleShot(0, [&] { ++runs; });
+    kva::Yield();
+    QCOMPARE(runs, 1);
+
+    auto& a = ShowForm<ProbeForm>();
+    EndProgram();
+    QVERIFY(kva::ProgramEnding());
+    QVERIFY(!a.isVisible());
+    QTimer::singleShot(0, [&] { ++runs; });
+    kva::Yield();
+    QCOMPARE(runs, 1);  // no handler runs once the program is ending
+    kva::SetProgramEnding(false);
+    kva::Yield();
+    QCOMPARE(runs, 2);
+
+    int ends = 0;
+    SetEndProgramHandler([&] { ++ends; });
+    EndProgram();
+    SetEndProgramHandler(nullptr);
+    QCOMPARE(ends, 1);
+    QVERIFY(!kva::ProgramEnding());
   }
 
   void busyPointerIsAStateNotACount() {
