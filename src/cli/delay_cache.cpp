@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -73,6 +74,7 @@ void PrepareDelay(bool forceCalibration) {
       return;
     }
   }
+  if (::isatty(STDERR_FILENO) == 1) std::cerr << "Calibrating Delay function.\n";
   CalibrateDelay();
   // A cache that cannot be written only costs the next run another calibration.
   if (!path.empty()) WriteDelayCache(path, DelayLoopCount, std::time(nullptr));

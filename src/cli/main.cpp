@@ -68,7 +68,7 @@ int RunBatch(kva::ctl::Session& session) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"kva7710ctl " KVA_VERSION ": the KVA7710 evaluation board from the command line"};
+  CLI::App app{"kva7710ctl " KVA_VERSION ": the KVA7710 evaluation board from the command line", "kva7710ctl"};
   app.footer(kFooter);
   app.require_subcommand(0, 1);
   kva::ctl::GlobalOptions options;

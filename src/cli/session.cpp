@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "app/delay.h"
-#include "app/hooks.h"
 #include "app/number_text.h"
 #include "app/settings.h"
 #include "cli/ctl_error.h"
@@ -41,8 +40,7 @@ bool AllHexDigits(const std::string& text) {
 }  // namespace
 
 Session::Session(GlobalOptions options) : options_(std::move(options)) {
-  InitRegisterMap();
-  LoadCommSettings();
+  RunStartupSteps();
   if (options_.interface == "usb") {
     InterfaceType = 2;
   } else if (options_.interface == "parallel") {

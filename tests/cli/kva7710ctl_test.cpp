@@ -324,6 +324,16 @@ TEST_F(CtlSession, FlashImagePersistsBetweenRunsAndTraceIsWritten) {
   EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb", "--vcd", "bus.vcd", "read", "1"}).code, 2);
 }
 
+TEST_F(CtlSession, FreshDelayCacheIsUsedNotRecalibrated) {
+  const auto cache = kvatest::FastDelayCache(dir.path());
+  char host[256] = {};
+  gethostname(host, sizeof host - 1);
+  const auto file = cache / "kva7710" / (std::string("delay-") + host);
+  const std::string before = kvatest::ReadFileBytes(file);
+  EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb", "read", "1"}, "", {{"XDG_CACHE_HOME", cache.string()}}).code, 0);
+  EXPECT_EQ(kvatest::ReadFileBytes(file), before);
+}
+
 TEST_F(CtlSession, HelpDocumentsEveryCommand) {
   const auto r = RunCtl({"--help"});
   EXPECT_EQ(r.code, 0);

@@ -30,15 +30,6 @@ TEST(OutputPass, PlotDecision) {
   EXPECT_FALSE(ShouldPlotSample(pass, 2));
 }
 
-TEST(OutputPass, Texts) {
-  EXPECT_EQ(OutputValueText(-0.514f), "-0.514");
-  EXPECT_EQ(OutputValueText(3.2989f), "3.299");
-  EXPECT_EQ(OutputValueText(0.0f), "0.000");
-  EXPECT_EQ(OutputValueText(1.5f, ','), "1,500");
-  EXPECT_EQ(EventCountText(3.0f), "3");
-  EXPECT_EQ(EventCountText(65535.0f), "65535");
-}
-
 }  // namespace
 }  // namespace kva
 

@@ -19,15 +19,6 @@ std::string Pattern(int32_t word) {
   return out;
 }
 
-TEST(StatusFlags, TableOrderAndCaptions) {
-  const int bits[] = {0, 1, 2, 3, 5, 6, 7, 8, 9};
-  for (size_t i = 0; i < kStatusFlags.size(); ++i) EXPECT_EQ(kStatusFlags[i].bit, bits[i]);
-  EXPECT_STREQ(kStatusFlags[0].caption, "Power Supply Low");
-  EXPECT_STREQ(kStatusFlags[4].caption, "Self Test Fail");
-  EXPECT_STREQ(kStatusFlags[6].flagLabel, "LblFifoFullFlag");
-  EXPECT_STREQ(kStatusFlags[8].caption, "Alarm2 Set");
-}
-
 TEST(StatusFlags, WordsToStates) {
   EXPECT_EQ(Pattern(0x0010), ".........");  // bit 4 is not shown
   EXPECT_EQ(Pattern(0x0380), "......AAA");
