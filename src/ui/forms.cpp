@@ -128,7 +128,7 @@ void Show(QWidget& w, FormEvents& f, ShowMode mode) {
   w.setWindowModality(Qt::ApplicationModal);
   Raise(w);
   OnFormActivated(w, f);
-  if (guard && guard->isVisible()) {
+  if (guard && guard->isVisible() && !ProgramEnding()) {
     if (TheModalHook()) {
       TheModalHook()(*guard);
       if (guard && guard->isVisible()) guard->hide();

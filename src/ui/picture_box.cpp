@@ -95,28 +95,39 @@ QPoint PictureBox::RoundPixel(QPointF p) const {
   return {static_cast<int>(std::floor(p.x() + 0.5)), static_cast<int>(std::floor(p.y() + 0.5))};
 }
 
-void PictureBox::Line(double x1, double y1, double x2, double y2, const QColor& c) {
-  Sync();
-  if (!Finite(x1, y1) || !Finite(x2, y2) || image_.isNull()) return;
-  QPointF p = ToPixels(x1, y1);
-  QPointF q = ToPixels(x2, y2);
+void PictureBox::DrawSegment(QPainter& painter, QPointF p, QPointF q) {
   // Clip in floating point first, so far-off values never reach integer pixel coordinates.
   const double m = drawWidth_ + 2;
   if (!ClipSegment(p, q, QRectF(-m, -m, image_.width() + 2 * m, image_.height() + 2 * m))) {
     return;
   }
-  QPainter painter(&image_);
-  painter.setRenderHint(QPainter::Antialiasing, false);
-  QPen pen(c);
-  pen.setWidth(drawWidth_);
-  pen.setCapStyle(drawWidth_ == 1 ? Qt::SquareCap : Qt::RoundCap);
-  painter.setPen(pen);
   const QPoint a = RoundPixel(p);
   const QPoint b = RoundPixel(q);
   if (a == b) {
     painter.drawPoint(a);
   } else {
     painter.drawLine(a, b);
+  }
+}
+
+void PictureBox::Line(double x1, double y1, double x2, double y2, const QColor& c) {
+  Polyline({QPointF(x1, y1), QPointF(x2, y2)}, c);
+}
+
+void PictureBox::Polyline(const std::vector<QPointF>& points, const QColor& c) {
+  Sync();
+  if (points.size() < 2 || image_.isNull()) return;
+  QPainter painter(&image_);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  QPen pen(c);
+  pen.setWidth(drawWidth_);
+  pen.setCapStyle(drawWidth_ == 1 ? Qt::SquareCap : Qt::RoundCap);
+  painter.setPen(pen);
+  for (size_t i = 1; i < points.size(); ++i) {
+    const QPointF& u = points[i - 1];
+    const QPointF& v = points[i];
+    if (!Finite(u.x(), u.y()) || !Finite(v.x(), v.y())) continue;
+    DrawSegment(painter, ToPixels(u.x(), u.y()), ToPixels(v.x(), v.y()));
   }
   update();
 }

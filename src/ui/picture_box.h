@@ -20,7 +20,9 @@
 #include <QColor>
 #include <QFrame>
 #include <QImage>
+#include <QPainter>
 #include <QPointF>
+#include <vector>
 
 namespace kva::ui {
 
@@ -51,6 +53,8 @@ class PictureBox : public QFrame {
   int DrawWidth() const { return drawWidth_; }
 
   void Line(double x1, double y1, double x2, double y2, const QColor& c);
+  // Segments joining consecutive points, as Line draws them, in one pass (for long traces).
+  void Polyline(const std::vector<QPointF>& points, const QColor& c);
   void FilledBox(double x1, double y1, double x2, double y2, const QColor& c);
   void PSet(double x, double y, const QColor& c);
   void Cls();
@@ -86,6 +90,7 @@ class PictureBox : public QFrame {
   void Sync() const { const_cast<PictureBox*>(this)->FitImage(); }
   QPoint RoundPixel(QPointF p) const;
   void EmitMouse(QMouseEvent* e, int which);
+  void DrawSegment(QPainter& painter, QPointF a, QPointF b);
 
   QImage image_;
   QColor backColor_{255, 255, 255};

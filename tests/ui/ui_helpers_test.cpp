@@ -117,7 +117,15 @@ class UiHelpersTest : public QObject {
     p.box.FilledBox(-1e300, 1e300, -1e299, -1e300, kBlack);
     QCOMPARE(p.box.PixelAt(0, 70), QColor(Qt::white));
 
+    // A trace with a gap: segments touching the non-finite point are left out.
     p.box.Scale(0, 7, 350, -7);
+    p.box.Polyline({{300, 1}, {310, 1}, {320, std::numeric_limits<double>::infinity()}, {330, 1},
+                    {340, 1}},
+                   kBlue);
+    QCOMPARE(p.box.PixelAt(305, 60), kBlue);
+    QCOMPARE(p.box.PixelAt(315, 60), QColor(Qt::white));
+    QCOMPARE(p.box.PixelAt(335, 60), kBlue);
+
     p.box.SetDrawWidth(3);
     p.box.Line(200, 0, 220, 0, kRed);
     QCOMPARE(p.box.PixelAt(210, 69), kRed);
