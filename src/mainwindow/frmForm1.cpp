@@ -53,8 +53,9 @@ QRadioButton* MakeOption(QWidget* parent, const QString& name, const QString& te
   return o;
 }
 
-// The plot area is 700 x 280 pixels inside a 2-pixel border: two pixels per sample.
-constexpr int kPicX = 62, kPicY = 30, kPicBorder = 2, kPicW = 700, kPicH = 280;
+// The plot area is 350 x 200 pixels inside a 2-pixel border: one pixel column per sample,
+// which also keeps the per-sample repaint small.
+constexpr int kPicX = 62, kPicY = 30, kPicBorder = 2, kPicW = 350, kPicH = 200;
 
 }  // namespace
 
@@ -64,7 +65,7 @@ frmForm1::frmForm1() {
   setWindowTitle("Brevant Evaluation Software");
   auto* central = new QWidget(this);
   central->setObjectName("central");
-  central->setFixedSize(1100, 598);
+  central->setFixedSize(980, 598);
   setCentralWidget(central);
 
   BuildMenus();
@@ -172,7 +173,7 @@ void frmForm1::BuildEventCapture(QWidget* central) {
 }
 
 void frmForm1::BuildPlot(QWidget* central) {
-  FrameDataPLot = MakeFrame(central, "FrameDataPLot", "Data Plot", 316, 8, 776, 395);
+  FrameDataPLot = MakeFrame(central, "FrameDataPLot", "Data Plot", 316, 8, 436, 302);
   pic2 = new ui::PictureBox(FrameDataPLot);
   pic2->setObjectName("pic2");
   pic2->setGeometry(kPicX, kPicY, kPicW + 2 * kPicBorder, kPicH + 2 * kPicBorder);
@@ -206,24 +207,24 @@ void frmForm1::BuildPlot(QWidget* central) {
         MakeLabel(FrameDataPLot, QString("lblPlotX_%1").arg(i), kTicks[i], x - 20,
                   kPicY + outer + 6, 40, 16, Qt::AlignHCenter | Qt::AlignTop);
   }
-  LblXaxis = MakeLabel(FrameDataPLot, "LblXaxis", "Sample Number", kPicX + kPicW / 2 - 60, 342,
-                       124, 18, Qt::AlignCenter);
+  LblXaxis = MakeLabel(FrameDataPLot, "LblXaxis", "Sample Number", kPicX + kPicW / 2 - 60,
+                       kPicY + outer + 22, 124, 18, Qt::AlignCenter);
 
-  MakeLabel(FrameDataPLot, "lblScaleCaption", "Scale(g)", 6, 340, 56, 18, Qt::AlignCenter);
-  cmdPlotScale = MakeButton(FrameDataPLot, "cmdPlotScale", "cmdPlotScale", 6, 358, 56, 26);
+  MakeLabel(FrameDataPLot, "lblScaleCaption", "Scale(g)", 4, 244, 56, 18, Qt::AlignCenter);
+  cmdPlotScale = MakeButton(FrameDataPLot, "cmdPlotScale", "cmdPlotScale", 4, 264, 56, 26);
 
-  MakeLabel(FrameDataPLot, "lblSampleCaption", "Sample", 590, 342, 64, 18,
+  MakeLabel(FrameDataPLot, "lblSampleCaption", "Sample", 92, 274, 52, 18,
             Qt::AlignRight | Qt::AlignVCenter);
-  lblCurSam2 = MakeLabel(FrameDataPLot, "lblCurSam2", "", 660, 342, 60, 18);
+  lblCurSam2 = MakeLabel(FrameDataPLot, "lblCurSam2", "", 150, 274, 60, 18);
   lblCurSam2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  MakeLabel(FrameDataPLot, "lblValueCaption", "Value (g)", 590, 364, 64, 18,
+  MakeLabel(FrameDataPLot, "lblValueCaption", "Value (g)", 236, 274, 64, 18,
             Qt::AlignRight | Qt::AlignVCenter);
-  lblCurVal2 = MakeLabel(FrameDataPLot, "lblCurVal2", "", 660, 364, 60, 18);
+  lblCurVal2 = MakeLabel(FrameDataPLot, "lblCurVal2", "", 306, 274, 60, 18);
   lblCurVal2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 }
 
 void frmForm1::BuildStatus(QWidget* central) {
-  FrmStatus = MakeFrame(central, "FrmStatus", "Status Register", 316, 410, 420, 180);
+  FrmStatus = MakeFrame(central, "FrmStatus", "Status Register", 316, 318, 436, 180);
   for (size_t i = 0; i < kStatusFlags.size(); ++i) {
     const int col = i < 5 ? 0 : 1;
     const int row = static_cast<int>(i < 5 ? i : i - 5);
@@ -253,18 +254,18 @@ void frmForm1::BuildStatus(QWidget* central) {
 }
 
 void frmForm1::BuildCommands(QWidget* central) {
-  frameSelfTest = MakeFrame(central, "frameSelfTest", "Self Test", 952, 410, 140, 86);
+  frameSelfTest = MakeFrame(central, "frameSelfTest", "Self Test", 760, 160, 212, 86);
   optSTON = MakeOption(frameSelfTest, "optSTON", "ON", 12, 24, 110);
   optSTOFF = MakeOption(frameSelfTest, "optSTOFF", "OFF", 12, 52, 110);
   optSTOFF->setChecked(true);  // before the handlers are connected: no write at start
 
-  framePowerdown = MakeFrame(central, "framePowerdown", "Powerdown", 952, 502, 140, 88);
+  framePowerdown = MakeFrame(central, "framePowerdown", "Powerdown", 760, 254, 212, 88);
   OptPowerDown = MakeOption(framePowerdown, "OptPowerDown", "PowerDown", 12, 24, 120);
   optPowerUp = MakeOption(framePowerdown, "optPowerUp", "Power Up", 12, 52, 120);
 }
 
 void frmForm1::BuildClock(QWidget* central) {
-  frameTimeDate = MakeFrame(central, "frameTimeDate", "Date/Time", 744, 410, 200, 180);
+  frameTimeDate = MakeFrame(central, "frameTimeDate", "Date/Time", 760, 8, 212, 145);
   cmdSync = MakeButton(frameTimeDate, "cmdSync", "Sync to PC time", 10, 26, 180, 28);
   cmdTime = MakeButton(frameTimeDate, "cmdTime", "Read Time", 10, 64, 85, 28);
   txtTime = MakeTextBox(frameTimeDate, "txtTime", 102, 66, 88, 24, true);

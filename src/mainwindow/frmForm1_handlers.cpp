@@ -31,6 +31,21 @@ namespace kva {
 using ui::Q;
 using ui::S;
 
+namespace {
+
+// The read loop rewrites every box and flag on each pass; leaving unchanged ones alone spares
+// a repaint per control per pass.
+void SetText(QLineEdit& box, const std::string& text) {
+  const QString q = Q(text);
+  if (box.text() != q) box.setText(q);
+}
+
+void SetColour(QWidget& w, const QColor& c) {
+  if (ui::BackColor(w) != c) ui::SetBackColor(w, c);
+}
+
+}  // namespace
+
 // ---- start-up and exit ----
 
 void frmForm1::Form_Load() {
@@ -158,16 +173,16 @@ void frmForm1::ReadData() {
   do {
     OutputPassResult pass = ReadOutputPass([this](int n, float value) {
       QLineEdit& box = *txtReadReg[static_cast<size_t>(n)];
-      box.setText(Q(OutputValueText(value)));
+      SetText(box, OutputValueText(value));
       if (n == SUPPLY_OUT) {
         switch (SupplyColourFor(value)) {
-          case SupplyColour::Red: ui::SetBackColor(box, ui::kRed); break;
-          case SupplyColour::White: ui::SetBackColor(box, ui::kWhite); break;
+          case SupplyColour::Red: SetColour(box, ui::kRed); break;
+          case SupplyColour::White: SetColour(box, ui::kWhite); break;
           case SupplyColour::Unchanged: break;
         }
       }
     });
-    txtReadReg[0]->setText(Q(EventCountText(pass.eventCount)));
+    SetText(*txtReadReg[0], EventCountText(pass.eventCount));
     Yield();
     if (Ending()) return;
     WaitDelay(LoopDelayMs(S(txtLoopDelay->text())));
@@ -198,7 +213,7 @@ void frmForm1::UpDateStatus() {
   for (size_t i = 0; i < kStatusFlags.size(); ++i) {
     const StatusFlagState state = FlagState(word, kStatusFlags[i]);
     QLabel& label = *statusFlagLabels[i];
-    ui::SetBackColor(label, QColor::fromRgb(state.background));
+    SetColour(label, QColor::fromRgb(state.background));
     label.setText(state.text);
   }
 }
