@@ -150,8 +150,8 @@ bool UnloadForm() {
   return form == nullptr || detail::Unload(*form, *form, UnloadMode::FormCode);
 }
 
-// Unload a window given by pointer (Unload Me from inside a handler). Destruction is deferred
-// to the event loop, so the calling handler may finish.
+// Unload a window given by reference, e.g. a window unloading itself from one of its own
+// handlers. Destruction is deferred to the event loop, so the calling handler may finish.
 bool UnloadThis(QWidget& w, UnloadMode mode = UnloadMode::FormCode);
 
 // Destroys every loaded window without asking them (end of program, test teardown).
