@@ -4,6 +4,7 @@
 
 #include "app/hooks.h"
 #include "app/number_text.h"
+#include "app/run_mode.h"
 #include "device/register_access.h"
 #include "device/register_map.h"
 #include "mainwindow/rtc_clock.h"
@@ -95,6 +96,7 @@ double ReadBuf2AndAdvance(int32_t& pointer) {
 
 void ReadCaptureMemory(const CaptureProgress& progress) {
   Yield();
+  if (ProgramEnding()) return;
   ReadRegister(EVENTS);
   CaptureEventsStored = static_cast<int32_t>(RoundHalfEven(RegScaledValue));
   ReadRegister(CAPT_CFG);
@@ -119,6 +121,7 @@ void ReadCaptureMemory(const CaptureProgress& progress) {
   for (int e = 1; e <= events; ++e) {
     if (progress) progress(e, N, CaptureProgressText(e, N));
     Yield();
+    if (ProgramEnding()) return;
 
     CaptureHeader& h = CaptureHeaders[static_cast<size_t>(e)];
     for (int location = 0; location < kCaptureHeaderWords; ++location) {

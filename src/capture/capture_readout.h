@@ -75,7 +75,8 @@ using CaptureProgress = std::function<void(int event, int bufferCount, const std
 
 // Reads EVENTS and CAPT_CFG, reallocates the arrays, then walks the memory from location 0
 // for min(EVENTS, N) events, one pointer write per location. Yields once before the walk and
-// once per event. Leaves the AUX_ADC scale at the last event's supply / 1024.
+// once per event, and returns after a yield at which the program is ending (the events not
+// read stay zero). Leaves the AUX_ADC scale at the last event's supply / 1024.
 void ReadCaptureMemory(const CaptureProgress& progress = {});
 
 // Empty arrays and zero counts (tests).

@@ -23,11 +23,11 @@ Exit codes: 0 success, 2 usage or bad input, 3 device or transport failure (no a
 not ready, port access refused), 4 file error.
 
 Examples:
-  kva7710ctl --simulate read SUPPLY_OUT XACCL_OUT temp_out
+  kva7710ctl --simulate --interface usb read SUPPLY_OUT XACCL_OUT temp_out
   kva7710ctl --interface usb watch --count 10 --delay 100
   kva7710ctl --interface parallel --port 278 status
-  printf 'write CAPT_CFG 0003\nsim shock z 20 5\nsim wait 500\ncapture --out cap.csv\n' |
-      kva7710ctl --simulate)";
+  printf 'write CAPT_CFG 0023\nwrite ALM_MAG1 8064\nwrite ALM_CTRL 0410\nsim shock z 20 5\nsim wait 500\ncapture --out cap.csv\n' |
+      kva7710ctl --simulate --interface parallel)";
 
 // The last message the program showed, so that an error is not printed twice.
 std::string lastMessage;

@@ -9,6 +9,7 @@
 
 #include "app/delay.h"
 #include "app/number_text.h"
+#include "app/run_mode.h"
 #include "capture/capture_file.h"
 #include "device/register_access.h"
 #include "device/register_map.h"
@@ -122,6 +123,7 @@ DatalogResult RunDatalog(const DatalogSettings& settings, const DatalogCallbacks
     if (callbacks.fileStarted) callbacks.fileStarted(f);
     const std::filesystem::path path = DatalogFilePath(settings.directory, settings.baseName, f, format);
     Yield();
+    if (ProgramEnding()) break;
     const float beginSeconds = Timer();
 
     int taken = 0;
@@ -138,7 +140,8 @@ DatalogResult RunDatalog(const DatalogSettings& settings, const DatalogCallbacks
       taken = s;
       WaitDelay(delayMs);
       Yield();
-      if (callbacks.cancelRequested && callbacks.cancelRequested()) {
+      // The program ending stops the run as a cancel does, so the samples taken are kept.
+      if (ProgramEnding() || (callbacks.cancelRequested && callbacks.cancelRequested())) {
         result.cancelled = true;
         break;
       }

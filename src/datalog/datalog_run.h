@@ -89,9 +89,9 @@ struct DatalogResult {
   std::optional<std::string> error;  // a file that could not be written (already shown)
 };
 
-// Runs the whole series. Yields before each file and after each sample. A cancel makes the
-// current sample the last: the current file is still written, holding the samples taken, and
-// the run ends. A file that cannot be written is reported through MsgBox with its name and the
+// Runs the whole series. Yields before each file and after each sample. A cancel (or the
+// program ending) makes the current sample the last: the current file is still written,
+// holding the samples taken, and the run ends. A file that cannot be written is reported through MsgBox with its name and the
 // reason and ends the run; files completed before it stay as written.
 DatalogResult RunDatalog(const DatalogSettings& settings, const DatalogCallbacks& callbacks = {});
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/run_mode.h"
 #include "capture/fake_sensor.h"
 
 namespace kva {
@@ -122,6 +123,20 @@ TEST(CaptureReadout, MoreEventsThanBuffersReadsEachBufferOnce) {
   EXPECT_DOUBLE_EQ(CaptureHeaders[8].XYZ, 8 * 0.2);
   EXPECT_DOUBLE_EQ(CaptureTraceX[1018 * 7 + 1], 0.2);
   EXPECT_EQ(board.sensor.WordWrites().back().second, 8192 & 0xFFFF);
+}
+
+TEST(CaptureReadout, StopsWhenTheProgramEnds) {
+  kvatest::FakeBoard board;
+  board.Set(CAPT_CFG, 0x0007);
+  board.Set(EVENTS, 3);
+  for (int e = 1; e <= 3; ++e) PutEvent(board.sensor, 8, e, {static_cast<uint16_t>(e), 0, 0, 0, 0, 0}, {{1, 1}});
+  int yields = 0;
+  SetYieldHandler([&] { SetProgramEnding(++yields == 3); });  // during event 2's yield
+  ReadCaptureMemory();
+  SetProgramEnding(false);
+  EXPECT_DOUBLE_EQ(CaptureHeaders[1].XYZ, 0.2);
+  EXPECT_EQ(CaptureHeaders[2].XYZ, 0.0);
+  EXPECT_EQ(board.sensor.WordWrites().size(), 1u + 8u);  // pointer reset, then event 1 only
 }
 
 TEST(CaptureReadout, NoEventsLeavesZeroedArrays) {

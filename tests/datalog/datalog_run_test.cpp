@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/run_mode.h"
 #include "capture/fake_sensor.h"
 #include "support/temp_dir.h"
 
@@ -123,6 +124,20 @@ TEST_F(DatalogRun, CancelWritesOnlyTheSamplesTaken) {
   const std::string second = kvatest::ReadFileBytes(dir.path() / "DATALOG_2.csv");
   EXPECT_TRUE(second.ends_with("Sample #,XaND,X acc,\r\n1,0,0.514,\r\n2,0,0.514,\r\n")) << second;
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "DATALOG_3.csv"));
+}
+
+TEST_F(DatalogRun, ProgramEndingKeepsTheSamplesTaken) {
+  SetDecimalMarkOverride('.');
+  settings.checked[2] = true;
+  settings.samplesPerFile = 5;
+  settings.filesPerSession = 2;
+  int yields = 0;
+  SetYieldHandler([&] { SetProgramEnding(++yields == 3); });  // after the second sample
+  const DatalogResult r = RunDatalog(settings);
+  SetProgramEnding(false);
+  EXPECT_EQ(r.filesWritten, 1);
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_TRUE(kvatest::ReadFileBytes(dir.path() / "DATALOG_1.csv").ends_with("X acc,\r\n1,0,0.514,\r\n2,0,0.514,\r\n"));
 }
 
 TEST_F(DatalogRun, UnwritableFileStopsTheRunAndKeepsEarlierFiles) {
