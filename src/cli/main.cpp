@@ -111,6 +111,8 @@ int main(int argc, char** argv) {
       std::cout << std::flush;
     }
     session.Finish();
+    // Output that did not arrive (a full disk behind a redirection) is not a success.
+    if (!std::cout) throw CommandError(kva::ctl::kExitFile, "standard output could not be written");
   } catch (const CommandError& e) {
     std::cout << std::flush;
     ReportOnce(e.what());
