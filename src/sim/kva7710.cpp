@@ -58,8 +58,12 @@ Kva7710::Kva7710(std::function<double()> clock, std::string flashPath)
   const double now = clock_();
   lastNow_ = std::isfinite(now) ? now : 0.0;
   const LocalDateTime local = LocalNow();
-  rtcBase_ = {local.year % 100, local.month, local.day, local.hour, local.minute,
-              static_cast<double>(local.second)};
+  rtcBase_.year = local.year % 100;
+  rtcBase_.month = local.month;
+  rtcBase_.day = local.day;
+  rtcBase_.hour = local.hour;
+  rtcBase_.minute = local.minute;
+  rtcBase_.second = local.second;
   rtcBaseTime_ = lastNow_;
 
   RestartDemo();
@@ -106,22 +110,34 @@ uint16_t Kva7710::WordAt(int slot) const {
                                  (static_cast<uint16_t>(value) & mask));
   };
   switch (slot) {
-    case ENDURANCE: return endurance_;
-    case SUPPLY_OUT: return output(last_.supply, 0x03FF);
+    case ENDURANCE:
+      return endurance_;
+    case SUPPLY_OUT:
+      return output(last_.supply, 0x03FF);
     case XACCL_OUT:
     case YACCL_OUT:
-    case ZACCL_OUT: return output(last_.out[slot - XACCL_OUT], 0x3FFF);
-    case AUX_ADC: return output(last_.aux, 0x3FFF);
-    case TEMP_OUT: return output(last_.temp, 0x3FFF);
+    case ZACCL_OUT:
+      return output(last_.out[slot - XACCL_OUT], 0x3FFF);
+    case AUX_ADC:
+      return output(last_.aux, 0x3FFF);
+    case TEMP_OUT:
+      return output(last_.temp, 0x3FFF);
     case X_PEAK_OUT:
     case Y_PEAK_OUT:
-    case Z_PEAK_OUT: return output(peak_[slot - X_PEAK_OUT], 0x3FFF);
-    case XYZ_PK_OUT: return output(xyzPk_, 0x3FFF);
-    case CAPT_BUF_1: return capt1_[regs_[CAPT_PNTR] & 0x1FFF];
-    case CAPT_BUF_2: return capt2_[regs_[CAPT_PNTR] & 0x1FFF];
-    case STATUS: return StatusWord();
-    case EVENTS: return events_;
-    case CHECKSUM: return checksum_;
+    case Z_PEAK_OUT:
+      return output(peak_[slot - X_PEAK_OUT], 0x3FFF);
+    case XYZ_PK_OUT:
+      return output(xyzPk_, 0x3FFF);
+    case CAPT_BUF_1:
+      return capt1_[regs_[CAPT_PNTR] & 0x1FFF];
+    case CAPT_BUF_2:
+      return capt2_[regs_[CAPT_PNTR] & 0x1FFF];
+    case STATUS:
+      return StatusWord();
+    case EVENTS:
+      return events_;
+    case CHECKSUM:
+      return checksum_;
     case TIME_REG:
     case DATE_REG:
     case YEAR_REG: {
@@ -131,8 +147,10 @@ uint16_t Kva7710::WordAt(int slot) const {
       if (slot == DATE_REG) return static_cast<uint16_t>(bcd(r.month) << 8 | bcd(r.day));
       return bcd(r.year);
     }
-    case COMMAND: return 0;
-    default: return slot < kDeviceRegisters ? regs_[slot] : 0;
+    case COMMAND:
+      return 0;
+    default:
+      return slot < kDeviceRegisters ? regs_[slot] : 0;
   }
 }
 
@@ -166,10 +184,14 @@ void Kva7710::WriteByte(int address, uint8_t data) {
 void Kva7710::Commit(int slot, uint16_t word) {
   word &= kSpecs[slot].writable;
   switch (slot) {
-    case COMMAND: Execute(word); return;
+    case COMMAND:
+      Execute(word);
+      return;
     case TIME_REG:
     case DATE_REG:
-    case YEAR_REG: SetClockWord(slot, word); return;
+    case YEAR_REG:
+      SetClockWord(slot, word);
+      return;
     case SMPL_PRD: {
       if (word < kMinSamplePeriod) word = kMinSamplePeriod;
       if (word == regs_[slot]) return;
@@ -197,7 +219,9 @@ void Kva7710::Commit(int slot, uint16_t word) {
       regs_[slot] = word;
       RecomputeOutputs();
       return;
-    default: regs_[slot] = word; return;
+    default:
+      regs_[slot] = word;
+      return;
   }
 }
 

@@ -111,21 +111,27 @@
 //
 // Stimulus
 // - "bench" (the default): X 0 g, Y 0 g, Z +1 g, 3.30 V, 25.0 C, aux 1.00 V, nothing else.
-//   "demo": the same plus, on X, Y and Z, noise of up to 3 counts per sample (triangular), a
-//   tilt wobble of 0.087 g on X (11 s period) and 0.052 g on Y (17 s), and every 2 to 6 s a
-//   half-sine shock of 10 to 30 g, either sign, 3 to 8 ms long, on a random axis. Both are
-//   deterministic for a given seed (default 1); setting the scenario or the seed restarts the
-//   random sequences at that moment. Setting a scenario also drops shocks in progress.
+//   "demo": the same plus, on X, Y and Z, noise of -3..+3 counts per sample (the sum of three
+//   steps of -1, 0 or +1, added to the count), a tilt wobble of 0.087 g on X (11 s period) and
+//   0.052 g on Y (17 s), and every 2 to 6 s a half-sine shock of 10 to 30 g, either sign, 3 to 8 ms
+//   long, on a random axis. Both are deterministic for a given seed (default 1); setting the
+//   scenario or the seed restarts the random sequences at that moment. Setting a scenario also
+//   drops shocks in progress.
 // - Setters ignore values that are not finite; Shock ignores a duration that is not positive
 //   and throws std::out_of_range for an axis outside 0..2.
 //
 // Time
-// - Each frame first brings the model up to the clock's now. A clock that goes back is
-//   treated as standing still. A long idle gap is not simulated sample by sample: stretches
-//   without a shock whose bounds show that no alarm, trigger or peak can change are skipped,
-//   and everything observable (outputs, pre-trigger history, captured events) is rebuilt from
-//   the stimulus, which is a pure function of the sample number between two host accesses. A
-//   level set inside the demo noise makes those stretches costlier, never inexact.
+// - Each frame first brings the model up to the clock's now; a frame with no sample due costs
+//   a clock read and a comparison. A clock that goes back is treated as standing still.
+// - A long idle gap is not simulated sample by sample. Between two host accesses the stimulus
+//   is a pure function of the sample number, so the gap is cut at shock edges, the end of a
+//   capture and (for the clock alarm) minute boundaries, and a stretch whose bounds show that
+//   no alarm, trigger or peak can change is stepped over; the observable results (latest
+//   outputs, pre-trigger history, captured events still in memory) are then computed from that
+//   function. The result equals sample-by-sample processing. An hour of "demo" at 1024 or
+//   4096 samples per second costs a few milliseconds; a trigger level inside the noise band
+//   makes every noisy sample count and costs more (up to about half a second for an hour of
+//   8-location buffers), still exactly.
 #pragma once
 
 #include <array>
@@ -245,10 +251,10 @@ class Kva7710 : public SpiSlave {
   std::string flashPath_;
   uint16_t pending_ = 0;
 
-  std::array<uint16_t, 64> regs_{};        // stored registers by slot (byte address / 2)
-  std::array<int, 64> pendingHigh_{};      // held high byte, -1 for none
-  std::array<bool, 11> newData_{};         // slots 1..10
-  uint16_t statusLatched_ = 0;             // STATUS bits 5..9
+  std::array<uint16_t, 64> regs_{};    // stored registers by slot (byte address / 2)
+  std::array<int, 64> pendingHigh_{};  // held high byte, -1 for none
+  std::array<bool, 11> newData_{};     // slots 1..10
+  uint16_t statusLatched_ = 0;         // STATUS bits 5..9
   uint16_t events_ = 0;
   uint16_t endurance_ = 0;
   uint16_t checksum_ = 0;
@@ -284,9 +290,9 @@ class Kva7710 : public SpiSlave {
   uint64_t seed_ = 1;
   double demoT0_ = 0;
   int64_t demoN0_ = 0;
-  uint64_t demoK_ = 0;          // number of the next demo shock not yet in demoShocks_
-  double demoNextStart_ = 0;    // and its start
-  std::vector<Pulse> shocks_;   // the host's shocks, by start
+  uint64_t demoK_ = 0;         // number of the next demo shock not yet in demoShocks_
+  double demoNextStart_ = 0;   // and its start
+  std::vector<Pulse> shocks_;  // the host's shocks, by start
   std::vector<Pulse> demoShocks_;
 
   Rtc rtcBase_;

@@ -18,7 +18,7 @@ namespace kva::sim {
 namespace {
 
 constexpr std::array<int, Kva7710::kFlashWords> kImageSlots = {
-    XACCL_NULL, YACCL_NULL, ZACCL_NULL, WAKE_TIME, WAKE_DATE, ALM_MAG1,  ALM_MAG2,
+    XACCL_NULL, YACCL_NULL, ZACCL_NULL, WAKE_TIME, WAKE_DATE, ALM_MAG1, ALM_MAG2,
     ALM_CTRL,   XTRIG_CTRL, CAPT_CFG,   GPIO_CTR,  MISC_CTRL, SMPL_PRD};
 constexpr std::array<uint16_t, Kva7710::kFlashWords> kImageMasks = {
     0xFFFF, 0xFFFF, 0xFFFF, 0x3F7F, 0x1F3F, 0xBFFF, 0xBFFF,
@@ -38,8 +38,8 @@ void PutWord(std::string& out, uint16_t w) {
 }
 
 uint16_t GetWord(const std::string& in, size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(in[at]) |
-                               static_cast<uint8_t>(in[at + 1]) << 8);
+  return static_cast<uint16_t>(static_cast<uint8_t>(in[at]) | static_cast<uint8_t>(in[at + 1])
+                                                                  << 8);
 }
 
 // Writes the whole file or nothing: a temporary file beside it, flushed to disk, renamed over

@@ -221,11 +221,21 @@ bool Kva7710::Met(int alarm, int64_t n, const Sample& s) const {
   }
   int value = 0;
   switch (source) {
-    case 1: value = s.supply; break;
-    case 5: value = s.aux; break;
-    case 6: value = s.temp; break;
-    case 7: value = Count(MagnitudeG(s.out), kPeakLsb, 0, 16383); break;
-    default: value = s.out[source - 2]; break;
+    case 1:
+      value = s.supply;
+      break;
+    case 5:
+      value = s.aux;
+      break;
+    case 6:
+      value = s.temp;
+      break;
+    case 7:
+      value = Count(MagnitudeG(s.out), kPeakLsb, 0, 16383);
+      break;
+    default:
+      value = s.out[source - 2];
+      break;
   }
   const uint16_t mag = regs_[ALM_MAG1 + alarm];
   const int level = Level(source, mag);
@@ -311,7 +321,8 @@ bool Kva7710::CanSkip(int64_t n, int64_t end) const {
   const Envelope env = SpanEnvelope(SampleTime(n), SampleTime(end - 1));
   if (regs_[MISC_CTRL] & 0x4000) {
     for (int axis = 0; axis < 3; ++axis) {
-      const int most = std::max(std::abs(PeakCount(env.lo[axis])), std::abs(PeakCount(env.hi[axis])));
+      const int most =
+          std::max(std::abs(PeakCount(env.lo[axis])), std::abs(PeakCount(env.hi[axis])));
       if (most > std::abs(peak_[axis])) return false;
     }
   }
@@ -322,9 +333,15 @@ bool Kva7710::CanSkip(int64_t n, int64_t end) const {
     if (source < 1 || source > 8 || source == 8) continue;  // the clock: constant per minute
     int lo = 0, hi = 0;
     switch (source) {
-      case 1: lo = hi = fixed.supply; break;
-      case 5: lo = hi = fixed.aux; break;
-      case 6: lo = hi = fixed.temp; break;
+      case 1:
+        lo = hi = fixed.supply;
+        break;
+      case 5:
+        lo = hi = fixed.aux;
+        break;
+      case 6:
+        lo = hi = fixed.temp;
+        break;
       case 7: {
         double minSq = 0, maxSq = 0;
         for (int axis = 0; axis < 3; ++axis) {
@@ -456,7 +473,8 @@ void Kva7710::FinishRun(int64_t first, int64_t end) {
   if (regs_[MISC_CTRL] & 0x8000) {
     int64_t sq = 0;
     for (int p : peak_) sq += static_cast<int64_t>(p) * p;
-    xyzPk_ = static_cast<int>(std::min<int64_t>(std::max<int64_t>(xyzPk_, (sq + 128) / 256), 16383));
+    xyzPk_ =
+        static_cast<int>(std::min<int64_t>(std::max<int64_t>(xyzPk_, (sq + 128) / 256), 16383));
     newData_[XYZ_PK_OUT] = true;
   }
 }
