@@ -75,7 +75,10 @@ void ApplyItem(std::string_view item) {
 }  // namespace
 
 std::string NumberPrintForm(long value) {
-  return (value < 0 ? std::to_string(value) : " " + std::to_string(value)) + " ";
+  std::string text = value < 0 ? "" : " ";
+  text += std::to_string(value);
+  text += ' ';
+  return text;
 }
 
 void LoadCommSettings() { LoadCommSettings(kSettingsFileName); }

@@ -196,9 +196,9 @@ void frmForm1::ReadData() {
 
 void frmForm1::ckLoop_Click() {
   if (!ckLoop->isChecked() && cmdReadData->text() == "STOP") {
+    // The loop ends after this pass. The label is left as it is: it goes on reading "Running"
+    // until the next click on Read.
     cmdReadData->setText("Read");
-    // The loop ends after this pass; the label must not go on saying it runs.
-    lblLoop->setText("stopped");
   }
 }
 

@@ -113,7 +113,7 @@ TEST_F(SettingsFile, StartupStepsSetTheStartValuesThenReadTheFile) {
   SpiWordDelay = 3;
   SpiInputPolarity = false;
   PortDriverReady = true;
-  CaptureFileName = "x";
+  CaptureFileName.assign(1, 'x');
   RunStartupSteps();
   EXPECT_EQ(InterfaceType, 0);
   EXPECT_EQ(FactoryMode, 0);

@@ -271,7 +271,7 @@ class FrmForm1Test : public QObject {
     form.cmdReadData->click();
     QCOMPARE(ticks, 5);
     QCOMPARE(form.cmdReadData->text(), QString("Read"));
-    QCOMPARE(form.lblLoop->text(), QString("stopped"));
+    QCOMPARE(form.lblLoop->text(), QString("Running"));
     QVERIFY(form.plotState().x >= x0 + 2);
   }
 
