@@ -5,10 +5,14 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libgtest-dev
           libbenchmark-dev libcli11-dev)
-if [ "${1:-}" = "--test" ]; then
-  # The tests also decode bus traces with sigrok-cli and run under a German locale.
-  packages+=(sigrok-cli locales)
-fi
+case "${1:-}" in
+  --test)
+    # The tests also decode bus traces with sigrok-cli and run under a German locale.
+    packages+=(sigrok-cli locales) ;;
+  --screenshot)
+    # scripts/screenshot.sh runs the program under a virtual display and grabs its window.
+    packages+=(xvfb xdotool x11-utils imagemagick) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -11,8 +11,8 @@ cd "$work"
 if [ ! -f CommPort.cfg ]; then
   printf 'Interface =  2 \r\nPort Address =  888 \r\nFactory =  0 \r\n' > CommPort.cfg
 fi
-if [ -x ../build/kva7710-eval ]; then
-  exec ../build/kva7710-eval --simulate "$@"
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "No display: run this from a desktop session (or under xvfb-run)." >&2
+  exit 1
 fi
-echo "The desktop program is not built yet; showing the register map and the delay calibration instead."
-exec ../build/kva7710_core_tests --gtest_filter='RegisterMap*:Delay*'
+exec ../build/kva7710-eval --simulate "$@"
