@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/hooks.h"
+#include "support/dev_setup.h"
 
 namespace kva {
 namespace {
@@ -29,13 +30,6 @@ class Delay : public ::testing::Test {
     ResetDelay();
     ResetHooks();
   }
-  // A clock that answers the given readings in turn (two per measurement).
-  void FakeClock(std::vector<double> readings) {
-    auto data = std::make_shared<std::vector<double>>(std::move(readings));
-    auto next = std::make_shared<size_t>(0);
-    SetClockHooks({[data, next] { return (*data)[std::min((*next)++, data->size() - 1)]; },
-                   nullptr, nullptr});
-  }
 };
 
 TEST_F(Delay, StepsAreWholeTenMicrosecondUnitsTiesToEven) {
@@ -56,15 +50,12 @@ TEST_F(Delay, StepsAreWholeTenMicrosecondUnitsTiesToEven) {
   }
 }
 
-TEST_F(Delay, ZeroReturnsAtOnceWithoutCalibrating) {
+TEST_F(Delay, ZeroReturnsAtOnceAndFirstOtherUseCalibrates) {
   float t = 0;
   WaitDelay(t);
   EXPECT_FALSE(DelayCalibrated);
   EXPECT_TRUE(SpinLog::calls.empty());
-}
-
-TEST_F(Delay, FirstUseCalibrates) {
-  FakeClock({0, 0.5, 10, 13});
+  kvatest::SetClockReadings({0, 0.5, 10, 13});
   WaitDelay(0.1);
   EXPECT_TRUE(DelayCalibrated);
   // The 500 ms and 3 s measurements, then the call itself with the calibrated count.
@@ -76,7 +67,7 @@ TEST_F(Delay, FirstUseCalibrates) {
 TEST_F(Delay, QuarterSecondExampleNeedsNoMultiplication) {
   int busyOn = 0, busyOff = 0;
   SetBusyPointerHandler([&](bool on) { on ? ++busyOn : ++busyOff; });
-  FakeClock({0, 0.25, 100, 103});
+  kvatest::SetClockReadings({0, 0.25, 100, 103});
   CalibrateDelay();
   EXPECT_EQ(DelayLoopCount, 2000);
   ASSERT_EQ(SpinLog::calls.size(), 2u);
@@ -98,7 +89,7 @@ TEST_F(Delay, QuarterSecondExampleNeedsNoMultiplication) {
 
 TEST_F(Delay, FastMachineGoesThroughBothMultiplications) {
   // 1 ms, then 10 ms with x40, then 0.2 s with x6: count = 0.5/0.2 * 240000 = 600000.
-  FakeClock({0, 0.001, 1, 1.01, 2, 2.2, 3, 6});
+  kvatest::SetClockReadings({0, 0.001, 1, 1.01, 2, 2.2, 3, 6});
   CalibrateDelay();
   ASSERT_EQ(SpinLog::calls.size(), 4u);
   EXPECT_EQ(SpinLog::calls[1].second, 40000);
@@ -109,18 +100,16 @@ TEST_F(Delay, FastMachineGoesThroughBothMultiplications) {
   EXPECT_NE(DelayReport.find("3rd 0.5Sec delay =   0.2\r\n"), std::string::npos);
 }
 
-TEST_F(Delay, ClockThatNeverAdvancesClampsTheCount) {
-  FakeClock({5});
+TEST_F(Delay, ClockThatStandsStillOrWrapsIsBounded) {
+  kvatest::SetClockReadings({5});
   CalibrateDelay();
   EXPECT_EQ(DelayLoopCount, std::numeric_limits<int32_t>::max());
   EXPECT_NE(DelayReport.find("Actual 3Sec delay =  0.1\r\n"), std::string::npos);
   EXPECT_NE(DelayReport.find("10uS Delay Count =   2147483647\r\n"), std::string::npos);
   EXPECT_NE(DelayReport.find("Minimum Delay Count= 40\r\n"), std::string::npos);
-}
 
-TEST_F(Delay, MidnightWrapIsCaughtByTheLowerBounds) {
   // A negative span counts as too short: multiplied through, then bounded.
-  FakeClock({86399.9, 0.1, 0.2, 0.1, 0.3, 0.2, 1, 4});
+  kvatest::SetClockReadings({86399.9, 0.1, 0.2, 0.1, 0.3, 0.2, 1, 4});
   CalibrateDelay();
   EXPECT_EQ(DelayLoopCount, 240000000);
 }

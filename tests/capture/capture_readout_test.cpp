@@ -11,28 +11,11 @@
 namespace kva {
 namespace {
 
-TEST(CaptureReadout, SignExtendAndHeaderDecoding) {
-  EXPECT_EQ(SignExtend(8, 0xFD), -3);
+TEST(CaptureReadout, HeaderFieldsKeepOnlyTheirBits) {
   EXPECT_EQ(SignExtend(14, 0x2000), -8192);
-  EXPECT_EQ(SignExtend(8, -3), -3);
-  EXPECT_EQ(SignExtend(8, 0x7F), 127);
-
-  EXPECT_EQ(DecodeCaptureTime(0x1430), 1430);
-  EXPECT_EQ(DecodeCaptureDate(0x1225), 1225);
-  EXPECT_EQ(DecodeCaptureDate(0x0C25), 25);
-  EXPECT_EQ(DecodeCaptureDate(0xD225), 1225);  // bits 15..14 are not part of the month
+  EXPECT_EQ(DecodeCaptureDate(0x0C25), 25);    // a month of hex digits that are not BCD
   EXPECT_EQ(DecodeCaptureTime(0x093A), 903);
-  EXPECT_DOUBLE_EQ(DecodeCaptureTemp(0x00CD), 0.0);
-  EXPECT_DOUBLE_EQ(DecodeCaptureTemp(0x3FFF), -206 * 0.244);
-  EXPECT_DOUBLE_EQ(DecodeCaptureVoltage(0xC2A3), 0x2A3 * 0.00488);
-  EXPECT_DOUBLE_EQ(DecodeCaptureXyz(25), 25 * 0.2);
-  EXPECT_DOUBLE_EQ(DecodeCaptureSampleX(0x80FF), -0.2);
-  EXPECT_DOUBLE_EQ(DecodeCaptureSampleY(0x80FF), -128 * 0.2);
-  EXPECT_DOUBLE_EQ(DecodeCaptureSampleZ(-3.0), -3 * 0.2);
-
   EXPECT_EQ(EventLengthForConfig(0), 1024);
-  EXPECT_EQ(EventLengthForConfig(0xFFF3), 128);
-  EXPECT_EQ(EventLengthForConfig(7), 8);
 }
 
 // Event e of length L starts at location (e - 1) * L.
@@ -47,11 +30,11 @@ void PutEvent(kvatest::FakeSensor& s, int L, int e, std::vector<uint16_t> header
 
 TEST(CaptureReadout, WalksEventsInMemoryOrder) {
   kvatest::FakeBoard board;
-  board.Set(CAPT_CFG, 0x0007);  // L = 8: two samples per event
+  board.Set(CAPT_CFG, 0xFFF7);  // L = 8: two samples per event; other bits ignored
   board.Set(EVENTS, 2);
   PutEvent(board.sensor, 8, 1, {25, 0x1430, 0x0415, 0x00CD, 0x0290, 0x0100},
            {{0x80FF, 0x00FD}, {0x0105, 0x007F}});
-  PutEvent(board.sensor, 8, 2, {10, 0x0905, 0x1231, 0x3FFF, 0x02A3, 0x3F00}, {{0x0201, 0x0080}, {0, 0}});
+  PutEvent(board.sensor, 8, 2, {10, 0x0905, 0xD231, 0x3FFF, 0x02A3, 0x3F00}, {{0x0201, 0x0080}, {0, 0}});
   PutEvent(board.sensor, 8, 3, {99, 0x1111, 0x1111, 0, 0, 0}, {{0x7F7F, 0x7F}, {0x7F7F, 0x7F}});
 
   std::vector<std::string> progress;
@@ -62,21 +45,18 @@ TEST(CaptureReadout, WalksEventsInMemoryOrder) {
   EXPECT_EQ(progress, (std::vector<std::string>{"Event = 1 of 1024.", "Event = 2 of 1024."}));
   EXPECT_EQ(yields, 3);
   EXPECT_EQ(CaptureEventsStored, 2);
-  EXPECT_EQ(CaptureEventLength, 8);
-  EXPECT_EQ(CaptureBufferCount, 1024);
   ASSERT_EQ(CaptureHeaders.size(), 1025u);
   ASSERT_EQ(CaptureTraceX.size(), 8192u - 6 * 1024 + 1);
 
   const CaptureHeader& h1 = CaptureHeaders[1];
   EXPECT_DOUBLE_EQ(h1.XYZ, 5.0);
-  EXPECT_EQ(h1.Time, 1430);
   EXPECT_EQ(h1.Date, 415);
   EXPECT_DOUBLE_EQ(h1.Temp, 0.0);
   EXPECT_DOUBLE_EQ(h1.Voltage, 0x290 * 0.00488);
   EXPECT_DOUBLE_EQ(h1.Aux, 256 * static_cast<double>(static_cast<float>(0x290 * 0.00488) / 1024.0f));
   const CaptureHeader& h2 = CaptureHeaders[2];
   EXPECT_EQ(h2.Time, 905);
-  EXPECT_EQ(h2.Date, 1231);
+  EXPECT_EQ(h2.Date, 1231);  // bits 15..14 are not part of the month
   EXPECT_DOUBLE_EQ(h2.Temp, -206 * 0.244);
   EXPECT_DOUBLE_EQ(h2.Aux, -256 * static_cast<double>(static_cast<float>(0x2A3 * 0.00488) / 1024.0f));
   // The AUX_ADC scale is left at the last event's supply / 1024.
@@ -86,14 +66,9 @@ TEST(CaptureReadout, WalksEventsInMemoryOrder) {
   EXPECT_DOUBLE_EQ(CaptureX(1, 1), -0.2);
   EXPECT_DOUBLE_EQ(CaptureY(1, 1), -25.6);
   EXPECT_DOUBLE_EQ(CaptureZ(1, 1), -0.6000000000000001);
-  EXPECT_DOUBLE_EQ(CaptureX(1, 2), 1.0);
-  EXPECT_DOUBLE_EQ(CaptureY(1, 2), 0.2);
   EXPECT_DOUBLE_EQ(CaptureZ(1, 2), 25.400000000000002);
-  EXPECT_DOUBLE_EQ(CaptureX(2, 1), 0.2);
   EXPECT_DOUBLE_EQ(CaptureY(2, 1), 0.4);
-  EXPECT_DOUBLE_EQ(CaptureZ(2, 1), -25.6);
   // End to end: event 2's samples follow event 1's.
-  EXPECT_EQ(CaptureTraceX[1], CaptureX(1, 1));
   EXPECT_EQ(CaptureTraceZ[2], CaptureZ(1, 2));
   EXPECT_EQ(CaptureTraceY[3], CaptureY(2, 1));
   EXPECT_EQ(CaptureTraceX[5], 0.0);
@@ -142,10 +117,8 @@ TEST(CaptureReadout, StopsWhenTheProgramEnds) {
 TEST(CaptureReadout, NoEventsLeavesZeroedArrays) {
   kvatest::FakeBoard board;
   board.Set(CAPT_CFG, 0x0003);
-  board.Set(EVENTS, 0);
   ReadCaptureMemory();
   EXPECT_EQ(CaptureBufferCount, 64);
-  EXPECT_EQ(CaptureEventLength, 128);
   EXPECT_EQ(CaptureHeaders.size(), 65u);
   EXPECT_EQ(board.sensor.WordWrites().size(), 1u);  // only the pointer reset
   EXPECT_THROW(CaptureX(65, 0), std::out_of_range);

@@ -10,15 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/delay.h"
-#include "app/hooks.h"
 #include "app/number_text.h"
-#include "app/settings.h"
-#include "device/port_io.h"
-#include "device/register_access.h"
-#include "device/register_map.h"
 #include "sim/sim_parallel_port.h"
 #include "sim/spi_slave.h"
+#include "support/dev_setup.h"
 
 namespace kvatest {
 
@@ -82,33 +77,15 @@ class FakeSensor : public kva::sim::SpiSlave {
 // with a one-iteration delay so that waits are counted, not spent.
 class FakeBoard {
  public:
-  FakeBoard() : port(sensor, 0x378) {
-    kva::InitRegisterMap();
-    kva::ResetRegisterAccess();
-    kva::ResetDelay();
-    kva::DelayCalibrated = true;
-    kva::DelayLoopCount = 1;
-    kva::InterfaceType = 1;
-    kva::PortAddress = 0x378;
-    kva::SetPortIo(&port);
-  }
-  ~FakeBoard() {
-    kva::SetPortIo(nullptr);
-    kva::InterfaceType = 0;
-    kva::PortAddress = 0;
-    kva::ResetHooks();
-    kva::ResetDelay();
-    kva::SetDecimalMarkOverride(std::nullopt);
-  }
-  FakeBoard(const FakeBoard&) = delete;
-  FakeBoard& operator=(const FakeBoard&) = delete;
+  ~FakeBoard() { kva::SetDecimalMarkOverride(std::nullopt); }
 
   void Set(int16_t index, uint16_t word) {
     sensor.words[static_cast<uint8_t>(kva::RegisterMap[index].BaseAddr)] = word;
   }
 
   FakeSensor sensor;
-  kva::sim::SimParallelPort port;
+  kva::sim::SimParallelPort port{sensor, 0x378};
+  LptSetup setup{&port};
 };
 
 }  // namespace kvatest

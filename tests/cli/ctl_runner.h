@@ -26,14 +26,18 @@ struct CtlResult {
   std::string out, err;
 };
 
-// A fresh delay cache of one iteration per step under folder/cache, so no run calibrates.
-inline std::filesystem::path FastDelayCache(const std::filesystem::path& folder) {
+// The delay cache file the tool keeps for this machine under the given cache folder.
+inline std::filesystem::path DelayCacheFile(const std::filesystem::path& cacheHome) {
   char host[256] = {};
   gethostname(host, sizeof host - 1);
-  const auto dir = folder / "cache" / "kva7710";
-  std::filesystem::create_directories(dir);
-  std::ofstream(dir / (std::string("delay-") + host))
-      << "count 1\ncalibrated " << static_cast<long long>(std::time(nullptr)) << "\n";
+  return cacheHome / "kva7710" / (std::string("delay-") + host);
+}
+
+// A fresh delay cache of one iteration per step under folder/cache, so no run calibrates.
+inline std::filesystem::path FastDelayCache(const std::filesystem::path& folder) {
+  const auto file = DelayCacheFile(folder / "cache");
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file) << "count 1\ncalibrated " << static_cast<long long>(std::time(nullptr)) << "\n";
   return folder / "cache";
 }
 

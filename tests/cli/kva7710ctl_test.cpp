@@ -5,98 +5,64 @@
 #include <clocale>
 #include <ctime>
 #include <regex>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/ctl_runner.h"
+#include "support/dev_setup.h"
 #include "support/temp_dir.h"
 
 namespace {
 
+using kvatest::ReadFileBytes;
 using kvatest::RunCtl;
+using kvatest::SplitLines;
+using Failure = std::pair<int, std::string>;  // exit code, error text
 
-std::vector<std::string> SplitLines(const std::string& text, const std::string& end = "\n") {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t p; (p = text.find(end, start)) != std::string::npos; start = p + end.size()) {
-    lines.push_back(text.substr(start, p - start));
-  }
-  EXPECT_EQ(start, text.size()) << "unterminated last line in: " << text;
-  return lines;
-}
-
-bool HaveGermanLocale() { return newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(0)) != nullptr; }
-
-// Supply 3.30 V / 4.88 mV = 676 counts (02A4) -> 3.29888 V; Z 1 g / 51.4 mg = 19 counts (0013)
-// -> 0.9766 g; temperature (25 + 50) x 4.096 = 307 counts (0133) -> 24.951 C; aux 1.00 / 3.30 x
-// 1024 = 310 counts (0136), at the start-up scale 3.3 / 1024 -> 0.999 V.
-constexpr const char* kBenchRead =
-    "SUPPLY_OUT\t02A4\t3.299\n"
-    "XACCL_OUT\t0000\t0.0\n"
-    "YACCL_OUT\t0000\t0.0\n"
-    "ZACCL_OUT\t0013\t0.977\n"
-    "AUX_ADC\t0136\t0.999\n"
-    "TEMP OUT\t0133\t24.951\n";
+Failure FailureOf(const kvatest::CtlResult& r) { return {r.code, r.err}; }
 
 class Ctl : public ::testing::TestWithParam<const char*> {
  protected:
-  std::vector<std::string> Args(std::vector<std::string> command) {
-    std::vector<std::string> args{"--simulate", "--interface", GetParam()};
-    args.insert(args.end(), command.begin(), command.end());
-    return args;
+  kvatest::CtlResult Run(std::vector<std::string> command, const std::string& input = "") {
+    command.insert(command.begin(), {"--simulate", "--interface", GetParam()});
+    return RunCtl(command, input);
   }
-  kvatest::CtlResult Batch(const std::string& lines) { return RunCtl(Args({}), lines); }
-
   kvatest::TempDir dir;
 };
 
-TEST_P(Ctl, ReadByLabelOrIndex) {
-  const auto r = RunCtl(Args({"read", "SUPPLY_OUT", "xaccl_out", "3", "ZACCL_OUT", "Aux_Adc", "temp_out"}));
+TEST_P(Ctl, ReadListAndWrite) {
+  // Supply 3.30 V / 4.88 mV = 676 counts (02A4) -> 3.29888 V; Z 1 g / 51.4 mg = 19 counts
+  // (0013) -> 0.9766 g; temperature (25 + 50) x 4.096 = 307 counts (0133) -> 24.951 C; aux
+  // 1.00 / 3.30 x 1024 = 310 counts (0136), at the start-up scale 3.3 / 1024 -> 0.999 V.
+  auto r = Run({"read", "SUPPLY_OUT", "xaccl_out", "3", "ZACCL_OUT", "Aux_Adc", "temp_out"});
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, kBenchRead);
   EXPECT_EQ(r.err, "");
-}
+  EXPECT_EQ(r.out,
+            "SUPPLY_OUT\t02A4\t3.299\nXACCL_OUT\t0000\t0.0\nYACCL_OUT\t0000\t0.0\n"
+            "ZACCL_OUT\t0013\t0.977\nAUX_ADC\t0136\t0.999\nTEMP OUT\t0133\t24.951\n");
 
-TEST_P(Ctl, ListHasHeaderRuleAndThirtySixRegisters) {
-  const auto r = RunCtl(Args({"list"}));
-  ASSERT_EQ(r.code, 0) << r.err;
-  const auto lines = SplitLines(r.out);
+  const auto lines = SplitLines(Run({"list"}).out);
   ASSERT_EQ(lines.size(), 38u);
-  EXPECT_EQ(lines[0], "Name\t\tAddr\tHex\tEA  ND\tScaledValue");
-  EXPECT_EQ(lines[1], "--------------------\t---------\t---------\t ---    ---\t   ---------");
-  EXPECT_EQ(lines[2], "ENDURANCE      \t0000\t0000\t        \t0.0");
   EXPECT_EQ(lines[3], "SUPPLY_OUT      \t0002\t02A4\t   0   1\t3.299");
-  EXPECT_EQ(lines[6], "ZACCL_OUT      \t0008\t0013\t   0   1\t0.977");
-  EXPECT_EQ(lines[8], "TEMP OUT      \t000C\t0133\t   0   1\t24.951");
-  EXPECT_EQ(lines[20], "ZACCL_NULL      \t0024\t0000\t        \t0.0");
   EXPECT_TRUE(lines[21].starts_with("TIME___      \t002E\t")) << lines[21];  // reserved rows skipped
   EXPECT_EQ(lines[36], "PROD_ID      \t004C\t1E1E\t        \t7710.0");
-}
 
-TEST_P(Ctl, WriteWaitsThenReadsBackAndRefusesBadInput) {
-  auto r = RunCtl(Args({"write", "smpl_prd", "00ff"}));
+  r = Run({"write", "smpl_prd", "00ff"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "SMPL_PRD\t00FF\t255.0\n");
-
-  r = RunCtl(Args({"write", "SMPL_PRD", "12345"}));
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "kva7710ctl: the value must be one to four hex digits, not 12345\n");
-  EXPECT_EQ(RunCtl(Args({"write", "SMPL_PRD", "12G4"})).code, 2);
-  EXPECT_EQ(RunCtl(Args({"write", "NO_SUCH", "1"})).code, 2);
-
-  r = RunCtl(Args({"write", "PROD_ID", "1234"}));
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.err, "kva7710ctl: PROD_ID is not writable (--force writes it all the same)\n");
+  EXPECT_EQ(FailureOf(Run({"write", "SMPL_PRD", "12345"})),
+            Failure(2, "kva7710ctl: the value must be one to four hex digits, not 12345\n"));
+  EXPECT_EQ(FailureOf(Run({"write", "PROD_ID", "1234"})),
+            Failure(2, "kva7710ctl: PROD_ID is not writable (--force writes it all the same)\n"));
+  EXPECT_EQ(Run({"write", "SMPL_PRD", "12G4"}).code, 2);
+  EXPECT_EQ(Run({"write", "NO_SUCH", "1"}).code, 2);
   // Forced: the frames go out, and the device keeps its read-only value.
-  r = RunCtl(Args({"write", "--force", "PROD_ID", "1234"}));
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "PROD_ID\t1E1E\t7710.0\n");
+  EXPECT_EQ(Run({"write", "--force", "PROD_ID", "1234"}).out, "PROD_ID\t1E1E\t7710.0\n");
 }
 
 TEST_P(Ctl, StatusFlagsInWindowOrder) {
-  auto r = Batch("sim supply 2.5\nsim wait 10\nstatus\nsim supply 3.7\nsim wait 10\nstatus\n");
+  auto r = Run({}, "sim supply 2.5\nsim wait 10\nstatus\nsim supply 3.7\nsim wait 10\nstatus\n");
   ASSERT_EQ(r.code, 0) << r.err;
   const std::string rest =
       "Buffer Write Error\tOK\nSPI Error\tOK\nSelf Test Fail\tOK\nChecksum Error\tOK\n"
@@ -108,13 +74,13 @@ TEST_P(Ctl, StatusFlagsInWindowOrder) {
 TEST_P(Ctl, DeviceCommands) {
   // Self-test adds 40 counts (2.056 g) to each axis; auto null zeroes X (0.5 g = 10 counts);
   // power down freezes the outputs until power up.
-  auto r = Batch(
-      "command self-test-on\nsim wait 5\nread XACCL_OUT MISC_CTRL\n"
-      "command self-test-off\nsim wait 5\nread XACCL_OUT MISC_CTRL\n"
-      "sim accel 0.5 0 1\nsim wait 5\ncommand auto-null\nread XACCL_OUT XACCL_NULL\n"
-      "command factory-cal\nread XACCL_OUT XACCL_NULL\n"
-      "command power-down\nsim accel 0 0 2\nsim wait 10\nread ZACCL_OUT\n"
-      "command power-up\nsim wait 10\nread ZACCL_OUT\n");
+  auto r = Run({},
+               "command self-test-on\nsim wait 5\nread XACCL_OUT MISC_CTRL\n"
+               "command self-test-off\nsim wait 5\nread XACCL_OUT MISC_CTRL\n"
+               "sim accel 0.5 0 1\nsim wait 5\ncommand auto-null\nread XACCL_OUT XACCL_NULL\n"
+               "command factory-cal\nread XACCL_OUT XACCL_NULL\n"
+               "command power-down\nsim accel 0 0 2\nsim wait 10\nread ZACCL_OUT\n"
+               "command power-up\nsim wait 10\nread ZACCL_OUT\n");
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out,
             "XACCL_OUT\t0028\t2.056\nMISC_CTRL\t0100\t256.0\n"
@@ -123,20 +89,13 @@ TEST_P(Ctl, DeviceCommands) {
             "XACCL_OUT\t000A\t0.514\nXACCL_NULL\t0000\t0.0\n"
             "ZACCL_OUT\t0013\t0.977\n"
             "ZACCL_OUT\t0027\t2.005\n");
-
-  r = Batch("write MISC_CTRL 4000\nsim shock x 3 5\nsim wait 20\ncommand reset-peaks\nread X_PEAK_OUT\n");
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_TRUE(r.out.ends_with("X_PEAK OUT\t0000\t0.0\n")) << r.out;
-
-  r = RunCtl(Args({"command", "launch"}));
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.err, "kva7710ctl: unknown device command: launch\n");
+  EXPECT_EQ(FailureOf(Run({"command", "launch"})), Failure(2, "kva7710ctl: unknown device command: launch\n"));
 }
 
 TEST_P(Ctl, WatchAppliesTheSupplyToAux) {
   // Supply 3.0 V = 615 counts (3.0012 V); aux 1.5 V = 512 counts. A single read scales aux
   // with the start-up 3.3 / 1024 (1.65 V); a pass scales it with the supply just read (1.501 V).
-  const auto r = Batch("sim supply 3.0\nsim aux 1.5\nsim wait 5\nread AUX_ADC\nwatch --count 2 --delay 20\n");
+  const auto r = Run({}, "sim supply 3.0\nsim aux 1.5\nsim wait 5\nread AUX_ADC\nwatch --count 2 --delay 20\n");
   ASSERT_EQ(r.code, 0) << r.err;
   const std::string pass = "3.001,0.000,0.000,0.977,1.501,24.951,0.000,0.000,0.000,0.000,0\n";
   EXPECT_EQ(r.out,
@@ -144,14 +103,13 @@ TEST_P(Ctl, WatchAppliesTheSupplyToAux) {
             "SUPPLY_OUT,XACCL_OUT,YACCL_OUT,ZACCL_OUT,AUX_ADC,TEMP_OUT,X_PEAK_OUT,Y_PEAK_OUT,Z_PEAK_OUT,"
             "XYZ_PEAK_OUT,EVENTS\n" +
                 pass + pass);
-  EXPECT_EQ(RunCtl(Args({"watch", "--delay", "1001"})).code, 2);
-  EXPECT_EQ(RunCtl(Args({"watch", "--count", "0"})).code, 2);
+  EXPECT_EQ(Run({"watch", "--delay", "1001"}).code, 2);
+  EXPECT_EQ(Run({"watch", "--count", "0"}).code, 2);
 }
 
 TEST_P(Ctl, TimeTextsAsTheWindowShowsThem) {
-  auto r = Batch("write TIME___ 0905\nwrite DATE___ 0415\nwrite YEAR___ 0010\ntime\n");
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_TRUE(r.out.ends_with("\n4/15/10 9 :5\n")) << r.out;
+  auto r = Run({}, "write TIME___ 0905\nwrite DATE___ 0415\nwrite YEAR___ 0010\ntime\n");
+  EXPECT_TRUE(r.out.ends_with("\n4/15/10 9 :5\n")) << r.out << r.err;
 
   // BCD fields shown in hex digits read as the decimal numbers, without leading zeros.
   const auto bcdText = [](std::time_t t) {
@@ -162,10 +120,9 @@ TEST_P(Ctl, TimeTextsAsTheWindowShowsThem) {
            std::to_string(yy) + " " + std::to_string(tm.tm_hour) + " :" + std::to_string(tm.tm_min) + "\n";
   };
   const std::time_t before = std::time(nullptr);
-  r = RunCtl(Args({"time", "--sync"}));
+  r = Run({"time", "--sync"});
   const std::time_t after = std::time(nullptr);
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_TRUE(r.out == bcdText(before) || r.out == bcdText(after)) << r.out << " vs " << bcdText(before);
+  EXPECT_TRUE(r.out == bcdText(before) || r.out == bcdText(after)) << r.out << r.err << " vs " << bcdText(before);
 }
 
 TEST_P(Ctl, CaptureRoundTrip) {
@@ -174,9 +131,9 @@ TEST_P(Ctl, CaptureRoundTrip) {
   const std::string setup =
       "write TIME___ 0905\nwrite DATE___ 0415\nwrite CAPT_CFG 0023\nwrite ALM_MAG1 8064\n"
       "write ALM_CTRL 0410\nsim wait 50\nsim shock z 20 5\nsim wait 500\nread EVENTS\n";
-  auto r = Batch(setup + "capture --out cap.csv\ncapture --tab\ncommand clear-capture\nread EVENTS\n");
+  auto r = Run({}, setup + "capture --out cap.csv\ncapture --tab\ncommand clear-capture\nread EVENTS\n");
   ASSERT_EQ(r.code, 0) << r.err;
-  const std::string file = kvatest::ReadFileBytes(dir.path() / "cap.csv");
+  const std::string file = ReadFileBytes(dir.path() / "cap.csv");
   const auto lines = SplitLines(file, "\r\n");
   ASSERT_EQ(lines.size(), 4u + 122u);
   EXPECT_EQ(lines[0], "");
@@ -203,60 +160,51 @@ TEST_P(Ctl, CaptureRoundTrip) {
   for (char& c : tabbed) c = c == ',' ? '\t' : c;
   EXPECT_TRUE(r.out.ends_with("\nEVENTS\t0001\t1.0\n" + tabbed + "EVENTS\t0000\t0.0\n")) << r.out;
 
-  r = Batch(setup + "capture --out cap.csv/below.csv\n");
+  r = Run({}, setup + "capture --out cap.csv/below.csv\n");
   EXPECT_EQ(r.code, 4);
   EXPECT_NE(r.err.find("line 10: Could not write cap.csv/below.csv: Not a directory"), std::string::npos) << r.err;
 }
 
-TEST_P(Ctl, DatalogFilesWithPointDecimal) {
+TEST_P(Ctl, DatalogFilesAndRefusals) {
   std::filesystem::create_directory("logs");
-  auto r = RunCtl(Args({"datalog", "--signals", "1,2,5", "--samples", "3", "--files", "2", "--delay", "2", "--name",
-                        "T", "--dir", "logs"}));
+  auto r = Run({"datalog", "--signals", "1,2,5", "--samples", "3", "--files", "2", "--delay", "2", "--name", "T",
+                "--dir", "logs"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "logs/T_1.csv\nlogs/T_2.csv\n");
-  for (int f = 1; f <= 2; ++f) {
-    const std::string name = "T_" + std::to_string(f) + ".csv";
-    const auto lines = SplitLines(kvatest::ReadFileBytes(dir.path() / "logs" / name), "\r\n");
-    ASSERT_EQ(lines.size(), 10u);
-    EXPECT_EQ(lines[0], "File Name," + name);
-    EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(Date,\d\d/\d\d/\d\d)"))) << lines[1];
-    EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(Time,\d\d:\d\d:\d\d)"))) << lines[2];
-    EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(Begin Seconds,\d+(\.\d+)?)"))) << lines[3];
-    EXPECT_TRUE(std::regex_match(lines[4], std::regex(R"(End Seconds,\d+(\.\d+)?)"))) << lines[4];
-    EXPECT_EQ(lines[5], " ");
-    EXPECT_EQ(lines[6], "Sample #,PvND,Power V,XaND,X acc,ADCND,Aux_ADC,");
+  for (const std::string name : {"T_1.csv", "T_2.csv"}) {
     // 2 ms between samples is more than one sample period, so every value is new.
-    for (int s = 1; s <= 3; ++s) EXPECT_EQ(lines[6 + s], std::to_string(s) + ",1,3.29888,1,0,1,0.9986843,");
+    const std::string row = ",1,3.29888,1,0,1,0.9986843,\r\n";
+    EXPECT_TRUE(std::regex_match(ReadFileBytes(dir.path() / "logs" / name),
+                                 std::regex("File Name," + name + "\r\nDate,\\d\\d/\\d\\d/\\d\\d\r\n"
+                                            "Time,\\d\\d:\\d\\d:\\d\\d\r\nBegin Seconds,[0-9.]+\r\n"
+                                            "End Seconds,[0-9.]+\r\n \r\n"
+                                            "Sample #,PvND,Power V,XaND,X acc,ADCND,Aux_ADC,\r\n1" +
+                                            row + "2" + row + "3" + row)))
+        << name;
   }
+
+  kvatest::WriteFileBytes("plain", "x");
+  EXPECT_EQ(FailureOf(Run({"datalog", "--signals", "1", "--samples", "2", "--files", "1", "--dir", "plain"})),
+            Failure(4, "kva7710ctl: Could not write plain/DATALOG_1.csv: Not a directory\n"));
+  EXPECT_EQ(FailureOf(Run({"datalog", "--signals", "", "--samples", "1", "--files", "1"})),
+            Failure(2, "kva7710ctl: Please check at least one DATA SELECTION box.\n"));
+  EXPECT_EQ(Run({"datalog", "--signals", "1,11", "--samples", "2", "--files", "1"}).code, 2);
+  EXPECT_EQ(Run({"datalog", "--signals", "1", "--samples", "65527", "--files", "1"}).code, 2);
+  EXPECT_EQ(Run({"datalog", "--signals", "1", "--samples", "1", "--files", "2001"}).code, 2);
 }
 
 TEST_P(Ctl, DatalogDecimalCommaGivesTabsAndTxt) {
-  if (!HaveGermanLocale()) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
-  auto r = RunCtl(Args({"datalog", "--signals", "1", "--samples", "1", "--files", "1"}), "",
-                  {{"LANG", "de_DE.UTF-8"}});
+  if (!newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(0))) GTEST_SKIP() << "no de_DE.UTF-8";
+  const auto r = RunCtl({"--simulate", "--interface", GetParam(), "datalog", "--signals", "1", "--samples", "1",
+                         "--files", "1"},
+                        "", {{"LANG", "de_DE.UTF-8"}});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "./DATALOG_1.txt\n");
-  const auto lines = SplitLines(kvatest::ReadFileBytes(dir.path() / "DATALOG_1.txt"), "\r\n");
-  ASSERT_EQ(lines.size(), 8u);
-  EXPECT_EQ(lines[0], "File Name,DATALOG_1.txt");
-  EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(Date\t\d\d\.\d\d\.\d{4})"))) << lines[1];
-  EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(Begin Seconds\t\d+(,\d+)?)"))) << lines[3];
-  EXPECT_EQ(lines[6], "Sample #\tPvND\tPower V\t");
-  EXPECT_EQ(lines[7], "1\t1\t3,29888\t");
-}
-
-TEST_P(Ctl, DatalogRefusesBadSetupAndUnwritableFolder) {
-  kvatest::WriteFileBytes("plain", "x");
-  auto r = RunCtl(Args({"datalog", "--signals", "1", "--samples", "2", "--files", "1", "--dir", "plain"}));
-  EXPECT_EQ(r.code, 4);
-  EXPECT_EQ(r.err, "kva7710ctl: Could not write plain/DATALOG_1.csv: Not a directory\n");
-  r = RunCtl(Args({"datalog", "--signals", "1,11", "--samples", "2", "--files", "1"}));
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(RunCtl(Args({"datalog", "--signals", "1", "--samples", "65527", "--files", "1"})).code, 2);
-  EXPECT_EQ(RunCtl(Args({"datalog", "--signals", "1", "--samples", "1", "--files", "2001"})).code, 2);
-  r = RunCtl(Args({"datalog", "--signals", "", "--samples", "1", "--files", "1"}));
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.err, "kva7710ctl: Please check at least one DATA SELECTION box.\n");
+  EXPECT_TRUE(std::regex_match(ReadFileBytes(dir.path() / "DATALOG_1.txt"),
+                               std::regex("File Name,DATALOG_1.txt\r\nDate\t\\d\\d\\.\\d\\d\\.\\d{4}\r\n"
+                                          "Time\t[0-9:]+\r\nBegin Seconds\t\\d+(,\\d+)?\r\n"
+                                          "End Seconds\t\\d+(,\\d+)?\r\n \r\n"
+                                          "Sample #\tPvND\tPower V\t\r\n1\t1\t3,29888\t\r\n")));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothInterfaces, Ctl, ::testing::Values("parallel", "usb"));
@@ -267,50 +215,49 @@ class CtlSession : public ::testing::Test {
 };
 
 TEST_F(CtlSession, BatchSkipsCommentsAndStopsAtTheFirstFailingLine) {
+  const auto cacheFile = kvatest::DelayCacheFile(kvatest::FastDelayCache(dir.path()));
+  const std::string cache = ReadFileBytes(cacheFile);
   const auto r = RunCtl({"--simulate", "--interface", "usb"},
                         "# bench check\n\nread SUPPLY_OUT\n  read ZACCL_OUT\r\nread NOPE\nread ZACCL_OUT\n");
-  EXPECT_EQ(r.code, 2);
   EXPECT_EQ(r.out, "SUPPLY_OUT\t02A4\t3.299\nZACCL_OUT\t0013\t0.977\n");
-  EXPECT_EQ(r.err, "line 5: unknown register: NOPE\n");
-
-  auto bad = RunCtl({"--simulate", "--interface", "usb"}, "status\nfly away\n");
-  EXPECT_EQ(bad.code, 2);
-  EXPECT_TRUE(bad.err.starts_with("line 2: ")) << bad.err;
+  EXPECT_EQ(FailureOf(r), Failure(2, "line 5: unknown register: NOPE\n"));
+  EXPECT_EQ(ReadFileBytes(cacheFile), cache);  // a fresh cache is used, not recalibrated
+  EXPECT_TRUE(RunCtl({"--simulate", "--interface", "usb"}, "status\nfly away\n").err.starts_with("line 2: "));
   EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb"}, "").code, 0);
 }
 
 TEST_F(CtlSession, InterfaceFromSettingsFileAndExitCodes) {
-  auto r = RunCtl({"--simulate", "read", "1"});
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.err, "kva7710ctl: Please select an interface before taking data\n");
-
+  EXPECT_EQ(FailureOf(RunCtl({"--simulate", "read", "1"})),
+            Failure(2, "kva7710ctl: Please select an interface before taking data\n"));
   kvatest::WriteFileBytes("CommPort.cfg", "Interface =  2 \r\nPort Address =  888 \r\nFactory =  0 \r\n");
-  r = RunCtl({"--simulate", "read", "1"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "SUPPLY_OUT\t02A4\t3.299\n");
+  EXPECT_EQ(RunCtl({"--simulate", "read", "1"}).out, "SUPPLY_OUT\t02A4\t3.299\n");
   kvatest::WriteFileBytes("CommPort.cfg", "Interface =  1 \r\nPort Address =  0 \r\nFactory =  0 \r\n");
-  r = RunCtl({"--simulate", "read", "4"});  // no address in the file: 378
-  EXPECT_EQ(r.out, "ZACCL_OUT\t0013\t0.977\n");
+  EXPECT_EQ(RunCtl({"--simulate", "read", "4"}).out, "ZACCL_OUT\t0013\t0.977\n");  // no address: 378
 
   // Addresses below 100 (hex) are never a parallel port: access refused.
-  r = RunCtl({"--simulate", "--interface", "parallel", "--port", "80", "read", "1"});
+  auto r = RunCtl({"--simulate", "--interface", "parallel", "--port", "80", "read", "1"});
   EXPECT_EQ(r.code, 3);
   EXPECT_NE(r.err.find("kva7710ctl: no access to the parallel port at 80"), std::string::npos) << r.err;
-  EXPECT_EQ(RunCtl({"--simulate", "--interface", "parallel", "--port", "12345", "read", "1"}).code, 2);
-
   // No adapter on this machine (the simulated board is not installed without --simulate).
   r = RunCtl({"--interface", "usb", "read", "1"});
   EXPECT_EQ(r.code, 3);
   EXPECT_NE(r.err.find("No USB Buffers Found, Please Verify Setup and Restart\n"), std::string::npos) << r.err;
+  EXPECT_EQ(FailureOf(RunCtl({"--interface", "usb", "sim", "wait", "5"})),
+            Failure(2, "kva7710ctl: sim commands need --simulate\n"));
 
-  r = RunCtl({"--interface", "usb", "sim", "wait", "5"});
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.err, "kva7710ctl: sim commands need --simulate\n");
-  EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb", "sim", "scenario", "moon"}).code, 2);
-  EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb", "sim", "shock", "w", "1", "1"}).code, 2);
-  EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb", "sim", "accel", "1", "nan", "1"}).code, 2);
-  EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb", "sim", "accel", "-1", "-0.5", "1"}).code, 0);
-  EXPECT_EQ(RunCtl({"--bogus"}).code, 2);
+  const std::pair<std::vector<std::string>, int> codes[] = {
+      {{"--interface", "parallel", "--port", "12345", "read", "1"}, 2},
+      {{"--interface", "usb", "sim", "scenario", "moon"}, 2},
+      {{"--interface", "usb", "sim", "shock", "w", "1", "1"}, 2},
+      {{"--interface", "usb", "sim", "accel", "1", "nan", "1"}, 2},
+      {{"--interface", "usb", "sim", "accel", "-1", "-0.5", "1"}, 0},
+      {{"--interface", "usb", "--vcd", "bus.vcd", "read", "1"}, 2},  // the trace is of the port
+      {{"--bogus"}, 2},
+  };
+  for (auto [args, code] : codes) {
+    args.insert(args.begin(), "--simulate");
+    EXPECT_EQ(RunCtl(args).code, code) << args[2] << " " << args.back();
+  }
 }
 
 TEST_F(CtlSession, FlashImagePersistsBetweenRunsAndTraceIsWritten) {
@@ -318,20 +265,9 @@ TEST_F(CtlSession, FlashImagePersistsBetweenRunsAndTraceIsWritten) {
                   "write SMPL_PRD 003F\ncommand flash-update\n");
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(std::filesystem::file_size("flash.bin"), 40u);
-  EXPECT_NE(kvatest::ReadFileBytes("bus.vcd").find("$var"), std::string::npos);
+  EXPECT_NE(ReadFileBytes("bus.vcd").find("$var"), std::string::npos);
   r = RunCtl({"--simulate", "--interface", "usb", "--sim-flash", "flash.bin", "read", "SMPL_PRD", "ENDURANCE"});
   EXPECT_EQ(r.out, "SMPL_PRD\t003F\t63.0\nENDURANCE\t0001\t1.0\n");
-  EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb", "--vcd", "bus.vcd", "read", "1"}).code, 2);
-}
-
-TEST_F(CtlSession, FreshDelayCacheIsUsedNotRecalibrated) {
-  const auto cache = kvatest::FastDelayCache(dir.path());
-  char host[256] = {};
-  gethostname(host, sizeof host - 1);
-  const auto file = cache / "kva7710" / (std::string("delay-") + host);
-  const std::string before = kvatest::ReadFileBytes(file);
-  EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb", "read", "1"}, "", {{"XDG_CACHE_HOME", cache.string()}}).code, 0);
-  EXPECT_EQ(kvatest::ReadFileBytes(file), before);
 }
 
 TEST_F(CtlSession, HelpDocumentsEveryCommand) {

@@ -2,24 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "capture/fake_sensor.h"
 
 namespace kva {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text, const std::string& end) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  for (size_t p; (p = text.find(end, start)) != std::string::npos; start = p + end.size()) {
-    out.push_back(text.substr(start, p - start));
-  }
-  EXPECT_EQ(start, text.size()) << "text must end with a line end";
-  return out;
-}
+using kvatest::SplitLines;
 
 TEST(RegisterListing, HeaderRuleAndOneLinePerReadableRegister) {
   kvatest::FakeBoard board;
@@ -31,7 +21,7 @@ TEST(RegisterListing, HeaderRuleAndOneLinePerReadableRegister) {
   board.Set(XACCL_NULL, 0xFF80);
   board.Set(PROD_ID, 0x1E1E);
 
-  const auto lines = Lines(RegisterListingText(), "\r\n");
+  const auto lines = SplitLines(RegisterListingText(), "\r\n");
   ASSERT_EQ(lines.size(), 2u + 36u);
   EXPECT_EQ(lines[0], "Name\t\tAddr\tHex\tEA  ND\tScaledValue");
   EXPECT_EQ(lines[1], "--------------------\t---------\t---------\t ---    ---\t   ---------");
@@ -49,7 +39,7 @@ TEST(RegisterListing, HeaderRuleAndOneLinePerReadableRegister) {
   for (const auto& line : lines) EXPECT_EQ(line.find("reserved"), std::string::npos);
 
   const std::string lf = RegisterListingText("\n", ',');
-  EXPECT_EQ(Lines(lf, "\n")[3], "SUPPLY_OUT      \t0002\t02A3\t   1   1\t3,294");
+  EXPECT_EQ(SplitLines(lf)[3], "SUPPLY_OUT      \t0002\t02A3\t   1   1\t3,294");
 }
 
 }  // namespace

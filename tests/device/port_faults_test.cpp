@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/delay.h"
-#include "app/settings.h"
 #include "device/lpt_transport.h"
-#include "device/register_access.h"
-#include "device/register_map.h"
+#include "support/dev_setup.h"
 #include "support/recording_port_io.h"
 
 namespace kva {
@@ -14,22 +11,6 @@ namespace {
 
 class PortFaultsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    InitRegisterMap();
-    ResetRegisterAccess();
-    ResetDelay();
-    DelayCalibrated = true;
-    DelayLoopCount = 1;
-    InterfaceType = 1;
-    PortAddress = 0x378;
-    SetPortIo(&faults);
-  }
-  void TearDown() override {
-    SetPortIo(nullptr);
-    ResetSettings();
-    ResetDelay();
-    ResetRegisterAccess();
-  }
   int32_t ReadWord(uint16_t answer) {
     device.QueueAnswer(answer);
     int16_t address = 0x4C;
@@ -37,6 +18,7 @@ class PortFaultsTest : public ::testing::Test {
   }
   kvatest::RecordingPortIo device;
   PortFaults faults{device};
+  kvatest::LptSetup setup{&faults};
 };
 
 TEST_F(PortFaultsTest, StuckDataInLineReadsAllZerosOrAllOnes) {

@@ -4,19 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <deque>
 #include <locale>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/delay.h"
-#include "app/hooks.h"
-#include "app/settings.h"
-#include "device/register_access.h"
-#include "device/register_map.h"
-#include "sim/sim_parallel_port.h"
+#include "capture/fake_sensor.h"
+#include "support/dev_setup.h"
 #include "support/recording_port_io.h"
 #include "support/temp_dir.h"
 
@@ -26,62 +19,22 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-// Answers queued words, one per frame.
-class QueuedSlave : public sim::SpiSlave {
- public:
-  uint16_t PendingAnswer() override { return answers.empty() ? 0 : answers.front(); }
-  uint16_t Transfer(uint16_t) override {
-    const uint16_t answer = PendingAnswer();
-    if (!answers.empty()) answers.pop_front();
-    return answer;
-  }
-  std::deque<uint16_t> answers;
-};
-
-// A locale that groups thousands, as a German user's would.
-struct Grouping : std::numpunct<char> {
-  char do_thousands_sep() const override { return '.'; }
-  std::string do_grouping() const override { return "\3"; }
-};
-
-// Makes a locale the global one for a scope.
-class GlobalLocale {
- public:
-  explicit GlobalLocale(const std::locale& locale) : previous_(std::locale::global(locale)) {}
-  ~GlobalLocale() { std::locale::global(previous_); }
-
- private:
-  std::locale previous_;
+// A locale that groups thousands, as a German user's would, made the global one for a scope.
+struct GroupingLocale {
+  struct Grouping : std::numpunct<char> {
+    char do_thousands_sep() const override { return '.'; }
+    std::string do_grouping() const override { return "\3"; }
+  };
+  std::locale previous = std::locale::global(std::locale(std::locale::classic(), new Grouping));
+  ~GroupingLocale() { std::locale::global(previous); }
 };
 
 class PortTraceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetHooks();
-    InitRegisterMap();
-    ResetRegisterAccess();
-    ResetDelay();
-    DelayCalibrated = true;
-    DelayLoopCount = 1;
-    InterfaceType = 1;
-    PortAddress = 0x378;
-    SetMsgBoxHandler(
-        [this](const std::string& text, const std::string&) { messages.push_back(text); });
+  PortTraceTest() {
+    SetMsgBoxHandler([this](const std::string& text, const std::string&) { messages.push_back(text); });
   }
-  void TearDown() override {
-    SetPortIo(nullptr);
-    ResetHooks();
-    ResetSettings();
-    ResetDelay();
-    ResetRegisterAccess();
-  }
-  // A clock that answers the readings in turn and then stays at the last.
-  void Clock(std::vector<double> readings) {
-    auto data = std::make_shared<std::vector<double>>(std::move(readings));
-    auto next = std::make_shared<size_t>(0);
-    SetClockHooks({[data, next] { return (*data)[std::min((*next)++, data->size() - 1)]; }, nullptr,
-                   nullptr});
-  }
+  kvatest::LptSetup setup{nullptr};
   kvatest::TempDir dir;
   std::vector<std::string> messages;
 };
@@ -90,9 +43,9 @@ TEST_F(PortTraceTest, WritesLevelChangesWithDistinctNanosecondTimes) {
   kvatest::RecordingPortIo line;
   line.QueueAnswer(0x8000);
   {
-    const GlobalLocale german(std::locale(std::locale::classic(), new Grouping));
+    const GroupingLocale german;
     PortTrace trace(line);
-    Clock({2.0, 2.0000001, 2.0000001, 2.0000001, 2.00000025, 2.000001, 2.000001});
+    kvatest::SetClockReadings({2.0, 2.0000001, 2.0000001, 2.0000001, 2.00000025, 2.000001, 2.000001});
     ASSERT_TRUE(trace.Open("t.vcd"));
     trace.Out(0x378, 4);               // data out line to 1, so mosi 0 (#100)
     trace.Out(0x379, 0x40);            // not the data register: no change
@@ -168,10 +121,11 @@ TEST_F(PortTraceTest, LogicAnalyserSoftwareDecodesTheFramesAndAnswers) {
   if (std::system("command -v sigrok-cli >/dev/null 2>&1") != 0) {
     FAIL() << "sigrok-cli is not installed; scripts/install-deps.sh --test installs it";
   }
-  QueuedSlave slave;
-  slave.answers = {0x5555, 0xBFF6, 0xAAAA, 0xAAAA, 0x0F0F, 0x1E1E};
-  sim::SimParallelPort board(slave);
-  PortTrace trace(board);
+  kvatest::FakeBoard board;
+  board.Set(XACCL_OUT, 0xBFF6);
+  board.Set(ENDURANCE, 0x5555);  // answered during the write, which reads nothing
+  board.Set(PROD_ID, 0x1E1E);
+  PortTrace trace(board.port);
   auto t = std::make_shared<double>(100.0);
   SetClockHooks({[t] { return *t += 150e-9; }, nullptr, nullptr});
   ASSERT_TRUE(trace.Open("bus.vcd"));

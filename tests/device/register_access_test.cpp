@@ -5,11 +5,8 @@
 
 #include <stdexcept>
 
-#include "app/delay.h"
-#include "app/settings.h"
 #include "device/lpt_transport.h"
-#include "device/port_io.h"
-#include "device/register_map.h"
+#include "support/dev_setup.h"
 #include "support/recording_port_io.h"
 #include "usbspi/usb_adapter.h"
 
@@ -17,49 +14,22 @@ namespace kva {
 namespace {
 
 using kvatest::DecodeFrames;
-using kvatest::RecordingPortIo;
+using kvatest::PortEvent;
 using ::testing::ElementsAre;
 
 class RegisterAccess : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitRegisterMap();
-    ResetRegisterAccess();
-    ResetDelay();
-    DelayCalibrated = true;
-    DelayLoopCount = 1;
-    InterfaceType = 1;
-    PortAddress = 0x378;
     UsbReady = false;
     SpiTxWords = {};
     SpiRxWords = {};
-    SetPortIo(&port);
   }
-  void TearDown() override {
-    SetPortIo(nullptr);
-    ResetSettings();
-    ResetDelay();
-    ResetRegisterAccess();
-  }
-  RecordingPortIo port;
+  kvatest::RecordingPortIo port;
+  kvatest::LptSetup setup{&port};
 };
 
-TEST_F(RegisterAccess, ReadsXacclOutAsInTheWorkedExample) {
-  port.QueueAnswer(0xBFF6);
-  ReadRegister(XACCL_OUT);
-  EXPECT_THAT(DecodeFrames(port.DataWrites()), ElementsAre(0x0400, 0x0000));
-  EXPECT_EQ(SpiReadResult, 0xBFF6);
-  EXPECT_EQ(RegHighByte, 191);
-  EXPECT_EQ(RegLowByte, 246);
-  EXPECT_EQ(RegNDBit, 32768);
-  EXPECT_EQ(RegEABit, 0);
-  EXPECT_EQ(RegRawValue, -10);
-  EXPECT_FLOAT_EQ(RegScaledValue, -0.514f);
-  // Command frame settle, data frame settle, the access's own settle: 10 steps each.
-  EXPECT_EQ(DelayStepsRun, 30);
-}
-
-TEST_F(RegisterAccess, DecodesWidthSignFlagsScaleAndOffset) {
+TEST_F(RegisterAccess, ReadsDecodeWidthSignScaleAndFlags) {
+  // In order, without reset: registers without flag columns leave the flags as they were.
   struct Case {
     int16_t index;
     uint16_t raw;
@@ -67,43 +37,57 @@ TEST_F(RegisterAccess, DecodesWidthSignFlagsScaleAndOffset) {
     float scaled;
   };
   const Case cases[] = {
+      {XACCL_OUT, 0xBFF6, 0x04, -10, 32768, 0, -0.514f},
       {CAPT_BUF_2, 0x00FF, 0x18, -1, 0, 0, -1.0f},
       {CAPT_BUF_2, 0x0180, 0x18, -128, 0, 0, -128.0f},
-      {SUPPLY_OUT, 0xC3FF, 0x02, 1023, 32768, 16384, static_cast<float>(1023.0 * 0.00488f)},
-      {TEMP_OUT, 0x00CD, 0x0C, 205, 0, 0, 0.048828125f},
+      {STATUS, 0xFFFF, 0x1A, 65535, 0, 0, 65535.0f},
       {CHECKSUM, 0xFFFF, 0x1E, -1, 0, 0, -1.0f},
-      {PROD_ID, 0x1E1E, 0x4C, 0x1E1E, 0, 0, 7710.0f},
+      {SUPPLY_OUT, 0xC3FF, 0x02, 1023, 32768, 16384, 1023 * 0.00488f},
+      {PROD_ID, 0x1E1E, 0x4C, 0x1E1E, 32768, 16384, 7710.0f},
+      {TEMP_OUT, 0x00CD, 0x0C, 205, 0, 0, 0.048828125f},
+      {XYZ_PK_OUT, 0xFFFF, 0x14, 0x3FFF, 32768, 16384, 0x3FFF * 256.0f},
   };
   for (const Case& c : cases) {
     port.events.clear();
-    RegNDBit = RegEABit = 0;
+    DelayStepsRun = 0;
     port.QueueAnswer(c.raw);
     ReadRegister(c.index);
     EXPECT_THAT(DecodeFrames(port.DataWrites()), ElementsAre(c.address * 256, 0)) << c.index;
+    EXPECT_EQ(SpiReadResult, c.raw) << c.index;
     EXPECT_EQ(RegRawValue, c.count) << c.index;
-    EXPECT_EQ(RegScaledValue, c.scaled) << c.index;
+    EXPECT_FLOAT_EQ(RegScaledValue, c.scaled) << c.index;
     EXPECT_EQ(RegNDBit, c.nd) << c.index;
     EXPECT_EQ(RegEABit, c.ea) << c.index;
     EXPECT_EQ(RegHighByte, c.raw / 256) << c.index;
     EXPECT_EQ(RegLowByte, c.raw & 255) << c.index;
+    // Command frame settle, data frame settle, the access's own settle: 10 steps each.
+    EXPECT_EQ(DelayStepsRun, 30) << c.index;
   }
 }
 
-TEST_F(RegisterAccess, FlagBitsOnlyChangeForRegistersThatCarryThem) {
-  port.QueueAnswer(0xC3FF);
-  ReadRegister(SUPPLY_OUT);
-  port.QueueAnswer(0x0000);
-  ReadRegister(STATUS);  // no flag columns
-  EXPECT_EQ(RegNDBit, 32768);
-  EXPECT_EQ(RegEABit, 16384);
-  EXPECT_EQ(RegRawValue, 0);
-  port.QueueAnswer(0x0000);
-  ReadRegister(ZACCL_OUT);
-  EXPECT_EQ(RegNDBit, 0);
-  EXPECT_EQ(RegEABit, 0);
+TEST_F(RegisterAccess, WritesHighByteFirstExceptTheCapturePointer) {
+  struct Case {
+    int16_t index;
+    int32_t value, first, second;
+  };
+  const Case cases[] = {
+      {SMPL_PRD, 0x1234, 0xC912, 0xC834},
+      {CAPT_PNTR, 0x1234, 0xC034, 0xC112},
+      {SMPL_PRD, 0x7FFF1234, 0xC912, 0xC834},  // bits above 15 are not sent
+      {XACCL_NULL, -2, 0xA1FF, 0xA0FE},
+      {PROD_ID, 0x0102, 0xCD01, 0xCC02},  // not writable, sent all the same
+  };
+  for (const Case& c : cases) {
+    port.events.clear();
+    DelayStepsRun = 0;
+    WriteRegister(c.index, c.value);
+    EXPECT_THAT(DecodeFrames(port.DataWrites()), ElementsAre(c.first, c.second)) << c.index;
+    EXPECT_EQ(port.Reads(0x379), 0u);
+    EXPECT_EQ(DelayStepsRun, 30);  // a settle after each frame and one after the access
+  }
 }
 
-TEST_F(RegisterAccess, UnreadableSlotsAnswerZeroWithoutBusTrafficOrDelay) {
+TEST_F(RegisterAccess, UnreadableSlotsAndBadIndexesSendNothing) {
   port.QueueAnswer(0xBFF6);
   ReadRegister(XACCL_OUT);
   port.events.clear();
@@ -115,43 +99,19 @@ TEST_F(RegisterAccess, UnreadableSlotsAnswerZeroWithoutBusTrafficOrDelay) {
     EXPECT_EQ(RegRawValue, 0) << index;
     EXPECT_EQ(RegScaledValue, 0.0f) << index;
   }
-  EXPECT_TRUE(port.events.empty());
-  EXPECT_EQ(DelayStepsRun, 0);
+  // The bytes and flags of the last real read stay.
   EXPECT_EQ(RegHighByte, 191);
   EXPECT_EQ(RegLowByte, 246);
   EXPECT_EQ(RegNDBit, 32768);
-}
 
-TEST_F(RegisterAccess, IndexOutsideTheMapIsRejectedBeforeAnyFrame) {
+  EXPECT_THROW(RegisterMap[61], std::out_of_range);
+  EXPECT_THROW(RegisterMap[-1], std::out_of_range);
   EXPECT_THROW(ReadRegister(61), std::out_of_range);
   EXPECT_THROW(ReadRegister(-1), std::out_of_range);
   EXPECT_THROW(WriteRegister(61, 0x1234), std::out_of_range);
   EXPECT_THROW(WriteRegister(-1, 0x1234), std::out_of_range);
   EXPECT_TRUE(port.events.empty());
   EXPECT_EQ(DelayStepsRun, 0);
-}
-
-TEST_F(RegisterAccess, WritesHighByteFirstExceptTheCapturePointer) {
-  WriteRegister(SMPL_PRD, 0x1234);
-  EXPECT_THAT(DecodeFrames(port.DataWrites()), ElementsAre(0xC912, 0xC834));
-  EXPECT_EQ(DelayStepsRun, 30);  // a settle after each frame and one after the access
-
-  port.events.clear();
-  WriteRegister(CAPT_PNTR, 0x1234);
-  EXPECT_THAT(DecodeFrames(port.DataWrites()), ElementsAre(0xC034, 0xC112));
-
-  port.events.clear();
-  WriteRegister(SMPL_PRD, 0x7FFF1234);  // bits above 15 are not sent
-  EXPECT_THAT(DecodeFrames(port.DataWrites()), ElementsAre(0xC912, 0xC834));
-
-  port.events.clear();
-  WriteRegister(XACCL_NULL, -2);
-  EXPECT_THAT(DecodeFrames(port.DataWrites()), ElementsAre(0xA1FF, 0xA0FE));
-
-  port.events.clear();
-  WriteRegister(PROD_ID, 0x0102);  // not writable, sent all the same
-  EXPECT_THAT(DecodeFrames(port.DataWrites()), ElementsAre(0xCD01, 0xCC02));
-  EXPECT_EQ(port.Reads(0x379), 0u);
 }
 
 TEST_F(RegisterAccess, FrameLayerMasksItsArgumentsInPlace) {
@@ -171,12 +131,13 @@ TEST_F(RegisterAccess, FrameLayerMasksItsArgumentsInPlace) {
   EXPECT_THAT(DecodeFrames(port.DataWrites()), ElementsAre(0x4400, 0x0000));
 }
 
-TEST_F(RegisterAccess, WithoutTransportNothingIsSentAndReadsDecodeZero) {
+TEST_F(RegisterAccess, OtherInterfacesLeaveThePortQuiet) {
   port.QueueAnswer(0xFFFF);
   ReadRegister(TEMP_OUT);
   ASSERT_EQ(RegNDBit, 32768);
   port.events.clear();
 
+  // No interface: nothing is sent and reads decode zero.
   InterfaceType = 0;
   ReadRegister(TEMP_OUT);
   EXPECT_EQ(RegRawValue, 0);
@@ -184,45 +145,35 @@ TEST_F(RegisterAccess, WithoutTransportNothingIsSentAndReadsDecodeZero) {
   EXPECT_EQ(RegNDBit, 0);
   EXPECT_EQ(RegEABit, 0);
   WriteRegister(SMPL_PRD, 0x1234);
-  LptInit();
-  int16_t address = 0x04;
-  EXPECT_EQ(LptReadWord(address), 0);
   LptWriteFrame(0x8000);
-  EXPECT_TRUE(port.events.empty());
-}
 
-TEST_F(RegisterAccess, UsbAdapterGetsTheFramesAndThePortStaysQuiet) {
+  // The USB adapter gets the frames.
   InterfaceType = 2;
   SpiChannel = 3;
   WriteRegister(SMPL_PRD, 0x1234);
   EXPECT_EQ(SpiTxWords[1], 0xC912);
   EXPECT_EQ(SpiTxWords[2], 0xC834);
   EXPECT_EQ(SpiChannel, 1);
-
+  // Not ready: the read gives zero, not the word left over from an earlier exchange.
+  SpiRxWords[2] = 0xBFF6;
+  SpiReadResult = 0xBFF6;
   ReadRegister(XACCL_OUT);
   EXPECT_EQ(SpiTxWords[1], 0x0400);
   EXPECT_EQ(SpiTxWords[2], 0x0000);
+  EXPECT_EQ(SpiReadResult, 0);
+  EXPECT_EQ(RegRawValue, 0);
 
-  int16_t address = 0x04;
-  EXPECT_EQ(LptReadWord(address), 0);
-  LptInit();
+  for (int type : {0, 2}) {
+    InterfaceType = type;
+    LptInit();
+    int16_t address = 0x04;
+    EXPECT_EQ(LptReadWord(address), 0);
+  }
   EXPECT_TRUE(port.events.empty());
 }
 
-TEST_F(RegisterAccess, AdapterThatIsNotReadyReadsZeroNotAnEarlierWord) {
-  InterfaceType = 2;
-  SpiRxWords[2] = 0xBFF6;  // left over from an earlier exchange
-  SpiReadResult = 0xBFF6;
-  ReadRegister(XACCL_OUT);
-  EXPECT_EQ(SpiReadResult, 0);
-  EXPECT_EQ(RegRawValue, 0);
-  EXPECT_EQ(RegNDBit, 0);
-}
-
 // The port sequences themselves, level by level.
-class LptSequences : public RegisterAccess {};
-
-TEST_F(LptSequences, WriteFrameOf0x8000) {
+TEST_F(RegisterAccess, LptWriteFrameOf0x8000) {
   LptWriteFrame(0x8000);
   std::vector<uint8_t> expected = {4, 5, 7, 3, 1, 5};
   for (int i = 0; i < 15; ++i) expected.insert(expected.end(), {7, 7, 5, 5});
@@ -232,7 +183,7 @@ TEST_F(LptSequences, WriteFrameOf0x8000) {
   EXPECT_EQ(DelayStepsRun, 10);
 }
 
-TEST_F(LptSequences, ReadWordSendsCommandThenClocksTheAnswerIn) {
+TEST_F(RegisterAccess, LptReadWordSendsCommandThenClocksTheAnswerIn) {
   port.QueueAnswer(0xA5C3);
   LptReadAccumulator = 77;
   int16_t address = 0x1A;
@@ -240,7 +191,7 @@ TEST_F(LptSequences, ReadWordSendsCommandThenClocksTheAnswerIn) {
   EXPECT_EQ(SpiReadResult, 0xA5C3);
   EXPECT_EQ(LptReadAccumulator, 0xA5C3);
 
-  std::vector<kvatest::PortEvent> expected;
+  std::vector<PortEvent> expected;
   auto out = [&](uint8_t v) { expected.push_back({true, 0x378, v}); };
   out(4), out(5);
   for (int i = 15; i >= 0; --i) {
@@ -258,11 +209,10 @@ TEST_F(LptSequences, ReadWordSendsCommandThenClocksTheAnswerIn) {
   EXPECT_EQ(DelayStepsRun, 20);
 }
 
-TEST_F(LptSequences, InitSetsTheStatusRegisterThenIdlesTheLines) {
+TEST_F(RegisterAccess, LptInitSetsTheStatusRegisterThenIdlesTheLines) {
   PortAddress = 0x278;
   LptInit();
-  EXPECT_THAT(port.events, ElementsAre(kvatest::PortEvent{true, 0x279, 0x40},
-                                       kvatest::PortEvent{true, 0x278, 0}));
+  EXPECT_THAT(port.events, ElementsAre(PortEvent{true, 0x279, 0x40}, PortEvent{true, 0x278, 0}));
   EXPECT_EQ(DelayStepsRun, 10);
 }
 

@@ -1,0 +1,64 @@
+// Set-up shared by the device-level core tests.
+#pragma once
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/delay.h"
+#include "app/hooks.h"
+#include "app/settings.h"
+#include "device/port_io.h"
+#include "device/register_access.h"
+#include "device/register_map.h"
+
+namespace kvatest {
+
+// The parallel-port interface at 378 on the given port, register map loaded, one-iteration
+// waits that are counted rather than spent; all of it undone on destruction.
+class LptSetup {
+ public:
+  explicit LptSetup(kva::PortIo* port) {
+    kva::InitRegisterMap();
+    kva::ResetRegisterAccess();
+    kva::ResetDelay();
+    kva::DelayCalibrated = true;
+    kva::DelayLoopCount = 1;
+    kva::InterfaceType = 1;
+    kva::PortAddress = 0x378;
+    kva::SetPortIo(port);
+  }
+  ~LptSetup() {
+    kva::SetPortIo(nullptr);
+    kva::ResetHooks();
+    kva::ResetSettings();
+    kva::ResetDelay();
+    kva::ResetRegisterAccess();
+  }
+  LptSetup(const LptSetup&) = delete;
+  LptSetup& operator=(const LptSetup&) = delete;
+};
+
+// A monotonic clock that answers the readings in turn and then stays at the last.
+inline void SetClockReadings(std::vector<double> readings) {
+  auto data = std::make_shared<std::vector<double>>(std::move(readings));
+  auto next = std::make_shared<size_t>(0);
+  kva::SetClockHooks(
+      {[data, next] { return (*data)[std::min((*next)++, data->size() - 1)]; }, nullptr, nullptr});
+}
+
+// The lines of text, each of which must end with `end`.
+inline std::vector<std::string> SplitLines(const std::string& text, const std::string& end = "\n") {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t p; (p = text.find(end, start)) != std::string::npos; start = p + end.size()) {
+    lines.push_back(text.substr(start, p - start));
+  }
+  EXPECT_EQ(start, text.size()) << "unterminated last line in: " << text;
+  return lines;
+}
+
+}  // namespace kvatest
