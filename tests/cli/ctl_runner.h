@@ -46,9 +46,7 @@ inline CtlResult RunCtl(const std::vector<std::string>& args, const std::string&
                         std::map<std::string, std::string> env = {}) {
   const auto cwd = std::filesystem::current_path();
   if (!env.count("XDG_CACHE_HOME")) env["XDG_CACHE_HOME"] = FastDelayCache(cwd).string();
-  for (const char* var : {"LC_ALL", "LC_NUMERIC", "LC_TIME", "LANG"}) {
-    if (!env.count(var)) env[var] = "";
-  }
+  for (const char* var : {"LC_ALL", "LC_NUMERIC", "LC_TIME", "LANG"}) env.try_emplace(var, "");
   std::vector<std::string> envStrings;
   for (char** e = environ; *e != nullptr; ++e) {
     const std::string entry(*e);

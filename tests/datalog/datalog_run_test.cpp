@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <string>
 #include <vector>
 
@@ -27,16 +26,6 @@ TEST(DatalogBoxes, CorrectionsFollowTheBoxRules) {
       {SampleDelayBoxText, "x", "0"},           {SampleDelayBoxText, "12.5", "12.5"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.box(c.typed), c.shown) << c.typed;
-}
-
-TEST(DatalogBoxes, ClockTextsFollowTheLocale) {
-  const LocalDateTime t{2009, 12, 31, 23, 59, 7};
-  EXPECT_EQ(ShortDateText(t, "C"), "12/31/09");
-  EXPECT_EQ(LongTimeText(t, "C"), "23:59:07");
-  if (newlocale(LC_TIME_MASK, "de_DE.UTF-8", static_cast<locale_t>(0)) != static_cast<locale_t>(0)) {
-    EXPECT_EQ(ShortDateText(t, "de_DE.UTF-8"), "31.12.2009");
-  }
-  EXPECT_EQ(DatalogNumberText(86399.75f, '.'), "86399.75");
 }
 
 class DatalogRun : public ::testing::Test {
