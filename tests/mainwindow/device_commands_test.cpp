@@ -2,62 +2,36 @@
 
 #include <gtest/gtest.h>
 
-namespace kva {
-namespace {
-
-TEST(DeviceCommands, SelfTestMasks) {
-  EXPECT_EQ(SelfTestOffValue(0xFFFF), 0xC207);
-  EXPECT_EQ(SelfTestOffValue(0x0104), 0x0004);
-  EXPECT_EQ(SelfTestOnValue(0x0004), 0x0104);
-  EXPECT_EQ(SelfTestOnValue(0x0104), 0x0104);
-}
-
-}  // namespace
-}  // namespace kva
-
-#include "app/delay.h"
 #include "capture/fake_sensor.h"
-#include "device/register_access.h"
-#include "device/register_map.h"
 
 namespace kva {
 namespace {
 
-// Delay steps a command spends beyond the register accesses it makes.
-int64_t WaitStepsOf(DeviceCommand command, kvatest::FakeBoard& board) {
-  const int64_t before = DelayStepsRun;
-  const bool rmw = CommandInfo(command).value == 0;
-  RunDeviceCommand(command);
-  const int64_t spent = DelayStepsRun - before;
-  const int64_t start = DelayStepsRun;
-  if (rmw) ReadRegister(MISC_CTRL);
-  WriteRegister(COMMAND, 0);
-  const int64_t accesses = DelayStepsRun - start;
-  board.sensor.writes.clear();
-  return spent - accesses;
-}
-
-TEST(DeviceCommands, WritesAndWaitsOnTheBus) {
+TEST(DeviceCommands, WordOnTheBusThenTheWait) {
   kvatest::FakeBoard board;
-  RunDeviceCommand(DeviceCommand::ClearCapture);
-  ASSERT_EQ(board.sensor.WordWrites().size(), 1u);
-  EXPECT_EQ(board.sensor.WordWrites()[0], (std::pair<uint8_t, uint16_t>{0x4A, 0x0040}));
-  board.sensor.writes.clear();
+  const struct {
+    DeviceCommand command;
+    uint16_t miscBefore;
+    std::pair<uint8_t, uint16_t> write;
+    int64_t waitSteps;  // beyond the register accesses themselves
+  } cases[] = {{DeviceCommand::ClearCapture, 0, {0x4A, 0x0040}, 42500},
+               {DeviceCommand::FlashUpdate, 0, {0x4A, 0x0008}, 60000},
+               {DeviceCommand::PowerDown, 0, {0x4A, 0x0004}, 0},
+               {DeviceCommand::SelfTestOn, 0x0004, {0x46, 0x0104}, 1000},
+               {DeviceCommand::SelfTestOff, 0xFFFF, {0x46, 0xC207}, 0}};
+  for (const auto& c : cases) {
+    board.Set(MISC_CTRL, c.miscBefore);
+    board.sensor.writes.clear();
+    int64_t before = DelayStepsRun;
+    RunDeviceCommand(c.command);
+    const int64_t spent = DelayStepsRun - before;
+    EXPECT_EQ(board.sensor.WordWrites(), (std::vector<std::pair<uint8_t, uint16_t>>{c.write}));
 
-  board.Set(MISC_CTRL, 0xFFFF);
-  RunDeviceCommand(DeviceCommand::SelfTestOff);
-  EXPECT_EQ(board.sensor.WordWrites()[0], (std::pair<uint8_t, uint16_t>{0x46, 0xC207}));
-  board.sensor.writes.clear();
-  board.Set(MISC_CTRL, 0x0004);
-  RunDeviceCommand(DeviceCommand::SelfTestOn);
-  EXPECT_EQ(board.sensor.WordWrites()[0], (std::pair<uint8_t, uint16_t>{0x46, 0x0104}));
-  board.sensor.writes.clear();
-
-  EXPECT_EQ(WaitStepsOf(DeviceCommand::ClearCapture, board), 42500);
-  EXPECT_EQ(WaitStepsOf(DeviceCommand::SelfTestOn, board), 1000);
-  EXPECT_EQ(WaitStepsOf(DeviceCommand::SelfTestOff, board), 0);
-  EXPECT_EQ(WaitStepsOf(DeviceCommand::FlashUpdate, board), 60000);
-  EXPECT_EQ(WaitStepsOf(DeviceCommand::PowerDown, board), 0);
+    before = DelayStepsRun;
+    if (c.write.first == 0x46) ReadRegister(MISC_CTRL);
+    WriteRegister(COMMAND, 0);
+    EXPECT_EQ(spent - (DelayStepsRun - before), c.waitSteps) << CommandInfo(c.command).name;
+  }
 }
 
 }  // namespace

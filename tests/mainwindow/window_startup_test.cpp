@@ -11,11 +11,19 @@
 #include "app/settings.h"
 #include "device/register_access.h"
 #include "hostsetup/port_access.h"
+#include "mainwindow/os_name.h"
 #include "sim/sim_board.h"
 #include "usbspi/usb_adapter.h"
 
 namespace kva {
 namespace {
+
+TEST(OsName, FamilyOneSplitsOnBuildTheOthersOnVersion) {
+  EXPECT_EQ(OsNameFor({1, 6.0, 2000}), "Win95");
+  EXPECT_EQ(OsNameFor({1, 4.0, 2001}), "Win98");
+  EXPECT_EQ(OsNameFor({2, 5.0, 99999}), "WinNT");
+  EXPECT_EQ(OsNameFor({0, 5.01, 0}), "WinXP");
+}
 
 class WindowStartup : public ::testing::Test {
  protected:
@@ -46,22 +54,19 @@ class WindowStartup : public ::testing::Test {
 TEST_F(WindowStartup, ParallelPortAccessOnlyOnTheNtFamily) {
   InterfaceType = 1;
   PortAddress = 0x378;
-  InterfaceBringUp up = BringUpInterface("Win98");
-  EXPECT_FALSE(up.checkPort);
+  EXPECT_FALSE(BringUpInterface("Win98").checkPort);
   EXPECT_FALSE(PortDriverReady);
   EXPECT_TRUE(accessRequests.empty());
 
-  up = BringUpInterface("WinXP");
-  EXPECT_TRUE(up.checkPort);
+  EXPECT_TRUE(BringUpInterface("WinXP").checkPort);
   EXPECT_TRUE(PortDriverReady);
   EXPECT_EQ(accessRequests, std::vector<uint16_t>{0x378});
   EXPECT_TRUE(messages.empty());
-  EXPECT_EQ(InterfaceType, 1);
 }
 
 TEST_F(WindowStartup, UsbIsRefusedOnWin95) {
   InterfaceType = 2;
-  InterfaceBringUp up = BringUpInterface("Win95");
+  const InterfaceBringUp up = BringUpInterface("Win95");
   EXPECT_EQ(messages, std::vector<std::string>{"USB not available for Windows95"});
   EXPECT_TRUE(up.hideUsb);
   EXPECT_FALSE(up.checkUsb);
