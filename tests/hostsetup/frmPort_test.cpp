@@ -108,7 +108,7 @@ class FrmPortTest : public QObject {
     QVERIFY(requests_.empty());
   }
 
-  void refusedAccessIsReportedOnceAndTheProgramGoesOn() {
+  void refusedAccessIsReportedOncePerAddressAndTheProgramGoesOn() {
     ui::MessageRecorder messages;
     refuseWith_ = EPERM;
     Ok("378");
@@ -120,6 +120,9 @@ class FrmPortTest : public QObject {
     QCOMPARE(InterfaceType, int16_t(1));
     QVERIFY(PortDriverReady);
     QVERIFY(!ui::FindForm<frmPort>()->isVisible());
+    Ok("278");
+    QCOMPARE(requests_, (std::vector<uint16_t>{0x378, 0x278}));
+    QCOMPARE(messages.messages().size(), size_t(2));
   }
 
   void consumerFamilyNeedsNoAccessStep() {

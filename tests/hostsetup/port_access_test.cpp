@@ -57,20 +57,6 @@ TEST_F(PortAccess, OneRequestPerAddressForTheThreeRegisters) {
   EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(PortAccess, RefusalIsReportedOncePerAddress) {
-  Host(EPERM);
-  SetupGiveIO();
-  giveio();
-  EXPECT_FALSE(RequestPortAccess(0x378));
-  EXPECT_FALSE(PortAccessGranted(0x378));
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].first, "Error");
-  PortAddress = 0x278;
-  giveio();
-  EXPECT_THAT(requests, ElementsAre(Pair(0x378, 3), Pair(0x278, 3)));
-  EXPECT_EQ(messages.size(), 2u);
-}
-
 TEST_F(PortAccess, RefusalTextsNameAddressReasonAndFix) {
   const std::string notRoot = PortAccessRefusalText(0x378, {EPERM, {}}, false);
   EXPECT_THAT(notRoot, HasSubstr("The parallel port at address 378 (hex) cannot be used: no "

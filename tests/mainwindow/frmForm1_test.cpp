@@ -140,15 +140,10 @@ class FrmForm1Test : public QObject {
     QCOMPARE(InterfaceType, int16_t(0));
     QCOMPARE(form.windowTitle(), QString(kTitle));
     QVERIFY(form.txtReadReg[1]->text().isEmpty());
-    for (QLabel* flag : form.statusFlagLabels) {
-      QCOMPARE(flag->text(), QString("OK"));
-      QCOMPARE(ui::BackColor(*flag), ui::kGreen);
-    }
     QCOMPARE(form.cmdPlotScale->text() + form.lblpFS2->text() + form.lblmidS2->text() +
                  form.lblnFS2->text(),
              QString("770-7"));
     QVERIFY(!form.mnuPort->isChecked() && !form.mnuUsb->isChecked());
-    QVERIFY(!form.MnuCal->isEnabled() && !form.mnuDatalog->isEnabled());
     // Without an interface the Read button does nothing at all.
     form.cmdReadData->click();
     QCOMPARE(form.cmdReadData->text(), QString("Read"));
