@@ -5,18 +5,19 @@
 #include <gtest/gtest.h>
 #include <libusb.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "app/hooks.h"
-#include "usbspi/usb_adapter.h"
+#include "support/sim_rig.h"
 
 namespace kva {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using Texts = std::vector<std::string>;
 
 // The libusb calls, answered from a list of pretend devices.
 class FakeLibUsb : public LibUsbApi {
@@ -30,16 +31,14 @@ class FakeLibUsb : public LibUsbApi {
     int claimResult = 0;
   };
   struct Bulk {
-    LibUsbHandle handle;
     uint8_t endpoint;
     Bytes data;
-    int length;
     unsigned timeout;
   };
 
   std::vector<Device> devices;
   std::vector<Bulk> bulks;
-  std::vector<std::string> calls;  // "open 1", "claim 0", "close", "release 0", "string 2 1033 4"
+  Texts calls;  // "list", "open 1", "claim 100 0", "release 100 0", "close 100", "string 2 1033 4"
   // Answers a bulk transfer: fills data (for IN) and returns the libusb result.
   std::function<int(uint8_t endpoint, uint8_t* data, int length, int& transferred)> onBulk =
       [](uint8_t, uint8_t*, int length, int& transferred) {
@@ -54,7 +53,6 @@ class FakeLibUsb : public LibUsbApi {
     d.info.address = static_cast<uint8_t>(10 + bus);
     d.info.descriptor = {18, 1, 0, 2, 0xFF, 0xFF, 0xFF, 64, 0, 0, 0x03, 0xED, 0, 1, 1, 2, 0, 1};
     PutLe16(&d.info.descriptor[8], vendor);
-    d.interface.number = 0;
     d.pipes = {{512, 0x02, 0, 2, 4096},
                {512, 0x86, 0, 2, 4096},
                {512, 0x81, 1, 3, 4096},
@@ -102,59 +100,48 @@ class FakeLibUsb : public LibUsbApi {
     std::copy_n(it->second.begin(), count, data);
     return count;
   }
-  int BulkTransfer(LibUsbHandle handle, uint8_t endpoint, uint8_t* data, int length,
-                   int& transferred, unsigned timeoutMs) override {
-    bulks.push_back({handle, endpoint, Bytes(data, data + length), length, timeoutMs});
+  int BulkTransfer(LibUsbHandle, uint8_t endpoint, uint8_t* data, int length, int& transferred,
+                   unsigned timeoutMs) override {
+    bulks.push_back({endpoint, Bytes(data, data + length), timeoutMs});
     return onBulk(endpoint, data, length, transferred);
   }
 };
 
-class LibUsbDriver : public ::testing::Test {
+class LibUsbDriver : public kvatest::SimRig {
  protected:
-  void SetUp() override {
-    ResetUsbAdapter();
-    SetMsgBoxHandler(
-        [this](const std::string& text, const std::string&) { messages.push_back(text); });
-  }
-  void TearDown() override {
-    SetEzUsbDriver(nullptr);
-    ResetUsbAdapter();
-    ResetHooks();
-  }
-  bool Req(EzUsbHandle h, uint32_t code, Bytes input, uint8_t* output, uint32_t length,
-           uint32_t& returned) {
+  // One request with the given input bytes; output has room for length bytes.
+  bool Req(EzUsbHandle h, uint32_t code, Bytes input, uint8_t* output, uint32_t length) {
     return driver.Request(h, code, input.data(), static_cast<uint32_t>(input.size()), output,
                           length, returned);
+  }
+  // Every bulk transfer from now on fails with rc.
+  void FailBulk(int rc) {
+    usb.onBulk = [rc](uint8_t, uint8_t*, int, int& transferred) {
+      transferred = 0;
+      return rc;
+    };
   }
 
   FakeLibUsb usb;
   LibUsbEzUsbDriver driver{usb};
-  std::vector<std::string> messages;
+  uint32_t returned = 0;
 };
 
 TEST_F(LibUsbDriver, DevicesAreNumberedByBusAndPortAmongAdaptersOnly) {
   usb.devices = {FakeLibUsb::Adapter(2, {3}), FakeLibUsb::Adapter(1, {4, 1}, 0x0001),
                  FakeLibUsb::Adapter(1, {4, 2}), FakeLibUsb::Adapter(1, {1})};
-  const auto descriptorOf = [this](const std::string& name) {
+  const auto claimed = [this](const std::string& name) {
     const EzUsbHandle h = driver.Open(name);
-    if (h == kNoEzUsbHandle) return -1;
-    std::array<uint8_t, kDeviceDescriptorBufferSize> d{};
-    uint32_t returned = 0;
-    EXPECT_TRUE(driver.Request(h, kEzUsbGetDeviceDescriptor, d.data(), d.size(), d.data(), d.size(),
-                               returned));
-    EXPECT_EQ(returned, 18u);
+    if (h == kNoEzUsbHandle) return std::string("none");
     driver.Close(h);
-    return static_cast<int>(d[0] == 18 && GetLe16(&d[8]) == AdapterVendorId ? 1 : 0);
+    return usb.calls.back();
   };
-  EXPECT_EQ(descriptorOf("Ezusb-0"), 1);
-  EXPECT_EQ(usb.calls.back(), "claim 103 0") << "Ezusb-0 is bus 1 port 1";
-  EXPECT_EQ(descriptorOf("Ezusb-1"), 1);
-  EXPECT_EQ(usb.calls.back(), "claim 102 0") << "Ezusb-1 is bus 1 port 4.2";
-  EXPECT_EQ(descriptorOf("Ezusb-2"), 1);
-  EXPECT_EQ(usb.calls.back(), "claim 100 0") << "Ezusb-2 is bus 2";
-  EXPECT_EQ(descriptorOf("Ezusb-3"), -1);
-  EXPECT_EQ(descriptorOf("Ezusb-7"), -1);
-  EXPECT_EQ(descriptorOf("usb"), -1);
+  EXPECT_EQ(claimed("Ezusb-0"), "claim 103 0") << "bus 1 port 1";
+  EXPECT_EQ(claimed("Ezusb-1"), "claim 102 0") << "bus 1 port 4.2";
+  EXPECT_EQ(claimed("Ezusb-2"), "claim 100 0") << "bus 2";
+  EXPECT_EQ(claimed("Ezusb-3"), "none");
+  EXPECT_EQ(claimed("Ezusb-7"), "none");
+  EXPECT_EQ(claimed("usb"), "none");
   EXPECT_EQ(driver.HeldDevices(), 3);
 }
 
@@ -162,11 +149,9 @@ TEST_F(LibUsbDriver, RequestsMapToDescriptorsEndpointsAndBulkTransfers) {
   usb.devices = {FakeLibUsb::Adapter(1, {1})};
   const EzUsbHandle h = driver.Open("Ezusb-0");
   ASSERT_NE(h, kNoEzUsbHandle);
-  uint32_t returned = 0;
 
   std::array<uint8_t, kPipeInfoSize> block{};
-  ASSERT_TRUE(driver.Request(h, kEzUsbGetPipeInfo, block.data(), block.size(), block.data(),
-                             block.size(), returned));
+  ASSERT_TRUE(Req(h, kEzUsbGetPipeInfo, Bytes(block.size()), block.data(), block.size()));
   EXPECT_EQ(GetLe32(&block[8]), 4u);
   EXPECT_EQ(block[16 + 2], 0x02);
   EXPECT_EQ(block[36 + 2], 0x86);
@@ -174,19 +159,14 @@ TEST_F(LibUsbDriver, RequestsMapToDescriptorsEndpointsAndBulkTransfers) {
   EXPECT_EQ(GetLe16(&block[76]), 64);
 
   uint8_t head[4] = {};
-  ASSERT_TRUE(Req(h, kEzUsbGetStringDescriptor, {1, 0, 0, 0, 0x1B}, head, 4, returned));
+  ASSERT_TRUE(Req(h, kEzUsbGetStringDescriptor, {1, 0, 0, 0, 0x1B}, head, 4));
   EXPECT_EQ(returned, 4u);
   EXPECT_EQ(usb.calls.back(), "string 1 1033 4");
-  EXPECT_FALSE(Req(h, kEzUsbGetStringDescriptor, {3, 0, 0, 0, 0x1B}, head, 4, returned));
+  EXPECT_FALSE(Req(h, kEzUsbGetStringDescriptor, {3, 0, 0, 0, 0x1B}, head, 4));
 
   uint8_t packet[3] = {0x0D, 1, 0};
-  ASSERT_TRUE(Req(h, kEzUsbBulkWrite, {0, 0, 0, 0}, packet, 3, returned));
+  ASSERT_TRUE(Req(h, kEzUsbBulkWrite, {0, 0, 0, 0}, packet, 3));
   EXPECT_EQ(returned, 3u);
-  ASSERT_EQ(usb.bulks.size(), 1u);
-  EXPECT_EQ(usb.bulks[0].endpoint, 0x02);
-  EXPECT_EQ(usb.bulks[0].data, (Bytes{0x0D, 1, 0}));
-  EXPECT_EQ(usb.bulks[0].timeout, kBulkTimeoutMs);
-
   usb.onBulk = [](uint8_t, uint8_t* data, int, int& transferred) {
     data[0] = 0x12;
     data[1] = 0x34;
@@ -194,26 +174,27 @@ TEST_F(LibUsbDriver, RequestsMapToDescriptorsEndpointsAndBulkTransfers) {
     return 0;
   };
   uint8_t answer[4] = {};
-  ASSERT_TRUE(Req(h, kEzUsbBulkRead, {1, 0, 0, 0}, answer, 4, returned));
+  ASSERT_TRUE(Req(h, kEzUsbBulkRead, {1, 0, 0, 0}, answer, 4));
   EXPECT_EQ(returned, 2u);
-  EXPECT_EQ(usb.bulks[1].endpoint, 0x86);
   EXPECT_EQ(answer[1], 0x34);
+  ASSERT_EQ(usb.bulks.size(), 2u);
+  EXPECT_EQ(usb.bulks[0].endpoint, 0x02);
+  EXPECT_EQ(usb.bulks[0].data, (Bytes{0x0D, 1, 0}));
+  EXPECT_EQ(usb.bulks[0].timeout, kBulkTimeoutMs);
+  EXPECT_EQ(usb.bulks[1].endpoint, 0x86);
 
   // Wrong direction, an interrupt pipe, a pipe beyond the endpoints: refused without traffic.
-  EXPECT_FALSE(Req(h, kEzUsbBulkRead, {0, 0, 0, 0}, answer, 4, returned));
-  EXPECT_FALSE(Req(h, kEzUsbBulkWrite, {1, 0, 0, 0}, answer, 4, returned));
-  EXPECT_FALSE(Req(h, kEzUsbBulkRead, {2, 0, 0, 0}, answer, 4, returned));
-  EXPECT_FALSE(Req(h, kEzUsbBulkRead, {9, 0, 0, 0}, answer, 4, returned));
+  EXPECT_FALSE(Req(h, kEzUsbBulkRead, {0, 0, 0, 0}, answer, 4));
+  EXPECT_FALSE(Req(h, kEzUsbBulkWrite, {1, 0, 0, 0}, answer, 4));
+  EXPECT_FALSE(Req(h, kEzUsbBulkRead, {2, 0, 0, 0}, answer, 4));
+  EXPECT_FALSE(Req(h, kEzUsbBulkRead, {9, 0, 0, 0}, answer, 4));
   EXPECT_EQ(usb.bulks.size(), 2u);
 
-  usb.onBulk = [](uint8_t, uint8_t*, int, int& transferred) {
-    transferred = 0;
-    return LIBUSB_ERROR_TIMEOUT;
-  };
-  EXPECT_FALSE(Req(h, kEzUsbBulkRead, {1, 0, 0, 0}, answer, 4, returned));
+  FailBulk(LIBUSB_ERROR_TIMEOUT);
+  EXPECT_FALSE(Req(h, kEzUsbBulkRead, {1, 0, 0, 0}, answer, 4));
   EXPECT_EQ(driver.HeldDevices(), 1) << "a timeout does not drop the board";
   driver.Close(h);
-  EXPECT_FALSE(Req(h, kEzUsbBulkRead, {1, 0, 0, 0}, answer, 4, returned));
+  EXPECT_FALSE(Req(h, kEzUsbBulkRead, {1, 0, 0, 0}, answer, 4));
 }
 
 TEST_F(LibUsbDriver, HandleIsHeldAcrossOperationsUntilTheDeviceGoesAway) {
@@ -231,23 +212,18 @@ TEST_F(LibUsbDriver, HandleIsHeldAcrossOperationsUntilTheDeviceGoesAway) {
   // Gone in the middle of an operation: the transfer says so and the handle is dropped.
   usb.devices = {FakeLibUsb::Adapter(1, {1})};
   const EzUsbHandle h = driver.Open("Ezusb-0");
-  usb.onBulk = [](uint8_t, uint8_t*, int, int& transferred) {
-    transferred = 0;
-    return LIBUSB_ERROR_NO_DEVICE;
-  };
-  uint8_t packet[1] = {0};
-  uint32_t returned = 0;
-  EXPECT_FALSE(Req(h, kEzUsbBulkWrite, {0, 0, 0, 0}, packet, 1, returned));
+  FailBulk(LIBUSB_ERROR_NO_DEVICE);
+  uint8_t data[18] = {};
+  EXPECT_FALSE(Req(h, kEzUsbBulkWrite, {0, 0, 0, 0}, data, 1));
   EXPECT_EQ(driver.HeldDevices(), 0);
-  uint8_t d[18];
-  EXPECT_FALSE(Req(h, kEzUsbGetDeviceDescriptor, {}, d, 18, returned));
+  EXPECT_FALSE(Req(h, kEzUsbGetDeviceDescriptor, {}, data, 18));
   driver.Close(h);
 
   // Replugged at a new address: a fresh handle.
   usb.devices[0].info.address = 40;
   usb.calls.clear();
   driver.Close(driver.Open("Ezusb-0"));
-  EXPECT_EQ(usb.calls, (std::vector<std::string>{"list", "open 0", "claim 100 0"}));
+  EXPECT_EQ(usb.calls, (Texts{"list", "open 0", "claim 100 0"}));
 }
 
 TEST_F(LibUsbDriver, PermissionFailureExplainsTheUdevRuleOnce) {
@@ -306,8 +282,8 @@ TEST_F(LibUsbDriver, AdapterLayerRunsOverTheBackend) {
   // One exchange is one write and one read on the bus, and no reopening underneath.
   ASSERT_EQ(usb.bulks.size(), 2u);
   EXPECT_EQ(usb.bulks[0].data, (Bytes{0x0D, 1, 2, 0x12, 0x00, 0x00, 0xFF}));
-  EXPECT_EQ(usb.bulks[1].length, 4);
-  EXPECT_EQ(usb.calls, std::vector<std::string>{"list"});
+  EXPECT_EQ(usb.bulks[1].data.size(), 4u);
+  EXPECT_EQ(usb.calls, Texts{"list"});
 }
 
 TEST_F(LibUsbDriver, RealEnumerationWithoutABoardFindsNone) {
@@ -315,8 +291,7 @@ TEST_F(LibUsbDriver, RealEnumerationWithoutABoardFindsNone) {
   FindUsbAdapter();
   EXPECT_FALSE(UsbReady);
   EXPECT_EQ(UsbPortIndex, -1);
-  EXPECT_EQ(messages,
-            std::vector<std::string>{"No USB Buffers Found, Please Verify Setup and Restart"});
+  EXPECT_EQ(messages, Texts{"No USB Buffers Found, Please Verify Setup and Restart"});
 }
 
 }  // namespace

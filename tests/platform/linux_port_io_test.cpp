@@ -3,15 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
-#include <vector>
 
-#include "app/delay.h"
-#include "app/hooks.h"
-#include "app/settings.h"
-#include "device/register_access.h"
-#include "device/register_map.h"
-#include "hostsetup/port_access.h"
+#include "support/sim_rig.h"
 
 namespace kva {
 namespace {
@@ -20,11 +15,9 @@ namespace {
 constexpr const char* kIoports =
     "0000-0cf7 : PCI Bus 0000:00\n"
     "  0000-001f : dma1\n"
-    "  0020-0021 : pic1\n"
     "  0070-0077 : rtc0\n"
     "  0378-037a : parport0\n"
     "  037b-037f : parport0\n"
-    "  03c0-03df : vga+\n"
     "  03f8-03ff : serial\n"
     "  0400-0403 : ACPI PM1a_EVT_BLK\n"
     "  0a00-0a0f : pnp 00:04\n"
@@ -37,53 +30,32 @@ constexpr const char* kIoports =
     "      e810-e817 : serial\n";
 
 TEST(PortHolder, OnlyDriversOtherThanTheParallelPortsHoldPorts) {
-  EXPECT_EQ(FindPortHolder(kIoports, 0x378, 3), std::nullopt);
-  EXPECT_EQ(FindPortHolder(kIoports, 0xE800, 3), std::nullopt);
-  EXPECT_EQ(FindPortHolder(kIoports, 0x278, 3), std::nullopt);   // nobody there
-  EXPECT_EQ(FindPortHolder(kIoports, 0x0A00, 3), std::nullopt);  // a reservation only
-  EXPECT_EQ(FindPortHolder(kIoports, 0x3F8, 3), "serial");
-  EXPECT_EQ(FindPortHolder(kIoports, 0x3F6, 3), "serial");  // overlaps by its last port
-  EXPECT_EQ(FindPortHolder(kIoports, 0xCFA, 3), "PCI conf1");
-  EXPECT_EQ(FindPortHolder(kIoports, 0x401, 3), "ACPI PM1a_EVT_BLK");
-  EXPECT_EQ(FindPortHolder(kIoports, 0xE80F, 3), "serial");
+  const std::pair<uint16_t, std::optional<std::string>> cases[] = {
+      {0x378, std::nullopt},  {0xE800, std::nullopt},
+      {0x278, std::nullopt},                       // nobody there
+      {0x0A00, std::nullopt},                      // a reservation only
+      {0x3F8, "serial"},      {0x3F6, "serial"},   // overlaps by its last port
+      {0xCFA, "PCI conf1"},   {0x401, "ACPI PM1a_EVT_BLK"},
+      {0xE80F, "serial"},
+  };
+  for (const auto& [base, holder] : cases) {
+    EXPECT_EQ(FindPortHolder(kIoports, base, 3), holder) << std::hex << base;
+  }
   // Without the privilege to see addresses the kernel lists zeros: nothing can be told.
   EXPECT_EQ(FindPortHolder("0000-0000 : PCI Bus 0000:00\n  0000-0000 : serial\n", 0x378, 3),
             std::nullopt);
 }
 
-class RealPort : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetPortAccess();
-    ResetHooks();
-    InitRegisterMap();
-    ResetRegisterAccess();
-    ResetDelay();
-    DelayCalibrated = true;
-    DelayLoopCount = 1;
-    InterfaceType = 1;
-    PortAddress = 0x378;
-    SetMsgBoxHandler(
-        [this](const std::string& text, const std::string&) { messages.push_back(text); });
-    // The host refuses: the backend must then never touch the port (which would fault).
-    SetPortPermissionRequest([this](uint16_t, uint16_t) {
-      ++requests;
-      return PortPermissionAnswer{EPERM, {}};
-    });
-  }
-  void TearDown() override {
-    SetPortIo(nullptr);
-    ResetPortAccess();
-    ResetHooks();
-    ResetSettings();
-    ResetDelay();
-    ResetRegisterAccess();
-  }
-  std::vector<std::string> messages;
-  int requests = 0;
-};
+class RealPort : public kvatest::SimRig {};
 
 TEST_F(RealPort, RefusedPortReadsAsAnEmptyAddressWithOneMessage) {
+  UseInterface(1);
+  // The host refuses: the backend must then never touch the port (which would fault).
+  int requests = 0;
+  SetPortPermissionRequest([&requests](uint16_t, uint16_t) {
+    ++requests;
+    return PortPermissionAnswer{EPERM, {}};
+  });
   LinuxPortIo port;
   SetPortIo(&port);
   ReadRegister(PROD_ID);

@@ -1,84 +1,114 @@
+// Register access end to end: one simulated sensor reached bit by bit through the simulated
+// parallel port and packet by packet through the simulated USB adapter.
 #include "sim/sim_board.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 
-#include "app/delay.h"
-#include "app/hooks.h"
-#include "app/settings.h"
-#include "device/port_io.h"
-#include "device/register_access.h"
-#include "device/register_map.h"
-#include "hostsetup/port_access.h"
-#include "usbspi/ezusb_driver.h"
-#include "usbspi/usb_adapter.h"
+#include "device/port_faults.h"
+#include "support/sim_rig.h"
 
 namespace kva::sim {
 namespace {
 
-class SimBoardTest : public ::testing::Test {
+class SimBoardTest : public kvatest::SimRig {
  protected:
   void SetUp() override {
-    ResetHooks();
-    ResetSettings();
-    ResetUsbAdapter();
-    ResetRegisterAccess();
-    InitRegisterMap();
-    DelayCalibrated = true;
-    DelayLoopCount = 1;
-    SetMsgBoxHandler([this](const std::string& text, const std::string&) { messages += text; });
+    SimRig::SetUp();
+    board = std::make_unique<SimBoard>(Options());
+    UseInterface(2);
+    FindUsbAdapter();
+    ASSERT_TRUE(UsbReady) << ::testing::PrintToString(messages);
   }
   void TearDown() override {
-    ResetHooks();
-    ResetSettings();
-    ResetUsbAdapter();
-    ResetDelay();
+    EXPECT_TRUE(messages.empty()) << ::testing::PrintToString(messages);
+    SimRig::TearDown();
   }
-  double now = 100.0;
-  std::string messages;
   SimBoardOptions Options() {
     SimBoardOptions o;
     o.clock = [this] { return now; };
     return o;
   }
+  double now = 100.0;
+  std::unique_ptr<SimBoard> board;
 };
 
-TEST_F(SimBoardTest, OneSensorAnswersOnBothInterfaces) {
-  SimBoard board(Options());
-  InterfaceType = 2;
-  FindUsbAdapter();
-  ASSERT_TRUE(UsbReady) << messages;
-  WriteRegister(SMPL_PRD, 0x0007);
+TEST_F(SimBoardTest, WritesOverUsbReadBackOnBothInterfaces) {
+  struct Case {
+    int16_t index;
+    int32_t written, read;
+  };
+  const Case cases[] = {
+      {SMPL_PRD, 0x1234, 0x1234},
+      {CAPT_PNTR, 0x0ABC, 0x0ABC},  // low byte first
+      {XACCL_NULL, -300, -300},
+      {ALM_MAG1, 0xFFFF, 0xBFFF},  // bit 14 is not writable
+      {PROD_ID, 0x0000, 0x1E1E},   // read-only: the frames go out, the device keeps its value
+  };
+  for (const Case& c : cases) {
+    InterfaceType = 2;
+    WriteRegister(c.index, c.written);
+    EXPECT_EQ(Read(c.index), c.read) << RegisterMap[c.index].Label;
+    InterfaceType = 1;
+    EXPECT_EQ(Read(c.index), c.read) << RegisterMap[c.index].Label;
+  }
+  EXPECT_EQ(Read(SW_REV), 0x0100);
+  EXPECT_EQ(board->port().DroppedFrames(), 0u);
+}
 
+TEST_F(SimBoardTest, OutputsDecodeToTheBenchStimulus) {
+  struct Expect {
+    int16_t index;
+    double value, lsb;
+  };
+  const Expect outputs[] = {
+      {SUPPLY_OUT, 3.30, 0.00488}, {XACCL_OUT, 0.0, 0.0514},    {YACCL_OUT, 0.0, 0.0514},
+      {ZACCL_OUT, 1.0, 0.0514},    {AUX_ADC, 1.00, 3.3 / 1024}, {TEMP_OUT, 25.0, 0.244140625},
+  };
   InterfaceType = 1;
-  PortAddress = 0x378;
-  ASSERT_TRUE(RequestPortAccess(0x378));
-  ReadRegister(SMPL_PRD);
-  EXPECT_EQ(RegRawValue, 7);
-  ReadRegister(PROD_ID);
-  EXPECT_EQ(RegRawValue, 0x1E1E);
-
-  // The bench stimulus decodes through either road: Z reads +1 g.
+  for (const Expect& e : outputs) {
+    ReadRegister(e.index);
+    EXPECT_NEAR(RegScaledValue, e.value, e.lsb / 2) << RegisterMap[e.index].Label;
+    EXPECT_EQ(RegNDBit, 32768) << RegisterMap[e.index].Label;  // the power-on sample is new
+    EXPECT_EQ(RegEABit, 0) << RegisterMap[e.index].Label;
+  }
+  EXPECT_EQ(Read(ZACCL_OUT), 19);  // read again before the next sample: no longer new
+  EXPECT_EQ(RegNDBit, 0);
   now += 1.0;
-  ReadRegister(ZACCL_OUT);
-  EXPECT_NEAR(RegScaledValue, 1.0, 0.0514);
   InterfaceType = 2;
-  ReadRegister(ZACCL_OUT);
-  EXPECT_NEAR(RegScaledValue, 1.0, 0.0514);
-  EXPECT_EQ(messages, "");
+  EXPECT_EQ(Read(ZACCL_OUT), 19);
+  EXPECT_EQ(RegNDBit, 32768);
+}
+
+TEST_F(SimBoardTest, StuckDataInLineHidesTheDevice) {
+  UseInterface(1);
+  PortFaults faults(board->port());
+  SetPortIo(&faults);
+  faults.StickDataIn(1);
+  EXPECT_EQ(Read(PROD_ID), 0x0000);
+  faults.StickDataIn(0);
+  EXPECT_EQ(Read(PROD_ID), 0xFFFF);
+  // Writes still reach the device while the answer line is broken.
+  WriteRegister(SMPL_PRD, 0x0042);
+  faults.StickDataIn(-1);
+  EXPECT_EQ(Read(SMPL_PRD), 0x0042);
 }
 
 TEST_F(SimBoardTest, UnknownScenarioIsRefusedAndTheSeamsAreRestored) {
   SimBoardOptions bad = Options();
   bad.scenario = "bogus";
   EXPECT_THROW(SimBoard{bad}, std::invalid_argument);
-  EXPECT_EQ(CurrentPortIo(), nullptr);
+  EXPECT_EQ(CurrentPortIo(), &board->port());
   {
-    SimBoard board(Options());
-    EXPECT_EQ(CurrentPortIo(), &board.port());
-    EXPECT_EQ(CurrentEzUsbDriver(), &board.bus());
+    SimBoard inner(Options());
+    EXPECT_EQ(CurrentPortIo(), &inner.port());
+    EXPECT_EQ(CurrentEzUsbDriver(), &inner.bus());
   }
+  EXPECT_EQ(CurrentPortIo(), &board->port());
+  EXPECT_EQ(CurrentEzUsbDriver(), &board->bus());
+  board.reset();
   EXPECT_EQ(CurrentPortIo(), nullptr);
   EXPECT_EQ(CurrentEzUsbDriver(), nullptr);
 }

@@ -1,0 +1,66 @@
+// The program's global state made fresh around each test that drives register access or the
+// USB adapter: settings, delay calibration, hooks, the adapter's records and both transport
+// seams. Message boxes are collected instead of shown.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/delay.h"
+#include "app/hooks.h"
+#include "app/settings.h"
+#include "device/port_io.h"
+#include "device/register_access.h"
+#include "device/register_map.h"
+#include "hostsetup/port_access.h"
+#include "usbspi/ezusb_driver.h"
+#include "usbspi/usb_adapter.h"
+
+namespace kvatest {
+
+class SimRig : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Reset();
+    kva::InitRegisterMap();
+    kva::DelayCalibrated = true;
+    kva::DelayLoopCount = 1;
+    kva::SetMsgBoxHandler([this](const std::string& text, const std::string& title) {
+      messages.push_back(text);
+      titles.push_back(title);
+    });
+  }
+  void TearDown() override {
+    kva::SetPortIo(nullptr);
+    kva::SetEzUsbDriver(nullptr);
+    Reset();
+  }
+
+  // Parallel-port access at the usual address (1) or the USB adapter (2).
+  static void UseInterface(int16_t type) {
+    kva::InterfaceType = type;
+    kva::PortAddress = 0x378;
+  }
+  static int32_t Read(int16_t index) {
+    kva::ReadRegister(index);
+    return kva::RegRawValue;
+  }
+
+  std::vector<std::string> messages;
+  std::vector<std::string> titles;
+
+ private:
+  static void Reset() {
+    kva::ResetHooks();
+    kva::ResetSettings();
+    kva::ResetDelay();
+    kva::ResetRegisterAccess();
+    kva::ResetUsbAdapter();
+    kva::ResetPortAccess();
+  }
+};
+
+}  // namespace kvatest
