@@ -11,14 +11,14 @@
 namespace kva::sim {
 namespace {
 
-struct Spec {
+struct RegisterDef {
   uint16_t reset;
   uint16_t writable;  // 0: read-only
 };
 
 // Stored registers by slot; computed ones (outputs, status, clock, capture data) are 0 here.
-constexpr std::array<Spec, kDeviceRegisters> kSpecs = [] {
-  std::array<Spec, kDeviceRegisters> s{};
+constexpr std::array<RegisterDef, kDeviceRegisters> kRegisterDefs = [] {
+  std::array<RegisterDef, kDeviceRegisters> s{};
   s[XACCL_NULL] = {0, 0xFFFF};
   s[YACCL_NULL] = {0, 0xFFFF};
   s[ZACCL_NULL] = {0, 0xFFFF};
@@ -52,7 +52,7 @@ Kva7710::Kva7710(std::function<double()> clock, std::string flashPath)
   capt1_.assign(kCaptureLocations, 0);
   capt2_.assign(kCaptureLocations, 0);
   pendingHigh_.fill(-1);
-  for (int i = 0; i < kDeviceRegisters; ++i) regs_[i] = kSpecs[i].reset;
+  for (int i = 0; i < kDeviceRegisters; ++i) regs_[i] = kRegisterDefs[i].reset;
   LoadFlash();
 
   const double now = clock_();
@@ -162,13 +162,13 @@ uint16_t Kva7710::ReadLatched(int slot) {
 
 void Kva7710::WriteByte(int address, uint8_t data) {
   const int slot = address >> 1;
-  if (slot >= kDeviceRegisters || kSpecs[slot].writable == 0) return;
+  if (slot >= kDeviceRegisters || kRegisterDefs[slot].writable == 0) return;
   const bool high = address & 1;
   if (slot == CAPT_PNTR) {
     const uint16_t old = regs_[slot];
     const uint16_t word = high ? static_cast<uint16_t>(data << 8 | (old & 0xFF))
                                : static_cast<uint16_t>((old & 0xFF00) | data);
-    regs_[slot] = word & kSpecs[slot].writable;
+    regs_[slot] = word & kRegisterDefs[slot].writable;
     return;
   }
   if (high) {
@@ -182,7 +182,7 @@ void Kva7710::WriteByte(int address, uint8_t data) {
 }
 
 void Kva7710::Commit(int slot, uint16_t word) {
-  word &= kSpecs[slot].writable;
+  word &= kRegisterDefs[slot].writable;
   switch (slot) {
     case COMMAND:
       Execute(word);
