@@ -4,9 +4,6 @@
 
 #include <clocale>
 #include <regex>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "cli/ctl_runner.h"
 #include "support/dev_setup.h"
@@ -35,8 +32,7 @@ TEST_P(Ctl, ReadListAndWrite) {
   // (0013) -> 0.9766 g; temperature (25 + 50) x 4.096 = 307 counts (0133) -> 24.951 C; aux
   // 1.00 / 3.30 x 1024 = 310 counts (0136), at the start-up scale 3.3 / 1024 -> 0.999 V.
   auto r = Run({"read", "SUPPLY_OUT", "xaccl_out", "3", "ZACCL_OUT", "Aux_Adc", "temp_out"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(FailureOf(r), Failure(0, ""));
   EXPECT_EQ(r.out,
             "SUPPLY_OUT\t02A4\t3.299\nXACCL_OUT\t0000\t0.0\nYACCL_OUT\t0000\t0.0\n"
             "ZACCL_OUT\t0013\t0.977\nAUX_ADC\t0136\t0.999\nTEMP OUT\t0133\t24.951\n");
@@ -47,15 +43,11 @@ TEST_P(Ctl, ReadListAndWrite) {
   EXPECT_TRUE(lines[21].starts_with("TIME___      \t002E\t")) << lines[21];  // reserved rows skipped
   EXPECT_EQ(lines[36], "PROD_ID      \t004C\t1E1E\t        \t7710.0");
 
-  r = Run({"write", "smpl_prd", "00ff"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "SMPL_PRD\t00FF\t255.0\n");
+  EXPECT_EQ(Run({"write", "smpl_prd", "00ff"}).out, "SMPL_PRD\t00FF\t255.0\n");
   EXPECT_EQ(FailureOf(Run({"write", "SMPL_PRD", "12345"})),
             Failure(2, "kva7710ctl: the value must be one to four hex digits, not 12345\n"));
   EXPECT_EQ(FailureOf(Run({"write", "PROD_ID", "1234"})),
             Failure(2, "kva7710ctl: PROD_ID is not writable (--force writes it all the same)\n"));
-  EXPECT_EQ(Run({"write", "SMPL_PRD", "12G4"}).code, 2);
-  EXPECT_EQ(Run({"write", "NO_SUCH", "1"}).code, 2);
   // Forced: the frames go out, and the device keeps its read-only value.
   EXPECT_EQ(Run({"write", "--force", "PROD_ID", "1234"}).out, "PROD_ID\t1E1E\t7710.0\n");
 }
@@ -102,8 +94,6 @@ TEST_P(Ctl, WatchAppliesTheSupplyToAux) {
             "SUPPLY_OUT,XACCL_OUT,YACCL_OUT,ZACCL_OUT,AUX_ADC,TEMP_OUT,X_PEAK_OUT,Y_PEAK_OUT,Z_PEAK_OUT,"
             "XYZ_PEAK_OUT,EVENTS\n" +
                 pass + pass);
-  EXPECT_EQ(Run({"watch", "--delay", "1001"}).code, 2);
-  EXPECT_EQ(Run({"watch", "--count", "0"}).code, 2);
 }
 
 TEST_P(Ctl, TimeTextsAsTheWindowShowsThem) {
@@ -130,17 +120,17 @@ TEST_P(Ctl, CaptureRoundTrip) {
       << lines[2];
   const double xyz = std::stod(m[1]);
   EXPECT_EQ(lines[3], "Xg,Yg,Zg");
-  for (int j = 1; j <= 16; ++j) EXPECT_EQ(lines[3 + j], "0,0,1") << "pre-trigger sample " << j;
   double peak = 0;
   for (size_t i = 4; i < lines.size(); ++i) {
     ASSERT_TRUE(std::regex_match(lines[i], m, std::regex(R"(0,0,(-?[0-9.]+))"))) << lines[i];
+    if (i < 20) {
+      EXPECT_EQ(lines[i], "0,0,1") << "pre-trigger sample " << i - 3;
+    }
     peak = std::max(peak, std::stod(m[1]));
   }
   EXPECT_GT(std::stod(lines[20].substr(4)), 5.14);  // the trigger sample is above the level
-  EXPECT_GE(peak, 19.0);
-  EXPECT_LE(peak, 21.0);
+  EXPECT_NEAR(peak, 20.0, 1.0);
   EXPECT_EQ(xyz, peak);  // the header's XYZ is the event's largest magnitude
-  EXPECT_EQ(lines.back(), "0,0,1");
 
   std::string tabbed = file;
   for (char& c : tabbed) c = c == ',' ? '\t' : c;
@@ -157,16 +147,13 @@ TEST_P(Ctl, DatalogFilesAndRefusals) {
                 "--dir", "logs"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "logs/T_1.csv\nlogs/T_2.csv\n");
+  // 2 ms between samples is more than one sample period, so every value is new.
+  const std::string row = ",1,3.29888,1,0,1,0.9986843,\r\n";
   for (const std::string name : {"T_1.csv", "T_2.csv"}) {
-    // 2 ms between samples is more than one sample period, so every value is new.
-    const std::string row = ",1,3.29888,1,0,1,0.9986843,\r\n";
-    EXPECT_TRUE(std::regex_match(ReadFileBytes(dir.path() / "logs" / name),
-                                 std::regex("File Name," + name + "\r\nDate,\\d\\d/\\d\\d/\\d\\d\r\n"
-                                            "Time,\\d\\d:\\d\\d:\\d\\d\r\nBegin Seconds,[0-9.]+\r\n"
-                                            "End Seconds,[0-9.]+\r\n \r\n"
-                                            "Sample #,PvND,Power V,XaND,X acc,ADCND,Aux_ADC,\r\n1" +
-                                            row + "2" + row + "3" + row)))
-        << name;
+    const std::string file = ReadFileBytes(dir.path() / "logs" / name);
+    EXPECT_TRUE(file.starts_with("File Name," + name + "\r\nDate,")) << file;
+    EXPECT_TRUE(file.ends_with(" \r\nSample #,PvND,Power V,XaND,X acc,ADCND,Aux_ADC,\r\n1" + row + "2" + row + "3" + row))
+        << file;
   }
 
   kvatest::WriteFileBytes("plain", "x");
@@ -174,23 +161,17 @@ TEST_P(Ctl, DatalogFilesAndRefusals) {
             Failure(4, "kva7710ctl: Could not write plain/DATALOG_1.csv: Not a directory\n"));
   EXPECT_EQ(FailureOf(Run({"datalog", "--signals", "", "--samples", "1", "--files", "1"})),
             Failure(2, "kva7710ctl: Please check at least one DATA SELECTION box.\n"));
-  EXPECT_EQ(Run({"datalog", "--signals", "1,11", "--samples", "2", "--files", "1"}).code, 2);
-  EXPECT_EQ(Run({"datalog", "--signals", "1", "--samples", "65527", "--files", "1"}).code, 2);
-  EXPECT_EQ(Run({"datalog", "--signals", "1", "--samples", "1", "--files", "2001"}).code, 2);
 }
 
+// The file layout itself is the datalog's own test; here the tool must pick it from LANG.
 TEST_P(Ctl, DatalogDecimalCommaGivesTabsAndTxt) {
   if (!newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(0))) GTEST_SKIP() << "no de_DE.UTF-8";
   const auto r = RunCtl({"--simulate", "--interface", GetParam(), "datalog", "--signals", "1", "--samples", "1",
                          "--files", "1"},
                         "", {{"LANG", "de_DE.UTF-8"}});
-  ASSERT_EQ(r.code, 0) << r.err;
+  ASSERT_EQ(FailureOf(r), Failure(0, "")) << r.out;
   EXPECT_EQ(r.out, "./DATALOG_1.txt\n");
-  EXPECT_TRUE(std::regex_match(ReadFileBytes(dir.path() / "DATALOG_1.txt"),
-                               std::regex("File Name,DATALOG_1.txt\r\nDate\t\\d\\d\\.\\d\\d\\.\\d{4}\r\n"
-                                          "Time\t[0-9:]+\r\nBegin Seconds\t\\d+(,\\d+)?\r\n"
-                                          "End Seconds\t\\d+(,\\d+)?\r\n \r\n"
-                                          "Sample #\tPvND\tPower V\t\r\n1\t1\t3,29888\t\r\n")));
+  EXPECT_TRUE(ReadFileBytes(dir.path() / "DATALOG_1.txt").ends_with("Sample #\tPvND\tPower V\t\r\n1\t1\t3,29888\t\r\n"));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothInterfaces, Ctl, ::testing::Values("parallel", "usb"));
@@ -209,7 +190,6 @@ TEST_F(CtlSession, BatchSkipsCommentsAndStopsAtTheFirstFailingLine) {
   EXPECT_EQ(FailureOf(r), Failure(2, "line 5: unknown register: NOPE\n"));
   EXPECT_EQ(ReadFileBytes(cacheFile), cache);  // a fresh cache is used, not recalibrated
   EXPECT_TRUE(RunCtl({"--simulate", "--interface", "usb"}, "status\nfly away\n").err.starts_with("line 2: "));
-  EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb"}, "").code, 0);
 }
 
 TEST_F(CtlSession, InterfaceFromSettingsFileAndExitCodes) {
@@ -231,7 +211,16 @@ TEST_F(CtlSession, InterfaceFromSettingsFileAndExitCodes) {
   EXPECT_EQ(FailureOf(RunCtl({"--interface", "usb", "sim", "wait", "5"})),
             Failure(2, "kva7710ctl: sim commands need --simulate\n"));
 
+  // Exit codes of refused arguments, one per distinct check.
   const std::pair<std::vector<std::string>, int> codes[] = {
+      {{"--interface", "usb", "write", "SMPL_PRD", "12G4"}, 2},
+      {{"--interface", "usb", "write", "NO_SUCH", "1"}, 2},
+      {{"--interface", "usb", "watch", "--delay", "1001"}, 2},
+      {{"--interface", "usb", "watch", "--count", "0"}, 2},
+      {{"--interface", "usb", "datalog", "--signals", "1,11", "--samples", "2", "--files", "1"}, 2},
+      {{"--interface", "usb", "datalog", "--signals", "1", "--samples", "65527", "--files", "1"}, 2},
+      {{"--interface", "usb", "datalog", "--signals", "1", "--samples", "1", "--files", "2001"}, 2},
+      {{"--interface", "usb"}, 0},  // empty input
       {{"--interface", "parallel", "--port", "12345", "read", "1"}, 2},
       {{"--interface", "usb", "sim", "scenario", "moon"}, 2},
       {{"--interface", "usb", "sim", "shock", "w", "1", "1"}, 2},
@@ -242,7 +231,7 @@ TEST_F(CtlSession, InterfaceFromSettingsFileAndExitCodes) {
   };
   for (auto [args, code] : codes) {
     args.insert(args.begin(), "--simulate");
-    EXPECT_EQ(RunCtl(args).code, code) << args[2] << " " << args.back();
+    EXPECT_EQ(RunCtl(args).code, code) << ::testing::PrintToString(args);
   }
 }
 
@@ -256,12 +245,10 @@ TEST_F(CtlSession, FlashImagePersistsBetweenRunsAndTraceIsWritten) {
   EXPECT_EQ(r.out, "SMPL_PRD\t003F\t63.0\nENDURANCE\t0001\t1.0\n");
 }
 
-TEST_F(CtlSession, HelpDocumentsEveryCommand) {
+TEST_F(CtlSession, HelpAndVersion) {
   const auto r = RunCtl({"--help"});
   EXPECT_EQ(r.code, 0);
-  for (const char* word : {"watch", "capture", "datalog", "--sim-flash", "--seed", "--vcd", "--calibrate", "Exit codes"}) {
-    EXPECT_NE(r.out.find(word), std::string::npos) << word;
-  }
+  EXPECT_NE(r.out.find("Exit codes"), std::string::npos) << r.out;
   EXPECT_EQ(RunCtl({"--version"}).out, "kva7710ctl " KVA_VERSION "\n");
 }
 

@@ -1,9 +1,16 @@
 // Set-up every window test starts from: modal windows and message boxes go through the test
-// hooks, and the delay needs no calibration run.
+// hooks, the delay needs no calibration run and the program's state is fresh.
 #pragma once
 
 #include "app/delay.h"
+#include "app/hooks.h"
+#include "app/run_mode.h"
+#include "app/settings.h"
+#include "device/register_access.h"
+#include "hostsetup/port_access.h"
+#include "ui/forms.h"
 #include "ui/qt_hooks.h"
+#include "usbspi/usb_adapter.h"
 
 namespace kvatest {
 
@@ -11,6 +18,21 @@ inline void PrepareWindowTests() {
   kva::ui::InstallQtHooks();
   kva::DelayCalibrated = true;
   kva::DelayLoopCount = 1;
+  kva::ResetSettings();
+  kva::ResetRegisterAccess();
+  kva::ResetUsbAdapter();
+  kva::ResetPortAccess();
+  kva::SetSimulatedBoardActive(false);
+  kva::SetProgramEnding(false);
+}
+
+// Closes every window and drops the hooks a test installed.
+inline void EndWindowTest() {
+  kva::ui::UnloadAllForms();
+  kva::ui::SetModalHook({});
+  kva::ui::SetMessageHook({});
+  kva::ui::SetEndProgramHandler({});
+  kva::SetClockHooks({});
 }
 
 }  // namespace kvatest
