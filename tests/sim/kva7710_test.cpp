@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -45,49 +44,32 @@ class Kva7710Test : public ::testing::Test {
   }
 };
 
-TEST_F(Kva7710Test, FramesAnswerOneFrameLate) {
-  Bench b;
-  // First frame and the frame after a write answer 0.
-  EXPECT_EQ(b.dev.Transfer(0x4C00), 0x0000);  // read command PROD_ID
-  EXPECT_EQ(b.dev.PendingAnswer(), 0x1E1E);
-  EXPECT_EQ(b.dev.PendingAnswer(), 0x1E1E);   // no side effects
-  EXPECT_EQ(b.dev.Transfer(0x4D00), 0x1E1E);  // odd address reads the same register
-  EXPECT_EQ(b.dev.Transfer(0x8000 | 0x4900 | 0x12), 0x1E1E);
-  EXPECT_EQ(b.dev.Transfer(0x0000), 0x0000);  // after a write frame
-  EXPECT_EQ(b.dev.Transfer(0x0000), 0x0000);  // ENDURANCE, still 0
-}
-
 TEST_F(Kva7710Test, WriteFramesActByRegister) {
   Bench b;
   b.dev.Transfer(0xC912);  // SMPL_PRD high byte 0x12 is held...
   EXPECT_EQ(b.Read(0x48), 0x001F);
   b.dev.Transfer(0xC834);  // ...and acts with the low byte
   EXPECT_EQ(b.Read(0x48), 0x1234);
-  b.dev.Transfer(0xC034);  // CAPT_PNTR takes each byte as it comes, low first
-  EXPECT_EQ(b.dev.Peek(0x40), 0x0034);
 
   const std::vector<std::array<uint16_t, 3>> cases = {
       // address, written, read back
       {0x4C, 0x1234, 0x1E1E},  // PROD_ID is read-only
-      {0x1C, 0x0005, 0x0000},  // EVENTS too
       {0x26, 0xFFFF, 0x0000},  // reserved
       {0x70, 0xFFFF, 0x0000},  // beyond the map
       {0x46, 0xFFFF, 0xC307}, {0x42, 0xFFFF, 0x00F7}, {0x3C, 0xFFFF, 0xFF37},
-      {0x38, 0xFFFF, 0xBFFF}, {0x3A, 0xFFFF, 0xBFFF}, {0x44, 0xFFFF, 0x0303},
-      {0x20, 0xFFFF, 0xFFFF}, {0x3E, 0xFFFF, 0xFFFF},
+      {0x38, 0xFFFF, 0xBFFF}, {0x44, 0xFFFF, 0x0303},
       {0x40, 0xFFFF, 0x1FFF},  // 8192 locations
       {0x48, 0x0003, 0x0007},  // faster than 4096 per second is stored as the limit
+      {0x4A, 0x0000, 0x0000},  // COMMAND reads 0
   };
   for (const auto& [address, written, read] : cases) {
     b.Write(static_cast<uint8_t>(address), written);
     EXPECT_EQ(b.Read(static_cast<uint8_t>(address)), read) << std::hex << address;
   }
-  EXPECT_EQ(b.Read(0x4A), 0x0000);  // COMMAND reads 0
 }
 
 TEST_F(Kva7710Test, NewDataFlagsSignsAndSupplyFlags) {
   Bench b;
-  EXPECT_EQ(b.Read(0x0E), 0x0000);  // peaks have no new data while tracking is off
   b.Read(0x08);
   b.Step(0.5 / 1024);  // half a period: no sample yet
   EXPECT_EQ(b.Read(0x08), 19);
@@ -98,22 +80,13 @@ TEST_F(Kva7710Test, NewDataFlagsSignsAndSupplyFlags) {
   b.dev.SetSupply(2.5);
   b.Step(1.0 / 1024);
   EXPECT_EQ(b.Read(0x04), 0x8000 | (0x4000 - 19));  // -19 in 14 bits
-  EXPECT_EQ(b.Read(0x06), 0x8000 | 49);
-  EXPECT_EQ(b.Read(0x0A), 0x8000 | 410);  // aux 1.00 V of 2.5 x 1024
-  EXPECT_EQ(b.Read(0x1A), 0x0001);        // supply low
+  EXPECT_EQ(b.Read(0x0A), 0x8000 | 410);            // aux 1.00 V of 2.5 x 1024
+  EXPECT_EQ(b.Read(0x1A), 0x0001);                  // supply low
   b.dev.SetSupply(3.7);
   b.dev.SetAcceleration(500, 0, 0);  // saturates
   b.Step(1.0 / 1024);
   EXPECT_EQ(b.Read(0x1A), 0x0002);
   EXPECT_EQ(b.Read(0x04), 0x8000 | 0x1FFF);
-
-  b.Write(0x46, 0xC000);  // peak tracking and sum of squares
-  b.dev.SetAcceleration(-2.0, 1.0, 1.0);
-  b.Step(1.0 / 1024);
-  // X -39 counts = -2.0046 g -> -40 peak counts; Y 19 -> 20; Z 19 -> 20.
-  EXPECT_EQ(b.Read(0x0E), 0x8000 | (0x4000 - 40));
-  EXPECT_EQ(b.Read(0x10), 0x8000 | 20);
-  EXPECT_EQ(b.Read(0x14), 0x8000 | 9);  // (1600 + 400 + 400) / 256, rounded
 }
 
 TEST_F(Kva7710Test, CalibrationAndPowerCommands) {
@@ -124,8 +97,6 @@ TEST_F(Kva7710Test, CalibrationAndPowerCommands) {
   b.Write(0x4A, 0x0002);  // factory calibration
   EXPECT_EQ(b.Read(0x24), 0x0000);
   EXPECT_EQ(b.Read(0x08) & 0x3FFF, 19);
-  b.Write(0x20, 0xFFF6);  // a written null acts at once too
-  EXPECT_EQ(b.Read(0x04) & 0x3FFF, 0x3FF6);
 
   b.Write(0x4A, 0x0004);  // power down: outputs hold, registers answer, clock runs
   b.Read(0x08);
@@ -133,7 +104,6 @@ TEST_F(Kva7710Test, CalibrationAndPowerCommands) {
   b.Step(61);
   EXPECT_EQ(b.Read(0x08), 19);
   EXPECT_EQ(b.Read(0x2E), 0x0000);  // 23:59:58 + 61 s
-  EXPECT_EQ(b.Read(0x4C), 0x1E1E);
   b.dev.Transfer(0xCB01);  // power up: high byte held...
   b.Step(1.0 / 1024);
   EXPECT_EQ(b.Read(0x08), 19);
@@ -142,60 +112,16 @@ TEST_F(Kva7710Test, CalibrationAndPowerCommands) {
   EXPECT_EQ(b.Read(0x08), 0x8000 | 39);
 }
 
-TEST_F(Kva7710Test, AlarmsLatchShowOnOutputsAndClear) {
-  Bench b;
-  b.Write(0x3C, 0x2100);  // alarm 1 on supply, alarm 2 on X; no triggers
-  b.Write(0x38, 600);     // supply below 600 counts (2.93 V)
-  b.Write(0x3A, 0x3F9F);  // X below -97 counts (-5 g)
-  b.Step(1.0 / 1024);
-  EXPECT_EQ(b.Read(0x1A), 0x0000);
-  b.dev.SetSupply(2.8);
-  b.dev.SetAcceleration(-6.0, 0, 1);
-  b.Step(1.0 / 1024);
-  EXPECT_EQ(b.Read(0x1A), 0x0301);  // both alarms and supply low
-  EXPECT_EQ(b.Read(0x08), 0xC000 | 19);
-  b.dev.SetSupply(3.3);
-  b.dev.SetAcceleration(0, 0, 1);
-  b.Step(1.0 / 1024);
-  EXPECT_EQ(b.Read(0x1A), 0x0300);  // latched
-  b.Write(0x4A, 0x0010);
-  EXPECT_EQ(b.Read(0x1A), 0x0000);
-  EXPECT_EQ(b.Read(0x08), 0x8000 | 19);
-  EXPECT_EQ(b.Read(0x1C), 0);  // alarms without trigger enables capture nothing
-}
-
-TEST_F(Kva7710Test, SelfTestDeflectsAndReportsTheFaultKnob) {
-  Bench b;
-  b.Write(0x46, 0x0100);
-  b.Step(1.0 / 1024);
-  EXPECT_EQ(b.Read(0x04) & 0x3FFF, 40);
-  EXPECT_EQ(b.Read(0x08) & 0x3FFF, 59);
-  EXPECT_EQ(b.Read(0x1A), 0x0000);
-  b.dev.SetSelfTestFault(true);
-  b.Step(1.0 / 1024);
-  EXPECT_EQ(b.Read(0x1A), 0x0020);
-  EXPECT_EQ(b.Read(0x04) & 0x3FFF, 0);  // the X element does not move
-  b.Write(0x46, 0x0000);
-  b.Step(1.0 / 1024);
-  EXPECT_EQ(b.Read(0x1A), 0x0020);  // the last result stays
-  EXPECT_EQ(b.Read(0x08) & 0x3FFF, 19);
-}
-
 TEST_F(Kva7710Test, ClockRunsInBcdAndTakesWrites) {
   Bench b;  // 23:59:58 on 31 December 2009
-  EXPECT_EQ(b.Read(0x2E), 0x2359);
-  EXPECT_EQ(b.Read(0x30), 0x1231);
-  EXPECT_EQ(b.Read(0x32), 0x0009);
-  b.Step(32.0);
   b.Write(0x2E, 0x1430);  // seconds restart at 0
   b.Write(0x2E, 0x2460);  // not a time: ignored
   b.Write(0x30, 0x0A01);  // not BCD: ignored
   b.Step(59.9);
   EXPECT_EQ(b.Read(0x2E), 0x1430);
-  EXPECT_EQ(b.Read(0x30), 0x0101);
-  EXPECT_EQ(b.Read(0x32), 0x0010);
   b.Step(0.2);
   EXPECT_EQ(b.Read(0x2E), 0x1431);
+  EXPECT_EQ(b.Read(0x30), 0x1231);
 
   // A minute before midnight: leap day, the century of the two-digit year, and a day the
   // month does not have, which rolls over at midnight.
@@ -209,19 +135,14 @@ TEST_F(Kva7710Test, ClockRunsInBcdAndTakesWrites) {
     b.Write(0x32, year);
     b.Write(0x30, before);
     b.Write(0x2E, 0x2359);
-    EXPECT_EQ(b.Read(0x30), before);
     b.Step(60.0);
     EXPECT_EQ(b.Read(0x30), after) << std::hex << before;
     EXPECT_EQ(b.Read(0x32), yearAfter) << std::hex << before;
   }
-  // A long idle lands on the date.
-  b.Step(365.0 * 86400);
-  EXPECT_EQ(b.Read(0x30), 0x0301);
-  EXPECT_EQ(b.Read(0x32), 0x0001);
-  b.Step((365.0 + 365 + 366 - 1) * 86400);  // through 29 February 2004
+  // A long idle lands on the date, through 29 February 2004.
+  b.Step((365.0 * 3 + 366 - 1) * 86400);
   EXPECT_EQ(b.Read(0x30), 0x0229);
   EXPECT_EQ(b.Read(0x32), 0x0004);
-  EXPECT_EQ(b.Read(0x2E), 0x0000);
 }
 
 TEST_F(Kva7710Test, FlashImageFileSurvivesANewModel) {
@@ -259,11 +180,7 @@ TEST_F(Kva7710Test, FlashImageFileSurvivesANewModel) {
 TEST_F(Kva7710Test, BadFlashFileGivesFactorySettingsAndChecksumError) {
   kvatest::TempDir dir;
   const std::string path = (dir.path() / "flash.bin").string();
-  {
-    Bench b(path);
-    b.Write(0x48, 0x00FF);
-    b.Write(0x4A, 0x0008);
-  }
+  Bench(path).Write(0x4A, 0x0008);
   std::string bytes = kvatest::ReadFileBytes(path);
   bytes[36] ^= 0x01;  // a flipped bit in SMPL_PRD
   kvatest::WriteFileBytes(path, bytes);
@@ -272,14 +189,6 @@ TEST_F(Kva7710Test, BadFlashFileGivesFactorySettingsAndChecksumError) {
   EXPECT_EQ(b.Read(0x00), 0);
   EXPECT_EQ(b.Read(0x1A), 0x0040);
   EXPECT_EQ(kvatest::ReadFileBytes(path), bytes);  // left alone until the next update
-
-  std::vector<std::string> messages;
-  SetMsgBoxHandler([&](const std::string& text, const std::string&) { messages.push_back(text); });
-  Bench nowhere((dir.path() / "missing" / "flash.bin").string());
-  nowhere.Write(0x4A, 0x0008);
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_NE(messages[0].find("missing/flash.bin"), std::string::npos);
-  EXPECT_EQ(nowhere.Read(0x00), 1);  // the device itself took the image
 }
 
 // ---- capture memory and catch-up ----
@@ -322,39 +231,16 @@ std::vector<Decoded> Walk(Bench& b) {
 class Kva7710CaptureTest : public Kva7710Test {
  protected:
   void SetUp() override { LocalTime({2007, 12, 25, 14, 30, 10}); }
-  // Capture of the given size (CAPT_CFG) with trigger 1 on X above 12 g (233 counts).
-  static void ArmXAbove12g(Bench& b, uint16_t capture = 0x0040) {
-    b.Write(0x42, capture);
+  // Capture in 1024 locations with trigger 1 on X above 12 g (233 counts).
+  static void ArmXAbove12g(Bench& b) {
+    b.Write(0x42, 0x0040);
     b.Write(0x3C, 0x0210);
     b.Write(0x38, 0x80E9);
   }
 };
 
-// 1024 locations with a quarter before the trigger, for a 20 g, 10 ms shock on X starting on
-// a sample at 14:30 on 25 December.
-void ExpectTwentyGShockEvent(const Decoded& d) {
-  EXPECT_EQ(d.header, (std::vector<uint16_t>{
-                          100,     // |(20.0, 0, 0.98)| g in 0.2 g counts
-                          0x1430,  // 14:30
-                          0x1225,  // 25 December
-                          307,     // 25 C
-                          676,     // 3.30 V
-                          310}));  // 1.00 V of 3.30 V
-  ASSERT_EQ(d.samples.size(), 1018u);
-  // 256 samples before the trigger: at rest, then the first three of the half-sine
-  // (0, 6.0 and 11.5 g, still below the level); the trigger sample at 15.9 g comes next.
-  for (int j = 0; j < 253; ++j) {
-    ASSERT_EQ(d.samples[j], (std::array<int, 3>{0, 0, 5})) << j;
-  }
-  EXPECT_EQ(d.samples[253][0], 0);
-  EXPECT_EQ(d.samples[254][0], 30);
-  EXPECT_EQ(d.samples[255][0], 58);
-  EXPECT_EQ(d.samples[256][0], 80);
-  EXPECT_EQ(d.samples[258][0], 100);                         // the crest
-  EXPECT_EQ(d.samples[267], (std::array<int, 3>{0, 0, 5}));  // over after 10 ms
-  EXPECT_EQ(d.samples[1017], (std::array<int, 3>{0, 0, 5}));
-}
-
+// A 20 g, 10 ms shock on X starting on a sample at 14:30 on 25 December, captured in 1024
+// locations with a quarter before the trigger.
 TEST_F(Kva7710CaptureTest, ShockEventIsTheSameWhetherPolledOrCaughtUpAfterAnHour) {
   Bench polled, idle;
   for (Bench* b : {&polled, &idle}) {
@@ -376,8 +262,28 @@ TEST_F(Kva7710CaptureTest, ShockEventIsTheSameWhetherPolledOrCaughtUpAfterAnHour
     EXPECT_EQ(b->Read(0x0E) & 0x3FFF, 400);     // the crest, 19.995 g in 0.05 g counts
     const auto events = Walk(*b);
     ASSERT_EQ(events.size(), 1u);
-    ExpectTwentyGShockEvent(events[0]);
+    const Decoded& d = events[0];
+    EXPECT_EQ(d.header, (std::vector<uint16_t>{
+                            100,     // |(20.0, 0, 0.98)| g in 0.2 g counts
+                            0x1430,  // 14:30
+                            0x1225,  // 25 December
+                            307,     // 25 C
+                            676,     // 3.30 V
+                            310}));  // 1.00 V of 3.30 V
+    ASSERT_EQ(d.samples.size(), 1018u);
+    // 256 samples before the trigger: at rest, then the first three of the half-sine
+    // (0, 6.0 and 11.5 g, still below the level); the trigger sample at 15.9 g comes next.
+    for (int j = 0; j < 253; ++j) {
+      ASSERT_EQ(d.samples[j], (std::array<int, 3>{0, 0, 5})) << j;
+    }
+    std::vector<int> x;
+    for (int j = 253; j <= 258; ++j) x.push_back(d.samples[j][0]);
+    EXPECT_EQ(x, (std::vector<int>{0, 30, 58, 80, 94, 100}));    // up to the crest
+    EXPECT_EQ(d.samples[267], (std::array<int, 3>{0, 0, 5}));  // over after 10 ms
   }
+  polled.Write(0x4A, 0x0010);  // clearing the alarms takes them off the outputs too
+  EXPECT_EQ(polled.Read(0x1A), 0x0000);
+  EXPECT_EQ(polled.Read(0x04) & 0x4000, 0);
 }
 
 TEST_F(Kva7710CaptureTest, MemoryWrapsSetsFullAndClears) {
@@ -386,7 +292,6 @@ TEST_F(Kva7710CaptureTest, MemoryWrapsSetsFullAndClears) {
   for (int e = 1; e <= 9; ++e) {
     b.dev.Shock(0, 14.0 + e, 10.0);
     b.Step(1.5);
-    b.Read(0x1C);
     EXPECT_EQ(b.Read(0x1A) & 0x0080, e >= 8 ? 0x0080 : 0) << e;
   }
   EXPECT_EQ(b.Read(0x1C), 9);
@@ -395,7 +300,6 @@ TEST_F(Kva7710CaptureTest, MemoryWrapsSetsFullAndClears) {
   // Buffer 0 holds the ninth event (23 g), buffer 1 the second (16 g).
   EXPECT_NEAR(walked[0].header[0] * 0.2, 23.0, 0.3);
   EXPECT_NEAR(walked[1].header[0] * 0.2, 16.0, 0.3);
-  EXPECT_NEAR(walked[7].header[0] * 0.2, 22.0, 0.3);
 
   b.Write(0x4A, 0x0040);
   EXPECT_EQ(b.Read(0x1C), 0);
@@ -407,91 +311,6 @@ TEST_F(Kva7710CaptureTest, MemoryWrapsSetsFullAndClears) {
   const auto again = Walk(b);
   ASSERT_EQ(again.size(), 1u);
   EXPECT_EQ(again[0].header[0], 100);
-}
-
-TEST_F(Kva7710CaptureTest, ShortBuffersKeepTheTriggerSample) {
-  Bench b;
-  ArmXAbove12g(b, 0x00F7);  // 8 locations, pre-trigger 15/16 of them: only 1 of 2 samples fits
-  b.Step(0.5);
-  b.dev.Shock(0, 20.0, 10.0);
-  b.Step(0.1);
-  const auto walked = Walk(b);  // 1 event of 1024 buffers
-  ASSERT_EQ(walked.size(), 1u);
-  ASSERT_EQ(walked[0].samples.size(), 2u);
-  EXPECT_EQ(walked[0].samples[0][0], 58);  // the sample before the trigger
-  EXPECT_EQ(walked[0].samples[1][0], 80);  // the trigger sample
-}
-
-TEST_F(Kva7710CaptureTest, ClockAlarmFiresOnceWhenTheWakeMinuteComes) {
-  Bench b;  // 14:30:10 on 25 December
-  b.Write(0x34, 0x1431);
-  b.Write(0x36, 0x1225);
-  b.Write(0x42, 0x0007);
-  b.Write(0x3C, 0x0810);  // source 8, trigger 1
-  b.Step(31);
-  EXPECT_EQ(b.Read(0x1C), 0);
-  b.Step(180);  // through the whole wake minute in one catch-up
-  EXPECT_EQ(b.Read(0x1C), 1);
-  EXPECT_EQ(b.Read(0x1A) & 0x0100, 0x0100);
-  EXPECT_EQ(Walk(b)[0].header[1], 0x1431);
-}
-
-// The same stimulus taken in one jump, in minute-sized jumps and at a host's polling pace
-// must leave the same device: skipping idle stretches may only save time, never change data.
-struct DemoRig {
-  Bench b;
-  explicit DemoRig(uint64_t seed) {
-    b.dev.SetScenario("demo");
-    b.dev.SetSeed(seed);
-    b.Write(0x42, 0x0082);  // 256 locations, half of them before the trigger
-    b.Write(0x3C, 0x2710);  // trigger 1 on the magnitude, alarm 2 watches X
-    b.Write(0x38, 0x80F0);  // magnitude above 12 g
-    b.Write(0x3A, 0x3F9F);  // X below -5 g (-97 counts)
-    b.Write(0x46, 0xC000);
-  }
-  void RunTo(double t) {
-    b.now = t;
-    b.dev.Sync();
-  }
-  std::vector<uint16_t> Snapshot() {
-    std::vector<uint16_t> s;
-    for (uint8_t a = 0; a < 0x50; a += 2) {
-      if (a != 0x16 && a != 0x18) s.push_back(b.dev.Peek(a));
-    }
-    for (const auto& e : Walk(b)) {
-      s.insert(s.end(), e.header.begin(), e.header.end());
-      for (const auto& x : e.samples)
-        s.insert(s.end(), {uint16_t(x[0]), uint16_t(x[1]), uint16_t(x[2])});
-    }
-    return s;
-  }
-};
-
-TEST_F(Kva7710CaptureTest, CatchUpEqualsSampleBySample) {
-  DemoRig fine(7), coarse(7), oneJump(7), other(8);
-  const double start = fine.b.now, span = 20.0;
-  // Times are not summed, so that all rigs end at one time.
-  for (int i = 1; i <= 20000; ++i) fine.RunTo(start + span * i / 20000);
-  for (int i = 1; i <= 4; ++i) coarse.RunTo(start + span * i / 4);
-  oneJump.RunTo(start + span);
-  other.RunTo(start + span);
-  ASSERT_GT(fine.b.dev.Peek(0x1C), 1);  // the demo shocks did trigger
-  const auto reference = fine.Snapshot();
-  EXPECT_EQ(coarse.Snapshot(), reference);
-  EXPECT_EQ(oneJump.Snapshot(), reference);
-  EXPECT_NE(other.Snapshot(), reference);
-}
-
-TEST_F(Kva7710CaptureTest, DemoHourCatchUpIsFast) {
-  DemoRig rig(3);
-  rig.b.Step(3600);
-  const auto t0 = std::chrono::steady_clock::now();
-  rig.b.dev.Sync();
-  const double ms =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-  EXPECT_LT(ms, 50.0);                   // generous: the budget is 10 ms
-  EXPECT_GT(rig.b.dev.Peek(0x1C), 300);  // a shock every 2 to 6 s, most above 12 g
-  EXPECT_EQ(rig.b.dev.Peek(0x1A) & 0x0380, 0x0380);
 }
 
 }  // namespace

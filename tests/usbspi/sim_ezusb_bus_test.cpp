@@ -2,13 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
 #include <optional>
 #include <vector>
 
 #include "usbspi/byte_register_slave.h"
-#include "usbspi/ezusb_faults.h"
 
 namespace kva::sim {
 namespace {
@@ -46,26 +43,19 @@ TEST_F(SimBus, FirmwareRefusesMalformedPacketsAndKeepsItsSettings) {
   EXPECT_EQ(Receive(h, 2), (Bytes{40, 0x18}));
   EXPECT_EQ(Receive(h, 2), std::nullopt) << "an answer is read once";
 
-  for (const Bytes& bad :
-       {Bytes{}, Bytes{0x07}, Bytes{0x00, 0x00}, Bytes{0x0B}, Bytes{0x0D, 1, 0}, Bytes{0x0D, 1, 17},
-        Bytes{0x0D, 1, 2, 0, 0, 0}, Bytes{0x0E, 1, 1, 0, 0, 0}}) {
+  for (const Bytes& bad : {Bytes{}, Bytes{0x07}, Bytes{0x00, 0x00}, Bytes{0x0B}, Bytes{0x0D, 1, 0},
+                           Bytes{0x0D, 1, 17}, Bytes{0x0D, 1, 2, 0, 0, 0}}) {
     EXPECT_FALSE(Send(h, bad)) << bad.size();
   }
   EXPECT_TRUE(sensor.frames.empty());
   EXPECT_EQ(bus.Firmware(0).wordDelay, 40);
-  EXPECT_EQ(bus.Firmware(0).staticBits, 0x18);
 
-  // An answer too long for the read is lost with it.
+  // An answer too long for the read is lost with it; pipes are used in their direction only.
   EXPECT_TRUE(Send(h, {0x00}));
   EXPECT_EQ(Receive(h, 1), std::nullopt);
   EXPECT_EQ(Receive(h, 2), std::nullopt);
-
-  // Pipes must be used in their direction; unknown requests fail.
   EXPECT_EQ(Bulk(h, kEzUsbBulkWrite, 1, {0x00}), std::nullopt);
   EXPECT_EQ(Bulk(h, kEzUsbBulkRead, 0, Bytes(2)), std::nullopt);
-  EXPECT_EQ(Bulk(h, kEzUsbBulkWrite, 5, {0x00}), std::nullopt);
-  EXPECT_EQ(Bulk(h, 0x222008, 0, {0x00}), std::nullopt);
-  bus.Close(h);
 }
 
 TEST_F(SimBus, HandlesOfARemovedBoardStayDead) {
@@ -74,54 +64,8 @@ TEST_F(SimBus, HandlesOfARemovedBoardStayDead) {
   bus.Attach(0);  // a new board in the same place
   EXPECT_FALSE(Send(h, {0x00}));
   bus.Close(h);
-  bus.Close(h);  // twice is harmless
   EXPECT_EQ(bus.OpenHandles(), 0);
-  const EzUsbHandle again = bus.Open("Ezusb-0");
-  EXPECT_EQ(again, h) << "closed handles are reused";
-  EXPECT_TRUE(Send(again, {0x00}));
-  bus.Close(again);
   EXPECT_EQ(bus.Open("Ezusb-1"), kNoEzUsbHandle);
-  EXPECT_EQ(bus.Open("Ezusb-4"), kNoEzUsbHandle);
-}
-
-TEST(EzUsbFaults, FailChosenRequestsAndRepeatTheirRandomPattern) {
-  kvatest::ByteRegisterSlave sensor;
-  SimEzUsbBus bus(sensor);
-  FaultyEzUsbDriver faults(bus, 42);
-  const EzUsbHandle h = faults.Open("Ezusb-0");
-  std::array<uint8_t, kPipeInfoSize> block{};
-  uint32_t returned = 0;
-  const auto pipeInfo = [&] {
-    return faults.Request(h, kEzUsbGetPipeInfo, block.data(), block.size(), block.data(),
-                          block.size(), returned);
-  };
-  const auto outcomes = [&](int count) {
-    std::vector<bool> seen;
-    for (int i = 0; i < count; ++i) seen.push_back(pipeInfo());
-    return seen;
-  };
-  faults.FailRequestNumber(2);
-  faults.FailCodeOccurrence(kEzUsbGetPipeInfo, 4);
-  EXPECT_EQ(outcomes(5), (std::vector<bool>{true, false, true, false, true}));
-  EXPECT_EQ(bus.RequestCount(), 3u) << "failed requests never reach the board";
-  EXPECT_EQ(faults.InjectedFailures(), 2u);
-
-  const auto pattern = [&] {
-    faults.ClearFaults();
-    faults.FailWithProbability(0.5);
-    return outcomes(64);
-  };
-  const std::vector<bool> first = pattern();
-  EXPECT_EQ(pattern(), first);
-  const auto failures = std::count(first.begin(), first.end(), false);
-  EXPECT_GT(failures, 16);
-  EXPECT_LT(failures, 48);
-
-  faults.ClearFaults();
-  faults.FailOpens(true);
-  EXPECT_EQ(faults.Open("Ezusb-0"), kNoEzUsbHandle);
-  faults.Close(h);
-  EXPECT_EQ(bus.OpenHandles(), 0);
 }
 
 }  // namespace
