@@ -1,6 +1,15 @@
 #!/usr/bin/env bash
 # Configures and builds in Release with Ninja into build/.
+#
+#   scripts/build.sh            everything: both programs, the tests and the benchmarks
+#   scripts/build.sh --program  the desktop program and what it links, nothing else (needs
+#                               none of the test packages)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build --parallel "$(nproc)"
+if [ "${1:-}" = "--program" ]; then
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKVA_BUILD_TESTS=OFF -DKVA_BUILD_BENCH=OFF >/dev/null
+  cmake --build build --parallel "$(nproc)" --target kva7710-eval
+else
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKVA_BUILD_TESTS=ON -DKVA_BUILD_BENCH=ON >/dev/null
+  cmake --build build --parallel "$(nproc)"
+fi

@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need. Idempotent: when everything is
-# present nothing is installed and apt is not touched.
+# Installs the Debian packages the build needs. Idempotent: when everything is present nothing
+# is installed and apt is not touched.
+#
+#   scripts/install-deps.sh               what the desktop program and kva7710ctl build with
+#   scripts/install-deps.sh --test        and what the tests and benchmarks build and run with
+#   scripts/install-deps.sh --screenshot  and what scripts/screenshot.sh runs with
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libgtest-dev
-          libbenchmark-dev libcli11-dev)
-case "${1:-}" in
-  --test)
-    # The tests also decode bus traces with sigrok-cli and run under a German locale.
-    packages+=(sigrok-cli locales) ;;
-  --screenshot)
-    # scripts/screenshot.sh runs the program under a virtual display and grabs its window.
-    packages+=(xvfb xdotool x11-utils imagemagick) ;;
-esac
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libcli11-dev)
+for option in "$@"; do
+  case "$option" in
+    --test)
+      # GoogleTest and GoogleMock, Google Benchmark; bus traces are decoded with sigrok-cli, some
+      # tests run under a German locale, and the format check uses clang-format.
+      packages+=(libgtest-dev libgmock-dev libbenchmark-dev sigrok-cli locales clang-format) ;;
+    --screenshot)
+      # scripts/screenshot.sh runs the program under a virtual display and grabs its window.
+      packages+=(xvfb xdotool x11-utils imagemagick) ;;
+    *)
+      echo "install-deps.sh: unknown option $option" >&2
+      exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -30,7 +39,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-if [ "${1:-}" = "--test" ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+if [[ " $* " == *" --test "* ]] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   echo "Generating the de_DE.UTF-8 locale"
   "${sudo_cmd[@]}" sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
   "${sudo_cmd[@]}" locale-gen >/dev/null

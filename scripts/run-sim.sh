@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh
+scripts/build.sh --program
 work="$PWD/run"
 mkdir -p "$work"
 cd "$work"

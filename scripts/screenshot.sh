@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Saves a picture of the main window reading live data from the simulated board, for the
-# documentation. Builds nothing: run scripts/build.sh first.
+# documentation. Builds nothing: run scripts/build.sh --program first.
 #
 #   scripts/screenshot.sh [output.png]      default docs/main-window.png
 #
@@ -21,7 +21,7 @@ read_x="${KVA_READ_X:-62}"
 read_y="${KVA_READ_Y:-366}"
 
 die() { echo "screenshot: $*" >&2; exit 1; }
-[ -x "$program" ] || die "$program is not built (run scripts/build.sh)"
+[ -x "$program" ] || die "$program is not built (run scripts/build.sh --program)"
 command -v xvfb-run >/dev/null || die "xvfb-run is missing (package xvfb)"
 command -v import >/dev/null || die "ImageMagick's import is missing (package imagemagick)"
 command -v xwininfo >/dev/null || die "xwininfo is missing (package x11-utils)"
