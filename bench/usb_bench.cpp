@@ -17,9 +17,9 @@
 #include "device/register_access.h"
 #include "device/register_map.h"
 #include "ratio.h"
+#include "sim/ezusb_faults.h"
 #include "sim/sim_ezusb_bus.h"
 #include "sim/spi_slave.h"
-#include "usbspi/ezusb_faults.h"
 #include "usbspi/usb_adapter.h"
 
 namespace {
@@ -62,7 +62,7 @@ void BM_UsbRegisterRead(benchmark::State& state) {
   SteadySensor sensor;
   kva::sim::SimEzUsbBus bus(sensor);
   bus.SetLogging(false);
-  kva::FaultyEzUsbDriver counter(bus);  // no faults armed: it only counts
+  kva::sim::FaultyEzUsbDriver counter(bus);  // no faults armed: it only counts
   kva::SetEzUsbDriver(&counter);
   kva::InitRegisterMap();
   kva::InterfaceType = 2;

@@ -14,6 +14,7 @@
 #include "app/delay.h"
 #include "app/run_mode.h"
 #include "app/settings.h"
+#include "device/bring_up.h"
 #include "device/register_access.h"
 #include "device/register_map.h"
 #include "mainwindow/frmForm1.h"

@@ -80,14 +80,15 @@ void CalibrateDelay() {
   const auto line = [](const char* label, const std::string& value) {
     return std::string(label) + value + "\r\n";
   };
-  DelayReport = line("First 0.5Sec delay =    ", GeneralText(static_cast<float>(first))) +
-                line("2nd 0.5Sec delay =   ", GeneralText(static_cast<float>(second))) +
-                line("3rd 0.5Sec delay =   ", GeneralText(static_cast<float>(third))) +
-                line("Actual 3Sec delay =  ", GeneralText(static_cast<float>(threeSec))) +
-                line("10uS Delay Count =   ", std::to_string(DelayLoopCount)) +
-                line("Minimum Delay=      ",
-                     GeneralText(static_cast<float>(static_cast<double>(MinDelayMs) * 1000)) + " uS") +
-                line("Minimum Delay Count= ", std::to_string(MinDelayCount));
+  DelayReport =
+      line("First 0.5Sec delay =    ", GeneralText(static_cast<float>(first))) +
+      line("2nd 0.5Sec delay =   ", GeneralText(static_cast<float>(second))) +
+      line("3rd 0.5Sec delay =   ", GeneralText(static_cast<float>(third))) +
+      line("Actual 3Sec delay =  ", GeneralText(static_cast<float>(threeSec))) +
+      line("10uS Delay Count =   ", std::to_string(DelayLoopCount)) +
+      line("Minimum Delay=      ",
+           GeneralText(static_cast<float>(static_cast<double>(MinDelayMs) * 1000)) + " uS") +
+      line("Minimum Delay Count= ", std::to_string(MinDelayCount));
 }
 
 void ResetDelay() {

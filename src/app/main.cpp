@@ -13,13 +13,13 @@
 #include "app/hooks.h"
 #include "app/run_mode.h"
 #include "app/settings.h"
+#include "device/bring_up.h"
 #include "mainwindow/frmForm1.h"
 #include "mainwindow/frmMsg.h"
-#include "platform/linux_port_io.h"
+#include "platform/hardware.h"
 #include "sim/sim_board.h"
 #include "ui/forms.h"
 #include "ui/qt_hooks.h"
-#include "usbspi/ezusb_driver.h"
 
 namespace {
 
@@ -69,7 +69,8 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   parser.process(app);
   // Control colours are set through the palette, which this style honours for every control.
-  if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(fusion);
+  if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
+    QApplication::setStyle(fusion);
 
   kva::ui::InstallQtHooks();
 
@@ -88,7 +89,8 @@ int main(int argc, char* argv[]) {
   }
 
   auto& msg = kva::ui::LoadForm<kva::frmMsg>();
-  msg.txtMsg->setPlainText(kva::ui::QLines("\r\nLoading . . . \r\n\r\nCalibrating Delay function."));
+  msg.txtMsg->setPlainText(
+      kva::ui::QLines("\r\nLoading . . . \r\n\r\nCalibrating Delay function."));
   kva::ui::ShowForm<kva::frmMsg>();
   LetWindowPaint(msg);
 

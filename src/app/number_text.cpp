@@ -75,8 +75,7 @@ void IncrementDigits(std::string& digits) {
 std::string GeneralTextWithDigits(double value, int digits) {
   if (value == 0.0 || std::isnan(value)) return value == 0.0 ? "0" : "NaN";
   char buf[64];
-  const auto res =
-      std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, digits);
+  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, digits);
   std::string s(buf, res.ptr);
   const auto e = s.find('e');
   if (e == std::string::npos) return s;
@@ -169,7 +168,8 @@ std::string FormatNumber(double value, std::string_view picture, char decimalMar
   size_t firstNonZero = intDigits.find_first_not_of('0');
   intDigits = firstNonZero == std::string::npos ? "" : intDigits.substr(firstNonZero);
   if (static_cast<int>(intDigits.size()) < p.minIntDigits) {
-    intDigits = std::string(static_cast<size_t>(p.minIntDigits) - intDigits.size(), '0') + intDigits;
+    intDigits =
+        std::string(static_cast<size_t>(p.minIntDigits) - intDigits.size(), '0') + intDigits;
   }
 
   std::string out = negative ? "-" : "";

@@ -1,14 +1,12 @@
 #include "app/settings.h"
 
 #include <charconv>
-#include <cstdio>
 #include <fstream>
 #include <optional>
 #include <string_view>
 #include <vector>
 
-#include "device/register_map.h"
-#include "usbspi/usb_adapter.h"
+#include "app/file_writer.h"
 
 namespace kva {
 namespace {
@@ -24,15 +22,15 @@ std::vector<std::string> InputItems(std::string_view line) {
     std::string item;
     if (line[i] == '"') {
       const size_t close = line.find('"', i + 1);
-      item = std::string(line.substr(i + 1, close == std::string_view::npos ? std::string_view::npos
-                                                                             : close - i - 1));
+      item = std::string(line.substr(
+          i + 1, close == std::string_view::npos ? std::string_view::npos : close - i - 1));
       i = close == std::string_view::npos ? line.size() : close + 1;
       const size_t comma = line.find(',', i);
       i = comma == std::string_view::npos ? line.size() : comma + 1;
     } else {
       const size_t comma = line.find(',', i);
-      item = std::string(line.substr(i, comma == std::string_view::npos ? std::string_view::npos
-                                                                         : comma - i));
+      item = std::string(
+          line.substr(i, comma == std::string_view::npos ? std::string_view::npos : comma - i));
       i = comma == std::string_view::npos ? line.size() : comma + 1;
     }
     items.push_back(item);
@@ -99,37 +97,7 @@ bool SaveCommSettings(const std::string& path) {
   const std::string text = "Interface = " + NumberPrintForm(InterfaceType) + "\r\n" +
                            "Port Address = " + NumberPrintForm(PortAddress) + "\r\n" +
                            "Factory = " + NumberPrintForm(FactoryMode) + "\r\n";
-  const std::string temp = path + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << text;
-    out.flush();
-    if (!out) {
-      out.close();
-      std::remove(temp.c_str());
-      return false;
-    }
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
-}
-
-void RunStartupSteps() {
-  DebugLoopStop = true;
-  PortDriverReady = false;
-  SpiInputPolarity = true;
-  SpiChannel = 1;
-  SpiStaticBits = 120;
-  SpiWordDelay = 25;
-  FactoryMode = 0;
-  InterfaceType = 0;
-  LoadCommSettings();
-  InitRegisterMap();
-  CaptureFileName = "DataCapBuff";
+  return ReplaceFile(path, text) == 0;
 }
 
 void ResetSettings() {

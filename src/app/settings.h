@@ -34,11 +34,6 @@ bool SaveCommSettings(const std::string& path);
 // The numeric print form of the settings file: a blank (or "-") before and a blank after.
 std::string NumberPrintForm(long value);
 
-// Start-up steps that need no window: the globals' start values, the settings file, the
-// register map and the capture file name. The delay calibration and the windows stay with
-// the caller.
-void RunStartupSteps();
-
 // Every global of this module back to its start-up value (tests).
 void ResetSettings();
 

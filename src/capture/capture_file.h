@@ -32,10 +32,4 @@ std::filesystem::path CaptureFilePath(const std::filesystem::path& dir, const st
 // Returns an error text naming the file and the reason, or nothing on success.
 std::optional<std::string> WriteCaptureFile(const std::filesystem::path& path, char separator);
 
-// Replaces path by bytes through a temporary file in the same folder and a rename, so that a
-// failure never leaves a truncated file and an existing file stays as it was. Returns an error
-// text naming the file and the reason, or nothing on success.
-std::optional<std::string> WriteFileAtomically(const std::filesystem::path& path,
-                                               std::string_view bytes);
-
 }  // namespace kva

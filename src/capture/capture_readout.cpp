@@ -127,16 +127,25 @@ void ReadCaptureMemory(const CaptureProgress& progress) {
     for (int location = 0; location < kCaptureHeaderWords; ++location) {
       const int32_t w = ReadBuf1();
       switch (location) {
-        case 0: h.XYZ = DecodeCaptureXyz(w); break;
-        case 1: h.Time = DecodeCaptureTime(w); break;
-        case 2: h.Date = DecodeCaptureDate(w); break;
-        case 3: h.Temp = DecodeCaptureTemp(w); break;
-        case 4: h.Voltage = DecodeCaptureVoltage(w); break;
+        case 0:
+          h.XYZ = DecodeCaptureXyz(w);
+          break;
+        case 1:
+          h.Time = DecodeCaptureTime(w);
+          break;
+        case 2:
+          h.Date = DecodeCaptureDate(w);
+          break;
+        case 3:
+          h.Temp = DecodeCaptureTemp(w);
+          break;
+        case 4:
+          h.Voltage = DecodeCaptureVoltage(w);
+          break;
         default: {
           // The auxiliary input is ratiometric to the supply recorded with the event.
-          const float scale = static_cast<float>(h.Voltage) / 1024.0f;
-          RegisterMap[AUX_ADC].RegScale = scale;
-          h.Aux = DecodeCaptureAux(w, scale);
+          SetAuxScaleFromSupply(static_cast<float>(h.Voltage));
+          h.Aux = DecodeCaptureAux(w, RegisterMap[AUX_ADC].RegScale);
         }
       }
       ReadBuf2AndAdvance(pointer);

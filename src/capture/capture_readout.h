@@ -40,11 +40,11 @@ class CaptureGrid {
 };
 
 // Filled by ReadCaptureMemory, rebuilt on every readout.
-inline int32_t CaptureEventsStored = 0;  // EVENTS at the start of the readout (0..65535)
-inline int16_t CaptureEventLength = 0;   // L: locations per event buffer
-inline int16_t CaptureBufferCount = 0;   // N = 8192 / L
+inline int32_t CaptureEventsStored = 0;            // EVENTS at the start of the readout (0..65535)
+inline int16_t CaptureEventLength = 0;             // L: locations per event buffer
+inline int16_t CaptureBufferCount = 0;             // N = 8192 / L
 inline std::vector<CaptureHeader> CaptureHeaders;  // 0..N; event e at e, 0 stays zero
-inline CaptureGrid CaptureX, CaptureY, CaptureZ;    // (0..N, 0..L); sample j of event e at (e, j)
+inline CaptureGrid CaptureX, CaptureY, CaptureZ;   // (0..N, 0..L); sample j of event e at (e, j)
 // The same samples end to end, 0..8192 - 6N: sample j of event e at (e - 1)(L - 6) + j.
 inline std::vector<double> CaptureTraceX, CaptureTraceY, CaptureTraceZ;
 

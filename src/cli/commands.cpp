@@ -94,13 +94,15 @@ void Read(Session& session, const CommandRequest& r, std::ostream& out) {
 
 void Write(Session& session, const CommandRequest& r, std::ostream& out) {
   const int index = ParseRegister(r.reg);
-  const bool hex = !r.hex.empty() && r.hex.size() <= 4 &&
-                   std::all_of(r.hex.begin(), r.hex.end(),
-                               [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+  const bool hex =
+      !r.hex.empty() && r.hex.size() <= 4 && std::all_of(r.hex.begin(), r.hex.end(), [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+      });
   if (!hex) BadInput("the value must be one to four hex digits, not " + r.hex);
   const int32_t value = HexTextToValue(r.hex);
   if (RegisterMap[index].WriteFlag != kTrue && !r.force) {
-    BadInput(RightTrim(RegisterMap[index].Label) + " is not writable (--force writes it all the same)");
+    BadInput(RightTrim(RegisterMap[index].Label) +
+             " is not writable (--force writes it all the same)");
   }
   session.EnsureDevice();
   WriteRegister(static_cast<int16_t>(index), value);
@@ -124,7 +126,8 @@ void Status(Session& session, std::ostream& out) {
   const int32_t word = ReadStatusWord();
   session.CheckTransport();
   std::string text = "STATUS\t" + Hex4(word) + "\n";
-  for (const auto& flag : kStatusFlags) text += std::string(flag.caption) + "\t" + FlagState(word, flag).text + "\n";
+  for (const auto& flag : kStatusFlags)
+    text += std::string(flag.caption) + "\t" + FlagState(word, flag).text + "\n";
   out << text;
 }
 
@@ -177,7 +180,8 @@ void Capture(Session& session, const CommandRequest& r, std::ostream& out) {
   session.CheckTransport();
   const char separator = r.tab ? '\t' : ',';
   if (r.out.empty()) {
-    out << CaptureFileText(separator, CaptureFileDecimalMark(separator, LocaleDecimalMark())) << std::flush;
+    out << CaptureFileText(separator, CaptureFileDecimalMark(separator, LocaleDecimalMark()))
+        << std::flush;
   } else if (auto error = WriteCaptureFile(r.out, separator)) {
     throw CommandError(kExitFile, *error);
   }
@@ -204,7 +208,8 @@ void Datalog(Session& session, const CommandRequest& r, std::ostream& out) {
     err = ENOTDIR;
   }
   if (err != 0) {
-    throw CommandError(kExitFile, "Could not write " + DatalogFilePath(r.dir, r.baseName, 1, format).string() +
+    throw CommandError(kExitFile, "Could not write " +
+                                      DatalogFilePath(r.dir, r.baseName, 1, format).string() +
                                       ": " + std::strerror(err));
   }
 
@@ -229,7 +234,8 @@ void Sim(Session& session, const CommandRequest& r) {
   if (r.simAction == "scenario") {
     if (!sensor.SetScenario(a.at(0))) BadInput("unknown scenario: " + a.at(0) + " (bench or demo)");
   } else if (r.simAction == "accel") {
-    sensor.SetAcceleration(ParseFinite(a.at(0), "X"), ParseFinite(a.at(1), "Y"), ParseFinite(a.at(2), "Z"));
+    sensor.SetAcceleration(ParseFinite(a.at(0), "X"), ParseFinite(a.at(1), "Y"),
+                           ParseFinite(a.at(2), "Z"));
   } else if (r.simAction == "shock") {
     std::string axisText = a.at(0);
     for (char& c : axisText) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -273,7 +279,8 @@ std::vector<int> ParseSignals(const std::string& text) {
   std::vector<int> signals;
   std::stringstream list(text);
   for (std::string item; std::getline(list, item, ',');) {
-    if (!AllDigits(item) || item.size() > 2 || std::stoi(item) < 1 || std::stoi(item) > kDatalogSignals) {
+    if (!AllDigits(item) || item.size() > 2 || std::stoi(item) < 1 ||
+        std::stoi(item) > kDatalogSignals) {
       BadInput("--signals takes indices 1..10 separated by commas, not " + text);
     }
     signals.push_back(std::stoi(item));
@@ -291,13 +298,18 @@ void AddCommands(CLI::App& app, CommandRequest& r) {
     return sub;
   };
 
-  named(app.add_subcommand("list", "Every register: name, address, hex, EA, ND, scaled value"), "list");
+  named(app.add_subcommand("list", "Every register: name, address, hex, EA, ND, scaled value"),
+        "list");
 
-  auto* read = named(app.add_subcommand("read", "Read registers: LABEL<TAB>HEX<TAB>VALUE per register"), "read");
-  read->add_option("REG", r.registers, "Label (case-insensitive, _ for a blank) or index 0..39")->required();
+  auto* read = named(
+      app.add_subcommand("read", "Read registers: LABEL<TAB>HEX<TAB>VALUE per register"), "read");
+  read->add_option("REG", r.registers, "Label (case-insensitive, _ for a blank) or index 0..39")
+      ->required();
 
-  auto* write = named(app.add_subcommand("write", "Write a register, wait as the register browser does, read it back"),
-                      "write");
+  auto* write =
+      named(app.add_subcommand("write",
+                               "Write a register, wait as the register browser does, read it back"),
+            "write");
   write->add_option("REG", r.reg, "Label or index 0..39")->required();
   write->add_option("HEX", r.hex, "One to four hex digits")->required();
   write->add_flag("--force", r.force, "Write a register that is not writable");
@@ -305,34 +317,52 @@ void AddCommands(CLI::App& app, CommandRequest& r) {
   named(app.add_subcommand("status", "STATUS in hex, then each shown flag: OK or Alarm"), "status");
 
   std::string names;
-  for (const auto& info : kDeviceCommands) names += std::string(names.empty() ? "" : ", ") + info.name;
-  auto* command = named(app.add_subcommand("command", "Send a device command: " + names), "command");
+  for (const auto& info : kDeviceCommands)
+    names += std::string(names.empty() ? "" : ", ") + info.name;
+  auto* command =
+      named(app.add_subcommand("command", "Send a device command: " + names), "command");
   command->add_option("NAME", r.deviceCommand, "The command")->required();
 
-  auto* watch = named(app.add_subcommand("watch", "Read the output registers N times, one CSV line per pass"), "watch");
+  auto* watch =
+      named(app.add_subcommand("watch", "Read the output registers N times, one CSV line per pass"),
+            "watch");
   watch->add_option("--count", r.count, "Passes (default 1)")->check(CLI::Range(1, 100000000));
   watch->add_option("--delay", r.delayMs, "Milliseconds between passes, 0..1000 (default 5)")
       ->check(CLI::Range(0.0, 1000.0));
 
-  auto* time = named(app.add_subcommand("time", "The sensor's date and time as the main window shows them"), "time");
+  auto* time =
+      named(app.add_subcommand("time", "The sensor's date and time as the main window shows them"),
+            "time");
   time->add_flag("--sync", r.sync, "First set the sensor's clock from the PC's");
 
-  auto* capture = named(app.add_subcommand("capture", "Read the capture memory and write the capture file"), "capture");
-  capture->add_option("--out", r.out, "File to write (replaced atomically); default standard output");
+  auto* capture =
+      named(app.add_subcommand("capture", "Read the capture memory and write the capture file"),
+            "capture");
+  capture->add_option("--out", r.out,
+                      "File to write (replaced atomically); default standard output");
   capture->add_flag("--tab", r.tab, "TAB between fields instead of \",\"");
 
-  auto* datalog = named(app.add_subcommand("datalog", "Log output registers into BASE_1.ext, BASE_2.ext, ..."), "datalog");
-  datalog->add_option("--signals", r.signals, "Register indices 1..10, comma-separated")->required();
-  datalog->add_option("--samples", r.samples, "Samples per file, 1..65526")->required()->check(CLI::Range(1, 65526));
+  auto* datalog =
+      named(app.add_subcommand("datalog", "Log output registers into BASE_1.ext, BASE_2.ext, ..."),
+            "datalog");
+  datalog->add_option("--signals", r.signals, "Register indices 1..10, comma-separated")
+      ->required();
+  datalog->add_option("--samples", r.samples, "Samples per file, 1..65526")
+      ->required()
+      ->check(CLI::Range(1, 65526));
   datalog->add_option("--files", r.files, "Files, 1..2000")->required()->check(CLI::Range(1, 2000));
-  datalog->add_option("--delay", r.sampleDelayMs, "Milliseconds after each sample, 0..32000 (default 0)")
+  datalog
+      ->add_option("--delay", r.sampleDelayMs,
+                   "Milliseconds after each sample, 0..32000 (default 0)")
       ->check(CLI::Range(0.0, 32000.0));
   datalog->add_option("--name", r.baseName, "Base file name (default DATALOG)");
   datalog->add_option("--dir", r.dir, "Folder for the files (default the current one)");
 
-  auto* sim = named(app.add_subcommand("sim", "Drive the simulated board (with --simulate): scenario bench|demo, "
-                                              "accel X Y Z, shock AXIS G MS, supply V, temp C, aux V, wait MS"),
-                    "sim");
+  auto* sim =
+      named(app.add_subcommand("sim",
+                               "Drive the simulated board (with --simulate): scenario bench|demo, "
+                               "accel X Y Z, shock AXIS G MS, supply V, temp C, aux V, wait MS"),
+            "sim");
   sim->require_subcommand(1);
   const auto action = [&r, sim](const char* name, const char* help, std::vector<const char*> args) {
     auto* sub = sim->add_subcommand(name, help);

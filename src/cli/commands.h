@@ -20,19 +20,19 @@ struct CommandRequest {
   std::vector<std::string> registers;  // read
   std::string reg, hex;                // write
   bool force = false;
-  std::string deviceCommand;           // command
-  int count = 1;                       // watch
+  std::string deviceCommand;  // command
+  int count = 1;              // watch
   double delayMs = 5;
-  bool sync = false;                   // time
-  std::string out;                     // capture
+  bool sync = false;  // time
+  std::string out;    // capture
   bool tab = false;
-  std::string signals;                 // datalog
+  std::string signals;  // datalog
   int samples = 0;
   int files = 0;
   double sampleDelayMs = 0;
   std::string baseName = "DATALOG";
   std::string dir = ".";
-  std::string simAction;               // sim
+  std::string simAction;  // sim
   std::vector<std::string> simArgs;
 };
 

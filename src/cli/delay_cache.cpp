@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/delay.h"
-#include "capture/capture_file.h"
+#include "app/file_writer.h"
 
 namespace kva::ctl {
 namespace {

@@ -15,7 +15,8 @@ namespace {
 using kva::ctl::CommandError;
 using kva::ctl::CommandRequest;
 
-constexpr const char* kFooter = R"(Without a command, commands are read from standard input, one per line, against one
+constexpr const char* kFooter =
+    R"(Without a command, commands are read from standard input, one per line, against one
 device session; blank lines and lines starting with # are skipped, and the first failing line
 stops the run with "line N: <reason>" on standard error.
 
@@ -68,19 +69,25 @@ int RunBatch(kva::ctl::Session& session) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"kva7710ctl " KVA_VERSION ": the KVA7710 evaluation board from the command line", "kva7710ctl"};
+  CLI::App app{"kva7710ctl " KVA_VERSION ": the KVA7710 evaluation board from the command line",
+               "kva7710ctl"};
   app.footer(kFooter);
   app.require_subcommand(0, 1);
   kva::ctl::GlobalOptions options;
   bool showVersion = false;
   app.add_flag("--simulate", options.simulate, "Use the built-in simulated board (scenario bench)");
-  app.add_option("--interface", options.interface, "usb or parallel (default: Interface of CommPort.cfg)")
+  app.add_option("--interface", options.interface,
+                 "usb or parallel (default: Interface of CommPort.cfg)")
       ->check(CLI::IsMember({"usb", "parallel"}));
-  app.add_option("--port", options.port, "Parallel port base in hex (default: CommPort.cfg's, else 378)");
+  app.add_option("--port", options.port,
+                 "Parallel port base in hex (default: CommPort.cfg's, else 378)");
   app.add_option("--sim-flash", options.simFlash, "Flash image file of the simulated sensor");
-  app.add_option("--seed", options.seed, "Seed of the simulated board's random sequences (default 1)");
-  app.add_option("--vcd", options.vcd, "Write a trace of the parallel-port lines (VCD) to this file");
-  app.add_flag("--calibrate", options.calibrate, "Calibrate the delay again instead of using the cached count");
+  app.add_option("--seed", options.seed,
+                 "Seed of the simulated board's random sequences (default 1)");
+  app.add_option("--vcd", options.vcd,
+                 "Write a trace of the parallel-port lines (VCD) to this file");
+  app.add_flag("--calibrate", options.calibrate,
+               "Calibrate the delay again instead of using the cached count");
   app.add_flag("--version", showVersion, "Show the version and exit");
   CommandRequest request;
   kva::ctl::AddCommands(app, request);

@@ -8,12 +8,10 @@
 #include "app/settings.h"
 #include "cli/ctl_error.h"
 #include "cli/delay_cache.h"
-#include "device/lpt_transport.h"
+#include "device/bring_up.h"
 #include "device/port_io.h"
-#include "device/register_map.h"
 #include "hostsetup/port_access.h"
-#include "platform/linux_port_io.h"
-#include "usbspi/ezusb_driver.h"
+#include "platform/hardware.h"
 #include "usbspi/usb_adapter.h"
 
 namespace kva::ctl {
@@ -46,7 +44,8 @@ Session::Session(GlobalOptions options) : options_(std::move(options)) {
   } else if (options_.interface == "parallel") {
     InterfaceType = 1;
   } else if (!options_.interface.empty()) {
-    throw CommandError(kExitUsage, "--interface must be usb or parallel, not " + options_.interface);
+    throw CommandError(kExitUsage,
+                       "--interface must be usb or parallel, not " + options_.interface);
   }
   if (!options_.port.empty()) {
     const auto value = CheckedHexTextToInt16(options_.port);
@@ -106,31 +105,29 @@ void Session::EnsureDevice() {
 }
 
 void Session::BringUpParallel() {
-  SetupGiveIO();
-  giveio();
-  if (!PortAccessGranted(static_cast<uint16_t>(PortAddress)) || CurrentPortIo() == nullptr) {
-    throw CommandError(kExitDevice, "no access to the parallel port at " + HexNoPad(PortAddress));
-  }
-  if (!options_.vcd.empty()) {
+  bool traceFailed = false;
+  const bool granted = BringUpParallelPort([this, &traceFailed] {
+    if (options_.vcd.empty() || CurrentPortIo() == nullptr ||
+        !PortAccessGranted(static_cast<uint16_t>(PortAddress))) {
+      return;
+    }
     untraced_ = CurrentPortIo();
     trace_ = std::make_unique<PortTrace>(*untraced_, static_cast<uint16_t>(PortAddress));
-    if (!trace_->Open(options_.vcd)) {
+    if (trace_->Open(options_.vcd)) {
+      SetPortIo(trace_.get());
+    } else {
       trace_.reset();
-      throw CommandError(kExitFile, "the bus trace could not be started");
+      traceFailed = true;
     }
-    SetPortIo(trace_.get());
+  });
+  if (!granted || CurrentPortIo() == nullptr) {
+    throw CommandError(kExitDevice, "no access to the parallel port at " + HexNoPad(PortAddress));
   }
-  PortDriverReady = true;
-  LptInit();
+  if (traceFailed) throw CommandError(kExitFile, "the bus trace could not be started");
 }
 
 void Session::BringUpUsb() {
-  FindUsbAdapter();
-  if (!UsbReady) throw CommandError(kExitDevice, "no USB adapter ready");
-  uint8_t bits = SpiStaticBits;
-  SetSpiStaticBits(bits);
-  uint8_t delay = SpiWordDelay;
-  SetSpiWordDelay(delay);
+  if (!BringUpUsbAdapter()) throw CommandError(kExitDevice, "no USB adapter ready");
   CheckTransport();
 }
 

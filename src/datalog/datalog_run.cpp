@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/delay.h"
+#include "app/file_writer.h"
 #include "app/number_text.h"
 #include "app/run_mode.h"
-#include "capture/capture_file.h"
 #include "device/register_access.h"
 #include "device/register_map.h"
 #include "mainwindow/output_pass.h"
@@ -55,8 +55,9 @@ std::string FormatLocalTime(const LocalDateTime& t, const char* format, const ch
   tm.tm_wday = normalised.tm_wday;
   tm.tm_yday = normalised.tm_yday;
 
-  locale_t loc = newlocale(LC_TIME_MASK, localeName != nullptr ? localeName : EnvironmentTimeLocale(),
-                           static_cast<locale_t>(0));
+  locale_t loc =
+      newlocale(LC_TIME_MASK, localeName != nullptr ? localeName : EnvironmentTimeLocale(),
+                static_cast<locale_t>(0));
   if (loc == static_cast<locale_t>(0)) loc = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(0));
   char buf[128];
   const size_t n = strftime_l(buf, sizeof buf, format, &tm, loc);
@@ -121,7 +122,8 @@ DatalogResult RunDatalog(const DatalogSettings& settings, const DatalogCallbacks
   std::vector<std::string> lines(static_cast<size_t>(samples));
   for (int f = 1; f <= files && !result.cancelled; ++f) {
     if (callbacks.fileStarted) callbacks.fileStarted(f);
-    const std::filesystem::path path = DatalogFilePath(settings.directory, settings.baseName, f, format);
+    const std::filesystem::path path =
+        DatalogFilePath(settings.directory, settings.baseName, f, format);
     Yield();
     if (ProgramEnding()) break;
     const float beginSeconds = Timer();

@@ -35,7 +35,8 @@ inline constexpr std::array<DatalogSignal, kDatalogSignals + 1> kDatalogSignalTa
     {"XYZ Peak acceleration", "XYZpkND", "XYZ acc pk"},
 }};
 
-inline constexpr const char* kDatalogNoSignalMessage = "Please check at least one DATA SELECTION box.";
+inline constexpr const char* kDatalogNoSignalMessage =
+    "Please check at least one DATA SELECTION box.";
 inline constexpr const char* kDatalogDefaultName = "DATALOG";
 
 // The setup boxes' limits.
@@ -79,8 +80,8 @@ struct DatalogSettings {
 };
 
 struct DatalogCallbacks {
-  std::function<void(int fileNumber)> fileStarted;      // the window shows it in txtFileNum
-  std::function<bool()> cancelRequested;                // checked after every sample
+  std::function<void(int fileNumber)> fileStarted;  // the window shows it in txtFileNum
+  std::function<bool()> cancelRequested;            // checked after every sample
 };
 
 struct DatalogResult {
@@ -91,8 +92,8 @@ struct DatalogResult {
 
 // Runs the whole series. Yields before each file and after each sample. A cancel (or the
 // program ending) makes the current sample the last: the current file is still written,
-// holding the samples taken, and the run ends. A file that cannot be written is reported through MsgBox with its name and the
-// reason and ends the run; files completed before it stay as written.
+// holding the samples taken, and the run ends. A file that cannot be written is reported through
+// MsgBox with its name and the reason and ends the run; files completed before it stay as written.
 DatalogResult RunDatalog(const DatalogSettings& settings, const DatalogCallbacks& callbacks = {});
 
 }  // namespace kva

@@ -75,7 +75,8 @@ int16_t Flag(bool b) { return b ? kTrue : kFalse; }
 
 std::string NormalisedLabel(const std::string& text) {
   std::string out;
-  for (char c : text) out += c == ' ' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char c : text)
+    out += c == ' ' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return out;
 }
 
@@ -101,6 +102,10 @@ void InitRegisterMap() {
     r.NDflag = Flag(d.nd);
     r.Hidden = Flag(d.hidden);
   }
+}
+
+void SetAuxScaleFromSupply(float supplyVolts) {
+  RegisterMap[AUX_ADC].RegScale = supplyVolts / 1024.0f;
 }
 
 int FindRegisterByLabel(const std::string& label) {

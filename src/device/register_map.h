@@ -95,6 +95,10 @@ inline constexpr int16_t SW_REV = 39;
 // Fills slots 0..39 with the device's registers and leaves 40..60 empty.
 void InitRegisterMap();
 
+// The AUX_ADC scale rule of every sweep that reads SUPPLY_OUT, and of each captured event: the
+// auxiliary input is ratiometric to the supply, so its scale is supply volts / 1024 (single).
+void SetAuxScaleFromSupply(float supplyVolts);
+
 // The register index whose label matches, ignoring case, trailing blanks, and "_" written for
 // a blank; -1 when none does. Only slots 0..39 are searched.
 int FindRegisterByLabel(const std::string& label);

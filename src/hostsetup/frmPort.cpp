@@ -4,9 +4,8 @@
 
 #include "app/number_text.h"
 #include "app/settings.h"
-#include "device/lpt_transport.h"
+#include "device/bring_up.h"
 #include "hostsetup/port_access.h"
-#include "mainwindow/frmForm1.h"
 #include "mainwindow/os_name.h"
 #include "ui/qt_hooks.h"
 
@@ -38,7 +37,7 @@ frmPort::frmPort() {
 }
 
 void frmPort::Form_Load() {
-  if (const auto* main = ui::FindForm<frmForm1>()) move(main->pos());
+  if (const QWidget* main = ui::MainWindow()) move(main->pos());
 }
 
 void frmPort::Form_Activate() { txtUser->setText(ui::Q(HexNoPad(PortAddress))); }
@@ -54,10 +53,7 @@ void frmPort::cmdOK_Click() {
   const bool needsAccess =
       !PortDriverReady || !PortAccessGranted(static_cast<uint16_t>(PortAddress));
   if ((OsName == "WinXP" || OsName == "WinNT") && needsAccess) {
-    SetupGiveIO();
-    giveio();
-    PortDriverReady = true;
-    LptInit();
+    BringUpParallelPort();
   }
   hide();
 }

@@ -7,8 +7,9 @@
 // address, the reason and the fix; the program goes on, and the port reads as an empty
 // address (every word 0x0000) until the cause is fixed and the program restarted.
 //
-// The request itself is a seam: the host's own by default, the simulated board installs one
-// that grants everything, tests install one that refuses.
+// The request itself is a seam: none until one is installed (every request then answers
+// ENOSYS), the real backend installs the host's, the simulated board one that grants
+// everything, tests one that refuses.
 #pragma once
 
 #include <cstdint>
@@ -25,8 +26,8 @@ struct PortPermissionAnswer {
 };
 using PortPermissionRequest = std::function<PortPermissionAnswer(uint16_t first, uint16_t count)>;
 
-// Replaces the request (empty: back to the host's own, see linux_port_io.h). Forgets earlier
-// grants and refusals, as a new run would.
+// Replaces the request (empty: none, so nothing is granted). Forgets earlier grants and
+// refusals, as a new run would.
 void SetPortPermissionRequest(PortPermissionRequest request);
 
 // A request that grants everything, for the simulated board.
@@ -43,6 +44,10 @@ bool RequestPortAccess(uint16_t first);
 // checks it first, so a wrong address can never fault the program).
 bool PortAccessGranted(uint16_t port);
 
+// For a port backend before each access: whether the port is granted, asking once when it is
+// not (for PortAddress .. PortAddress + 2 when the port lies there, else for the port alone).
+bool EnsurePortAccess(uint16_t port);
+
 // The refusal message for base with the given answer (shown through MsgBox, title "Error").
 // asRoot: the program runs as root, so a refusal of permission comes from kernel lockdown.
 std::string PortAccessRefusalText(uint16_t base, const PortPermissionAnswer& answer, bool asRoot);
@@ -52,7 +57,7 @@ std::string PortAccessRefusalText(uint16_t base, const PortPermissionAnswer& ans
 void SetupGiveIO();
 void giveio();
 
-// Forgets grants and refusals and restores the host's request (tests).
+// Forgets grants and refusals and removes the request (tests).
 void ResetPortAccess();
 
 }  // namespace kva

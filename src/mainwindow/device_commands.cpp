@@ -30,8 +30,8 @@ void RunDeviceCommand(DeviceCommand command) {
   if (command == DeviceCommand::SelfTestOn || command == DeviceCommand::SelfTestOff) {
     ReadRegister(MISC_CTRL);
     const int32_t misc = RegRawValue;
-    WriteRegister(MISC_CTRL,
-                  command == DeviceCommand::SelfTestOn ? SelfTestOnValue(misc) : SelfTestOffValue(misc));
+    WriteRegister(MISC_CTRL, command == DeviceCommand::SelfTestOn ? SelfTestOnValue(misc)
+                                                                  : SelfTestOffValue(misc));
   } else {
     WriteRegister(COMMAND, info.value);
   }

@@ -24,9 +24,9 @@ enum class DeviceCommand {
 
 struct DeviceCommandInfo {
   DeviceCommand command;
-  const char* name;    // kva7710ctl's name for it
-  int32_t value;       // the COMMAND value; 0 for the MISC_CTRL read-modify-writes
-  double waitMs;       // wait after the write
+  const char* name;  // kva7710ctl's name for it
+  int32_t value;     // the COMMAND value; 0 for the MISC_CTRL read-modify-writes
+  double waitMs;     // wait after the write
 };
 
 inline constexpr std::array<DeviceCommandInfo, 10> kDeviceCommands{{

@@ -10,8 +10,8 @@
 namespace kva {
 namespace {
 
-QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y,
-                  int w, int h, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y, int w,
+                  int h, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
   auto* l = new QLabel(text, parent);
   if (!name.isEmpty()) l->setObjectName(name);
   l->setGeometry(x, y, w, h);
@@ -61,6 +61,7 @@ constexpr int kPicX = 62, kPicY = 30, kPicBorder = 2, kPicW = 350, kPicH = 200;
 
 frmForm1::frmForm1() {
   setObjectName("frmForm1");
+  ui::SetMainWindow(this);
   // Start-up replaces this caption once the interface is up.
   setWindowTitle("Brevant Evaluation Software");
   auto* central = new QWidget(this);
@@ -110,26 +111,33 @@ void frmForm1::BuildMenus() {
   MnuExit->setObjectName("MnuExit");
 
   // Their windows are not part of this program yet.
-  for (QAction* a : {MnuCal, mnuMscCtrl, mnuSamplePeriod, mnuGPIO, MnuAlarms, mnuDatalog,
-                     mnuRegisters}) {
+  for (QAction* a :
+       {MnuCal, mnuMscCtrl, mnuSamplePeriod, mnuGPIO, MnuAlarms, mnuDatalog, mnuRegisters}) {
     a->setEnabled(false);
   }
 }
 
 void frmForm1::BuildOutputRegisters(QWidget* central) {
   frameDataReg = MakeFrame(central, "frameDataReg", "Output  Registers", 8, 8, 300, 455);
-  static const char* const kCaptions[11] = {
-      "",         "SUPPLY_OUT (V)", "XACCL_OUT (g)",  "YACCL_OUT (g)",  "ZACCL_OUT (g)",
-      "AUX_ADC (V)", "TEMP_OUT (C)", "X_PEAK_OUT (g)", "Y_PEAK_OUT (g)", "Z_PEAK_OUT (g)",
-      "XYZ_PEAK_OUT(g)"};
+  static const char* const kCaptions[11] = {"",
+                                            "SUPPLY_OUT (V)",
+                                            "XACCL_OUT (g)",
+                                            "YACCL_OUT (g)",
+                                            "ZACCL_OUT (g)",
+                                            "AUX_ADC (V)",
+                                            "TEMP_OUT (C)",
+                                            "X_PEAK_OUT (g)",
+                                            "Y_PEAK_OUT (g)",
+                                            "Z_PEAK_OUT (g)",
+                                            "XYZ_PEAK_OUT(g)"};
   MakeLabel(frameDataReg, "lblGraph", "Graph", 228, 18, 50, 18);
   for (int n = 1; n <= 10; ++n) {
     const int y = 40 + (n - 1) * 28;
     lblReadReg[n] = MakeLabel(frameDataReg, QString("lblReadReg_%1").arg(n), kCaptions[n], 8, y,
                               122, 22, Qt::AlignRight | Qt::AlignVCenter);
-    txtReadReg[n] = MakeTextBox(frameDataReg, QString("txtReadReg_%1").arg(n), 135, y, 80, 22, true);
+    txtReadReg[n] =
+        MakeTextBox(frameDataReg, QString("txtReadReg_%1").arg(n), 135, y, 80, 22, true);
   }
-  static const QColor kMarks[5] = {{}, {}, ui::kRed, ui::kTraceGreen, ui::kBlue};
   for (int index = kFirstTrace; index <= kLastTrace; ++index) {
     const int y = 40 + (index - 1) * 28;
     auto* box = new QCheckBox(QString("Check%1").arg(index), frameDataReg);
@@ -141,7 +149,7 @@ void frmForm1::BuildOutputRegisters(QWidget* central) {
     mark->setObjectName(QString("Shape_%1").arg(index));
     mark->setGeometry(250, y + 5, 24, 12);
     mark->setFrameStyle(QFrame::Box | QFrame::Plain);
-    ui::SetBackColor(*mark, kMarks[index]);
+    ui::SetBackColor(*mark, ui::TraceMarkColour(index));
     Shape[static_cast<size_t>(index)] = mark;
   }
 
@@ -189,9 +197,9 @@ void frmForm1::BuildPlot(QWidget* central) {
                       Qt::AlignRight | Qt::AlignBottom);
   // Spare y-axis labels; nothing writes them.
   for (int i : {1, 2, 3, 5, 7}) {
-    lblYscale[static_cast<size_t>(i)] = MakeLabel(
-        FrameDataPLot, QString("lblYscale_%1").arg(i), "", 2, kPicY + i * outer / 8 - 9, 56, 18,
-        Qt::AlignRight | Qt::AlignVCenter);
+    lblYscale[static_cast<size_t>(i)] =
+        MakeLabel(FrameDataPLot, QString("lblYscale_%1").arg(i), "", 2, kPicY + i * outer / 8 - 9,
+                  56, 18, Qt::AlignRight | Qt::AlignVCenter);
   }
 
   static const char* const kTicks[5] = {"0", "85", "175", "260", "350"};
@@ -230,8 +238,8 @@ void frmForm1::BuildStatus(QWidget* central) {
     const int row = static_cast<int>(i < 5 ? i : i - 5);
     const int x = 10 + col * 205;
     const int y = 22 + row * 24;
-    QLabel* flag = MakeLabel(FrmStatus, kStatusFlags[i].flagLabel, "OK", x, y, 50, 20,
-                             Qt::AlignCenter);
+    QLabel* flag =
+        MakeLabel(FrmStatus, kStatusFlags[i].flagLabel, "OK", x, y, 50, 20, Qt::AlignCenter);
     flag->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     ui::SetBackColor(*flag, ui::kGreen);
     statusFlagLabels[i] = flag;

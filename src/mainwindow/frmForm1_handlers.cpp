@@ -65,7 +65,8 @@ void frmForm1::Form_Load() {
   ReadStartupRegisters();
   WaitDelay(100.0);
 
-  for (int index = kFirstTrace; index <= kLastTrace; ++index) Shape[static_cast<size_t>(index)]->hide();
+  for (int index = kFirstTrace; index <= kLastTrace; ++index)
+    Shape[static_cast<size_t>(index)]->hide();
   for (int index = kFirstTrace; index <= kLastTrace; ++index) {
     ckG[static_cast<size_t>(index)]->setChecked(true);
     Shape[static_cast<size_t>(index)]->show();
@@ -176,9 +177,14 @@ void frmForm1::ReadData() {
       SetText(box, OutputValueText(value));
       if (n == SUPPLY_OUT) {
         switch (SupplyColourFor(value)) {
-          case SupplyColour::Red: SetColour(box, ui::kRed); break;
-          case SupplyColour::White: SetColour(box, ui::kWhite); break;
-          case SupplyColour::Unchanged: break;
+          case SupplyColour::Red:
+            SetColour(box, ui::kRed);
+            break;
+          case SupplyColour::White:
+            SetColour(box, ui::kWhite);
+            break;
+          case SupplyColour::Unchanged:
+            break;
         }
       }
     });
@@ -250,8 +256,7 @@ void frmForm1::cmdSync_Click() {
 // ---- live plot ----
 
 void frmForm1::PlotDataPoints2(std::array<float, kOutputSampleSlots>& samples) {
-  const std::array<bool, 3> traceOn{ckG[2]->isChecked(), ckG[3]->isChecked(),
-                                    ckG[4]->isChecked()};
+  const std::array<bool, 3> traceOn{ckG[2]->isChecked(), ckG[3]->isChecked(), ckG[4]->isChecked()};
   const PlotStep step = AdvanceLivePlot(plot_, S(cmdPlotScale->text()), samples, traceOn);
   lblnFS2->setText(Q(step.negativeLabel));
   lblmidS2->setText("0");

@@ -17,7 +17,8 @@ PlotScaleLabels ScaleLabelsFor(std::string_view caption) {
 }
 
 PlotStep AdvanceLivePlot(LivePlotState& state, std::string_view scaleCaption,
-                         const std::array<float, kOutputSampleSlots>& samples, const std::array<bool, 3>& traceOn) {
+                         const std::array<float, kOutputSampleSlots>& samples,
+                         const std::array<bool, 3>& traceOn) {
   PlotStep step;
   const PlotScaleLabels labels = ScaleLabelsFor(scaleCaption);
   step.positiveLabel = labels.positive;

@@ -17,13 +17,6 @@ inline constexpr int kPlotWidthUnits = 350;
 inline constexpr int kFirstTrace = 2;  // XACCL_OUT; traces 2, 3, 4 are X, Y, Z
 inline constexpr int kLastTrace = 4;   // ZACCL_OUT
 
-// Trace colours (0xRRGGBB), the fill colours of the marks beside the check boxes, and the
-// cursor line.
-inline constexpr std::array<uint32_t, 3> kTraceColours{0xFF0000, 0x00C000, 0x0000FF};
-inline constexpr uint32_t kPlotCursorColour = 0xD7D7D7;
-
-inline uint32_t TraceColour(int index) { return kTraceColours.at(static_cast<size_t>(index - kFirstTrace)); }
-
 // Kept for the whole run; only the wrap resets the position.
 struct LivePlotState {
   int x = 0;
@@ -52,7 +45,8 @@ struct PlotStep {
 // pass's array); traceOn[i] tells whether trace 2 + i is drawn. The previous values are kept
 // for every trace, drawn or not, so a trace switched back on resumes from the last sample.
 PlotStep AdvanceLivePlot(LivePlotState& state, std::string_view scaleCaption,
-                         const std::array<float, kOutputSampleSlots>& samples, const std::array<bool, 3>& traceOn);
+                         const std::array<float, kOutputSampleSlots>& samples,
+                         const std::array<bool, 3>& traceOn);
 
 // The full-scale cycle of the scale button: 30 -> 15 -> 7 -> 3 -> 1.5 -> 30. Any other
 // caption stays as it is.

@@ -6,10 +6,6 @@
 
 namespace kva {
 
-void SetAuxScaleFromSupply(float supplyVolts) {
-  RegisterMap[AUX_ADC].RegScale = supplyVolts / 1024.0f;
-}
-
 OutputPassResult ReadOutputPass(const OutputRegisterCallback& onRegister) {
   OutputPassResult result;
   for (int n = kFirstOutputRegister; n <= kLastOutputRegister; ++n) {

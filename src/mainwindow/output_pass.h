@@ -16,9 +16,9 @@ inline constexpr uint32_t kRgbRed = 0xFF0000;
 inline constexpr uint32_t kRgbGreen = 0x00FF00;
 inline constexpr uint32_t kRgbWhite = 0xFFFFFF;
 
-inline constexpr int kFirstOutputRegister = 1;   // SUPPLY_OUT
-inline constexpr int kLastOutputRegister = 10;   // XYZ_PK_OUT
-inline constexpr int kOutputSampleSlots = 15;    // sample array indices 0..14
+inline constexpr int kFirstOutputRegister = 1;  // SUPPLY_OUT
+inline constexpr int kLastOutputRegister = 10;  // XYZ_PK_OUT
+inline constexpr int kOutputSampleSlots = 15;   // sample array indices 0..14
 
 struct OutputPassResult {
   // Entries 1..10 hold the scaled value of register index n; the others stay 0 (empty).
@@ -34,9 +34,6 @@ using OutputRegisterCallback = std::function<void(int n, float scaledValue)>;
 // Reads registers 1..10 in index order and then EVENTS. Right after SUPPLY_OUT the AUX_ADC
 // scale follows the supply, so AUX_ADC later in the same pass is read ratiometrically.
 OutputPassResult ReadOutputPass(const OutputRegisterCallback& onRegister = {});
-
-// The AUX_ADC scale rule of every sweep that reads SUPPLY_OUT: supply volts / 1024, single.
-void SetAuxScaleFromSupply(float supplyVolts);
 
 // Text of an output register slot ("0.000") and of the event count (general number text).
 std::string OutputValueText(float scaledValue, char decimalMark = '.');

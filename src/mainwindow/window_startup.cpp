@@ -2,10 +2,7 @@
 
 #include "app/hooks.h"
 #include "app/settings.h"
-#include "device/lpt_transport.h"
-#include "hostsetup/port_access.h"
-#include "usbspi/usb_adapter.h"
-
+#include "device/bring_up.h"
 #include "device/register_access.h"
 #include "device/register_map.h"
 
@@ -15,10 +12,7 @@ InterfaceBringUp BringUpInterface(const std::string& osName) {
   InterfaceBringUp result;
   if (InterfaceType == 1) {
     if (osName == "WinXP" || osName == "WinNT") {
-      SetupGiveIO();
-      giveio();
-      PortDriverReady = true;
-      LptInit();
+      BringUpParallelPort();
       result.checkPort = true;
     }
   } else if (InterfaceType == 2) {
@@ -27,13 +21,10 @@ InterfaceBringUp BringUpInterface(const std::string& osName) {
       InterfaceType = 0;
       result.hideUsb = true;
     } else {
-      FindUsbAdapter();
-      if (!UsbReady) {
-        result.showUsbSelect = true;
-      } else {
+      if (BringUpUsbAdapter()) {
         result.checkUsb = true;
-        SetSpiStaticBits(SpiStaticBits);
-        SetSpiWordDelay(SpiWordDelay);
+      } else {
+        result.showUsbSelect = true;
       }
     }
   } else {
@@ -53,8 +44,7 @@ void ReadStartupRegisters() {
 }
 
 std::string MainWindowTitle(int majorVersion, bool simulatedBoard) {
-  std::string title =
-      "Brevant - KVA7710 Evaluation Software   Rev " + std::to_string(majorVersion);
+  std::string title = "Brevant - KVA7710 Evaluation Software   Rev " + std::to_string(majorVersion);
   if (simulatedBoard) title += " [simulated board]";
   return title;
 }

@@ -6,8 +6,6 @@
 #include <iterator>
 #include <sstream>
 
-#include "app/settings.h"
-
 #if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))
 #define KVA_DIRECT_PORT_IO 1
 #include <sys/io.h>
@@ -86,21 +84,9 @@ PortPermissionAnswer HostPortPermissionRequest(uint16_t first, uint16_t count) {
 #endif
 }
 
-namespace {
-
-// Grants the port, asking once when it is not granted yet.
-bool EnsureAccess(uint16_t port) {
-  if (PortAccessGranted(port)) return true;
-  const uint16_t base = static_cast<uint16_t>(PortAddress);
-  const bool inPortRange = port >= base && port - base <= 2;
-  return RequestPortAccess(inPortRange ? base : port) && PortAccessGranted(port);
-}
-
-}  // namespace
-
 void LinuxPortIo::Out(uint16_t port, uint8_t value) {
 #if KVA_DIRECT_PORT_IO
-  if (EnsureAccess(port)) outb(value, port);
+  if (EnsurePortAccess(port)) outb(value, port);
 #else
   (void)port;
   (void)value;
@@ -109,18 +95,11 @@ void LinuxPortIo::Out(uint16_t port, uint8_t value) {
 
 uint8_t LinuxPortIo::In(uint16_t port) {
 #if KVA_DIRECT_PORT_IO
-  if (EnsureAccess(port)) return inb(port);
+  if (EnsurePortAccess(port)) return inb(port);
 #else
   (void)port;
 #endif
   return 0xFF;
-}
-
-bool InstallRealPortIo() {
-  if (!DirectPortIoAvailable()) return false;
-  static LinuxPortIo port;
-  SetPortIo(&port);
-  return true;
 }
 
 }  // namespace kva

@@ -26,19 +26,13 @@ PortPermissionAnswer HostPortPermissionRequest(uint16_t first, uint16_t count);
 // own parallel-port driver do not count: the port itself sits inside them.
 std::optional<std::string> FindPortHolder(std::string_view ioports, uint16_t first, uint16_t count);
 
-// vbOut / vbInp on the real port. A port not granted yet is requested once (for PortAddress ..
-// PortAddress + 2 when it lies there, else on its own); a port that stays refused behaves as
-// an empty address: writes are dropped and reads give 0xFF.
+// vbOut / vbInp on the real port. Each access asks the port access policy first
+// (EnsurePortAccess); a port that stays refused behaves as an empty address: writes are
+// dropped and reads give 0xFF.
 class LinuxPortIo : public PortIo {
  public:
   void Out(uint16_t port, uint8_t value) override;
   uint8_t In(uint16_t port) override;
 };
-
-// Installs the program's one LinuxPortIo behind vbOut / vbInp; the desktop program and
-// kva7710ctl call it once at start-up when they run on hardware (the simulated board installs
-// its own port instead). Returns false and installs nothing where direct port I/O is not
-// available; the port access step then reports why.
-bool InstallRealPortIo();
 
 }  // namespace kva

@@ -1,6 +1,4 @@
 // The sensor's flash: the settings image, its counters and the file that keeps it.
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/file_writer.h"
 #include "app/hooks.h"
 #include "device/register_map.h"
 #include "sim/kva7710.h"
@@ -40,40 +39,6 @@ void PutWord(std::string& out, uint16_t w) {
 uint16_t GetWord(const std::string& in, size_t at) {
   return static_cast<uint16_t>(static_cast<uint8_t>(in[at]) | static_cast<uint8_t>(in[at + 1])
                                                                   << 8);
-}
-
-// Writes the whole file or nothing: a temporary file beside it, flushed to disk, renamed over
-// the old one. On failure the reason is in `error` and the old file is untouched.
-bool WriteAtomically(const std::string& path, const std::string& bytes, std::string& error) {
-  std::string temp = path + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) {
-    error = std::strerror(errno);
-    return false;
-  }
-  size_t done = 0;
-  bool ok = true;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (ok && fsync(fd) != 0) ok = false;
-  if (!ok) error = std::strerror(errno);
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    error = std::strerror(errno);
-  }
-  if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
-    ok = false;
-    error = std::strerror(errno);
-  }
-  if (!ok) std::remove(temp.c_str());
-  return ok;
 }
 
 }  // namespace
@@ -130,9 +95,8 @@ void Kva7710::FlashUpdate() {
   PutWord(bytes, endurance_);
   for (uint16_t w : flash_) PutWord(bytes, w);
   PutWord(bytes, checksum_);
-  std::string error;
-  if (!WriteAtomically(flashPath_, bytes, error)) {
-    MsgBox("The flash image " + flashPath_ + " could not be written: " + error);
+  if (const int err = ReplaceFile(flashPath_, bytes); err != 0) {
+    MsgBox("The flash image " + flashPath_ + " could not be written: " + std::strerror(err));
   }
 }
 

@@ -20,7 +20,7 @@ struct SimBoardOptions {
   std::string scenario = "bench";  // "bench" or "demo"
   std::string flashPath;           // the sensor's flash image; empty: kept in memory only
   uint64_t seed = 1;
-  std::function<double()> clock;   // seconds; empty: the program's monotonic clock
+  std::function<double()> clock;  // seconds; empty: the program's monotonic clock
 };
 
 class SimBoard {

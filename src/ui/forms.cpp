@@ -20,6 +20,11 @@ std::map<std::type_index, QPointer<QWidget>>& Registry() {
 
 // The window of ours that last became active; Form_Activate runs only on a change, so the
 // synchronous call from ShowForm and the platform's later activation event do not both run it.
+QPointer<QWidget>& MainWindowPointer() {
+  static QPointer<QWidget> main;
+  return main;
+}
+
 QPointer<QWidget>& ActiveForm() {
   static QPointer<QWidget> active;
   return active;
@@ -163,6 +168,10 @@ bool UnloadThis(QWidget& w, UnloadMode mode) {
   }
   return detail::Unload(w, *f, mode);
 }
+
+void SetMainWindow(QWidget* w) { MainWindowPointer() = w; }
+
+QWidget* MainWindow() { return MainWindowPointer().data(); }
 
 void UnloadAllForms() {
   std::vector<QPointer<QWidget>> forms;

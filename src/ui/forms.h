@@ -154,6 +154,11 @@ bool UnloadForm() {
 // handlers. Destruction is deferred to the event loop, so the calling handler may finish.
 bool UnloadThis(QWidget& w, UnloadMode mode = UnloadMode::FormCode);
 
+// The main window, for the windows that place themselves relative to it: the main window
+// registers itself when it is built; nullptr before that and after it is gone.
+void SetMainWindow(QWidget* w);
+QWidget* MainWindow();
+
 // Destroys every loaded window without asking them (end of program, test teardown).
 void UnloadAllForms();
 

@@ -2,10 +2,6 @@
 
 #include <algorithm>
 
-#ifdef KVA_HAVE_LIBUSB
-#include "platform/libusb_ezusb_driver.h"
-#endif
-
 namespace kva {
 namespace {
 
@@ -16,15 +12,6 @@ EzUsbDriver* currentDriver = nullptr;
 void SetEzUsbDriver(EzUsbDriver* driver) { currentDriver = driver; }
 
 EzUsbDriver* CurrentEzUsbDriver() { return currentDriver; }
-
-bool InstallLibUsbEzUsbDriver() {
-#ifdef KVA_HAVE_LIBUSB
-  SetEzUsbDriver(&SystemLibUsbEzUsbDriver());
-  return true;
-#else
-  return false;
-#endif
-}
 
 void BuildPipeInfo(const EzUsbInterfaceInfo& interface, const EzUsbPipe* pipes, size_t count,
                    std::array<uint8_t, kPipeInfoSize>& block) {

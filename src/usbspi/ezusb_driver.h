@@ -51,10 +51,6 @@ class EzUsbDriver {
 void SetEzUsbDriver(EzUsbDriver* driver);
 EzUsbDriver* CurrentEzUsbDriver();
 
-// Makes the libusb backend (one per process, living until exit) the current driver and
-// returns true. Returns false, changing nothing, when the program was built without libusb.
-bool InstallLibUsbEzUsbDriver();
-
 // The pipe-information block: a 16-byte interface header, then 17 pipe entries of 20 bytes.
 // Only the packet size (+0) and endpoint address (+2) of an entry are read by the program;
 // the rest of the layout is this driver's own.

@@ -6,7 +6,6 @@
 
 #include "app/number_text.h"
 #include "app/settings.h"
-#include "mainwindow/frmForm1.h"
 #include "ui/qt_hooks.h"
 #include "usbspi/usb_adapter.h"
 
@@ -78,7 +77,7 @@ frmUSBselect::frmUSBselect() {
 }
 
 void frmUSBselect::Form_Load() {
-  if (const auto* main = ui::FindForm<frmForm1>()) move(main->pos());
+  if (const QWidget* main = ui::MainWindow()) move(main->pos());
 }
 
 void frmUSBselect::Form_Activate() { cmdFindEzUsb_Click(); }

@@ -21,6 +21,13 @@ bool SendPacket(EzUsbHandle handle, PacketBuffer& buffer, int32_t count) {
   return UsbBulkTransfer(handle, kCommandPipe, buffer, length) == 1;
 }
 
+// A failed step of an adapter operation: its message, and the adapter stays not ready (and
+// silent) until the user selects it again.
+void StepFailed(const char* message) {
+  MsgBox(message);
+  UsbReady = false;
+}
+
 void CheckPipe(int pipe) {
   if (pipe < 0 || pipe >= kPipeEntries) throw std::out_of_range("USB pipe index out of range");
 }
@@ -183,14 +190,10 @@ void ReadSpiSetup() {
   const EzUsbHandle handle = OpenUsbDevice(CurrentUsbAdapter.DeviceName);
   PacketBuffer buffer{};
   buffer[0] = kCmdReadSetup;
-  if (!SendPacket(handle, buffer, 1)) {
-    MsgBox("Error Setting up SPI");
-    UsbReady = false;
-  }
+  if (!SendPacket(handle, buffer, 1)) StepFailed("Error Setting up SPI");
   if (!ReadAnswer(handle, buffer, 2)) {
-    MsgBox("Error Reading SPI");
+    StepFailed("Error Reading SPI");
     CloseUsbDevice(handle);
-    UsbReady = false;
     return;
   }
   SpiWordDelay = buffer[0];
@@ -206,10 +209,7 @@ void SetSpiWordDelay(uint8_t& delay) {
   PacketBuffer buffer{};
   buffer[0] = kCmdSetWordDelay;
   buffer[1] = delay;
-  if (!SendPacket(handle, buffer, 2)) {
-    MsgBox("Error Setting up SPI");
-    UsbReady = false;
-  }
+  if (!SendPacket(handle, buffer, 2)) StepFailed("Error Setting up SPI");
   CloseUsbDevice(handle);
 }
 
@@ -221,10 +221,7 @@ void SetSpiStaticBits(uint8_t& bits) {
   buffer[1] = bits;  // sent as passed; only the read-back is masked
   const bool sent = SendPacket(handle, buffer, 2);
   SpiStaticBits = bits;
-  if (!sent) {
-    MsgBox("Error Setting SPI Bits");
-    UsbReady = false;
-  }
+  if (!sent) StepFailed("Error Setting SPI Bits");
   CloseUsbDevice(handle);
 }
 
@@ -245,15 +242,13 @@ void UsbSpiTransfer(uint8_t& n) {
     buffer[2 * i + 2] = static_cast<uint8_t>(SpiTxWords[i] & 0xFF);
   }
   if (!SendPacket(handle, buffer, packetLength)) {
-    MsgBox("Error Writing SPI");
+    StepFailed("Error Writing SPI");
     CloseUsbDevice(handle);
-    UsbReady = false;
     return;
   }
   if (!ReadAnswer(handle, buffer, 2 * n)) {
-    MsgBox("Error Reading SPI");
+    StepFailed("Error Reading SPI");
     CloseUsbDevice(handle);
-    UsbReady = false;
     return;
   }
   for (int i = 0; i < n; ++i) SpiRxWords[i + 1] = buffer[2 * i] * 256 + buffer[2 * i + 1];

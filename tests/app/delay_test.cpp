@@ -18,17 +18,12 @@ struct SpinLog {
   static void Record(int64_t steps, int32_t count) { calls.emplace_back(steps, count); }
 };
 
-class Delay : public ::testing::Test {
+class Delay : public kvatest::ProgramStateTest {
  protected:
   void SetUp() override {
-    ResetDelay();
-    ResetHooks();
+    kva::ResetProgramState();
     SpinLog::calls.clear();
     DelaySpin = &SpinLog::Record;
-  }
-  void TearDown() override {
-    ResetDelay();
-    ResetHooks();
   }
 };
 
@@ -39,8 +34,9 @@ TEST_F(Delay, StepsAreWholeTenMicrosecondUnitsTiesToEven) {
     int64_t steps;
     float after;
   };
-  for (const Case c : {Case{0.004f, 1, 0.01f}, Case{-5.0f, 1, 0.01f}, Case{0.1f, 10, 0.1f},
-                       Case{0.125f, 12, 0.125f}, Case{0.375f, 38, 0.375f}, Case{500.0f, 50000, 500.0f}}) {
+  for (const Case c :
+       {Case{0.004f, 1, 0.01f}, Case{-5.0f, 1, 0.01f}, Case{0.1f, 10, 0.1f},
+        Case{0.125f, 12, 0.125f}, Case{0.375f, 38, 0.375f}, Case{500.0f, 50000, 500.0f}}) {
     SpinLog::calls.clear();
     float t = c.t;
     WaitDelay(t);

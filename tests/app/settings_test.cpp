@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "device/bring_up.h"
 #include "device/register_map.h"
+#include "support/program_state.h"
 #include "support/temp_dir.h"
 #include "usbspi/usb_adapter.h"
 
@@ -14,10 +16,8 @@ using kvatest::ReadFileBytes;
 using kvatest::TempDir;
 using kvatest::WriteFileBytes;
 
-class SettingsFile : public ::testing::Test {
+class SettingsFile : public kvatest::ProgramStateTest {
  protected:
-  void SetUp() override { ResetSettings(); }
-  void TearDown() override { ResetSettings(); }
   TempDir dir;
 };
 
@@ -31,8 +31,7 @@ TEST_F(SettingsFile, SaveWritesThreeCrLfLinesInPrintForm) {
 }
 
 TEST_F(SettingsFile, LoadThenSaveReproducesTheLinesWhateverTheSpacing) {
-  WriteFileBytes("CommPort.cfg",
-                 "   Factory = 3\nInterface =    2   \r\nPort Address = -6144\r\n");
+  WriteFileBytes("CommPort.cfg", "   Factory = 3\nInterface =    2   \r\nPort Address = -6144\r\n");
   LoadCommSettings();
   EXPECT_EQ(InterfaceType, 2);
   EXPECT_EQ(static_cast<uint16_t>(PortAddress), 0xE800);
@@ -46,15 +45,15 @@ TEST_F(SettingsFile, KeysMatchExactlyBadLinesAreSkippedAndTheLastLineWins) {
   WriteFileBytes("CommPort.cfg",
                  "Interface = 2\r\n"
                  "Port Address = 888, Factory = 7\r\n"  // a comma ends an item
-                 "\"Factory = 9\"\r\n"                    // quoted item taken without its quotes
-                 "=5\r\n"                                 // "=" at position 1
+                 "\"Factory = 9\"\r\n"                  // quoted item taken without its quotes
+                 "=5\r\n"                               // "=" at position 1
                  "no equals sign\r\n"
-                 "interface = 1\r\n"                      // wrong case
-                 "Interface=1\r\n"                        // key taken as "Interfac"
-                 "Interface = 70000\r\n"                  // outside 16 bits
-                 "Interface =3\r\n"                       // value starts past the line's end
-                 "Port Address = 3bc\r\n"                 // not an integer
-                 "Factory = 2.5\r\n"                      // not an integer
+                 "interface = 1\r\n"       // wrong case
+                 "Interface=1\r\n"         // key taken as "Interfac"
+                 "Interface = 70000\r\n"   // outside 16 bits
+                 "Interface =3\r\n"        // value starts past the line's end
+                 "Port Address = 3bc\r\n"  // not an integer
+                 "Factory = 2.5\r\n"       // not an integer
                  "Port Address = 956\r\n");
   LoadCommSettings();
   EXPECT_EQ(InterfaceType, 2);

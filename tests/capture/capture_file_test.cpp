@@ -6,6 +6,7 @@
 
 #include "app/number_text.h"
 #include "capture/capture_readout.h"
+#include "support/program_state.h"
 #include "support/temp_dir.h"
 
 namespace kva {
@@ -28,13 +29,7 @@ void FillTwoEvents(int eventsStored) {
   CaptureX(2, 1) = 0.2 * 3;
 }
 
-class CaptureFile : public ::testing::Test {
- protected:
-  ~CaptureFile() override {
-    SetDecimalMarkOverride(std::nullopt);
-    ResetCapture();
-  }
-};
+using CaptureFile = kvatest::ProgramStateTest;
 
 TEST_F(CaptureFile, CommaFileBytes) {
   FillTwoEvents(2);
@@ -73,7 +68,8 @@ TEST_F(CaptureFile, EventCountCappedAtBuffersAndEmptyWhenNone) {
   FillTwoEvents(300);
   CaptureBufferCount = 2;  // only two buffers exist
   const std::string text = CaptureFileText(',', '.');
-  EXPECT_TRUE(text.ends_with("\r\n2,0.6,905,1231,-50.264,3.294,-0.823499977588654\r\nXg,Yg,Zg\r\n0.6,0,0\r\n0,0,0\r\n"));
+  EXPECT_TRUE(text.ends_with(
+      "\r\n2,0.6,905,1231,-50.264,3.294,-0.823499977588654\r\nXg,Yg,Zg\r\n0.6,0,0\r\n0,0,0\r\n"));
   EXPECT_EQ(text.find("\r\n3,"), std::string::npos);
 }
 

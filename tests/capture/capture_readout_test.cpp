@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "app/run_mode.h"
-#include "capture/fake_sensor.h"
+#include "support/fake_sensor.h"
 
 namespace kva {
 namespace {
 
 TEST(CaptureReadout, HeaderFieldsKeepOnlyTheirBits) {
   EXPECT_EQ(SignExtend(14, 0x2000), -8192);
-  EXPECT_EQ(DecodeCaptureDate(0x0C25), 25);    // a month of hex digits that are not BCD
+  EXPECT_EQ(DecodeCaptureDate(0x0C25), 25);  // a month of hex digits that are not BCD
   EXPECT_EQ(DecodeCaptureTime(0x093A), 903);
   EXPECT_EQ(EventLengthForConfig(0), 1024);
 }
@@ -22,7 +22,8 @@ TEST(CaptureReadout, HeaderFieldsKeepOnlyTheirBits) {
 void PutEvent(kvatest::FakeSensor& s, int L, int e, std::vector<uint16_t> header,
               std::vector<std::pair<uint16_t, uint16_t>> samples) {
   const int base = (e - 1) * L;
-  for (int i = 0; i < 6; ++i) s.capture[static_cast<size_t>(base + i)] = {header[static_cast<size_t>(i)], 0x00AA};
+  for (int i = 0; i < 6; ++i)
+    s.capture[static_cast<size_t>(base + i)] = {header[static_cast<size_t>(i)], 0x00AA};
   for (size_t j = 0; j < samples.size(); ++j) {
     s.capture[static_cast<size_t>(base) + 6 + j] = {samples[j].first, samples[j].second};
   }
@@ -34,7 +35,8 @@ TEST(CaptureReadout, WalksEventsInMemoryOrder) {
   board.Set(EVENTS, 2);
   PutEvent(board.sensor, 8, 1, {25, 0x1430, 0x0415, 0x00CD, 0x0290, 0x0100},
            {{0x80FF, 0x00FD}, {0x0105, 0x007F}});
-  PutEvent(board.sensor, 8, 2, {10, 0x0905, 0xD231, 0x3FFF, 0x02A3, 0x3F00}, {{0x0201, 0x0080}, {0, 0}});
+  PutEvent(board.sensor, 8, 2, {10, 0x0905, 0xD231, 0x3FFF, 0x02A3, 0x3F00},
+           {{0x0201, 0x0080}, {0, 0}});
   PutEvent(board.sensor, 8, 3, {99, 0x1111, 0x1111, 0, 0, 0}, {{0x7F7F, 0x7F}, {0x7F7F, 0x7F}});
 
   std::vector<std::string> progress;
@@ -53,12 +55,14 @@ TEST(CaptureReadout, WalksEventsInMemoryOrder) {
   EXPECT_EQ(h1.Date, 415);
   EXPECT_DOUBLE_EQ(h1.Temp, 0.0);
   EXPECT_DOUBLE_EQ(h1.Voltage, 0x290 * 0.00488);
-  EXPECT_DOUBLE_EQ(h1.Aux, 256 * static_cast<double>(static_cast<float>(0x290 * 0.00488) / 1024.0f));
+  EXPECT_DOUBLE_EQ(h1.Aux,
+                   256 * static_cast<double>(static_cast<float>(0x290 * 0.00488) / 1024.0f));
   const CaptureHeader& h2 = CaptureHeaders[2];
   EXPECT_EQ(h2.Time, 905);
   EXPECT_EQ(h2.Date, 1231);  // bits 15..14 are not part of the month
   EXPECT_DOUBLE_EQ(h2.Temp, -206 * 0.244);
-  EXPECT_DOUBLE_EQ(h2.Aux, -256 * static_cast<double>(static_cast<float>(0x2A3 * 0.00488) / 1024.0f));
+  EXPECT_DOUBLE_EQ(h2.Aux,
+                   -256 * static_cast<double>(static_cast<float>(0x2A3 * 0.00488) / 1024.0f));
   // The AUX_ADC scale is left at the last event's supply / 1024.
   EXPECT_FLOAT_EQ(RegisterMap[AUX_ADC].RegScale, static_cast<float>(0x2A3 * 0.00488) / 1024.0f);
   EXPECT_EQ(CaptureHeaders[3].XYZ, 0.0);  // not stored, not read
@@ -86,7 +90,8 @@ TEST(CaptureReadout, MoreEventsThanBuffersReadsEachBufferOnce) {
   kvatest::FakeBoard board;
   board.Set(CAPT_CFG, 0x0000);  // L = 1024, N = 8
   board.Set(EVENTS, 300);
-  for (int e = 1; e <= 8; ++e) PutEvent(board.sensor, 1024, e, {static_cast<uint16_t>(e), 0, 0, 0, 0, 0}, {{0x0101, 1}});
+  for (int e = 1; e <= 8; ++e)
+    PutEvent(board.sensor, 1024, e, {static_cast<uint16_t>(e), 0, 0, 0, 0, 0}, {{0x0101, 1}});
   std::vector<int> events;
   ReadCaptureMemory([&](int e, int n, const std::string&) {
     events.push_back(e);
@@ -104,7 +109,8 @@ TEST(CaptureReadout, StopsWhenTheProgramEnds) {
   kvatest::FakeBoard board;
   board.Set(CAPT_CFG, 0x0007);
   board.Set(EVENTS, 3);
-  for (int e = 1; e <= 3; ++e) PutEvent(board.sensor, 8, e, {static_cast<uint16_t>(e), 0, 0, 0, 0, 0}, {{1, 1}});
+  for (int e = 1; e <= 3; ++e)
+    PutEvent(board.sensor, 8, e, {static_cast<uint16_t>(e), 0, 0, 0, 0, 0}, {{1, 1}});
   int yields = 0;
   SetYieldHandler([&] { SetProgramEnding(++yields == 3); });  // during event 2's yield
   ReadCaptureMemory();

@@ -37,7 +37,8 @@ inline std::filesystem::path DelayCacheFile(const std::filesystem::path& cacheHo
 inline std::filesystem::path FastDelayCache(const std::filesystem::path& folder) {
   const auto file = DelayCacheFile(folder / "cache");
   std::filesystem::create_directories(file.parent_path());
-  std::ofstream(file) << "count 1\ncalibrated " << static_cast<long long>(std::time(nullptr)) << "\n";
+  std::ofstream(file) << "count 1\ncalibrated " << static_cast<long long>(std::time(nullptr))
+                      << "\n";
   return folder / "cache";
 }
 
@@ -61,8 +62,10 @@ inline CtlResult RunCtl(const std::vector<std::string>& args, const std::string&
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
 
   std::vector<std::string> argStrings{KVA7710CTL_PATH};
   argStrings.insert(argStrings.end(), args.begin(), args.end());

@@ -40,7 +40,8 @@ TEST_P(Ctl, ReadListAndWrite) {
   const auto lines = SplitLines(Run({"list"}).out);
   ASSERT_EQ(lines.size(), 38u);
   EXPECT_EQ(lines[3], "SUPPLY_OUT      \t0002\t02A4\t   0   1\t3.299");
-  EXPECT_TRUE(lines[21].starts_with("TIME___      \t002E\t")) << lines[21];  // reserved rows skipped
+  EXPECT_TRUE(lines[21].starts_with("TIME___      \t002E\t"))
+      << lines[21];  // reserved rows skipped
   EXPECT_EQ(lines[36], "PROD_ID      \t004C\t1E1E\t        \t7710.0");
 
   EXPECT_EQ(Run({"write", "smpl_prd", "00ff"}).out, "SMPL_PRD\t00FF\t255.0\n");
@@ -80,20 +81,23 @@ TEST_P(Ctl, DeviceCommands) {
             "XACCL_OUT\t000A\t0.514\nXACCL_NULL\t0000\t0.0\n"
             "ZACCL_OUT\t0013\t0.977\n"
             "ZACCL_OUT\t0027\t2.005\n");
-  EXPECT_EQ(FailureOf(Run({"command", "launch"})), Failure(2, "kva7710ctl: unknown device command: launch\n"));
+  EXPECT_EQ(FailureOf(Run({"command", "launch"})),
+            Failure(2, "kva7710ctl: unknown device command: launch\n"));
 }
 
 TEST_P(Ctl, WatchAppliesTheSupplyToAux) {
   // Supply 3.0 V = 615 counts (3.0012 V); aux 1.5 V = 512 counts. A single read scales aux
   // with the start-up 3.3 / 1024 (1.65 V); a pass scales it with the supply just read (1.501 V).
-  const auto r = Run({}, "sim supply 3.0\nsim aux 1.5\nsim wait 5\nread AUX_ADC\nwatch --count 2 --delay 20\n");
+  const auto r = Run(
+      {}, "sim supply 3.0\nsim aux 1.5\nsim wait 5\nread AUX_ADC\nwatch --count 2 --delay 20\n");
   ASSERT_EQ(r.code, 0) << r.err;
   const std::string pass = "3.001,0.000,0.000,0.977,1.501,24.951,0.000,0.000,0.000,0.000,0\n";
-  EXPECT_EQ(r.out,
-            "AUX_ADC\t0200\t1.65\n"
-            "SUPPLY_OUT,XACCL_OUT,YACCL_OUT,ZACCL_OUT,AUX_ADC,TEMP_OUT,X_PEAK_OUT,Y_PEAK_OUT,Z_PEAK_OUT,"
-            "XYZ_PEAK_OUT,EVENTS\n" +
-                pass + pass);
+  EXPECT_EQ(
+      r.out,
+      "AUX_ADC\t0200\t1.65\n"
+      "SUPPLY_OUT,XACCL_OUT,YACCL_OUT,ZACCL_OUT,AUX_ADC,TEMP_OUT,X_PEAK_OUT,Y_PEAK_OUT,Z_PEAK_OUT,"
+      "XYZ_PEAK_OUT,EVENTS\n" +
+          pass + pass);
 }
 
 TEST_P(Ctl, TimeTextsAsTheWindowShowsThem) {
@@ -107,7 +111,8 @@ TEST_P(Ctl, CaptureRoundTrip) {
   const std::string setup =
       "write TIME___ 0905\nwrite DATE___ 0415\nwrite CAPT_CFG 0023\nwrite ALM_MAG1 8064\n"
       "write ALM_CTRL 0410\nsim wait 50\nsim shock z 20 5\nsim wait 500\nread EVENTS\n";
-  auto r = Run({}, setup + "capture --out cap.csv\ncapture --tab\ncommand clear-capture\nread EVENTS\n");
+  auto r =
+      Run({}, setup + "capture --out cap.csv\ncapture --tab\ncommand clear-capture\nread EVENTS\n");
   ASSERT_EQ(r.code, 0) << r.err;
   const std::string file = ReadFileBytes(dir.path() / "cap.csv");
   const auto lines = SplitLines(file, "\r\n");
@@ -116,7 +121,8 @@ TEST_P(Ctl, CaptureRoundTrip) {
   EXPECT_EQ(lines[1], "Event #,XYZ,Time,Date,Temp,Voltage,Aux");
   // Temp (307 - 205) x 0.244; supply 676 x 0.00488; aux 310 counts at (supply / 1024).
   std::smatch m;
-  ASSERT_TRUE(std::regex_match(lines[2], m, std::regex(R"(1,([0-9.]+),905,415,24\.888,3\.29888,0\.998684405349195)")))
+  ASSERT_TRUE(std::regex_match(
+      lines[2], m, std::regex(R"(1,([0-9.]+),905,415,24\.888,3\.29888,0\.998684405349195)")))
       << lines[2];
   const double xyz = std::stod(m[1]);
   EXPECT_EQ(lines[3], "Xg,Yg,Zg");
@@ -138,13 +144,15 @@ TEST_P(Ctl, CaptureRoundTrip) {
 
   r = Run({}, setup + "capture --out cap.csv/below.csv\n");
   EXPECT_EQ(r.code, 4);
-  EXPECT_NE(r.err.find("line 10: Could not write cap.csv/below.csv: Not a directory"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("line 10: Could not write cap.csv/below.csv: Not a directory"),
+            std::string::npos)
+      << r.err;
 }
 
 TEST_P(Ctl, DatalogFilesAndRefusals) {
   std::filesystem::create_directory("logs");
-  auto r = Run({"datalog", "--signals", "1,2,5", "--samples", "3", "--files", "2", "--delay", "2", "--name", "T",
-                "--dir", "logs"});
+  auto r = Run({"datalog", "--signals", "1,2,5", "--samples", "3", "--files", "2", "--delay", "2",
+                "--name", "T", "--dir", "logs"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "logs/T_1.csv\nlogs/T_2.csv\n");
   // 2 ms between samples is more than one sample period, so every value is new.
@@ -152,12 +160,14 @@ TEST_P(Ctl, DatalogFilesAndRefusals) {
   for (const std::string name : {"T_1.csv", "T_2.csv"}) {
     const std::string file = ReadFileBytes(dir.path() / "logs" / name);
     EXPECT_TRUE(file.starts_with("File Name," + name + "\r\nDate,")) << file;
-    EXPECT_TRUE(file.ends_with(" \r\nSample #,PvND,Power V,XaND,X acc,ADCND,Aux_ADC,\r\n1" + row + "2" + row + "3" + row))
+    EXPECT_TRUE(file.ends_with(" \r\nSample #,PvND,Power V,XaND,X acc,ADCND,Aux_ADC,\r\n1" + row +
+                               "2" + row + "3" + row))
         << file;
   }
 
   kvatest::WriteFileBytes("plain", "x");
-  EXPECT_EQ(FailureOf(Run({"datalog", "--signals", "1", "--samples", "2", "--files", "1", "--dir", "plain"})),
+  EXPECT_EQ(FailureOf(Run(
+                {"datalog", "--signals", "1", "--samples", "2", "--files", "1", "--dir", "plain"})),
             Failure(4, "kva7710ctl: Could not write plain/DATALOG_1.csv: Not a directory\n"));
   EXPECT_EQ(FailureOf(Run({"datalog", "--signals", "", "--samples", "1", "--files", "1"})),
             Failure(2, "kva7710ctl: Please check at least one DATA SELECTION box.\n"));
@@ -165,13 +175,15 @@ TEST_P(Ctl, DatalogFilesAndRefusals) {
 
 // The file layout itself is the datalog's own test; here the tool must pick it from LANG.
 TEST_P(Ctl, DatalogDecimalCommaGivesTabsAndTxt) {
-  if (!newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(0))) GTEST_SKIP() << "no de_DE.UTF-8";
-  const auto r = RunCtl({"--simulate", "--interface", GetParam(), "datalog", "--signals", "1", "--samples", "1",
-                         "--files", "1"},
+  if (!newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(0)))
+    GTEST_SKIP() << "no de_DE.UTF-8";
+  const auto r = RunCtl({"--simulate", "--interface", GetParam(), "datalog", "--signals", "1",
+                         "--samples", "1", "--files", "1"},
                         "", {{"LANG", "de_DE.UTF-8"}});
   ASSERT_EQ(FailureOf(r), Failure(0, "")) << r.out;
   EXPECT_EQ(r.out, "./DATALOG_1.txt\n");
-  EXPECT_TRUE(ReadFileBytes(dir.path() / "DATALOG_1.txt").ends_with("Sample #\tPvND\tPower V\t\r\n1\t1\t3,29888\t\r\n"));
+  EXPECT_TRUE(ReadFileBytes(dir.path() / "DATALOG_1.txt")
+                  .ends_with("Sample #\tPvND\tPower V\t\r\n1\t1\t3,29888\t\r\n"));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothInterfaces, Ctl, ::testing::Values("parallel", "usb"));
@@ -184,30 +196,38 @@ class CtlSession : public ::testing::Test {
 TEST_F(CtlSession, BatchSkipsCommentsAndStopsAtTheFirstFailingLine) {
   const auto cacheFile = kvatest::DelayCacheFile(kvatest::FastDelayCache(dir.path()));
   const std::string cache = ReadFileBytes(cacheFile);
-  const auto r = RunCtl({"--simulate", "--interface", "usb"},
-                        "# bench check\n\nread SUPPLY_OUT\n  read ZACCL_OUT\r\nread NOPE\nread ZACCL_OUT\n");
+  const auto r =
+      RunCtl({"--simulate", "--interface", "usb"},
+             "# bench check\n\nread SUPPLY_OUT\n  read ZACCL_OUT\r\nread NOPE\nread ZACCL_OUT\n");
   EXPECT_EQ(r.out, "SUPPLY_OUT\t02A4\t3.299\nZACCL_OUT\t0013\t0.977\n");
   EXPECT_EQ(FailureOf(r), Failure(2, "line 5: unknown register: NOPE\n"));
   EXPECT_EQ(ReadFileBytes(cacheFile), cache);  // a fresh cache is used, not recalibrated
-  EXPECT_TRUE(RunCtl({"--simulate", "--interface", "usb"}, "status\nfly away\n").err.starts_with("line 2: "));
+  EXPECT_TRUE(RunCtl({"--simulate", "--interface", "usb"}, "status\nfly away\n")
+                  .err.starts_with("line 2: "));
 }
 
 TEST_F(CtlSession, InterfaceFromSettingsFileAndExitCodes) {
   EXPECT_EQ(FailureOf(RunCtl({"--simulate", "read", "1"})),
             Failure(2, "kva7710ctl: Please select an interface before taking data\n"));
-  kvatest::WriteFileBytes("CommPort.cfg", "Interface =  2 \r\nPort Address =  888 \r\nFactory =  0 \r\n");
+  kvatest::WriteFileBytes("CommPort.cfg",
+                          "Interface =  2 \r\nPort Address =  888 \r\nFactory =  0 \r\n");
   EXPECT_EQ(RunCtl({"--simulate", "read", "1"}).out, "SUPPLY_OUT\t02A4\t3.299\n");
-  kvatest::WriteFileBytes("CommPort.cfg", "Interface =  1 \r\nPort Address =  0 \r\nFactory =  0 \r\n");
-  EXPECT_EQ(RunCtl({"--simulate", "read", "4"}).out, "ZACCL_OUT\t0013\t0.977\n");  // no address: 378
+  kvatest::WriteFileBytes("CommPort.cfg",
+                          "Interface =  1 \r\nPort Address =  0 \r\nFactory =  0 \r\n");
+  EXPECT_EQ(RunCtl({"--simulate", "read", "4"}).out,
+            "ZACCL_OUT\t0013\t0.977\n");  // no address: 378
 
   // Addresses below 100 (hex) are never a parallel port: access refused.
   auto r = RunCtl({"--simulate", "--interface", "parallel", "--port", "80", "read", "1"});
   EXPECT_EQ(r.code, 3);
-  EXPECT_NE(r.err.find("kva7710ctl: no access to the parallel port at 80"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("kva7710ctl: no access to the parallel port at 80"), std::string::npos)
+      << r.err;
   // No adapter on this machine (the simulated board is not installed without --simulate).
   r = RunCtl({"--interface", "usb", "read", "1"});
   EXPECT_EQ(r.code, 3);
-  EXPECT_NE(r.err.find("No USB Buffers Found, Please Verify Setup and Restart\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("No USB Buffers Found, Please Verify Setup and Restart\n"),
+            std::string::npos)
+      << r.err;
   EXPECT_EQ(FailureOf(RunCtl({"--interface", "usb", "sim", "wait", "5"})),
             Failure(2, "kva7710ctl: sim commands need --simulate\n"));
 
@@ -218,7 +238,8 @@ TEST_F(CtlSession, InterfaceFromSettingsFileAndExitCodes) {
       {{"--interface", "usb", "watch", "--delay", "1001"}, 2},
       {{"--interface", "usb", "watch", "--count", "0"}, 2},
       {{"--interface", "usb", "datalog", "--signals", "1,11", "--samples", "2", "--files", "1"}, 2},
-      {{"--interface", "usb", "datalog", "--signals", "1", "--samples", "65527", "--files", "1"}, 2},
+      {{"--interface", "usb", "datalog", "--signals", "1", "--samples", "65527", "--files", "1"},
+       2},
       {{"--interface", "usb", "datalog", "--signals", "1", "--samples", "1", "--files", "2001"}, 2},
       {{"--interface", "usb"}, 0},  // empty input
       {{"--interface", "parallel", "--port", "12345", "read", "1"}, 2},
@@ -236,12 +257,14 @@ TEST_F(CtlSession, InterfaceFromSettingsFileAndExitCodes) {
 }
 
 TEST_F(CtlSession, FlashImagePersistsBetweenRunsAndTraceIsWritten) {
-  auto r = RunCtl({"--simulate", "--interface", "parallel", "--sim-flash", "flash.bin", "--vcd", "bus.vcd"},
-                  "write SMPL_PRD 003F\ncommand flash-update\n");
+  auto r = RunCtl(
+      {"--simulate", "--interface", "parallel", "--sim-flash", "flash.bin", "--vcd", "bus.vcd"},
+      "write SMPL_PRD 003F\ncommand flash-update\n");
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(std::filesystem::file_size("flash.bin"), 40u);
   EXPECT_NE(ReadFileBytes("bus.vcd").find("$var"), std::string::npos);
-  r = RunCtl({"--simulate", "--interface", "usb", "--sim-flash", "flash.bin", "read", "SMPL_PRD", "ENDURANCE"});
+  r = RunCtl({"--simulate", "--interface", "usb", "--sim-flash", "flash.bin", "read", "SMPL_PRD",
+              "ENDURANCE"});
   EXPECT_EQ(r.out, "SMPL_PRD\t003F\t63.0\nENDURANCE\t0001\t1.0\n");
 }
 

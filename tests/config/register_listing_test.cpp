@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "capture/fake_sensor.h"
+#include "support/fake_sensor.h"
 
 namespace kva {
 namespace {

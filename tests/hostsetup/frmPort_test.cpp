@@ -41,11 +41,7 @@ class FrmPortTest : public QObject {
     port_.events.clear();
     SetPortIo(&port_);
   }
-  void cleanup() {
-    kvatest::EndWindowTest();
-    SetPortIo(nullptr);
-    ResetPortAccess();
-  }
+  void cleanup() { kvatest::EndWindowTest(); }
 
   void captionsAndTheAddressShown() {
     PortAddress = 888;
@@ -59,7 +55,11 @@ class FrmPortTest : public QObject {
 
   void okTakesTheAddressAndGetsAccessOncePerAddress() {
     ui::MessageRecorder messages;
-    const struct { const char* typed; int16_t address; const char* shown; } cases[] = {{"3bc", 0x3BC, "3BC"}, {"e800", -6144, "E800"}, {"3g8", 0x308, "308"}};
+    const struct {
+      const char* typed;
+      int16_t address;
+      const char* shown;
+    } cases[] = {{"3bc", 0x3BC, "3BC"}, {"e800", -6144, "E800"}, {"3g8", 0x308, "308"}};
     for (const auto& c : cases) {
       auto& d = Ok(c.typed);
       QCOMPARE(PortAddress, c.address);

@@ -10,6 +10,7 @@
 
 #include "app/hooks.h"
 #include "app/settings.h"
+#include "support/program_state.h"
 
 namespace kva {
 namespace {
@@ -18,20 +19,14 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Pair;
 
-class PortAccess : public ::testing::Test {
+class PortAccess : public kvatest::ProgramStateTest {
  protected:
   void SetUp() override {
-    ResetPortAccess();
-    ResetHooks();
+    ProgramStateTest::SetUp();
     PortAddress = 0x378;
     SetMsgBoxHandler([this](const std::string& text, const std::string& title) {
       messages.emplace_back(title, text);
     });
-  }
-  void TearDown() override {
-    ResetPortAccess();
-    ResetHooks();
-    ResetSettings();
   }
   // A host that answers with error and records what it was asked.
   void Host(int error) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "capture/fake_sensor.h"
+#include "support/fake_sensor.h"
 
 namespace kva {
 namespace {

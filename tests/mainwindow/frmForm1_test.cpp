@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "device/bring_up.h"
 #include "device/register_map.h"
 #include "hostsetup/frmPort.h"
 #include "mainwindow/window_startup.h"
@@ -112,7 +113,8 @@ class FrmForm1Test : public QObject {
     sim::SimBoardOptions options;
     options.clock = [this] { return now_; };
     board_ = std::make_unique<sim::SimBoard>(options);
-    ui::SetMessageHook([this](const std::string& text, const std::string&) { events_.push_back("msg:" + text); });
+    ui::SetMessageHook(
+        [this](const std::string& text, const std::string&) { events_.push_back("msg:" + text); });
     ui::SetModalHook([this](QWidget& form) {
       events_.push_back(std::string("modal:") + form.metaObject()->className());
       if (answerModal_) answerModal_(form);
@@ -144,7 +146,8 @@ class FrmForm1Test : public QObject {
     QCOMPARE(events_, Events{});
     QCOMPARE(Checked(form), QString("usb"));
     QCOMPARE(form.windowTitle(), QString(kTitle) + " [simulated board]");
-    QCOMPARE(board_->bus().Firmware(0).wordDelay + board_->bus().Firmware(0).staticBits * 256, 25 + 0x7800);
+    QCOMPARE(board_->bus().Firmware(0).wordDelay + board_->bus().Firmware(0).staticBits * 256,
+             25 + 0x7800);
     // Supply 615 counts of 4.88 mV; 1 V of aux on a 3.0 V supply is 341 counts, read against
     // this pass's supply, not 3.3 V.
     QCOMPARE(Shown(form, {0, 1, 2, 3, 4, 5}), QString("0|3.001|0.514|-0.257|0.977|0.999"));
@@ -154,7 +157,8 @@ class FrmForm1Test : public QObject {
   void startupWithUsbAdapterMissingOpensTheSelection() {
     board_->bus().RemoveAll();
     frmForm1& form = Start(kUsbSettings);
-    QCOMPARE(events_.front(), std::string("msg:No USB Buffers Found, Please Verify Setup and Restart"));
+    QCOMPARE(events_.front(),
+             std::string("msg:No USB Buffers Found, Please Verify Setup and Restart"));
     QCOMPARE(std::count(events_.begin(), events_.end(), "modal:kva::frmUSBselect"), 1);
     QCOMPARE(InterfaceType, int16_t(2));
     QCOMPARE(form.windowTitle() + Checked(form), QString(kTitle));
@@ -198,8 +202,14 @@ class FrmForm1Test : public QObject {
     Advance(0.01);
     frmForm1& form = StartSinglePass();
     // The count stays 533; the scale moves the shown value across the 2.600 threshold.
-    const struct { float shown; const char* text; QColor colour; } steps[] = {{2.599f, "2.599", ui::kRed}, {2.600f, "2.600", ui::kRed},
-                 {2.601f, "2.601", ui::kWhite}, {2.600f, "2.600", ui::kWhite}};
+    const struct {
+      float shown;
+      const char* text;
+      QColor colour;
+    } steps[] = {{2.599f, "2.599", ui::kRed},
+                 {2.600f, "2.600", ui::kRed},
+                 {2.601f, "2.601", ui::kWhite},
+                 {2.600f, "2.600", ui::kWhite}};
     for (const auto& s : steps) {
       RegisterMap[SUPPLY_OUT].RegScale = s.shown / 533.0f;
       form.cmdReadData->click();

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "capture/fake_sensor.h"
+#include "support/fake_sensor.h"
 
 namespace kva {
 namespace {
@@ -18,11 +18,11 @@ TEST(OutputPass, SupplyColourOnDisplayedValue) {
 
 TEST(OutputPass, ReadsTenRegistersThenEventsWithAuxFollowingSupply) {
   kvatest::FakeBoard board;
-  board.Set(SUPPLY_OUT, 0x8000 | 615);   // 615 * 0.00488 = 3.0012 V, new data
-  board.Set(XACCL_OUT, 0xBFF6);          // -10 counts
-  board.Set(YACCL_OUT, 0x0014);          // 20 counts, no new data
-  board.Set(ZACCL_OUT, 0x8000 | 0x0013); // 19 counts
-  board.Set(AUX_ADC, 0x0200);            // 512 counts
+  board.Set(SUPPLY_OUT, 0x8000 | 615);    // 615 * 0.00488 = 3.0012 V, new data
+  board.Set(XACCL_OUT, 0xBFF6);           // -10 counts
+  board.Set(YACCL_OUT, 0x0014);           // 20 counts, no new data
+  board.Set(ZACCL_OUT, 0x8000 | 0x0013);  // 19 counts
+  board.Set(AUX_ADC, 0x0200);             // 512 counts
   board.Set(EVENTS, 3);
 
   std::vector<int> order;

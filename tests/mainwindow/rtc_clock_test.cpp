@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "capture/fake_sensor.h"
+#include "support/fake_sensor.h"
 
 namespace kva {
 namespace {
@@ -23,8 +23,8 @@ TEST(RtcClock, SyncWritesDateYearTimeFromOneReading) {
   hooks.localNow = [] { return LocalDateTime{2009, 12, 31, 23, 59, 30}; };
   SetClockHooks(hooks);
   const ClockTexts texts = SyncClockToPc();
-  EXPECT_EQ(board.sensor.WordWrites(),
-            (std::vector<std::pair<uint8_t, uint16_t>>{{0x30, 0x1231}, {0x32, 0x0009}, {0x2E, 0x2359}}));
+  EXPECT_EQ(board.sensor.WordWrites(), (std::vector<std::pair<uint8_t, uint16_t>>{
+                                           {0x30, 0x1231}, {0x32, 0x0009}, {0x2E, 0x2359}}));
   EXPECT_EQ(texts.date + " " + texts.time, "12/31/09 23 :59");
 }
 

@@ -13,6 +13,7 @@
 #include "hostsetup/port_access.h"
 #include "mainwindow/os_name.h"
 #include "sim/sim_board.h"
+#include "support/program_state.h"
 #include "usbspi/usb_adapter.h"
 
 namespace kva {
@@ -25,27 +26,17 @@ TEST(OsName, FamilyOneSplitsOnBuildTheOthersOnVersion) {
   EXPECT_EQ(OsNameFor({0, 5.01, 0}), "WinXP");
 }
 
-class WindowStartup : public ::testing::Test {
+class WindowStartup : public kvatest::ProgramStateTest {
  protected:
   void SetUp() override {
-    DelayCalibrated = true;
-    DelayLoopCount = 1;
-    ResetSettings();
-    ResetUsbAdapter();
-    ResetRegisterAccess();
-    SetMsgBoxHandler([this](const std::string& text, const std::string&) { messages.push_back(text); });
+    ProgramStateTest::SetUp();
+    SetMsgBoxHandler(
+        [this](const std::string& text, const std::string&) { messages.push_back(text); });
     SetPortPermissionRequest([this](uint16_t first, uint16_t) {
       accessRequests.push_back(first);
       return PortPermissionAnswer{};
     });
   }
-  void TearDown() override {
-    ResetHooks();
-    ResetPortAccess();
-    ResetUsbAdapter();
-    ResetSettings();
-  }
-
   sim::SimBoard board;
   std::vector<std::string> messages;
   std::vector<uint16_t> accessRequests;

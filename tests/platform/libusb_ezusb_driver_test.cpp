@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/hardware.h"
 #include "support/sim_rig.h"
 
 namespace kva {
@@ -50,7 +51,9 @@ class FakeLibUsb : public LibUsbApi {
     return static_cast<int>(out.size());
   }
   int FirstInterface(size_t, EzUsbInterfaceInfo&, std::vector<EzUsbPipe>& pipes) override {
-    pipes = {{512, 0x02, 0, 2, 4096}, {512, 0x86, 0, 2, 4096}, {512, 0x81, 1, 3, 4096},
+    pipes = {{512, 0x02, 0, 2, 4096},
+             {512, 0x86, 0, 2, 4096},
+             {512, 0x81, 1, 3, 4096},
              {64, 0x88, 0, 2, 4096}};
     return 0;
   }
@@ -165,9 +168,9 @@ TEST_F(LibUsbDriver, AdapterLayerRunsOverTheBackend) {
   FindUsbAdapter();
   EXPECT_TRUE(messages.empty());
   ASSERT_TRUE(UsbReady);
-  EXPECT_EQ((Texts{CurrentUsbAdapter.Descript0, CurrentUsbAdapter.Descript1,
-                   CurrentUsbAdapter.Speed}),
-            (Texts{"KVA", "SN", "1.1"}));  // pipe 3 of this board has 64-byte packets
+  EXPECT_EQ(
+      (Texts{CurrentUsbAdapter.Descript0, CurrentUsbAdapter.Descript1, CurrentUsbAdapter.Speed}),
+      (Texts{"KVA", "SN", "1.1"}));  // pipe 3 of this board has 64-byte packets
   EXPECT_EQ(CurrentUsbAdapter.DriverRev, 1.4f);
   EXPECT_EQ(usb.bulks.front(), (std::pair<uint8_t, Bytes>{0x02, {0x00}}));
 }

@@ -32,9 +32,9 @@ constexpr const char* kIoports =
 TEST(PortHolder, OnlyDriversOtherThanTheParallelPortsHoldPorts) {
   const std::pair<uint16_t, std::optional<std::string>> cases[] = {
       {0x378, std::nullopt},  {0xE800, std::nullopt},
-      {0x278, std::nullopt},                       // nobody there
-      {0x0A00, std::nullopt},                      // a reservation only
-      {0x3F8, "serial"},      {0x3F6, "serial"},   // overlaps by its last port
+      {0x278, std::nullopt},                      // nobody there
+      {0x0A00, std::nullopt},                     // a reservation only
+      {0x3F8, "serial"},      {0x3F6, "serial"},  // overlaps by its last port
       {0xCFA, "PCI conf1"},   {0x401, "ACPI PM1a_EVT_BLK"},
       {0xE80F, "serial"},
   };

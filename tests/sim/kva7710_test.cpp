@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/hooks.h"
+#include "support/program_state.h"
 #include "support/temp_dir.h"
 
 namespace kva::sim {
@@ -33,10 +34,12 @@ struct Bench {
   void Step(double seconds) { now += seconds; }
 };
 
-class Kva7710Test : public ::testing::Test {
+class Kva7710Test : public kvatest::ProgramStateTest {
  protected:
-  void SetUp() override { LocalTime({2009, 12, 31, 23, 59, 58}); }
-  void TearDown() override { ResetHooks(); }
+  void SetUp() override {
+    ProgramStateTest::SetUp();
+    LocalTime({2009, 12, 31, 23, 59, 58});
+  }
   static void LocalTime(LocalDateTime t) {
     ClockHooks hooks;
     hooks.localNow = [t] { return t; };
@@ -57,8 +60,7 @@ TEST_F(Kva7710Test, WriteFramesActByRegister) {
       {0x26, 0xFFFF, 0x0000},  // reserved
       {0x70, 0xFFFF, 0x0000},  // beyond the map
       {0x46, 0xFFFF, 0xC307}, {0x42, 0xFFFF, 0x00F7}, {0x3C, 0xFFFF, 0xFF37},
-      {0x38, 0xFFFF, 0xBFFF}, {0x44, 0xFFFF, 0x0303},
-      {0x40, 0xFFFF, 0x1FFF},  // 8192 locations
+      {0x38, 0xFFFF, 0xBFFF}, {0x44, 0xFFFF, 0x0303}, {0x40, 0xFFFF, 0x1FFF},  // 8192 locations
       {0x48, 0x0003, 0x0007},  // faster than 4096 per second is stored as the limit
       {0x4A, 0x0000, 0x0000},  // COMMAND reads 0
   };
@@ -104,7 +106,7 @@ TEST_F(Kva7710Test, CalibrationAndPowerCommands) {
   b.Step(61);
   EXPECT_EQ(b.Read(0x08), 19);
   EXPECT_EQ(b.Read(0x2E), 0x0000);  // 23:59:58 + 61 s
-  b.dev.Transfer(0xCB01);  // power up: high byte held...
+  b.dev.Transfer(0xCB01);           // power up: high byte held...
   b.Step(1.0 / 1024);
   EXPECT_EQ(b.Read(0x08), 19);
   b.dev.Transfer(0xCA00);  // ...and executed with the low byte
@@ -113,7 +115,7 @@ TEST_F(Kva7710Test, CalibrationAndPowerCommands) {
 }
 
 TEST_F(Kva7710Test, ClockRunsInBcdAndTakesWrites) {
-  Bench b;  // 23:59:58 on 31 December 2009
+  Bench b;                // 23:59:58 on 31 December 2009
   b.Write(0x2E, 0x1430);  // seconds restart at 0
   b.Write(0x2E, 0x2460);  // not a time: ignored
   b.Write(0x30, 0x0A01);  // not BCD: ignored
@@ -263,13 +265,12 @@ TEST_F(Kva7710CaptureTest, ShockEventIsTheSameWhetherPolledOrCaughtUpAfterAnHour
     const auto events = Walk(*b);
     ASSERT_EQ(events.size(), 1u);
     const Decoded& d = events[0];
-    EXPECT_EQ(d.header, (std::vector<uint16_t>{
-                            100,     // |(20.0, 0, 0.98)| g in 0.2 g counts
-                            0x1430,  // 14:30
-                            0x1225,  // 25 December
-                            307,     // 25 C
-                            676,     // 3.30 V
-                            310}));  // 1.00 V of 3.30 V
+    EXPECT_EQ(d.header, (std::vector<uint16_t>{100,     // |(20.0, 0, 0.98)| g in 0.2 g counts
+                                               0x1430,  // 14:30
+                                               0x1225,  // 25 December
+                                               307,     // 25 C
+                                               676,     // 3.30 V
+                                               310}));  // 1.00 V of 3.30 V
     ASSERT_EQ(d.samples.size(), 1018u);
     // 256 samples before the trigger: at rest, then the first three of the half-sine
     // (0, 6.0 and 11.5 g, still below the level); the trigger sample at 15.9 g comes next.
@@ -278,7 +279,7 @@ TEST_F(Kva7710CaptureTest, ShockEventIsTheSameWhetherPolledOrCaughtUpAfterAnHour
     }
     std::vector<int> x;
     for (int j = 253; j <= 258; ++j) x.push_back(d.samples[j][0]);
-    EXPECT_EQ(x, (std::vector<int>{0, 30, 58, 80, 94, 100}));    // up to the crest
+    EXPECT_EQ(x, (std::vector<int>{0, 30, 58, 80, 94, 100}));  // up to the crest
     EXPECT_EQ(d.samples[267], (std::array<int, 3>{0, 0, 5}));  // over after 10 ms
   }
   polled.Write(0x4A, 0x0010);  // clearing the alarms takes them off the outputs too

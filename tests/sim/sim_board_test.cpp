@@ -7,7 +7,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "device/port_faults.h"
+#include "sim/port_faults.h"
 #include "support/sim_rig.h"
 
 namespace kva::sim {
@@ -41,11 +41,9 @@ TEST_F(SimBoardTest, WritesOverUsbReadBackOnBothInterfaces) {
     int32_t written, read;
   };
   const Case cases[] = {
-      {SMPL_PRD, 0x1234, 0x1234},
-      {CAPT_PNTR, 0x0ABC, 0x0ABC},  // low byte first
-      {XACCL_NULL, -300, -300},
-      {ALM_MAG1, 0xFFFF, 0xBFFF},  // bit 14 is not writable
-      {PROD_ID, 0x0000, 0x1E1E},   // read-only: the frames go out, the device keeps its value
+      {SMPL_PRD, 0x1234, 0x1234}, {CAPT_PNTR, 0x0ABC, 0x0ABC},  // low byte first
+      {XACCL_NULL, -300, -300},   {ALM_MAG1, 0xFFFF, 0xBFFF},   // bit 14 is not writable
+      {PROD_ID, 0x0000, 0x1E1E},  // read-only: the frames go out, the device keeps its value
   };
   for (const Case& c : cases) {
     InterfaceType = 2;
@@ -84,7 +82,7 @@ TEST_F(SimBoardTest, OutputsDecodeToTheBenchStimulus) {
 
 TEST_F(SimBoardTest, StuckDataInLineHidesTheDevice) {
   UseInterface(1);
-  PortFaults faults(board->port());
+  sim::PortFaults faults(board->port());
   SetPortIo(&faults);
   faults.StickDataIn(1);
   EXPECT_EQ(Read(PROD_ID), 0x0000);

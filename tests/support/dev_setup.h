@@ -1,19 +1,19 @@
 // Set-up shared by the device-level core tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "app/delay.h"
 #include "app/hooks.h"
 #include "app/settings.h"
 #include "device/port_io.h"
 #include "device/register_access.h"
 #include "device/register_map.h"
+#include "support/program_state.h"
 
 namespace kvatest {
 
@@ -22,22 +22,12 @@ namespace kvatest {
 class LptSetup {
  public:
   explicit LptSetup(kva::PortIo* port) {
-    kva::InitRegisterMap();
-    kva::ResetRegisterAccess();
-    kva::ResetDelay();
-    kva::DelayCalibrated = true;
-    kva::DelayLoopCount = 1;
+    FreshProgramState();
     kva::InterfaceType = 1;
     kva::PortAddress = 0x378;
     kva::SetPortIo(port);
   }
-  ~LptSetup() {
-    kva::SetPortIo(nullptr);
-    kva::ResetHooks();
-    kva::ResetSettings();
-    kva::ResetDelay();
-    kva::ResetRegisterAccess();
-  }
+  ~LptSetup() { kva::ResetProgramState(); }
   LptSetup(const LptSetup&) = delete;
   LptSetup& operator=(const LptSetup&) = delete;
 };

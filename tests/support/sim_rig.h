@@ -1,6 +1,5 @@
-// The program's global state made fresh around each test that drives register access or the
-// USB adapter: settings, delay calibration, hooks, the adapter's records and both transport
-// seams. Message boxes are collected instead of shown.
+// Fresh program state around each test that drives register access or the USB adapter, with
+// message boxes collected instead of shown.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,34 +8,26 @@
 #include <string>
 #include <vector>
 
-#include "app/delay.h"
 #include "app/hooks.h"
 #include "app/settings.h"
 #include "device/port_io.h"
 #include "device/register_access.h"
 #include "device/register_map.h"
 #include "hostsetup/port_access.h"
+#include "support/program_state.h"
 #include "usbspi/ezusb_driver.h"
 #include "usbspi/usb_adapter.h"
 
 namespace kvatest {
 
-class SimRig : public ::testing::Test {
+class SimRig : public ProgramStateTest {
  protected:
   void SetUp() override {
-    Reset();
-    kva::InitRegisterMap();
-    kva::DelayCalibrated = true;
-    kva::DelayLoopCount = 1;
+    ProgramStateTest::SetUp();
     kva::SetMsgBoxHandler([this](const std::string& text, const std::string& title) {
       messages.push_back(text);
       titles.push_back(title);
     });
-  }
-  void TearDown() override {
-    kva::SetPortIo(nullptr);
-    kva::SetEzUsbDriver(nullptr);
-    Reset();
   }
 
   // Parallel-port access at the usual address (1) or the USB adapter (2).
@@ -51,16 +42,6 @@ class SimRig : public ::testing::Test {
 
   std::vector<std::string> messages;
   std::vector<std::string> titles;
-
- private:
-  static void Reset() {
-    kva::ResetHooks();
-    kva::ResetSettings();
-    kva::ResetDelay();
-    kva::ResetRegisterAccess();
-    kva::ResetUsbAdapter();
-    kva::ResetPortAccess();
-  }
 };
 
 }  // namespace kvatest

@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "device/register_access.h"
 #include "hostsetup/port_access.h"
+#include "support/program_state.h"
 #include "ui/forms.h"
 #include "ui/qt_hooks.h"
 #include "usbspi/usb_adapter.h"
@@ -15,15 +16,8 @@
 namespace kvatest {
 
 inline void PrepareWindowTests() {
+  FreshProgramState();
   kva::ui::InstallQtHooks();
-  kva::DelayCalibrated = true;
-  kva::DelayLoopCount = 1;
-  kva::ResetSettings();
-  kva::ResetRegisterAccess();
-  kva::ResetUsbAdapter();
-  kva::ResetPortAccess();
-  kva::SetSimulatedBoardActive(false);
-  kva::SetProgramEnding(false);
 }
 
 // Closes every window and drops the hooks a test installed.
@@ -32,7 +26,7 @@ inline void EndWindowTest() {
   kva::ui::SetModalHook({});
   kva::ui::SetMessageHook({});
   kva::ui::SetEndProgramHandler({});
-  kva::SetClockHooks({});
+  kva::ResetProgramState();
 }
 
 }  // namespace kvatest

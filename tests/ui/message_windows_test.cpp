@@ -20,8 +20,6 @@ class MessageWindowsTest : public QObject {
   void loadingMessage() {
     auto& msg = ui::ShowForm<frmMsg>();
     QCOMPARE(msg.windowTitle(), QString("KVA7710_Eval_Rev_1   Message"));
-    msg.txtMsg->setPlainText(ui::QLines("\r\nLoading . . . \r\n\r\nCalibrating Delay function."));
-    QCOMPARE(msg.txtMsg->toPlainText(), QString("\nLoading . . . \n\nCalibrating Delay function."));
     QCOMPARE(msg.focusWidget(), msg.Command1);
   }
 

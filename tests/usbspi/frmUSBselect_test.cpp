@@ -74,7 +74,8 @@ class FrmUsbSelectTest : public QObject {
     auto& w = Window();
     QStringList captions{w.windowTitle(), w.frameBufferSetup->title()};
     for (auto* option : w.optUsbPort) captions << option->text();
-    QCOMPARE(captions.join('|'), QString("USB SPI Card Selection|Buffer Select|EzUsb0|EzUsb1|EzUsb2|EzUsb3|None"));
+    QCOMPARE(captions.join('|'),
+             QString("USB SPI Card Selection|Buffer Select|EzUsb0|EzUsb1|EzUsb2|EzUsb3|None"));
     QVERIFY(!w.cmdDebugUsb->isEnabled());
 
     QVERIFY(messages.messages().empty());

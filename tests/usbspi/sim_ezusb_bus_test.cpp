@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "usbspi/byte_register_slave.h"
+#include "support/fake_sensor.h"
 
 namespace kva::sim {
 namespace {
@@ -31,7 +31,7 @@ class SimBus : public ::testing::Test {
     return Bulk(h, kEzUsbBulkRead, 1, Bytes(length));
   }
 
-  kvatest::ByteRegisterSlave sensor;
+  kvatest::FakeSensor sensor;
   SimEzUsbBus bus{sensor};
 };
 

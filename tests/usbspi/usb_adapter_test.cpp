@@ -6,10 +6,10 @@
 #include <tuple>
 #include <vector>
 
+#include "sim/ezusb_faults.h"
 #include "sim/sim_ezusb_bus.h"
+#include "support/fake_sensor.h"
 #include "support/sim_rig.h"
-#include "usbspi/byte_register_slave.h"
-#include "usbspi/ezusb_faults.h"
 
 namespace kva {
 namespace {
@@ -49,9 +49,9 @@ class UsbAdapter : public kvatest::SimRig {
   }
   static void Exchange(uint8_t n) { UsbSpiTransfer(n); }
 
-  kvatest::ByteRegisterSlave sensor;
+  kvatest::FakeSensor sensor;
   sim::SimEzUsbBus bus{sensor};
-  FaultyEzUsbDriver faults{bus};
+  sim::FaultyEzUsbDriver faults{bus};
 };
 
 TEST_F(UsbAdapter, DefaultBoardIsFoundWithItsBoardInformation) {
@@ -102,7 +102,7 @@ TEST_F(UsbAdapter, FirstUsableSlotIsSelectedInSlotOrder) {
 
 TEST_F(UsbAdapter, EachBoardInformationStepCanFail) {
   constexpr const char* kName = "KVA7710 USB-SPI Adapter";
-  using Arrange = void (*)(sim::SimEzUsbBus&, FaultyEzUsbDriver&);
+  using Arrange = void (*)(sim::SimEzUsbBus&, sim::FaultyEzUsbDriver&);
   const std::tuple<const char*, Arrange, const char*> cases[] = {
       {"descriptor 1", [](auto& b, auto&) { b.Board(0).descriptor1.reset(); }, "None"},
       {"descriptor 2", [](auto& b, auto&) { b.Board(0).descriptor2.reset(); }, kName},
@@ -117,8 +117,8 @@ TEST_F(UsbAdapter, EachBoardInformationStepCanFail) {
     messages.clear();
     arrange(bus, faults);
     FindUsbAdapter();
-    EXPECT_EQ(messages, (Texts{kBoardInfo,
-                               "No Valid USB Buffers Found, Please Verify Setup and Restart"}))
+    EXPECT_EQ(messages,
+              (Texts{kBoardInfo, "No Valid USB Buffers Found, Please Verify Setup and Restart"}))
         << what;
     EXPECT_FALSE(UsbReady || UsbAdapterSlots[0].Present) << what;
     EXPECT_EQ(UsbAdapterSlots[0].Descript0, descript0) << what;
@@ -178,9 +178,19 @@ TEST_F(UsbAdapter, EveryFailureRowGivesItsMessageAndLeavesTheAdapterNotReady) {
       // The read still follows the failed write and, with no answer waiting, fails too.
       {"setup write", kEzUsbBulkWrite, ReadSpiSetup, {"Error Setting up SPI", "Error Reading SPI"}},
       {"setup read", kEzUsbBulkRead, ReadSpiSetup, {"Error Reading SPI"}},
-      {"word delay", kEzUsbBulkWrite, [] { uint8_t d = 30; SetSpiWordDelay(d); },
+      {"word delay",
+       kEzUsbBulkWrite,
+       [] {
+         uint8_t d = 30;
+         SetSpiWordDelay(d);
+       },
        {"Error Setting up SPI"}},
-      {"static bits", kEzUsbBulkWrite, [] { uint8_t b = 0x50; SetSpiStaticBits(b); },
+      {"static bits",
+       kEzUsbBulkWrite,
+       [] {
+         uint8_t b = 0x50;
+         SetSpiStaticBits(b);
+       },
        {"Error Setting SPI Bits"}},
       {"exchange write", kEzUsbBulkWrite, [] { Exchange(2); }, {"Error Writing SPI"}},
       {"exchange read", kEzUsbBulkRead, [] { Exchange(2); }, {"Error Reading SPI"}},

@@ -1,7 +1,7 @@
-// A register-level stand-in for the sensor on the simulated parallel port, for core tests
-// that need exact words: each frame's answer is the word the previous read command asked
-// for; write frames set one byte; CAPT_BUF_1 / CAPT_BUF_2 answer from a capture memory at
-// the location CAPT_PNTR designates.
+// A register-level stand-in for the sensor, for core tests that need exact words: each frame's
+// answer is the word the previous read command asked for; write frames set one byte;
+// CAPT_BUF_1 / CAPT_BUF_2 answer from a capture memory at the location CAPT_PNTR designates.
+// It keeps every frame it was given, so tests can check exactly what reached the line.
 #pragma once
 
 #include <array>
@@ -26,6 +26,7 @@ class FakeSensor : public kva::sim::SpiSlave {
   uint16_t PendingAnswer() override { return pending_; }
 
   uint16_t Transfer(uint16_t mosi) override {
+    frames.push_back(mosi);
     const uint16_t answer = pending_;
     const uint8_t addr = static_cast<uint8_t>((mosi >> 8) & 0x7F);
     if (mosi & 0x8000) {
@@ -54,7 +55,11 @@ class FakeSensor : public kva::sim::SpiSlave {
     return out;
   }
 
-  std::map<uint8_t, uint16_t> words;  // by even address
+  // The word at an even address.
+  void SetWord(uint8_t address, uint16_t value) { words[address] = value; }
+
+  std::map<uint8_t, uint16_t> words;                // by even address
+  std::vector<uint16_t> frames;                     // every frame received
   std::vector<std::pair<uint8_t, uint8_t>> writes;  // byte write frames
   std::array<Location, 8192> capture{};
   int buf2Reads = 0;
@@ -77,8 +82,6 @@ class FakeSensor : public kva::sim::SpiSlave {
 // with a one-iteration delay so that waits are counted, not spent.
 class FakeBoard {
  public:
-  ~FakeBoard() { kva::SetDecimalMarkOverride(std::nullopt); }
-
   void Set(int16_t index, uint16_t word) {
     sensor.words[static_cast<uint8_t>(kva::RegisterMap[index].BaseAddr)] = word;
   }

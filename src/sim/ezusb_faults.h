@@ -4,14 +4,14 @@
 
 #include <cstdint>
 #include <map>
-#include <random>
 #include <set>
 #include <string>
 #include <utility>
 
+#include "sim/seeded_chance.h"
 #include "usbspi/ezusb_driver.h"
 
-namespace kva {
+namespace kva::sim {
 
 class FaultyEzUsbDriver : public EzUsbDriver {
  public:
@@ -43,8 +43,7 @@ class FaultyEzUsbDriver : public EzUsbDriver {
 
  private:
   EzUsbDriver& inner_;
-  uint64_t seed_;
-  std::mt19937_64 random_;
+  SeededChance chance_;
   std::set<uint64_t> failNumbers_;
   std::set<uint32_t> failCodes_;
   std::set<std::pair<uint32_t, uint64_t>> failOccurrences_;
@@ -57,4 +56,4 @@ class FaultyEzUsbDriver : public EzUsbDriver {
   uint64_t injected_ = 0;
 };
 
-}  // namespace kva
+}  // namespace kva::sim

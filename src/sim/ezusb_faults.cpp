@@ -1,9 +1,9 @@
-#include "usbspi/ezusb_faults.h"
+#include "sim/ezusb_faults.h"
 
-namespace kva {
+namespace kva::sim {
 
 FaultyEzUsbDriver::FaultyEzUsbDriver(EzUsbDriver& inner, uint64_t seed)
-    : inner_(inner), seed_(seed), random_(seed) {}
+    : inner_(inner), chance_(seed) {}
 
 void FaultyEzUsbDriver::ClearFaults() {
   failNumbers_.clear();
@@ -16,7 +16,7 @@ void FaultyEzUsbDriver::ClearFaults() {
   requests_ = 0;
   opens_ = 0;
   injected_ = 0;
-  random_.seed(seed_);
+  chance_.Restart();
 }
 
 EzUsbHandle FaultyEzUsbDriver::Open(const std::string& deviceName) {
@@ -37,7 +37,7 @@ bool FaultyEzUsbDriver::Request(EzUsbHandle handle, uint32_t code, const uint8_t
               failOccurrences_.count({code, occurrence}) != 0;
   // Drawn for every request, so that one request's outcome does not depend on other faults.
   if (probability_ > 0.0) {
-    const bool draw = std::uniform_real_distribution<double>(0.0, 1.0)(random_) < probability_;
+    const bool draw = chance_.Draw(probability_);
     fail = fail || draw;
   }
   if (fail) {
@@ -57,4 +57,4 @@ bool FaultyEzUsbDriver::Request(EzUsbHandle handle, uint32_t code, const uint8_t
 
 void FaultyEzUsbDriver::Close(EzUsbHandle handle) { inner_.Close(handle); }
 
-}  // namespace kva
+}  // namespace kva::sim

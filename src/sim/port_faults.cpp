@@ -1,12 +1,12 @@
-#include "device/port_faults.h"
+#include "sim/port_faults.h"
 
-namespace kva {
+namespace kva::sim {
 namespace {
 constexpr uint8_t kDataIn = 0x40;
 }
 
 PortFaults::PortFaults(PortIo& inner, uint16_t base, uint64_t seed)
-    : inner_(inner), status_(static_cast<uint16_t>(base + 1)), rng_(seed) {}
+    : inner_(inner), status_(static_cast<uint16_t>(base + 1)), chance_(seed) {}
 
 void PortFaults::Out(uint16_t port, uint8_t value) { inner_.Out(port, value); }
 
@@ -18,7 +18,7 @@ uint8_t PortFaults::In(uint16_t port) {
     return stuck_ ? static_cast<uint8_t>(value | kDataIn) : static_cast<uint8_t>(value & ~kDataIn);
   }
   const bool flipNth = flipAt_ != 0 && statusReads_ == flipAt_;
-  if (flipNth || (probability_ > 0.0 && Chance())) {
+  if (flipNth || (probability_ > 0.0 && chance_.Draw(probability_))) {
     value ^= kDataIn;
     ++flipped_;
   }
@@ -31,13 +31,4 @@ void PortFaults::FlipStatusRead(uint64_t n) { flipAt_ = n == 0 ? 0 : statusReads
 
 void PortFaults::FlipStatusReads(double probability) { probability_ = probability; }
 
-// splitmix64: the same sequence for a seed on every platform and library.
-bool PortFaults::Chance() {
-  uint64_t z = (rng_ += 0x9E3779B97F4A7C15ull);
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-  z ^= z >> 31;
-  return static_cast<double>(z >> 11) * 0x1.0p-53 < probability_;
-}
-
-}  // namespace kva
+}  // namespace kva::sim

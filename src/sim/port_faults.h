@@ -7,8 +7,9 @@
 #include <cstdint>
 
 #include "device/port_io.h"
+#include "sim/seeded_chance.h"
 
-namespace kva {
+namespace kva::sim {
 
 class PortFaults : public PortIo {
  public:
@@ -29,11 +30,9 @@ class PortFaults : public PortIo {
   uint64_t FlippedReads() const { return flipped_; }
 
  private:
-  bool Chance();
-
   PortIo& inner_;
   uint16_t status_;
-  uint64_t rng_;
+  SeededChance chance_;
   int stuck_ = -1;
   uint64_t flipAt_ = 0;
   double probability_ = 0.0;
@@ -41,4 +40,4 @@ class PortFaults : public PortIo {
   uint64_t flipped_ = 0;
 };
 
-}  // namespace kva
+}  // namespace kva::sim

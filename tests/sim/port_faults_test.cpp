@@ -1,4 +1,4 @@
-#include "device/port_faults.h"
+#include "sim/port_faults.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ class PortFaultsTest : public ::testing::Test {
     return LptReadWord(address);
   }
   kvatest::RecordingPortIo device;
-  PortFaults faults{device};
+  sim::PortFaults faults{device};
   kvatest::LptSetup setup{&faults};
 };
 
@@ -56,7 +56,7 @@ TEST_F(PortFaultsTest, OneStatusReadInError) {
 TEST_F(PortFaultsTest, RandomErrorsRepeatForTheSameSeed) {
   auto run = [&](uint64_t seed, double p) {
     kvatest::RecordingPortIo line;
-    PortFaults random(line, 0x378, seed);
+    sim::PortFaults random(line, 0x378, seed);
     random.FlipStatusReads(p);
     uint64_t pattern = 0;
     for (int i = 0; i < 64; ++i) pattern = (pattern << 1) | (random.In(0x379) == 0xBF);
