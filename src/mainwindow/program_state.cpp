@@ -8,6 +8,7 @@
 #include "app/run_mode.h"
 #include "app/settings.h"
 #include "capture/capture_readout.h"
+#include "capture/trigger_levels.h"
 #include "device/port_io.h"
 #include "device/register_access.h"
 #include "device/register_map.h"
@@ -38,6 +39,8 @@ void ResetProgramState() {
   OsName.clear();
   GpioCtrlValue = 0;
   AlmCtrlValue = 0;
+  AlmMag1Value = 0;
+  AlmMag2Value = 0;
 }
 
 }  // namespace kva

@@ -5,12 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "capture/trigger_levels.h"
+
 namespace kva {
 
-// Raw GPIO_CTR and ALM_CTRL as last written, or as read when the main window loaded. The
-// digital-line window and the alarm and capture windows start from these.
+// Raw GPIO_CTR as last written, or as read when the main window loaded; the digital-line
+// window starts from it. ALM_CTRL's lives with the trigger levels (capture/trigger_levels.h).
 inline int32_t GpioCtrlValue = 0;
-inline int32_t AlmCtrlValue = 0;
 
 // What the window has to show after the interface bring-up.
 struct InterfaceBringUp {
