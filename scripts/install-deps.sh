@@ -5,6 +5,7 @@
 #   scripts/install-deps.sh               what the desktop program and kva7710ctl build with
 #   scripts/install-deps.sh --test        and what the tests and benchmarks build and run with
 #   scripts/install-deps.sh --screenshot  and what scripts/screenshot.sh runs with
+#   scripts/install-deps.sh --package     and what scripts/package.sh builds the .deb with
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libcli11-dev)
@@ -17,6 +18,9 @@ for option in "$@"; do
     --screenshot)
       # scripts/screenshot.sh runs the program under a virtual display and grabs its window.
       packages+=(xvfb xdotool x11-utils imagemagick) ;;
+    --package)
+      # Manual pages from --help, and the .deb's dependencies from the binaries.
+      packages+=(help2man dpkg-dev) ;;
     *)
       echo "install-deps.sh: unknown option $option" >&2
       exit 2 ;;

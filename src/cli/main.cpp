@@ -75,7 +75,9 @@ int main(int argc, char** argv) {
   app.require_subcommand(0, 1);
   kva::ctl::GlobalOptions options;
   bool showVersion = false;
-  app.add_flag("--simulate", options.simulate, "Use the built-in simulated board (scenario bench)");
+  app.add_flag("--simulate", options.simulate,
+               "Use the built-in simulated board (scenario bench), through the USB adapter "
+               "unless --interface or CommPort.cfg chooses the parallel port");
   app.add_option("--interface", options.interface,
                  "usb or parallel (default: Interface of CommPort.cfg)")
       ->check(CLI::IsMember({"usb", "parallel"}));

@@ -47,6 +47,9 @@ Session::Session(GlobalOptions options) : options_(std::move(options)) {
     throw CommandError(kExitUsage,
                        "--interface must be usb or parallel, not " + options_.interface);
   }
+  // The simulated board answers on both interfaces; with none chosen it is reached through
+  // its adapter, so `kva7710ctl --simulate read ...` works in any folder.
+  if (options_.simulate && InterfaceType != 1 && InterfaceType != 2) InterfaceType = 2;
   if (!options_.port.empty()) {
     const auto value = CheckedHexTextToInt16(options_.port);
     if (!value || !AllHexDigits(options_.port)) {

@@ -207,8 +207,9 @@ TEST_F(CtlSession, BatchSkipsCommentsAndStopsAtTheFirstFailingLine) {
 }
 
 TEST_F(CtlSession, InterfaceFromSettingsFileAndExitCodes) {
-  EXPECT_EQ(FailureOf(RunCtl({"--simulate", "read", "1"})),
+  EXPECT_EQ(FailureOf(RunCtl({"read", "1"})),
             Failure(2, "kva7710ctl: Please select an interface before taking data\n"));
+  EXPECT_EQ(RunCtl({"--simulate", "read", "1"}).out, "SUPPLY_OUT\t02A4\t3.299\n");  // adapter
   kvatest::WriteFileBytes("CommPort.cfg",
                           "Interface =  2 \r\nPort Address =  888 \r\nFactory =  0 \r\n");
   EXPECT_EQ(RunCtl({"--simulate", "read", "1"}).out, "SUPPLY_OUT\t02A4\t3.299\n");
