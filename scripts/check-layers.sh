@@ -16,7 +16,8 @@ cd "$(dirname "$0")/../src"
 
 # What the simulation and the backends may know of the device layer: the seams they plug into
 # and the facts of the device and adapter they stand for.
-seams=" device/port_io.h usbspi/ezusb_driver.h hostsetup/port_access.h usbspi/usb_adapter.h device/register_map.h "
+seams=" device/port_io.h usbspi/ezusb_driver.h hostsetup/port_access.h device/board_stimulus.h "
+seams+="usbspi/usb_adapter.h device/register_map.h "
 
 layer_of() {
   local path=$1 name=${1##*/}

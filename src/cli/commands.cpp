@@ -21,6 +21,7 @@
 #include "cli/session.h"
 #include "config/register_listing.h"
 #include "datalog/datalog_run.h"
+#include "device/board_stimulus.h"
 #include "device/register_access.h"
 #include "device/register_map.h"
 #include "mainwindow/device_commands.h"
@@ -230,7 +231,7 @@ void Datalog(Session& session, const CommandRequest& r, std::ostream& out) {
 
 void Sim(Session& session, const CommandRequest& r) {
   const auto& a = r.simArgs;
-  sim::Kva7710& sensor = session.SimSensor();
+  BoardStimulus& sensor = session.SimSensor();  // what the Simulated Board window drives too
   if (r.simAction == "scenario") {
     if (!sensor.SetScenario(a.at(0))) BadInput("unknown scenario: " + a.at(0) + " (bench or demo)");
   } else if (r.simAction == "accel") {

@@ -4,6 +4,7 @@
 
 #include <QMenuBar>
 
+#include "mainwindow/frmSimBoard.h"
 #include "mainwindow/status_flags.h"
 #include "ui/colors.h"
 
@@ -109,6 +110,7 @@ void frmForm1::BuildMenus() {
   mnuRegisters->setObjectName("mnuRegisters");
   MnuExit = bar->addAction("Exit");
   MnuExit->setObjectName("MnuExit");
+  AddSimulatedBoardMenu(*bar, MnuExit);
 
   // Their windows are not part of this program yet.
   for (QAction* a :

@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "capture/capture_readout.h"
 #include "capture/trigger_levels.h"
+#include "device/board_stimulus.h"
 #include "device/port_io.h"
 #include "device/register_access.h"
 #include "device/register_map.h"
@@ -33,6 +34,7 @@ void ResetProgramState() {
   SetPortIo(nullptr);
   ResetPortAccess();
   SetEzUsbDriver(nullptr);
+  SetBoardStimulus(nullptr);
   ResetUsbAdapter();
 
   ResetCapture();

@@ -327,6 +327,19 @@ void Kva7710::SetSelfTestFault(bool fault) {
   }
 }
 
+BoardStimulusState Kva7710::State() const {
+  BoardStimulusState s;
+  s.scenario = demo_ ? "demo" : "bench";
+  s.xG = accel_[0];
+  s.yG = accel_[1];
+  s.zG = accel_[2];
+  s.supplyV = supplyV_;
+  s.tempC = tempC_;
+  s.auxV = auxV_;
+  s.selfTestFault = selfTestFault_;
+  return s;
+}
+
 void Kva7710::SetSeed(uint64_t seed) {
   Sync();
   seed_ = seed;

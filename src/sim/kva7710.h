@@ -142,11 +142,12 @@
 #include <string>
 #include <vector>
 
+#include "device/board_stimulus.h"
 #include "sim/spi_slave.h"
 
 namespace kva::sim {
 
-class Kva7710 : public SpiSlave {
+class Kva7710 : public SpiSlave, public BoardStimulus {
  public:
   // clock: seconds; read once per frame and by every stimulus call.
   // flashPath: the flash image file; empty keeps the flash in memory only.
@@ -156,13 +157,14 @@ class Kva7710 : public SpiSlave {
   uint16_t Transfer(uint16_t mosi) override;
 
   // Stimulus and knobs. Each first brings the model up to now, so the change acts from there.
-  bool SetScenario(const std::string& name);  // "bench" or "demo"; false (and no change) else
-  void SetAcceleration(double xG, double yG, double zG);
-  void Shock(int axis /*0 X, 1 Y, 2 Z*/, double peakG, double durationMs);
-  void SetSupply(double volts);
-  void SetTemperature(double c);
-  void SetAux(double volts);
-  void SetSelfTestFault(bool fault);
+  bool SetScenario(const std::string& name) override;
+  void SetAcceleration(double xG, double yG, double zG) override;
+  void Shock(int axis /*0 X, 1 Y, 2 Z*/, double peakG, double durationMs) override;
+  void SetSupply(double volts) override;
+  void SetTemperature(double c) override;
+  void SetAux(double volts) override;
+  void SetSelfTestFault(bool fault) override;
+  BoardStimulusState State() const override;
   void SetSeed(uint64_t seed);
 
   // The register word at a byte address (And 0x7E) as of the last catch-up, no side effects.

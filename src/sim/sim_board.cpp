@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "app/hooks.h"
+#include "device/board_stimulus.h"
 #include "device/port_io.h"
 #include "hostsetup/port_access.h"
 #include "usbspi/ezusb_driver.h"
@@ -24,15 +25,18 @@ SimBoard::SimBoard(SimBoardOptions options) {
 
   previousPortIo_ = CurrentPortIo();
   previousDriver_ = CurrentEzUsbDriver();
+  previousStimulus_ = CurrentBoardStimulus();
   SetPortIo(port_.get());
   SetEzUsbDriver(bus_.get());
   SetPortPermissionRequest(&GrantAllPorts);
+  SetBoardStimulus(sensor_.get());
 }
 
 SimBoard::~SimBoard() {
   if (CurrentPortIo() == port_.get()) SetPortIo(previousPortIo_);
   if (CurrentEzUsbDriver() == bus_.get()) SetEzUsbDriver(previousDriver_);
   SetPortPermissionRequest(nullptr);
+  if (CurrentBoardStimulus() == sensor_.get()) SetBoardStimulus(previousStimulus_);
 }
 
 }  // namespace kva::sim

@@ -1,8 +1,9 @@
 // The simulated evaluation board: one simulated sensor reachable through both host interfaces
 // at once, the parallel-port cable at 0x378 and a USB-SPI adapter board on Ezusb-0. Creating
-// a SimBoard installs it under the port I/O seam, the EZ-USB driver seam and the port access
-// request; destroying it restores what was installed before. The desktop program's and the
-// command-line tool's simulator modes and the window tests all run on it.
+// a SimBoard installs it under the port I/O seam, the EZ-USB driver seam, the port access
+// request and the board stimulus (device/board_stimulus.h); destroying it restores what was
+// installed before. The desktop program's and the command-line tool's simulator modes and the
+// window tests all run on it.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +41,7 @@ class SimBoard {
   std::unique_ptr<SimEzUsbBus> bus_;
   PortIo* previousPortIo_ = nullptr;
   EzUsbDriver* previousDriver_ = nullptr;
+  BoardStimulus* previousStimulus_ = nullptr;
 };
 
 }  // namespace kva::sim

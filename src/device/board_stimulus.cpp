@@ -1,0 +1,12 @@
+#include "device/board_stimulus.h"
+
+namespace kva {
+namespace {
+BoardStimulus* current = nullptr;
+}
+
+void SetBoardStimulus(BoardStimulus* stimulus) { current = stimulus; }
+
+BoardStimulus* CurrentBoardStimulus() { return current; }
+
+}  // namespace kva
