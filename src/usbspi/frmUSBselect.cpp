@@ -4,9 +4,10 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "app/number_text.h"
 #include "app/settings.h"
 #include "ui/qt_hooks.h"
+#include "usbspi/frmUSBdebug.h"
+#include "usbspi/spi_debug.h"
 #include "usbspi/usb_adapter.h"
 
 namespace kva {
@@ -17,11 +18,6 @@ QLineEdit* SlotBox(QWidget* parent, int width) {
   box->setReadOnly(true);
   box->setMinimumWidth(width);
   return box;
-}
-
-// A speed such as "1.1" or "2" shows with one decimal; anything else as it came.
-std::string SpeedText(const std::string& speed) {
-  return IsNumber(speed) ? FormatNumber(LeadingNumber(speed), "0.0") : speed;
 }
 
 }  // namespace
@@ -60,8 +56,6 @@ frmUSBselect::frmUSBselect() {
 
   cmdFindEzUsb = new QPushButton(QStringLiteral("Search"), this);
   cmdDebugUsb = new QPushButton(QStringLiteral("Debug"), this);
-  // The debug panel is not part of this program yet.
-  cmdDebugUsb->setEnabled(false);
   cmdExit = new QPushButton(QStringLiteral("OK"), this);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(cmdFindEzUsb);
@@ -73,6 +67,7 @@ frmUSBselect::frmUSBselect() {
   column->addLayout(buttons);
 
   connect(cmdFindEzUsb, &QPushButton::clicked, this, &frmUSBselect::cmdFindEzUsb_Click);
+  connect(cmdDebugUsb, &QPushButton::clicked, this, &frmUSBselect::cmdDebugUsb_Click);
   connect(cmdExit, &QPushButton::clicked, this, &frmUSBselect::cmdExit_Click);
 }
 
@@ -109,9 +104,10 @@ void frmUSBselect::cmdFindEzUsb_Click() {
     if (!slot.Present) continue;
     optUsbPort[n]->setEnabled(true);
     if (UsbPortIndex == n) SelectOption(n);
-    txtDescript0[n]->setText(ui::Q(slot.Descript0));
-    txtDriverRev[n]->setText(ui::Q(FormatNumber(slot.DriverRev, "0.0")));
-    txtSpeed[n]->setText(ui::Q(SpeedText(slot.Speed)));
+    const SlotRowTexts row = SlotRowTextsOf(slot, n);
+    txtDescript0[n]->setText(ui::Q(row.descript0));
+    txtDriverRev[n]->setText(ui::Q(row.rev));
+    txtSpeed[n]->setText(ui::Q(row.speed));
   }
   if (UsbPortIndex == -1) SelectOption(4);
 }
@@ -126,6 +122,8 @@ void frmUSBselect::optUsbPort_Click(int index) {
   SetSpiWordDelay(SpiWordDelay);
   SetSpiStaticBits(SpiStaticBits);
 }
+
+void frmUSBselect::cmdDebugUsb_Click() { ui::ShowForm<frmUSBdebug>(ui::ShowMode::Modal); }
 
 void frmUSBselect::cmdExit_Click() { hide(); }
 

@@ -1,5 +1,6 @@
 // "USB SPI Card Selection": searches the four adapter slots on every activation, shows what
-// each board reports, and lets the user pick the board to use or none.
+// each board reports, and lets the user pick the board to use or none. "Debug" opens the
+// adapter's debug panel.
 #pragma once
 
 #include <QButtonGroup>
@@ -29,11 +30,12 @@ class frmUSBselect : public ui::Form {
   QLabel* Label6 = nullptr;  // "Rev"
   QLabel* Label7 = nullptr;  // "Speed"
   QPushButton* cmdFindEzUsb = nullptr;
-  QPushButton* cmdDebugUsb = nullptr;  // disabled: no debug panel yet
+  QPushButton* cmdDebugUsb = nullptr;
   QPushButton* cmdExit = nullptr;
 
   void cmdFindEzUsb_Click();
   void optUsbPort_Click(int index);
+  void cmdDebugUsb_Click();
   void cmdExit_Click();
 
  protected:

@@ -76,7 +76,6 @@ class FrmUsbSelectTest : public QObject {
     for (auto* option : w.optUsbPort) captions << option->text();
     QCOMPARE(captions.join('|'),
              QString("USB SPI Card Selection|Buffer Select|EzUsb0|EzUsb1|EzUsb2|EzUsb3|None"));
-    QVERIFY(!w.cmdDebugUsb->isEnabled());
 
     QVERIFY(messages.messages().empty());
     QVERIFY(w.optUsbPort[1]->isChecked() && UsbReady);

@@ -1,0 +1,239 @@
+// The adapter debug panel over simulated boards: the slot list, the exact packets of each
+// set-up control and of the manual frame, the loop, and what a failed exchange leaves.
+#include "usbspi/frmUSBdebug.h"
+
+#include <QtTest>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "device/register_access.h"
+#include "device/register_map.h"
+#include "sim/ezusb_faults.h"
+#include "sim/sim_ezusb_bus.h"
+#include "sim/spi_slave.h"
+#include "support/ui_window_test.h"
+#include "usbspi/frmUSBselect.h"
+
+using namespace kva;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+// Shifts back the word of the frame before, so readbacks show what was sent.
+class LoopbackSensor : public sim::SpiSlave {
+ public:
+  uint16_t PendingAnswer() override { return last_; }
+  uint16_t Transfer(uint16_t mosi) override { return std::exchange(last_, mosi); }
+
+ private:
+  uint16_t last_ = 0;
+};
+
+QString Texts(std::initializer_list<QLineEdit*> boxes) {
+  QStringList texts;
+  for (QLineEdit* box : boxes) texts << box->text();
+  return texts.join('|');
+}
+
+}  // namespace
+
+class FrmUsbDebugTest : public QObject {
+  Q_OBJECT
+
+  LoopbackSensor sensor_;
+  std::unique_ptr<sim::SimEzUsbBus> bus_;
+  std::unique_ptr<sim::FaultyEzUsbDriver> faults_;
+
+  // The panel on the board of slot 0, its start-up traffic forgotten.
+  frmUSBdebug& Panel() {
+    auto& w = ui::ShowForm<frmUSBdebug>();
+    bus_->ClearLog();
+    return w;
+  }
+  const std::vector<Bytes>& Packets() const { return bus_->Packets(0); }
+  const Bytes& LastPacket() const { return bus_->Packets(0).back(); }
+
+ private slots:
+  void init() {
+    kvatest::PrepareWindowTests();
+    bus_ = std::make_unique<sim::SimEzUsbBus>(sensor_);
+    faults_ = std::make_unique<sim::FaultyEzUsbDriver>(*bus_);
+    SetEzUsbDriver(faults_.get());
+  }
+  void cleanup() {
+    kvatest::EndWindowTest();
+    SetEzUsbDriver(nullptr);
+    faults_.reset();
+    bus_.reset();
+  }
+
+  void slotListAndTheBoardsSetupOnActivation() {
+    ui::MessageRecorder messages;
+    sim::SimEzUsbBoard birch;
+    birch.productId = kBirchProductId;
+    birch.descriptor2 = "SECOND";
+    bus_->Attach(2, birch);
+    SpiChannel = 3;
+    SpiInputPolarity = false;
+    auto& w = ui::ShowForm<frmUSBdebug>();
+    QVERIFY(messages.messages().empty());
+    QCOMPARE(w.windowTitle(), QString("USB SPI Card Setup"));
+    QCOMPARE(Texts({w.txtUsbPort[0], w.txtDescript0[0], w.txtDescript1[0], w.txtDriverRev[0],
+                    w.txtSpeed[0]}),
+             QString("ALDER - 0|KVA7710 USB-SPI Adapter|SIMULATED|2.3|2.0"));
+    QCOMPARE(Texts({w.txtUsbPort[1], w.txtDescript0[1], w.txtUsbPort[2], w.txtDescript1[2]}),
+             QString("None||BIRCH - 2|SECOND"));
+    QVERIFY(w.optUsbPort[0]->isChecked() && w.optUsbPort[2]->isEnabled());
+    QVERIFY(!w.optUsbPort[1]->isEnabled() && w.frameSPIsetup->isEnabled());
+    QVERIFY(w.optSpiChan[3]->isChecked());
+    QCOMPARE(w.cmdPolarity->text(), QString("Neg"));
+    // The search asks for the revision; choosing the board sends the settings, then reads
+    // back what the board holds.
+    QCOMPARE(bus_->Packets(0), (std::vector<Bytes>{{kCmdRevision},
+                                                   {kCmdSetStaticBits, 0x78},
+                                                   {kCmdSetWordDelay, 25},
+                                                   {kCmdReadSetup},
+                                                   {kCmdReadSetup}}));
+    QCOMPARE(w.txtLoopDelay->text(), QString("25"));
+    for (int k = 2; k <= 5; ++k) QVERIFY(w.chkStaticBits[k]->isChecked());
+
+    bus_->Firmware(0).staticBits = 0x10;
+    w.cmdReadBits->click();
+    QVERIFY(w.chkStaticBits[3]->isChecked());
+    QVERIFY(!w.chkStaticBits[2]->isChecked() && !w.chkStaticBits[4]->isChecked() &&
+            !w.chkStaticBits[5]->isChecked());
+  }
+
+  void setupControlsSendTheirPackets() {
+    auto& w = Panel();
+    for (int k = 2; k <= 5; ++k) w.chkStaticBits[k]->setChecked(k == 3 || k == 5);
+    w.cmdSetSpiBits->click();
+    QCOMPARE(LastPacket(), (Bytes{kCmdSetStaticBits, 0x50}));
+
+    const struct {
+      const char *typed, *shown;
+      uint8_t sent;
+    } delays[] = {{"300", "255", 0xFF}, {"0", "1", 0x01}, {"12.5", "12", 12}};
+    for (const auto& d : delays) {
+      w.txtLoopDelay->setText(d.typed);
+      QTest::keyClick(w.txtLoopDelay, Qt::Key_Return);
+      QCOMPARE(LastPacket(), (Bytes{kCmdSetWordDelay, d.sent}));
+      QCOMPARE(w.txtLoopDelay->text(), QString(d.shown));
+    }
+
+    // Polarity is the command of the next exchange; nothing is sent when it changes.
+    const size_t sent = Packets().size();
+    w.cmdPolarity->click();
+    QCOMPARE(w.cmdPolarity->text() + QString::number(Packets().size() - sent), QString("Neg0"));
+    w.cmdWriteSpi->click();
+    QCOMPARE(LastPacket()[0], kCmdExchangeNeg);
+    w.cmdPolarity->click();
+    w.cmdWriteSpi->click();
+    QCOMPARE(w.cmdPolarity->text(), QString("Pos"));
+    QCOMPARE(LastPacket()[0], kCmdExchangePos);
+  }
+
+  void manualFrameWordsCountsAndReadback() {
+    auto& w = Panel();
+    w.txtNumWords->setText("2");
+    w.txtWriteSpi[1]->setText("8000");
+    w.txtWriteSpi[3]->setText("77");
+    w.txtReadSpi[5]->setText("DEAD");
+    w.cmdWriteSpi->click();
+    QCOMPARE(LastPacket(), (Bytes{kCmdExchangePos, 1, 2, 0x80, 0x00, 0x00, 0x00}));
+    QCOMPARE(Texts({w.txtWriteSpi[1], w.txtWriteSpi[2], w.txtWriteSpi[3], w.txtReadSpi[5]}),
+             QString("8000|0||"));
+    // The loopback answers each word with the one before: the last word of the previous
+    // exchange, then the first of this one.
+    w.txtWriteSpi[1]->setText("00ab");
+    w.txtWriteSpi[2]->setText("C");
+    w.cmdWriteSpi->click();
+    QCOMPARE(Texts({w.txtWriteSpi[1], w.txtWriteSpi[2], w.txtReadSpi[1], w.txtReadSpi[2]}),
+             QString("AB|C|0|AB"));
+
+    const struct {
+      const char *typed, *shown;
+      size_t packetLength;
+    } counts[] = {{"20", "16", 35}, {"0", "1", 5}, {"", "1", 5}, {"3.5", "4", 11}};
+    for (const auto& c : counts) {
+      w.txtNumWords->setText(c.typed);
+      w.cmdWriteSpi->click();
+      QCOMPARE(w.txtNumWords->text(), QString(c.shown));
+      QCOMPARE(LastPacket().size(), c.packetLength);
+    }
+
+    // Another channel reads the idle line; register access goes back to channel 1.
+    w.optSpiChan[3]->click();
+    w.cmdWriteSpi->click();
+    QCOMPARE(LastPacket()[1], uint8_t(3));
+    QCOMPARE(w.txtReadSpi[1]->text(), QString("FFFF"));
+    InterfaceType = 2;
+    ReadRegister(SUPPLY_OUT);
+    QCOMPARE(LastPacket(), (Bytes{kCmdExchangePos, 1, 2, 0x02, 0x00, 0x00, 0x00}));
+  }
+
+  void loopRunsUntilStopAndAFailedExchangeSwitchesToNone() {
+    ui::MessageRecorder messages;
+    auto& w = Panel();
+    w.txtWriteSpi[1]->setText("1234");
+    int yields = 0;
+    SetYieldHandler([&] {
+      if (++yields == 3) w.cmdLoop->click();
+      QCoreApplication::processEvents();
+    });
+    w.cmdLoop->click();
+    // The write, then one exchange per yield until the Stop click.
+    QCOMPARE(Packets().size(), size_t(1 + 3));
+    QVERIFY(DebugLoopStop);
+    QCOMPARE(w.cmdLoop->text() + w.txtReadSpi[1]->text(), QString("Loop1234"));
+    QVERIFY(messages.messages().empty());
+
+    // The third exchange of the next loop cannot read its answer.
+    yields = -100;
+    faults_->ClearFaults();
+    faults_->FailCodeOccurrence(kEzUsbBulkRead, 3);
+    w.txtWriteSpi[1]->setText("5678");
+    w.cmdLoop->click();
+    QCOMPARE(messages.texts(), std::vector<std::string>{"Error Reading SPI"});
+    QCOMPARE(yields, -100 + 2);
+    QVERIFY(w.optUsbPort[4]->isChecked() && !UsbReady && DebugLoopStop);
+    QVERIFY(!w.frameManual->isEnabled() && !w.frameSPIsetup->isEnabled());
+    QCOMPARE(w.cmdLoop->text(), QString("Loop"));
+    // The readback keeps the words of the last good exchange.
+    QCOMPARE(w.txtReadSpi[1]->text(), QString("5678"));
+
+    // Without an adapter every handler that needs one says so.
+    messages.clear();
+    w.cmdWriteSpi_Click();
+    w.cmdSetSpiBits_Click();
+    w.txtLoopDelay_KeyDown(13);
+    QCOMPARE(messages.texts(), std::vector<std::string>(3, "Please Select a Buffer first"));
+  }
+
+  void failedSingleWriteSwitchesToNone() {
+    ui::MessageRecorder messages;
+    auto& w = Panel();
+    faults_->FailCode(kEzUsbBulkWrite);
+    w.cmdWriteSpi->click();
+    QCOMPARE(messages.texts(), std::vector<std::string>{"Error Writing SPI"});
+    QVERIFY(w.optUsbPort[4]->isChecked() && !w.frameManual->isEnabled());
+  }
+
+  void debugButtonOpensThePanelAndTheCloseBoxActsAsOk() {
+    std::vector<QString> shown;
+    ui::SetModalHook([&](QWidget& form) {
+      shown.push_back(form.windowTitle());
+      if (auto* panel = qobject_cast<frmUSBdebug*>(&form)) panel->close();
+    });
+    auto& select = ui::ShowForm<frmUSBselect>();
+    QVERIFY(select.cmdDebugUsb->isEnabled());
+    select.cmdDebugUsb->click();
+    QCOMPARE(shown, std::vector<QString>{"USB SPI Card Setup"});
+    auto* panel = ui::FindForm<frmUSBdebug>();
+    QVERIFY(panel != nullptr && !panel->isVisible());
+  }
+};
+
+QTEST_MAIN(FrmUsbDebugTest)
+#include "frmUSBdebug_test.moc"
