@@ -381,6 +381,7 @@ void AddCommands(CLI::App& app, CommandRequest& r) {
   action("temp", "Temperature in degrees C", {"C"});
   action("aux", "Auxiliary input in V", {"V"});
   action("wait", "Let this many milliseconds of simulated time pass at once", {"MS"});
+  AddSpiCommands(app, r.name, r.spi);
 }
 
 void RunCommand(Session& session, const CommandRequest& r, std::ostream& out) {
@@ -404,7 +405,7 @@ void RunCommand(Session& session, const CommandRequest& r, std::ostream& out) {
     Datalog(session, r, out);
   } else if (r.name == "sim") {
     Sim(session, r);
-  } else {
+  } else if (!RunSpiCommand(session, r.name, r.spi, out)) {
     BadInput("unknown command: " + r.name);
   }
 }

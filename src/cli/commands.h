@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/commands_spi.h"
+
 namespace CLI {
 class App;
 }
@@ -34,6 +36,7 @@ struct CommandRequest {
   std::string dir = ".";
   std::string simAction;  // sim
   std::vector<std::string> simArgs;
+  SpiRequest spi;  // spi, spi-setup
 };
 
 // Adds every command to app, filling request when one is parsed.

@@ -1,0 +1,111 @@
+#include "cli/commands_spi.h"
+
+#include <CLI/CLI.hpp>
+#include <cctype>
+
+#include "app/number_text.h"
+#include "app/settings.h"
+#include "cli/ctl_error.h"
+#include "cli/session.h"
+#include "usbspi/spi_debug.h"
+#include "usbspi/usb_adapter.h"
+
+namespace kva::ctl {
+namespace {
+
+// One to maxDigits hex digits, else a usage error: what, then "not" and the text.
+int32_t ParseHex(const std::string& text, size_t maxDigits, const std::string& what) {
+  bool hex = !text.empty() && text.size() <= maxDigits;
+  for (char c : text) hex = hex && std::isxdigit(static_cast<unsigned char>(c)) != 0;
+  if (!hex) throw CommandError(kExitUsage, what + ", not " + text);
+  return HexTextToValue(text);
+}
+
+// The adapter, brought up: these commands have no meaning on the parallel port.
+void EnsureAdapter(Session& session, const std::string& name) {
+  if (InterfaceType == 1) {
+    throw CommandError(kExitUsage, name + " works on the USB adapter only (--interface usb)");
+  }
+  session.EnsureDevice();
+}
+
+void SetDelay(const std::optional<int>& delayUs) {
+  if (!delayUs) return;
+  uint8_t delay = static_cast<uint8_t>(*delayUs);
+  SetSpiWordDelay(delay);
+}
+
+void Spi(Session& session, const SpiRequest& r, std::ostream& out) {
+  std::vector<uint16_t> words;
+  for (const auto& text : r.words)
+    words.push_back(static_cast<uint16_t>(ParseHex(text, 4, "a WORD is one to four hex digits")));
+  EnsureAdapter(session, "spi");
+  SetDelay(r.delayUs);
+  // Channel and polarity hold for this exchange only: register access after it, in a batch,
+  // goes on with its own.
+  const bool polarity = SpiInputPolarity;
+  SpiChannel = static_cast<uint8_t>(r.channel);
+  SpiInputPolarity = r.polarity == "pos";
+  const std::vector<uint16_t> back = ExchangeSpiWords(words);
+  SpiInputPolarity = polarity;
+  SpiChannel = 1;
+  session.CheckTransport();
+  std::string line;
+  for (uint16_t word : back) line += (line.empty() ? "" : " ") + Hex4(word);
+  out << line << "\n";
+}
+
+void SpiSetup(Session& session, const SpiRequest& r, std::ostream& out) {
+  std::optional<uint8_t> bits;
+  if (r.bits) {
+    const std::string what = "--bits takes the sum of CS2 08, CS3 10, CS4 20 and CS5 40";
+    const int32_t value = ParseHex(*r.bits, 2, what);
+    if ((value & ~kStaticBitsMask) != 0) throw CommandError(kExitUsage, what + ", not " + *r.bits);
+    bits = static_cast<uint8_t>(value);
+  }
+  EnsureAdapter(session, "spi-setup");
+  if (bits) SetSpiStaticBits(*bits);
+  SetDelay(r.delayUs);
+  ReadSpiSetup();
+  session.CheckTransport();
+  const std::string hexBits = Hex4(SpiStaticBits).substr(2);
+  out << "static bits\t" << hexBits << "\t" << StaticBitNames(SpiStaticBits) << "\n"
+      << "word delay\t" << static_cast<int>(SpiWordDelay) << "\n";
+}
+
+}  // namespace
+
+void AddSpiCommands(CLI::App& app, std::string& name, SpiRequest& r) {
+  auto* spi = app.add_subcommand(
+      "spi", "Exchange raw 16-bit words over the USB adapter; prints the words clocked back");
+  spi->callback([&name] { name = "spi"; });
+  spi->add_option("WORD", r.words, "1 to 16 words, hex")->required()->expected(1, kMaxSpiWords);
+  spi->add_option("--channel", r.channel, "Chip-select channel 1..4 (default 1)")
+      ->check(CLI::Range(1, 4));
+  spi->add_option("--polarity", r.polarity, "Data input polarity pos or neg (default pos)")
+      ->check(CLI::IsMember({"pos", "neg"}));
+  spi->add_option("--delay", r.delayUs, "First set the delay between words, 1..255 us")
+      ->check(CLI::Range(1, 255));
+
+  auto* setup = app.add_subcommand(
+      "spi-setup", "Set and show the USB adapter's static chip-select bits and word delay");
+  setup->callback([&name] { name = "spi-setup"; });
+  setup->add_option("--bits", r.bits,
+                    "Static chip-select bits, hex: CS2 08, CS3 10, CS4 20, CS5 40");
+  setup->add_option("--delay", r.delayUs, "Delay between words, 1..255 us")
+      ->check(CLI::Range(1, 255));
+}
+
+bool RunSpiCommand(Session& session, const std::string& name, const SpiRequest& r,
+                   std::ostream& out) {
+  if (name == "spi") {
+    Spi(session, r, out);
+  } else if (name == "spi-setup") {
+    SpiSetup(session, r, out);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kva::ctl
