@@ -140,6 +140,7 @@ DatalogResult RunDatalog(const DatalogSettings& settings, const DatalogCallbacks
       }
       lines[static_cast<size_t>(s - 1)] = std::move(line);
       taken = s;
+      if (callbacks.sampleTaken) callbacks.sampleTaken(f, s);
       WaitDelay(delayMs);
       Yield();
       // The program ending stops the run as a cancel does, so the samples taken are kept.
@@ -169,6 +170,12 @@ DatalogResult RunDatalog(const DatalogSettings& settings, const DatalogCallbacks
     ++result.filesWritten;
   }
   return result;
+}
+
+std::filesystem::path DatalogFolder() {
+  std::error_code error;
+  std::filesystem::path folder = std::filesystem::current_path(error);
+  return error ? std::filesystem::path(".") : folder;
 }
 
 }  // namespace kva

@@ -82,6 +82,8 @@ struct DatalogSettings {
 struct DatalogCallbacks {
   std::function<void(int fileNumber)> fileStarted;  // the window shows it in txtFileNum
   std::function<bool()> cancelRequested;            // checked after every sample
+  // After every sample, before its yield (the window's progress line).
+  std::function<void(int fileNumber, int sample)> sampleTaken{};
 };
 
 struct DatalogResult {
@@ -95,5 +97,8 @@ struct DatalogResult {
 // holding the samples taken, and the run ends. A file that cannot be written is reported through
 // MsgBox with its name and the reason and ends the run; files completed before it stay as written.
 DatalogResult RunDatalog(const DatalogSettings& settings, const DatalogCallbacks& callbacks = {});
+
+// The folder the datalog window writes to: the one that holds CommPort.cfg, the current folder.
+std::filesystem::path DatalogFolder();
 
 }  // namespace kva

@@ -113,8 +113,7 @@ void frmForm1::BuildMenus() {
   AddSimulatedBoardMenu(*bar, MnuExit);
 
   // Their windows are not part of this program yet.
-  for (QAction* a :
-       {MnuCal, mnuMscCtrl, mnuSamplePeriod, mnuGPIO, MnuAlarms, mnuDatalog, mnuRegisters}) {
+  for (QAction* a : {MnuCal, mnuMscCtrl, mnuSamplePeriod, mnuGPIO, MnuAlarms, mnuRegisters}) {
     a->setEnabled(false);
   }
 }
@@ -287,6 +286,7 @@ void frmForm1::Connect() {
   connect(mnuPort, &QAction::triggered, this, &frmForm1::mnuPort_Click);
   connect(mnuUsb, &QAction::triggered, this, &frmForm1::mnuUsb_Click);
   connect(MnuExit, &QAction::triggered, this, &frmForm1::MnuExit_Click);
+  connect(mnuDatalog, &QAction::triggered, this, &frmForm1::mnuDatalog_Click);
 
   connect(cmdReadData, &QPushButton::clicked, this, &frmForm1::cmdReadData_Click);
   // toggled, not clicked: setting the box from code runs the handler too.

@@ -118,6 +118,7 @@ class frmForm1 : public ui::MainForm {
   void mnuPort_Click();
   void mnuUsb_Click();
   void MnuExit_Click();
+  void mnuDatalog_Click();
 
   void cmdReadData_Click();
   void ckLoop_Click();

@@ -7,6 +7,7 @@
 #include "app/hooks.h"
 #include "app/run_mode.h"
 #include "app/settings.h"
+#include "datalog/frmDatalog.h"
 #include "device/register_access.h"
 #include "device/register_map.h"
 #include "hostsetup/frmPort.h"
@@ -150,6 +151,8 @@ void frmForm1::mnuUsb_Click() {
     SetInterfaceMarks(false, false);
   }
 }
+
+void frmForm1::mnuDatalog_Click() { ui::ShowForm<frmDatalog>(ui::ShowMode::Modal); }
 
 // ---- output registers and the read loop ----
 
