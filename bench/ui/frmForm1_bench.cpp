@@ -4,14 +4,8 @@
 // window, without the delay calibration.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 
-#include "app/delay.h"
 #include "app/run_mode.h"
 #include "app/settings.h"
 #include "device/bring_up.h"
@@ -19,43 +13,12 @@
 #include "device/register_map.h"
 #include "mainwindow/frmForm1.h"
 #include "ratio.h"
-#include "sim/sim_board.h"
 #include "ui/forms.h"
-#include "ui/qt_hooks.h"
+#include "ui_bench.h"
 
 namespace {
 
-// One application, one simulated board and a calibrated delay for every benchmark here.
-struct Bench {
-  Bench() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app = std::make_unique<QApplication>(argc, argv);
-    kva::ui::InstallQtHooks();
-    kva::ui::SetMessageHook([](const std::string&, const std::string&) {});
-    kva::ui::SetModalHook([](QWidget&) {});
-    kva::ui::SetEndProgramHandler([] {});
-    folder = std::filesystem::temp_directory_path() / "kva7710-ui-bench";
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
-    std::ofstream("CommPort.cfg", std::ios::binary) << "Interface = 2\r\n";
-    kva::DelayCalibrated = false;
-    kva::CalibrateDelay();
-    board = std::make_unique<kva::sim::SimBoard>();
-  }
-
-  int argc = 1;
-  char name[16] = "kva7710_bench";
-  char* argv[2] = {name, nullptr};
-  std::unique_ptr<QApplication> app;
-  std::unique_ptr<kva::sim::SimBoard> board;
-  std::filesystem::path folder;
-};
-
-// Never destroyed: the windows registry may be gone by the time static objects are.
-Bench& TheBench() {
-  static Bench* bench = new Bench;
-  return *bench;
-}
+using kvabench::TheUiBench;
 
 // Start-up as the entry procedure does it after the calibration: settings, register map,
 // main window loaded (interface bring-up, first reads, first pass) and shown.
@@ -69,7 +32,7 @@ kva::frmForm1& StartMainWindow() {
 }
 
 void BM_ReadLoopPass(benchmark::State& state) {
-  TheBench();
+  TheUiBench();
   kva::frmForm1& form = StartMainWindow();
   form.ckLoop->setChecked(false);  // one pass per click
   form.txtLoopDelay->setText("0");
@@ -79,7 +42,7 @@ void BM_ReadLoopPass(benchmark::State& state) {
 BENCHMARK(BM_ReadLoopPass)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
 void BM_TransportFloor(benchmark::State& state) {
-  TheBench();
+  TheUiBench();
   StartMainWindow();
   for (auto _ : state) {
     for (int16_t n = kva::SUPPLY_OUT; n <= kva::XYZ_PK_OUT; ++n) kva::ReadRegister(n);
@@ -95,7 +58,7 @@ KVA_BENCH_RATIO("main window read pass / 12 register reads", "BM_ReadLoopPass/mi
 
 // Includes the load handler's fixed 100 ms settling wait; the calibration is not included.
 void BM_StartupToMainWindow(benchmark::State& state) {
-  TheBench();
+  TheUiBench();
   for (auto _ : state) StartMainWindow();
   kva::ui::UnloadAllForms();
 }
