@@ -165,9 +165,12 @@ class FrmDatalogTest : public QObject {
 
   void cancelAtASampleKeepsExactlyTheSamplesTaken() {
     auto& w = Window({4}, "1000", "3");
-    // Yield 1 is before the first sample; yield 5 follows sample 4.
+    // Yield 1 is before the first sample; yield 5 follows sample 4. The second click, while
+    // the cancelled run has yet to write its file, starts nothing.
     atYield_ = [](frmDatalog& form, int n) {
-      if (n == 5) form.cmdStartDatalog->click();
+      if (n != 5) return;
+      form.cmdStartDatalog->click();
+      form.cmdStartDatalog->click();
     };
     w.cmdStartDatalog->click();
     QCOMPARE(yields_, 5);

@@ -178,8 +178,10 @@ class FrmUsbDebugTest : public QObject {
     auto& w = Panel();
     w.txtWriteSpi[1]->setText("1234");
     int yields = 0;
+    std::function<void()> atThirdYield = [&] { w.cmdLoop->click(); };
     SetYieldHandler([&] {
-      if (++yields == 3) w.cmdLoop->click();
+      if (++yields == 3) atThirdYield();
+      if (yields == 50) DebugLoopStop = true;  // a loop that missed its stop must not hang
       QCoreApplication::processEvents();
     });
     w.cmdLoop->click();
@@ -188,6 +190,14 @@ class FrmUsbDebugTest : public QObject {
     QVERIFY(DebugLoopStop);
     QCOMPARE(w.cmdLoop->text() + w.txtReadSpi[1]->text(), QString("Loop1234"));
     QVERIFY(messages.messages().empty());
+
+    // Closing the panel ends its loop: no exchanges go on behind a hidden window.
+    yields = 0;
+    atThirdYield = [&] { w.close(); };
+    w.cmdLoop->click();
+    QVERIFY(yields == 3 && DebugLoopStop && !w.isVisible());
+    QCOMPARE(w.cmdLoop->text(), QString("Loop"));
+    ui::ShowForm<frmUSBdebug>();
 
     // The third exchange of the next loop cannot read its answer.
     yields = -100;
