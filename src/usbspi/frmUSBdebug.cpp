@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "app/hooks.h"
@@ -25,6 +26,12 @@ QLineEdit* Box(QWidget* parent, int width, bool readOnly) {
 }
 
 QString HexText(int32_t value) { return ui::Q(HexNoPad(value)); }
+
+// Checks an option from code without running its click action through the signal.
+void CheckQuietly(QRadioButton* option) {
+  const QSignalBlocker quiet(option);
+  option->setChecked(true);
+}
 
 // The message of every handler that needs the adapter while none is ready.
 void SelectBufferFirst() { MsgBox(kSelectBufferMessage); }
@@ -69,7 +76,7 @@ void frmUSBdebug::BuildSlots() {
     portGroup_->addButton(optUsbPort[n], n);
     grid->addWidget(optUsbPort[n], n + 1, 0);
     connect(optUsbPort[n], &QRadioButton::toggled, this, [this, n](bool on) {
-      if (on && !selecting_) optUsbPort_Click(n);
+      if (on) optUsbPort_Click(n);
     });
     if (n == 4) break;
     txtUsbPort[n] = Box(frameBufferSetup, 110, true);
@@ -112,7 +119,7 @@ void frmUSBdebug::BuildSetup() {
     chanGroup_->addButton(optSpiChan[c], c);
     channels->addWidget(optSpiChan[c]);
     connect(optSpiChan[c], &QRadioButton::toggled, this, [this, c](bool on) {
-      if (on && !selecting_) optSpiChan_Click(c);
+      if (on) optSpiChan_Click(c);
     });
   }
 
@@ -198,16 +205,12 @@ void frmUSBdebug::Form_QueryUnload(int& cancel, ui::UnloadMode mode) {
 }
 
 void frmUSBdebug::SelectPort(int index) {
-  selecting_ = true;
-  optUsbPort[index]->setChecked(true);
-  selecting_ = false;
+  CheckQuietly(optUsbPort[index]);
   optUsbPort_Click(index);
 }
 
 void frmUSBdebug::SelectChannel(int index) {
-  selecting_ = true;
-  optSpiChan[index]->setChecked(true);
-  selecting_ = false;
+  CheckQuietly(optSpiChan[index]);
   optSpiChan_Click(index);
 }
 

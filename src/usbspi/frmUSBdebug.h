@@ -95,7 +95,6 @@ class frmUSBdebug : public ui::Form {
 
   QButtonGroup* portGroup_ = nullptr;
   QButtonGroup* chanGroup_ = nullptr;
-  bool selecting_ = false;
 };
 
 }  // namespace kva
