@@ -205,9 +205,8 @@ void frmDatalog::RunDatalog() {
   callbacks.sampleTaken = [this](int file, int sample) {
     if (MonotonicSeconds() - progressShownAt_ >= kProgressInterval) ShowProgress(file, sample);
   };
-  callbacks.cancelRequested = [this] {
-    return cmdStartDatalog->text() == QString::fromUtf8(kStart);
-  };
+  const QString start = QString::fromUtf8(kStart);
+  callbacks.cancelRequested = [this, &start] { return cmdStartDatalog->text() == start; };
   kva::RunDatalog(settings, callbacks);
 
   LBLDatalogInProgress->hide();
