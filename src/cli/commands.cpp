@@ -78,9 +78,8 @@ double ParseFinite(const std::string& text, const char* what) {
 }
 
 std::string RegisterLine(int index) {
-  ReadRegister(static_cast<int16_t>(index));
-  return RightTrim(RegisterMap[index].Label) + "\t" + Hex4(RegRawValue) + "\t" +
-         FormatNumber(RegScaledValue, "0.0##") + "\n";
+  const RegisterReadout shown = ReadRegisterShown(static_cast<int16_t>(index));
+  return RightTrim(RegisterMap[index].Label) + "\t" + shown.hex + "\t" + shown.scaled + "\n";
 }
 
 void Read(Session& session, const CommandRequest& r, std::ostream& out) {
@@ -106,10 +105,7 @@ void Write(Session& session, const CommandRequest& r, std::ostream& out) {
              " is not writable (--force writes it all the same)");
   }
   session.EnsureDevice();
-  WriteRegister(static_cast<int16_t>(index), value);
-  WaitDelay(50.0);
-  // The capture configuration needs longer before it reads back.
-  if (index == CAPT_CFG) WaitDelay(500.0);
+  WriteRegisterAndSettle(static_cast<int16_t>(index), value);
   const std::string text = RegisterLine(index);
   session.CheckTransport();
   out << text;

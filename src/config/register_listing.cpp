@@ -1,5 +1,6 @@
 #include "config/register_listing.h"
 
+#include "app/delay.h"
 #include "app/number_text.h"
 #include "device/register_access.h"
 #include "device/register_map.h"
@@ -30,6 +31,17 @@ std::string RegisterListingText(const std::string& lineEnd, char decimalMark) {
             "   " + nd + "\t" + FormatNumber(scaled, "0.0##", decimalMark) + lineEnd;
   }
   return text;
+}
+
+RegisterReadout ReadRegisterShown(int16_t index) {
+  ReadRegister(index);
+  return {Hex4(RegRawValue), FormatNumber(RegScaledValue, "0.0##")};
+}
+
+void WriteRegisterAndSettle(int16_t index, int32_t value) {
+  WriteRegister(index, value);
+  WaitDelay(50.0);
+  if (index == CAPT_CFG) WaitDelay(500.0);
 }
 
 }  // namespace kva

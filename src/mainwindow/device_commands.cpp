@@ -26,6 +26,10 @@ int32_t SelfTestOnValue(int32_t miscCtrl) { return miscCtrl | 0x0100; }
 int32_t SelfTestOffValue(int32_t miscCtrl) { return miscCtrl & ~0x3DF8; }
 
 void RunDeviceCommand(DeviceCommand command) {
+  RunDeviceCommand(command, CommandInfo(command).waitMs);
+}
+
+void RunDeviceCommand(DeviceCommand command, double waitMs) {
   const DeviceCommandInfo& info = CommandInfo(command);
   if (command == DeviceCommand::SelfTestOn || command == DeviceCommand::SelfTestOff) {
     ReadRegister(MISC_CTRL);
@@ -35,7 +39,7 @@ void RunDeviceCommand(DeviceCommand command) {
   } else {
     WriteRegister(COMMAND, info.value);
   }
-  WaitDelay(info.waitMs);
+  WaitDelay(waitMs);
 }
 
 }  // namespace kva

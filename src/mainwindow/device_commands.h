@@ -52,5 +52,7 @@ int32_t SelfTestOffValue(int32_t miscCtrl);
 
 // The write (or read-modify-write) and the wait.
 void RunDeviceCommand(DeviceCommand command);
+// The same with the wait of another window (the flash update waits 100 to 600 ms).
+void RunDeviceCommand(DeviceCommand command, double waitMs);
 
 }  // namespace kva

@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "capture/capture_readout.h"
 #include "capture/trigger_levels.h"
+#include "config/register_listing.h"
 #include "device/board_stimulus.h"
 #include "device/port_io.h"
 #include "device/register_access.h"
@@ -43,6 +44,7 @@ void ResetProgramState() {
   AlmCtrlValue = 0;
   AlmMag1Value = 0;
   AlmMag2Value = 0;
+  SelectedRegister = 0;
 }
 
 }  // namespace kva
