@@ -111,11 +111,6 @@ void frmForm1::BuildMenus() {
   MnuExit = bar->addAction("Exit");
   MnuExit->setObjectName("MnuExit");
   AddSimulatedBoardMenu(*bar, MnuExit);
-
-  // Their windows are not part of this program yet.
-  for (QAction* a : {MnuCal, mnuMscCtrl, mnuSamplePeriod, mnuGPIO, MnuAlarms, mnuRegisters}) {
-    a->setEnabled(false);
-  }
 }
 
 void frmForm1::BuildOutputRegisters(QWidget* central) {
@@ -287,6 +282,12 @@ void frmForm1::Connect() {
   connect(mnuUsb, &QAction::triggered, this, &frmForm1::mnuUsb_Click);
   connect(MnuExit, &QAction::triggered, this, &frmForm1::MnuExit_Click);
   connect(mnuDatalog, &QAction::triggered, this, &frmForm1::mnuDatalog_Click);
+  connect(MnuCal, &QAction::triggered, this, &frmForm1::MnuCal_Click);
+  connect(mnuMscCtrl, &QAction::triggered, this, &frmForm1::mnuMscCtrl_Click);
+  connect(mnuSamplePeriod, &QAction::triggered, this, &frmForm1::mnuSamplePeriod_Click);
+  connect(mnuGPIO, &QAction::triggered, this, &frmForm1::mnuGPIO_Click);
+  connect(MnuAlarms, &QAction::triggered, this, &frmForm1::MnuAlarms_Click);
+  connect(mnuRegisters, &QAction::triggered, this, &frmForm1::mnuRegisters_Click);
 
   connect(cmdReadData, &QPushButton::clicked, this, &frmForm1::cmdReadData_Click);
   // toggled, not clicked: setting the box from code runs the handler too.

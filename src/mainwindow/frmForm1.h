@@ -119,6 +119,12 @@ class frmForm1 : public ui::MainForm {
   void mnuUsb_Click();
   void MnuExit_Click();
   void mnuDatalog_Click();
+  void MnuCal_Click();
+  void mnuMscCtrl_Click();
+  void mnuSamplePeriod_Click();
+  void mnuGPIO_Click();
+  void MnuAlarms_Click();
+  void mnuRegisters_Click();
 
   void cmdReadData_Click();
   void ckLoop_Click();

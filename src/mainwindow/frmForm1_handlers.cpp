@@ -7,6 +7,12 @@
 #include "app/hooks.h"
 #include "app/run_mode.h"
 #include "app/settings.h"
+#include "config/fmCalibration.h"
+#include "config/frmAlarms.h"
+#include "config/frmGPIO.h"
+#include "config/frmManualReg.h"
+#include "config/frmMscCtrl.h"
+#include "config/frmSampPrd.h"
 #include "datalog/frmDatalog.h"
 #include "device/register_access.h"
 #include "device/register_map.h"
@@ -153,6 +159,12 @@ void frmForm1::mnuUsb_Click() {
 }
 
 void frmForm1::mnuDatalog_Click() { ui::ShowForm<frmDatalog>(ui::ShowMode::Modal); }
+void frmForm1::MnuCal_Click() { ui::ShowForm<fmCalibration>(ui::ShowMode::Modal); }
+void frmForm1::mnuMscCtrl_Click() { ui::ShowForm<frmMscCtrl>(); }
+void frmForm1::mnuSamplePeriod_Click() { ui::ShowForm<frmSampPrd>(ui::ShowMode::Modal); }
+void frmForm1::mnuGPIO_Click() { ui::ShowForm<frmGPIO>(); }
+void frmForm1::MnuAlarms_Click() { ui::ShowForm<frmAlarms>(); }
+void frmForm1::mnuRegisters_Click() { ui::ShowForm<frmManualReg>(); }
 
 // ---- output registers and the read loop ----
 

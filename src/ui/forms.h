@@ -104,6 +104,11 @@ class FormT : public Base, public FormEvents {
     Base::resizeEvent(e);
     Form_Resize();
   }
+  // Maximising or restoring is a resize too, even where the size happens not to change.
+  void changeEvent(QEvent* e) override {
+    Base::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange) Form_Resize();
+  }
   void paintEvent(QPaintEvent* e) override {
     Base::paintEvent(e);
     Form_Paint();

@@ -8,6 +8,12 @@
 #include <functional>
 #include <memory>
 
+#include "config/fmCalibration.h"
+#include "config/frmAlarms.h"
+#include "config/frmGPIO.h"
+#include "config/frmManualReg.h"
+#include "config/frmMscCtrl.h"
+#include "config/frmSampPrd.h"
 #include "device/bring_up.h"
 #include "device/register_map.h"
 #include "hostsetup/frmPort.h"
@@ -16,6 +22,7 @@
 #include "support/temp_dir.h"
 #include "support/ui_window_test.h"
 #include "ui/colors.h"
+#include "ui/twips.h"
 
 using namespace kva;
 
@@ -398,6 +405,59 @@ class FrmForm1Test : public QObject {
              std::string("Interface =  1 \r\nPort Address =  888 \r\nFactory =  0 \r\n"));
     // It left in the yield before its first pass.
     QCOMPARE(board_->port().Frames(), framesBefore);
+  }
+
+  void configurationMenusOpenOneWindowEachBesideTheMainWindow() {
+    frmForm1& form = StartSinglePass();
+    form.move(40, 30);
+    // Two windows share the main window's corner; the others sit 2500 x 600 twips from it.
+    const QPoint corner = form.pos();
+    const QPoint beside(ui::TwipsToPixels(ui::PixelsToTwips(corner.x()) + 2500),
+                        ui::TwipsToPixels(ui::PixelsToTwips(corner.y()) + 600));
+    const struct {
+      QAction* item;
+      std::function<QWidget*()> find;
+      const char* modal;  // the modal window's class, or nothing
+      QPoint at;
+    } items[] = {
+        {form.MnuCal, [] { return ui::FindForm<fmCalibration>(); }, "kva::fmCalibration", beside},
+        {form.mnuMscCtrl, [] { return ui::FindForm<frmMscCtrl>(); }, nullptr, beside},
+        {form.mnuSamplePeriod, [] { return ui::FindForm<frmSampPrd>(); }, "kva::frmSampPrd",
+         beside},
+        {form.mnuGPIO, [] { return ui::FindForm<frmGPIO>(); }, nullptr, beside},
+        {form.MnuAlarms, [] { return ui::FindForm<frmAlarms>(); }, nullptr, beside},
+        {form.mnuRegisters, [] { return ui::FindForm<frmManualReg>(); }, nullptr, corner},
+    };
+    for (const auto& item : items) {
+      events_.clear();
+      item.item->trigger();
+      QWidget* window = item.find();
+      QVERIFY(window != nullptr && item.item->isEnabled());
+      QCOMPARE(events_, item.modal ? Events{std::string("modal:") + item.modal} : Events{});
+      QCOMPARE(window->pos(), item.at);
+      item.item->trigger();
+      QCOMPARE(item.find(), window);
+    }
+  }
+
+  void alarmSetInItsWindowShowsAtTheNextShock() {
+    frmForm1& form = StartSinglePass();
+    form.MnuAlarms->trigger();
+    frmAlarms& alarms = *ui::FindForm<frmAlarms>();
+    alarms.cmboAsource1->setCurrentIndex(2);
+    emit alarms.cmboAsource1->activated(2);
+    alarms.txtLevel1->setText("5");
+    alarms.opTrigPol1_Greater->setChecked(true);
+    alarms.cmdWiteA1->click();
+    QCOMPARE(alarms.lblALM_MAG1->text() + " " + alarms.txtLevel1->text(), QString("8061 4.986"));
+    form.cmdReadData->click();
+    QCOMPARE(form.lblAlarm1SetFlag->text(), QString("OK"));
+
+    board_->sensor().Shock(0, 10.0, 5.0);
+    Advance(0.05);
+    form.cmdReadData->click();
+    QCOMPARE(form.lblAlarm1SetFlag->text(), QString("Alarm"));
+    QCOMPARE(ui::BackColor(*form.lblAlarm1SetFlag), ui::kRed);
   }
 };
 
