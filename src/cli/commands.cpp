@@ -378,6 +378,7 @@ void AddCommands(CLI::App& app, CommandRequest& r) {
   action("aux", "Auxiliary input in V", {"V"});
   action("wait", "Let this many milliseconds of simulated time pass at once", {"MS"});
   AddSpiCommands(app, r.name, r.spi);
+  AddConfigCommands(app, r.name, r.config);
 }
 
 void RunCommand(Session& session, const CommandRequest& r, std::ostream& out) {
@@ -401,7 +402,8 @@ void RunCommand(Session& session, const CommandRequest& r, std::ostream& out) {
     Datalog(session, r, out);
   } else if (r.name == "sim") {
     Sim(session, r);
-  } else if (!RunSpiCommand(session, r.name, r.spi, out)) {
+  } else if (!RunSpiCommand(session, r.name, r.spi, out) &&
+             !RunConfigCommand(session, r.name, r.config, out)) {
     BadInput("unknown command: " + r.name);
   }
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/commands_config.h"
 #include "cli/commands_spi.h"
 
 namespace CLI {
@@ -36,7 +37,8 @@ struct CommandRequest {
   std::string dir = ".";
   std::string simAction;  // sim
   std::vector<std::string> simArgs;
-  SpiRequest spi;  // spi, spi-setup
+  SpiRequest spi;        // spi, spi-setup
+  ConfigRequest config;  // rate, offsets, alarms, alarm, alarm-output, misc, gpio
 };
 
 // Adds every command to app, filling request when one is parsed.
