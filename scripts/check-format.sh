@@ -17,7 +17,7 @@ if [ -z "$tool" ]; then
   echo "format: clang-format 14 not found (scripts/install-deps.sh --test installs it); not checked"
   exit 77
 fi
-mapfile -t files < <(find src tests bench fuzz -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.cc' \) 2>/dev/null | sort)
+mapfile -t files < <(find src tests bench fuzz tools -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.cc' \) 2>/dev/null | sort)
 if [ "${1:-}" = "--fix" ]; then
   "$tool" -i "${files[@]}"
   exit 0

@@ -1,0 +1,70 @@
+// Saves a picture of one of the configuration windows reading the simulated board (scenario
+// bench), for the documentation. Needs no display:
+//
+//   QT_QPA_PLATFORM=offscreen build/tools/window-shot registers docs/register-browser.png
+//
+// WINDOW is one of registers, alarms, misc, calibration, rate, gpio.
+#include <QApplication>
+#include <QStyleFactory>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "app/delay.h"
+#include "app/hooks.h"
+#include "app/settings.h"
+#include "config/fmCalibration.h"
+#include "config/frmAlarms.h"
+#include "config/frmGPIO.h"
+#include "config/frmManualReg.h"
+#include "config/frmMscCtrl.h"
+#include "config/frmSampPrd.h"
+#include "device/bring_up.h"
+#include "device/register_map.h"
+#include "sim/sim_board.h"
+#include "ui/qt_hooks.h"
+
+int main(int argc, char* argv[]) {
+  using namespace kva;
+  const std::map<std::string, std::function<QWidget&()>> windows{
+      {"registers",
+       [] {
+         auto& w = ui::ShowForm<frmManualReg>();
+         w.cmboRegister->setCurrentIndex(ZACCL_OUT);
+         w.cmboRegister_Click();
+         return std::ref(static_cast<QWidget&>(w));
+       }},
+      {"alarms", []() -> QWidget& { return ui::ShowForm<frmAlarms>(); }},
+      {"misc", []() -> QWidget& { return ui::ShowForm<frmMscCtrl>(); }},
+      {"calibration", []() -> QWidget& { return ui::ShowForm<fmCalibration>(); }},
+      {"rate", []() -> QWidget& { return ui::ShowForm<frmSampPrd>(); }},
+      {"gpio", []() -> QWidget& { return ui::ShowForm<frmGPIO>(); }},
+  };
+  if (argc != 3 || windows.count(argv[1]) == 0) {
+    std::fprintf(stderr,
+                 "usage: window-shot registers|alarms|misc|calibration|rate|gpio OUT.png\n");
+    return 2;
+  }
+  QApplication app(argc, argv);
+  if (QStyle* fusion = QStyleFactory::create("Fusion")) QApplication::setStyle(fusion);
+  ui::InstallQtHooks();
+
+  // A fixed clock, so that the same build draws the same picture.
+  SetClockHooks({nullptr, nullptr, [] { return LocalDateTime{2024, 6, 3, 9, 30, 0}; }});
+  sim::SimBoard board;
+  // The picture needs no exact waits, so the delay is not calibrated.
+  DelayCalibrated = true;
+  InitRegisterMap();
+  InterfaceType = 2;
+  if (!BringUpUsbAdapter()) return 3;
+
+  QWidget& window = windows.at(argv[1])();
+  QApplication::processEvents();
+  if (!window.grab().save(QString::fromLocal8Bit(argv[2]))) {
+    std::fprintf(stderr, "window-shot: could not write %s\n", argv[2]);
+    return 4;
+  }
+  ui::UnloadAllForms();
+  return 0;
+}
