@@ -33,7 +33,7 @@ void WriteMag(int alarm, const AlarmSetup& setup) {
   WriteRegister(alarm == 1 ? ALM_MAG1 : ALM_MAG2, global);
 }
 
-// The sensor needs this long after a source change before the levels are written.
+// The sensor is given this long after an ALM_CTRL write before it is read back.
 constexpr double kSourceSettleMs = 150;
 
 }  // namespace
@@ -74,18 +74,23 @@ int32_t ReadAlarmMag(int alarm) {
   return global;
 }
 
+// The levels go in before the sources: written the other way round, an enabled alarm spends
+// the settle time comparing its new source with its old level and may latch on a condition
+// nobody set (on a noisy signal it nearly always does). This way the new level meets the old
+// source for one register write at most.
 void WriteAlarmSetups(const AlarmSetup& alarm1, const AlarmSetup& alarm2) {
   const int32_t read = ReadRaw(ALM_CTRL);
-  WriteAlmCtrl(WithAlarmSource(WithAlarmSource(read, 1, alarm1.source), 2, alarm2.source));
-  WaitDelay(kSourceSettleMs);
   WriteMag(1, alarm1);
   WriteMag(2, alarm2);
+  WriteAlmCtrl(WithAlarmSource(WithAlarmSource(read, 1, alarm1.source), 2, alarm2.source));
+  WaitDelay(kSourceSettleMs);
 }
 
 void WriteAlarmSetup(int alarm, const AlarmSetup& setup) {
-  WriteAlmCtrl(WithAlarmSource(ReadRaw(ALM_CTRL), alarm, setup.source));
-  WaitDelay(kSourceSettleMs);
+  const int32_t read = ReadRaw(ALM_CTRL);
   WriteMag(alarm, setup);
+  WriteAlmCtrl(WithAlarmSource(read, alarm, setup.source));
+  WaitDelay(kSourceSettleMs);
 }
 
 void WriteDigitalIndicator(bool lineDio1, bool activeHigh, bool enabled) {

@@ -35,7 +35,8 @@ struct AlarmSetup {
 void ReadAlarmRegisters();
 // ALM_MAGn into its global.
 int32_t ReadAlarmMag(int alarm);
-// Both alarms: their sources into ALM_CTRL as read just before, 150 ms, then both magnitudes.
+// Both alarms: both magnitudes, then their sources into ALM_CTRL as read at the start, then
+// 150 ms.
 void WriteAlarmSetups(const AlarmSetup& alarm1, const AlarmSetup& alarm2);
 // One alarm, the other left as it is.
 void WriteAlarmSetup(int alarm, const AlarmSetup& setup);

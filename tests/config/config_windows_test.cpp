@@ -99,7 +99,7 @@ class ConfigWindowsTest : public QObject {
     w.txtLevel2->setText("");
     w.cmdWiteA1->click();
     // 3 V / 4.88 mV = 614.75: 615 (0x267) with "greater than"; alarm 2 has no source.
-    QCOMPARE(Written(), (Words{{0x3C, 0x0137}, {0x38, 0x8267}, {0x3A, 0x0000}}));
+    QCOMPARE(Written(), (Words{{0x38, 0x8267}, {0x3A, 0x0000}, {0x3C, 0x0137}}));
     QCOMPARE(w.LBLAlmCtrl->text() + "|" + w.lblALM_MAG1->text() + "|" + w.txtLevel1->text(),
              QString("0137|8267|3.001"));
     QCOMPARE(AlmCtrlValue + AlmMag1Value, 0x0137 + 0x8267);
