@@ -1,14 +1,22 @@
 #include "app/file_writer.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 
 namespace kva {
 namespace {
+
+constexpr size_t kBufferBytes = 64 * 1024;
 
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -22,37 +30,191 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// Follows symbolic links to the path a write lands on. st holds what is there, exists whether
+// anything is. 0 or an errno value.
+int FinalTarget(std::filesystem::path& path, struct stat& st, bool& exists) {
+  for (int hops = 0; hops < 40; ++hops) {
+    if (::lstat(path.c_str(), &st) != 0) {
+      if (errno != ENOENT) return errno;
+      exists = false;
+      return 0;
+    }
+    if (!S_ISLNK(st.st_mode)) {
+      exists = true;
+      return 0;
+    }
+    std::error_code ec;
+    const std::filesystem::path link = std::filesystem::read_symlink(path, ec);
+    if (ec) return ec.value();
+    path = link.is_absolute() ? link : path.parent_path() / link;
+  }
+  return ELOOP;
+}
+
+int ConnectSocket(const std::filesystem::path& path) {
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  if (path.native().size() >= sizeof addr.sun_path) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
+  std::memcpy(addr.sun_path, path.c_str(), path.native().size() + 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    return -1;
+  }
+  return fd;
+}
+
+// ".NAME.tmp-"; long names are cut so that the temporary name stays within NAME_MAX.
+std::string TempPrefix(const std::filesystem::path& target) {
+  std::string name = target.filename().string();
+  if (name.size() > 200) name.resize(200);
+  return "." + name + ".tmp-";
+}
+
+std::optional<long> Digits(std::string_view text) {
+  long value = 0;
+  const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || res.ec != std::errc() || res.ptr != text.data() + text.size() || value < 0)
+    return std::nullopt;
+  return value;
+}
+
+// Removes "PREFIX<pid>-<n>" files of processes that no longer run.
+void RemoveStaleTemps(const std::filesystem::path& dir, const std::string& prefix) {
+  DIR* d = ::opendir(dir.c_str());
+  if (d == nullptr) return;
+  while (const dirent* e = ::readdir(d)) {
+    std::string_view rest = e->d_name;
+    if (!rest.starts_with(prefix)) continue;
+    rest.remove_prefix(prefix.size());
+    const size_t dash = rest.find('-');
+    if (dash == std::string_view::npos) continue;
+    const auto pid = Digits(rest.substr(0, dash));
+    if (!pid || *pid == 0 || !Digits(rest.substr(dash + 1)) || *pid == ::getpid()) continue;
+    if (::kill(static_cast<pid_t>(*pid), 0) == 0 || errno != ESRCH) continue;
+    ::unlinkat(::dirfd(d), e->d_name, 0);
+  }
+  ::closedir(d);
+}
+
+// Makes a rename in dir last across a power cut.
+void SyncFolder(const std::filesystem::path& dir) {
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+std::filesystem::path FolderOf(const std::filesystem::path& path) {
+  return path.has_parent_path() ? path.parent_path() : ".";
+}
+
 }  // namespace
 
-int ReplaceFile(const std::filesystem::path& path, std::string_view bytes) {
+int OutputFile::Open(const std::filesystem::path& path) {
   static std::atomic<unsigned> counter{0};
-  const std::filesystem::path dir = path.has_parent_path() ? path.parent_path() : ".";
-  std::filesystem::path temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    std::string name = ".";
-    name += path.filename().string();
-    name += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    temp = dir / name;
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return errno;
+  Abandon();
+  target_ = path;
+  struct stat st {};
+  bool exists = false;
+  if (const int err = FinalTarget(target_, st, exists)) return err;
+  if (exists && S_ISDIR(st.st_mode)) return EISDIR;
+  if (exists && !S_ISREG(st.st_mode)) {
+    inPlace_ = true;
+    fd_ = S_ISSOCK(st.st_mode) ? ConnectSocket(target_)
+                               : ::open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    return fd_ < 0 ? errno : 0;
   }
-  if (fd < 0) return EEXIST;
 
-  int err = 0;
-  if (!WriteAll(fd, bytes)) err = errno;
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(temp.c_str(), path.c_str()) != 0) err = errno;
-  if (err != 0) ::unlink(temp.c_str());
+  inPlace_ = false;
+  const std::filesystem::path dir = FolderOf(target_);
+  const std::string prefix = TempPrefix(target_);
+  RemoveStaleTemps(dir, prefix);
+  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    temp_ = dir / (prefix + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0 && errno != EEXIST) return errno;
+  }
+  if (fd_ < 0) return EEXIST;
+  if (exists) {
+    // The replacement keeps the owner where this process may give it, and the mode; set-id
+    // bits only together with the owner.
+    bool ownerKept = st.st_uid == ::geteuid() && st.st_gid == ::getegid();
+    if (!ownerKept) ownerKept = ::fchown(fd_, st.st_uid, st.st_gid) == 0;
+    ::fchmod(fd_, st.st_mode & (ownerKept ? 07777 : 0777));
+  }
+  return 0;
+}
+
+void OutputFile::Flush() {
+  if (error_ == 0 && !buffer_.empty() && !WriteAll(fd_, buffer_)) error_ = errno;
+  buffer_.clear();
+}
+
+void OutputFile::Write(std::string_view bytes) {
+  if (fd_ < 0 || error_ != 0) return;
+  if (buffer_.size() + bytes.size() < kBufferBytes) {
+    buffer_.append(bytes);
+    return;
+  }
+  Flush();
+  if (bytes.size() < kBufferBytes) {
+    buffer_.append(bytes);
+  } else if (error_ == 0 && !WriteAll(fd_, bytes)) {
+    error_ = errno;
+  }
+}
+
+int OutputFile::Commit() {
+  if (fd_ < 0) return EBADF;
+  Flush();
+  int err = error_;
+  if (!inPlace_ && err == 0 && ::fsync(fd_) != 0) err = errno;
+  if (::close(fd_) != 0 && err == 0) err = errno;
+  fd_ = -1;
+  error_ = 0;
+  if (!inPlace_) {
+    if (err == 0 && ::rename(temp_.c_str(), target_.c_str()) != 0) err = errno;
+    if (err != 0) {
+      ::unlink(temp_.c_str());
+    } else {
+      SyncFolder(FolderOf(target_));
+    }
+  }
   return err;
+}
+
+void OutputFile::Abandon() {
+  buffer_.clear();
+  error_ = 0;
+  if (fd_ < 0) return;
+  ::close(fd_);
+  fd_ = -1;
+  if (!inPlace_) ::unlink(temp_.c_str());
+}
+
+int ReplaceFile(const std::filesystem::path& path, std::string_view bytes) {
+  OutputFile file;
+  if (const int err = file.Open(path)) return err;
+  file.Write(bytes);
+  return file.Commit();
+}
+
+std::string FileErrorText(const std::filesystem::path& path, int err) {
+  return "Could not write " + path.string() + ": " + std::strerror(err);
 }
 
 std::optional<std::string> WriteFileAtomically(const std::filesystem::path& path,
                                                std::string_view bytes) {
   const int err = ReplaceFile(path, bytes);
   if (err == 0) return std::nullopt;
-  return "Could not write " + path.string() + ": " + std::strerror(err);
+  return FileErrorText(path, err);
 }
 
 }  // namespace kva

@@ -2,6 +2,9 @@
 // and the folder removed afterwards.
 #pragma once
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -41,5 +44,29 @@ inline void WriteFileBytes(const std::filesystem::path& path, const std::string&
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << bytes;
 }
+
+// Files of this process (and the processes it starts) cannot grow past bytes for as long as
+// this lives: writes beyond fail with EFBIG, as on a full disk, whoever runs the test (a disk
+// that is full for root too is hard to come by).
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    previousSignal_ = signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = previous_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    signal(SIGXFSZ, previousSignal_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit previous_{};
+  sighandler_t previousSignal_ = SIG_DFL;
+};
 
 }  // namespace kvatest

@@ -1,0 +1,157 @@
+#include "app/file_writer.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace kva {
+namespace {
+
+namespace fs = std::filesystem;
+using kvatest::ReadFileBytes;
+using kvatest::WriteFileBytes;
+
+// The names in the folder that start with "." (temporary files).
+std::vector<std::string> Hidden(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) {
+    if (e.path().filename().string()[0] == '.') names.push_back(e.path().filename().string());
+  }
+  return names;
+}
+
+std::string Drain(int fd) {
+  std::string text(64, '\0');
+  const ssize_t n = read(fd, text.data(), text.size());
+  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return text;
+}
+
+class FileWriter : public ::testing::Test {
+ protected:
+  kvatest::TempDir dir;
+};
+
+TEST_F(FileWriter, RegularFilesAreReplacedKeepingTheirModeAndLinksAreFollowed) {
+  WriteFileBytes("private.csv", "old");
+  chmod("private.csv", 0600);
+  fs::create_directory("sub");
+  WriteFileBytes("sub/target.csv", "old");
+  fs::create_symlink("sub/target.csv", "link.csv");
+  fs::create_symlink("link.csv", "chain.csv");
+  fs::create_symlink("made.csv", "dangling.csv");
+  const std::string longName(250, 'n');  // legal, though its temporary name would not be
+
+  for (const char* path : {"private.csv", "chain.csv", "dangling.csv", longName.c_str()}) {
+    EXPECT_EQ(ReplaceFile(path, "new"), 0) << path;
+  }
+  EXPECT_EQ(ReadFileBytes("private.csv"), "new");
+  EXPECT_EQ(fs::status("private.csv").permissions(), fs::perms(0600));
+  EXPECT_EQ(ReadFileBytes("sub/target.csv"), "new");
+  EXPECT_EQ(fs::read_symlink("chain.csv"), "link.csv");
+  EXPECT_EQ(fs::read_symlink("link.csv"), "sub/target.csv");
+  EXPECT_EQ(ReadFileBytes("made.csv"), "new");
+  EXPECT_TRUE(fs::is_symlink("dangling.csv"));
+  EXPECT_EQ(ReadFileBytes(longName), "new");
+  EXPECT_TRUE(Hidden(".").empty());
+  EXPECT_TRUE(Hidden("sub").empty());
+}
+
+TEST_F(FileWriter, DevicesFifosAndSocketsAreWrittenInPlace) {
+  ASSERT_EQ(mkfifo("fifo", 0600), 0);
+  const int reader = open("fifo", O_RDONLY | O_NONBLOCK);
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  const std::string sockPath = (dir.path() / "sock").string();
+  ASSERT_LT(sockPath.size(), sizeof addr.sun_path);
+  sockPath.copy(addr.sun_path, sockPath.size());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(listen(listener, 1), 0);
+
+  EXPECT_EQ(ReplaceFile("fifo", "to the fifo"), 0);
+  EXPECT_EQ(ReplaceFile("sock", "to the socket"), 0);
+  EXPECT_EQ(Drain(reader), "to the fifo");
+  const int peer = accept(listener, nullptr, nullptr);
+  EXPECT_EQ(Drain(peer), "to the socket");
+  EXPECT_TRUE(fs::is_fifo("fifo"));
+  EXPECT_TRUE(fs::is_socket("sock"));
+  for (int fd : {reader, listener, peer}) close(fd);
+
+  // A device node of its own (root only): the null device, which takes anything.
+  if (mknod("null", S_IFCHR | 0666, makedev(1, 3)) == 0) {
+    EXPECT_EQ(ReplaceFile("null", "gone"), 0);
+    EXPECT_TRUE(fs::is_character_file("null"));
+  }
+  EXPECT_TRUE(Hidden(".").empty());
+}
+
+TEST_F(FileWriter, PathsThatCannotBeWrittenAreRefusedAtOpen) {
+  WriteFileBytes("plain", "x");
+  fs::create_directory("folder");
+  fs::create_symlink("loop", "loop");
+  const struct {
+    std::string path;
+    int err;
+  } cases[] = {
+      {"plain/below.csv", ENOTDIR},          {"folder", EISDIR}, {"missing/a.csv", ENOENT},
+      {std::string(256, 'n'), ENAMETOOLONG}, {"loop", ELOOP},
+  };
+  for (const auto& c : cases) {
+    OutputFile file;
+    EXPECT_EQ(file.Open(c.path), c.err) << c.path;
+    EXPECT_FALSE(file.IsOpen()) << c.path;
+  }
+  EXPECT_EQ(ReadFileBytes("plain"), "x");
+  EXPECT_TRUE(fs::is_directory("folder"));
+}
+
+TEST_F(FileWriter, FailureOrNoCommitLeavesTheOldFileWholeAndNoTemporary) {
+  WriteFileBytes("keep.csv", "old");
+  {
+    const kvatest::FileSizeLimit full(4096);
+    EXPECT_EQ(ReplaceFile("keep.csv", std::string(100000, 'x')), EFBIG);
+  }
+  {
+    OutputFile file;
+    ASSERT_EQ(file.Open("keep.csv"), 0);
+    file.Write("never committed");
+  }
+  EXPECT_EQ(ReadFileBytes("keep.csv"), "old");
+  EXPECT_TRUE(Hidden(".").empty());
+}
+
+TEST_F(FileWriter, TemporaryFilesOfEndedProcessesAreRemoved) {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  const std::string dead = std::to_string(child);
+  const std::vector<std::string> kept = {
+      ".f.csv.tmp-1-0",             // its process still runs
+      ".g.csv.tmp-" + dead + "-0",  // another file's: removed when that one is written
+      ".f.csv.tmp-" + dead + "-x",  // not a name of ours
+  };
+  for (const auto& name : kept) WriteFileBytes(name, "");
+  WriteFileBytes(".f.csv.tmp-" + dead + "-7", "");
+  ASSERT_EQ(ReplaceFile("f.csv", "new"), 0);
+  auto left = Hidden(".");
+  std::sort(left.begin(), left.end());
+  auto expected = kept;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
+}
+
+}  // namespace
+}  // namespace kva
