@@ -1,9 +1,7 @@
 #include "device/port_trace.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <locale>
 
 #include "app/hooks.h"
 
@@ -13,8 +11,6 @@ namespace {
 constexpr char kIds[] = {'c', 'k', 'o', 'i'};  // VCD identifiers of cs, clk, mosi, miso
 constexpr const char* kNames[] = {"cs", "clk", "mosi", "miso"};
 
-std::string Reason() { return errno ? std::strerror(errno) : "write error"; }
-
 }  // namespace
 
 PortTrace::PortTrace(PortIo& inner, uint16_t base) : inner_(inner), base_(base) {}
@@ -23,14 +19,10 @@ PortTrace::~PortTrace() { Close(); }
 
 bool PortTrace::Open(const std::string& path) {
   Close();
-  errno = 0;
-  file_.open(path, std::ios::binary | std::ios::trunc);
-  if (!file_) {
-    MsgBox("The bus trace " + path + " cannot be written: " + Reason() + ".");
-    file_.close();
+  if (const int err = file_.Open(path)) {
+    MsgBox("The bus trace " + path + " cannot be written: " + std::strerror(err) + ".");
     return false;
   }
-  file_.imbue(std::locale::classic());  // plain digits whatever the user's locale
   path_ = path;
   origin_ = MonotonicSeconds();
   lastTime_ = 0;
@@ -40,27 +32,25 @@ bool PortTrace::Open(const std::string& path) {
   level_[kMosi] = true;
   level_[kMiso] = false;
 
-  file_ << "$version KVA7710 evaluation program, parallel port SPI trace $end\n"
-           "$timescale 1ns $end\n"
-           "$scope module lpt $end\n";
+  std::string head =
+      "$version KVA7710 evaluation program, parallel port SPI trace $end\n"
+      "$timescale 1ns $end\n"
+      "$scope module lpt $end\n";
   for (int w = 0; w < kWires; ++w) {
-    file_ << "$var wire 1 " << kIds[w] << ' ' << kNames[w] << " $end\n";
+    head += std::string("$var wire 1 ") + kIds[w] + ' ' + kNames[w] + " $end\n";
   }
-  file_ << "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n";
-  for (int w = 0; w < kWires; ++w) file_ << (level_[w] ? '1' : '0') << kIds[w] << '\n';
-  file_ << "$end\n";
+  head += "$upscope $end\n$enddefinitions $end\n#0\n$dumpvars\n";
+  for (int w = 0; w < kWires; ++w) head += std::string(1, level_[w] ? '1' : '0') + kIds[w] + '\n';
+  head += "$end\n";
+  file_.Write(head);
   return true;
 }
 
 bool PortTrace::Close() {
-  if (!file_.is_open()) return true;
-  errno = 0;
-  file_.flush();
-  const bool ok = static_cast<bool>(file_);
-  const std::string reason = Reason();
-  file_.close();
-  if (!ok || file_.fail()) {
-    MsgBox("The bus trace " + path_ + " could not be written completely: " + reason + ".");
+  if (!file_.IsOpen()) return true;
+  if (const int err = file_.Commit()) {
+    MsgBox("The bus trace " + path_ + " could not be written completely: " + std::strerror(err) +
+           ".");
     return false;
   }
   return true;
@@ -72,24 +62,27 @@ void PortTrace::Change(const bool (&levels)[kWires]) {
   if (!any) return;
   const int64_t now = std::llround((MonotonicSeconds() - origin_) * 1e9);
   lastTime_ = now > lastTime_ ? now : lastTime_ + 1;
-  file_ << '#' << lastTime_ << '\n';
+  std::string entry = '#' + std::to_string(lastTime_) + '\n';
   for (int w = 0; w < kWires; ++w) {
     if (levels[w] == level_[w]) continue;
     level_[w] = levels[w];
-    file_ << (levels[w] ? '1' : '0') << kIds[w] << '\n';
+    entry += levels[w] ? '1' : '0';
+    entry += kIds[w];
+    entry += '\n';
   }
+  file_.Write(entry);
 }
 
 void PortTrace::Out(uint16_t port, uint8_t value) {
   inner_.Out(port, value);
-  if (!file_.is_open() || port != base_) return;
+  if (!file_.IsOpen() || port != base_) return;
   const bool levels[kWires] = {(value & 1) != 0, (value & 2) != 0, (value & 4) == 0, level_[kMiso]};
   Change(levels);
 }
 
 uint8_t PortTrace::In(uint16_t port) {
   const uint8_t value = inner_.In(port);
-  if (file_.is_open() && port == static_cast<uint16_t>(base_ + 1)) {
+  if (file_.IsOpen() && port == static_cast<uint16_t>(base_ + 1)) {
     const bool levels[kWires] = {level_[kCs], level_[kClk], level_[kMosi], (value & 0x40) == 0};
     Change(levels);
   }

@@ -11,9 +11,9 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 
+#include "app/file_writer.h"
 #include "device/port_io.h"
 
 namespace kva {
@@ -26,13 +26,14 @@ class PortTrace : public PortIo {
   PortTrace(const PortTrace&) = delete;
   PortTrace& operator=(const PortTrace&) = delete;
 
-  // Starts a trace file (replacing one of that name). A file that cannot be created gives a
-  // message naming it and the reason, and false; the port works on untraced.
+  // Starts a trace file. It replaces a file of that name only when Close has written it whole
+  // (the file writer's rules); until then the old file stays as it was. A file that cannot be
+  // created gives a message naming it and the reason, and false; the port works on untraced.
   bool Open(const std::string& path);
   // Ends the trace. False, with a message naming the file and the reason, when not everything
-  // could be written.
+  // could be written; then nothing at the path has changed.
   bool Close();
-  bool IsOpen() const { return file_.is_open(); }
+  bool IsOpen() const { return file_.IsOpen(); }
 
   void Out(uint16_t port, uint8_t value) override;
   uint8_t In(uint16_t port) override;
@@ -43,7 +44,7 @@ class PortTrace : public PortIo {
 
   PortIo& inner_;
   uint16_t base_;
-  std::ofstream file_;
+  OutputFile file_;
   std::string path_;
   double origin_ = 0.0;
   int64_t lastTime_ = 0;

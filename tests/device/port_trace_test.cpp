@@ -85,6 +85,21 @@ TEST_F(PortTraceTest, FileThatCannotBeCreatedIsReportedAndThePortWorksOn) {
   EXPECT_TRUE(trace.Close());
 }
 
+TEST_F(PortTraceTest, TraceThatCannotBeWrittenWholeKeepsTheOldFileAndSaysWhy) {
+  kvatest::WriteFileBytes("t.vcd", "the last good trace");
+  kvatest::RecordingPortIo line;
+  PortTrace trace(line);
+  ASSERT_TRUE(trace.Open("t.vcd"));
+  EXPECT_EQ(kvatest::ReadFileBytes("t.vcd"), "the last good trace");  // not cut at the start
+  const kvatest::FileSizeLimit full(4096);
+  for (int i = 0; i < 50000; ++i) trace.Out(0x378, static_cast<uint8_t>(i & 3));
+  EXPECT_FALSE(trace.Close());
+  EXPECT_THAT(messages, ElementsAre("The bus trace t.vcd could not be written completely: File "
+                                    "too large."));
+  EXPECT_EQ(kvatest::ReadFileBytes("t.vcd"), "the last good trace");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1);  // no temporary
+}
+
 // The hex words sigrok's SPI decoder finds in the trace for one annotation class.
 std::vector<uint16_t> Decode(const std::string& file, const std::string& annotation) {
   const std::string command =
