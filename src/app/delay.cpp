@@ -1,5 +1,6 @@
 #include "app/delay.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -89,6 +90,13 @@ void CalibrateDelay() {
       line("Minimum Delay=      ",
            GeneralText(static_cast<float>(static_cast<double>(MinDelayMs) * 1000)) + " uS") +
       line("Minimum Delay Count= ", std::to_string(MinDelayCount));
+}
+
+bool DelayCountHolds(double tolerance) {
+  // The shortest, since being scheduled out only ever lengthens a wait.
+  double shortest = Measure(10);
+  for (int i = 0; i < 2; ++i) shortest = std::min(shortest, Measure(10));
+  return std::abs(shortest / 0.010 - 1.0) <= tolerance;
 }
 
 void ResetDelay() {

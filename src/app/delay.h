@@ -30,6 +30,12 @@ int64_t DelaySteps(float t);
 
 void CalibrateDelay();
 
+// Whether the current count still gives waits of their nominal length, within tolerance (a
+// fraction): the shortest of three 10 ms waits is timed against the clock. A count kept from
+// an earlier calibration goes stale when the machine's speed changes (load, clock frequency),
+// and a count that is too small cuts every settle delay short.
+bool DelayCountHolds(double tolerance = 0.05);
+
 // The spin itself: steps x count iterations of an empty loop that the compiler keeps. Tests
 // replace it so that calibration stages can be checked without spending real seconds.
 using DelaySpinFn = void (*)(int64_t steps, int32_t count);

@@ -63,7 +63,7 @@ bool WriteDelayCache(const std::filesystem::path& path, int32_t count, std::time
   return !WriteFileAtomically(path, text.str());
 }
 
-void PrepareDelay(bool forceCalibration) {
+void PrepareDelay(bool forceCalibration, bool checkAgainstClock) {
   if (DelayCalibrated) return;
   const std::filesystem::path path = DelayCachePath();
   const std::time_t now = std::time(nullptr);
@@ -71,7 +71,7 @@ void PrepareDelay(bool forceCalibration) {
     if (auto count = ReadDelayCache(path, now)) {
       DelayLoopCount = *count;
       DelayCalibrated = true;
-      return;
+      if (!checkAgainstClock || DelayCountHolds()) return;
     }
   }
   if (::isatty(STDERR_FILENO) == 1) std::cerr << "Calibrating Delay function.\n";

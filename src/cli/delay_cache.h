@@ -21,8 +21,9 @@ std::optional<int32_t> ReadDelayCache(const std::filesystem::path& path, std::ti
 // Stores the count (creating the folder); false when it could not be stored.
 bool WriteDelayCache(const std::filesystem::path& path, int32_t count, std::time_t now);
 
-// Makes the delay ready: the cached count when there is a fresh one (and not forced), else a
-// calibration whose count is then cached.
-void PrepareDelay(bool forceCalibration);
+// Makes the delay ready: the cached count when there is a fresh one (and not forced) and, with
+// checkAgainstClock, it still holds against the clock; else a calibration whose count is then
+// cached.
+void PrepareDelay(bool forceCalibration, bool checkAgainstClock = true);
 
 }  // namespace kva::ctl

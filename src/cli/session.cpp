@@ -82,7 +82,9 @@ void Session::EnsureDevice() {
     InterfaceType = 0;
     throw CommandError(kExitUsage, "Please select an interface before taking data");
   }
-  PrepareDelay(options_.calibrate);
+  // The simulated board's clock follows the nominal delays, so there a count that is off only
+  // changes how fast a run goes: it is not timed against the clock.
+  PrepareDelay(options_.calibrate, !options_.simulate);
 
   if (options_.simulate) {
     sim::SimBoardOptions simOptions;
@@ -147,6 +149,12 @@ sim::Kva7710& Session::SimSensor() {
 void Session::AdvanceSimClock(double seconds) {
   SimSensor();
   simulatedSeconds += seconds;
+}
+
+void Session::CheckSimFlash() {
+  if (!board_) return;
+  const std::string error = board_->sensor().TakeFlashWriteError();
+  if (!error.empty()) throw CommandError(kExitFile, error);
 }
 
 void Session::Finish() {

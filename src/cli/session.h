@@ -42,6 +42,10 @@ class Session {
   // delays, not with the PC's clock.
   void AdvanceSimClock(double seconds);
 
+  // A flash update of the simulated sensor whose image file could not be written throws
+  // CommandError (a file error).
+  void CheckSimFlash();
+
   // Ends the trace; a trace that could not be written throws CommandError.
   void Finish();
 

@@ -101,8 +101,8 @@
 //   CAPT_CFG, GPIO_CTR, MISC_CTRL and SMPL_PRD. Command 8 copies them into the image, adds 1 to
 //   ENDURANCE (saturating) and sets CHECKSUM to the 16-bit sum of the image words; with a file
 //   path it then writes the file (temporary file, flushed to disk, renamed over the old one).
-//   If the file cannot be written a message names it and the reason; the old file stays whole
-//   and the running device keeps the new image.
+//   If the file cannot be written a message names it and the reason (kept for
+//   TakeFlashWriteError); the old file stays whole and the running device keeps the new image.
 // - At power-on the image is loaded from the file when there is one. A file that cannot be
 //   read or fails its checks leaves the factory image (all registers at reset) and sets STATUS
 //   bit 6; the file is not touched until the next flash update.
@@ -140,6 +140,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/board_stimulus.h"
@@ -171,6 +172,9 @@ class Kva7710 : public SpiSlave, public BoardStimulus {
   uint16_t Peek(uint8_t byteAddress) const;
   // Brings the model up to the clock's now without a frame.
   void Sync();
+  // The message of the last flash update whose file could not be written, once; empty when
+  // none failed since the last call.
+  std::string TakeFlashWriteError() { return std::exchange(flashWriteError_, {}); }
 
   static constexpr int kCaptureLocations = 8192;
   static constexpr int kFlashWords = 13;
@@ -251,6 +255,7 @@ class Kva7710 : public SpiSlave, public BoardStimulus {
 
   std::function<double()> clock_;
   std::string flashPath_;
+  std::string flashWriteError_;
   uint16_t pending_ = 0;
 
   std::array<uint16_t, 64> regs_{};    // stored registers by slot (byte address / 2)

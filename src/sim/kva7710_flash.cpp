@@ -1,11 +1,12 @@
 // The sensor's flash: the settings image, its counters and the file that keeps it.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 
 #include "app/file_writer.h"
@@ -41,6 +42,29 @@ uint16_t GetWord(const std::string& in, size_t at) {
                                                                   << 8);
 }
 
+// The image file's bytes, at most one more than an image holds; nothing when there is no
+// file. What cannot be read as a regular file gives an empty text, which is no valid image.
+std::optional<std::string> ReadImageFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return errno == ENOENT || errno == ENOTDIR ? std::nullopt : std::optional<std::string>("");
+  std::string bytes(Kva7710::kFlashFileBytes + 1, '\0');
+  size_t got = 0;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    while (got < bytes.size()) {
+      const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) got = 0;
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+  }
+  ::close(fd);
+  bytes.resize(got);
+  return bytes;
+}
+
 }  // namespace
 
 std::array<uint16_t, Kva7710::kFlashWords> Kva7710::CurrentImage() const {
@@ -55,22 +79,17 @@ void Kva7710::LoadFlash() {
   checksum_ = Sum(flash_);
   if (flashPath_.empty()) return;
 
-  // No file yet is a fresh device; a file we cannot read is a flash we cannot trust.
-  std::error_code ec;
-  if (!std::filesystem::exists(flashPath_, ec) && !ec) return;
-  std::ifstream in(flashPath_, std::ios::binary);
-  if (!in) {
-    statusLatched_ |= 0x0040;
-    return;
-  }
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  bool valid = !in.bad() && bytes.size() == kFlashFileBytes &&
-               std::memcmp(bytes.data(), kMagic, sizeof kMagic) == 0 &&
-               GetWord(bytes, 8) == kFormatVersion;
+  // No file yet is a fresh device; anything else that is not a readable image of the right
+  // size (a folder, a device, a FIFO) is a flash we cannot trust.
+  const auto bytes = ReadImageFile(flashPath_);
+  if (!bytes) return;
+  bool valid = bytes->size() == kFlashFileBytes &&
+               std::memcmp(bytes->data(), kMagic, sizeof kMagic) == 0 &&
+               GetWord(*bytes, 8) == kFormatVersion;
   std::array<uint16_t, kFlashWords> image{};
   if (valid) {
-    for (int i = 0; i < kFlashWords; ++i) image[i] = GetWord(bytes, 12 + 2 * i);
-    valid = GetWord(bytes, 12 + 2 * kFlashWords) == Sum(image);
+    for (int i = 0; i < kFlashWords; ++i) image[i] = GetWord(*bytes, 12 + 2 * i);
+    valid = GetWord(*bytes, 12 + 2 * kFlashWords) == Sum(image);
     for (int i = 0; i < kFlashWords && valid; ++i) valid = (image[i] & ~kImageMasks[i]) == 0;
     valid = valid && image[kFlashWords - 1] >= 7;
   }
@@ -79,7 +98,7 @@ void Kva7710::LoadFlash() {
     return;
   }
   flash_ = image;
-  endurance_ = GetWord(bytes, 10);
+  endurance_ = GetWord(*bytes, 10);
   checksum_ = Sum(image);
   for (int i = 0; i < kFlashWords; ++i) regs_[kImageSlots[i]] = image[i];
 }
@@ -96,7 +115,9 @@ void Kva7710::FlashUpdate() {
   for (uint16_t w : flash_) PutWord(bytes, w);
   PutWord(bytes, checksum_);
   if (const int err = ReplaceFile(flashPath_, bytes); err != 0) {
-    MsgBox("The flash image " + flashPath_ + " could not be written: " + std::strerror(err));
+    flashWriteError_ =
+        "The flash image " + flashPath_ + " could not be written: " + std::strerror(err);
+    MsgBox(flashWriteError_);
   }
 }
 

@@ -107,6 +107,28 @@ TEST_F(Delay, ClockThatStandsStillOrWrapsIsBounded) {
   EXPECT_EQ(DelayLoopCount, 240000000);
 }
 
+TEST_F(Delay, CountHoldsWhenTheShortestOfThreeWaitsIsWithinTolerance) {
+  DelayCalibrated = true;
+  DelayLoopCount = 1234;
+  const struct {
+    std::vector<double> waits;  // seconds each 10 ms wait took
+    bool holds;
+  } cases[] = {
+      {{0.0100, 0.0101, 0.0100}, true},
+      {{0.0300, 0.0104, 0.0250}, true},   // scheduled out twice: only ever longer
+      {{0.0067, 0.0067, 0.0068}, false},  // a faster machine: every settle cut short
+      {{0.0106, 0.0107, 0.0110}, false},  // a slower one
+  };
+  for (const auto& c : cases) {
+    std::vector<double> readings;
+    for (double w : c.waits) readings.insert(readings.end(), {100.0, 100.0 + w});
+    kvatest::SetClockReadings(readings);
+    SpinLog::calls.clear();
+    EXPECT_EQ(DelayCountHolds(), c.holds) << c.waits[0];
+    EXPECT_EQ(SpinLog::calls, (std::vector<std::pair<int64_t, int32_t>>(3, {1000, 1234})));
+  }
+}
+
 TEST(DelaySpin, RealLoopTakesTime) {
   // The compiled loop must not vanish: a large count takes measurable time.
   const double start = MonotonicSeconds();

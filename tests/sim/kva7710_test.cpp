@@ -193,6 +193,18 @@ TEST_F(Kva7710Test, BadFlashFileGivesFactorySettingsAndChecksumError) {
   EXPECT_EQ(kvatest::ReadFileBytes(path), bytes);  // left alone until the next update
 }
 
+TEST_F(Kva7710Test, FlashPathThatIsNoFileGivesChecksumErrorAndAFailedUpdateIsKept) {
+  kvatest::TempDir dir;
+  std::filesystem::create_directory("folder");
+  Bench b("folder");
+  EXPECT_EQ(b.Read(0x1A), 0x0040);
+  b.Write(0x4A, 0x0008);
+  EXPECT_EQ(b.Read(0x00), 1);  // the running device keeps the update
+  EXPECT_EQ(b.dev.TakeFlashWriteError(),
+            "The flash image folder could not be written: Is a directory");
+  EXPECT_EQ(b.dev.TakeFlashWriteError(), "");
+}
+
 // ---- capture memory and catch-up ----
 
 int Sext(int bits, int v) {
