@@ -3,6 +3,7 @@
 #include <charconv>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <string_view>
 #include <vector>
 
@@ -84,10 +85,13 @@ void LoadCommSettings() { LoadCommSettings(kSettingsFileName); }
 void LoadCommSettings(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return;
+  // Lines end in CR LF, LF or a lone CR, whichever editor wrote the file last.
   std::string line;
   while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    for (const std::string& item : InputItems(line)) ApplyItem(item);
+    std::istringstream pieces(line);
+    for (std::string piece; std::getline(pieces, piece, '\r');) {
+      for (const std::string& item : InputItems(piece)) ApplyItem(item);
+    }
   }
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <tuple>
+
 #include "device/bring_up.h"
 #include "device/register_map.h"
 #include "support/program_state.h"
@@ -39,6 +41,17 @@ TEST_F(SettingsFile, LoadThenSaveReproducesTheLinesWhateverTheSpacing) {
   ASSERT_TRUE(SaveCommSettings());
   EXPECT_EQ(ReadFileBytes("CommPort.cfg"),
             "Interface =  2 \r\nPort Address = -6144 \r\nFactory =  3 \r\n");
+}
+
+TEST_F(SettingsFile, AnyLineEndSeparatesTheLines) {
+  for (const char* end : {"\r\n", "\n", "\r"}) {
+    InterfaceType = PortAddress = FactoryMode = 0;
+    WriteFileBytes("CommPort.cfg", std::string("Interface =  2 ") + end + "Port Address =  888 " +
+                                       end + "Factory =  1 " + end);
+    LoadCommSettings();
+    EXPECT_EQ(std::tuple(InterfaceType, PortAddress, FactoryMode), std::tuple(2, 888, 1))
+        << int(end[0]);
+  }
 }
 
 TEST_F(SettingsFile, KeysMatchExactlyBadLinesAreSkippedAndTheLastLineWins) {
