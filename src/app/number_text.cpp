@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <locale>
 #include <stdexcept>
 
@@ -202,6 +203,9 @@ bool IsNumber(std::string_view text) {
 }
 
 int64_t RoundHalfEven(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 0x1p63) return std::numeric_limits<int64_t>::max();
+  if (value < -0x1p63) return std::numeric_limits<int64_t>::min();
   const double floorValue = std::floor(value);
   const double diff = value - floorValue;
   double result = floorValue;

@@ -29,7 +29,7 @@ double LeadingNumber(std::string_view text);
 // with at most one decimal point, optional exponent. Empty text is not a number.
 bool IsNumber(std::string_view text);
 
-// Nearest integer, halves to the even neighbour.
+// Nearest integer, halves to the even neighbour; NaN gives 0, values beyond 64 bits its ends.
 int64_t RoundHalfEven(double value);
 
 // Decimal mark of the user's locale (from LC_ALL / LC_NUMERIC / LANG); '.' when unknown.

@@ -1,9 +1,9 @@
 #include "cli/commands.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -11,9 +11,11 @@
 #include <csignal>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <sstream>
 
 #include "app/delay.h"
+#include "app/file_writer.h"
 #include "app/number_text.h"
 #include "capture/capture_file.h"
 #include "capture/capture_readout.h"
@@ -32,37 +34,24 @@
 namespace kva::ctl {
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+volatile std::sig_atomic_t stopSignal = 0;
 
-void OnInterrupt(int) { interrupted = 1; }
-
-// Ctrl-C ends a watch or a datalog the way its stop button does, for as long as this lives.
-class InterruptStop {
- public:
-  InterruptStop() {
-    interrupted = 0;
-    struct sigaction sa {};
-    sa.sa_handler = &OnInterrupt;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, &previous_);
-  }
-  ~InterruptStop() { sigaction(SIGINT, &previous_, nullptr); }
-  InterruptStop(const InterruptStop&) = delete;
-  InterruptStop& operator=(const InterruptStop&) = delete;
-  bool requested() const { return interrupted != 0; }
-
- private:
-  struct sigaction previous_ {};
-};
+void OnStopSignal(int signal) { stopSignal = signal; }
 
 [[noreturn]] void BadInput(const std::string& message) { throw CommandError(kExitUsage, message); }
 
 bool AllDigits(const std::string& text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-  }
-  return true;
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+  });
+}
+
+// The value of decimal digits (leading zeros allowed) when it is at most max.
+std::optional<int> SmallIndex(const std::string& text, int max) {
+  int value = 0;
+  const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (!AllDigits(text) || res.ec != std::errc() || value > max) return std::nullopt;
+  return value;
 }
 
 double ParseFinite(const std::string& text, const char* what) {
@@ -138,7 +127,7 @@ void Command(Session& session, const CommandRequest& r) {
 
 void Watch(Session& session, const CommandRequest& r, std::ostream& out) {
   session.EnsureDevice();
-  InterruptStop stop;
+  const StopSignals stop;
   out << "SUPPLY_OUT,XACCL_OUT,YACCL_OUT,ZACCL_OUT,AUX_ADC,TEMP_OUT,X_PEAK_OUT,Y_PEAK_OUT,"
          "Z_PEAK_OUT,XYZ_PEAK_OUT,EVENTS\n";
   for (int pass = 1; pass <= r.count; ++pass) {
@@ -176,12 +165,9 @@ void Capture(Session& session, const CommandRequest& r, std::ostream& out) {
   if (showProgress && CaptureEventsStored > 0) std::cerr << "\n";
   session.CheckTransport();
   const char separator = r.tab ? '\t' : ',';
-  if (r.out.empty()) {
-    out << CaptureFileText(separator, CaptureFileDecimalMark(separator, LocaleDecimalMark()))
-        << std::flush;
-  } else if (auto error = WriteCaptureFile(r.out, separator)) {
-    throw CommandError(kExitFile, *error);
-  }
+  WriteOutput(r.out.empty() ? "-" : r.out,
+              CaptureFileText(separator, CaptureFileDecimalMark(separator, LocaleDecimalMark())),
+              out);
 }
 
 void Datalog(Session& session, const CommandRequest& r, std::ostream& out) {
@@ -195,34 +181,24 @@ void Datalog(Session& session, const CommandRequest& r, std::ostream& out) {
   if (r.baseName.empty() || r.baseName.find('/') != std::string::npos) {
     BadInput("--name must be a file name without a folder, not " + r.baseName);
   }
-  // A folder that cannot take the files is found before any sample is taken.
-  const auto format = DatalogFormatFor(LocaleDecimalMark());
-  struct stat st {};
-  int err = 0;
-  if (::stat(r.dir.c_str(), &st) != 0) {
-    err = errno;
-  } else if (!S_ISDIR(st.st_mode)) {
-    err = ENOTDIR;
-  }
-  if (err != 0) {
-    throw CommandError(kExitFile, "Could not write " +
-                                      DatalogFilePath(r.dir, r.baseName, 1, format).string() +
-                                      ": " + std::strerror(err));
-  }
-
   session.EnsureDevice();
-  InterruptStop stop;
+  const StopSignals stop;
   DatalogCallbacks callbacks;
   callbacks.cancelRequested = [&stop, &session] {
     session.CheckTransport();
     return stop.requested();
   };
   const DatalogResult result = RunDatalog(settings, callbacks);
+  const auto format = DatalogFormatFor(LocaleDecimalMark());
   for (int f = 1; f <= result.filesWritten; ++f) {
     out << DatalogFilePath(r.dir, r.baseName, f, format).string() << "\n";
   }
   if (result.error) throw CommandError(kExitFile, *result.error);
-  if (result.cancelled) std::cerr << "Datalog cancelled\n";
+  if (result.cancelled) {
+    std::cerr << "Datalog cancelled: "
+              << DatalogFilePath(r.dir, r.baseName, result.filesWritten, format).string()
+              << " holds " << result.samplesInLastFile << " samples\n";
+  }
 }
 
 void Sim(Session& session, const CommandRequest& r) {
@@ -262,9 +238,47 @@ void Sim(Session& session, const CommandRequest& r) {
 
 }  // namespace
 
+StopSignals::StopSignals() {
+  struct sigaction sa {};
+  sa.sa_handler = &OnStopSignal;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, &previousInt_);
+  sigaction(SIGTERM, &sa, &previousTerm_);
+}
+
+StopSignals::~StopSignals() {
+  sigaction(SIGINT, &previousInt_, nullptr);
+  sigaction(SIGTERM, &previousTerm_, nullptr);
+}
+
+bool StopSignals::requested() const { return stopSignal != 0; }
+
+int StopSignal() { return stopSignal; }
+
+CLI::Validator FiniteRange(double min, double max) {
+  const CLI::Range range(min, max);
+  return CLI::Validator(
+      [range](std::string& text) {
+        double value = 0;
+        if (CLI::detail::lexical_cast(text, value) && std::isnan(value)) {
+          return "Value " + text + " is not a number";
+        }
+        return range(text);
+      },
+      range.get_description());
+}
+
+void WriteOutput(const std::string& name, std::string_view bytes, std::ostream& out) {
+  if (name == "-") {
+    out << bytes << std::flush;
+  } else if (auto error = WriteFileAtomically(name, bytes)) {
+    throw CommandError(kExitFile, *error);
+  }
+}
+
 int ParseRegister(const std::string& text) {
   if (AllDigits(text)) {
-    if (text.size() <= 2 && std::stoi(text) < kDeviceRegisters) return std::stoi(text);
+    if (const auto index = SmallIndex(text, kDeviceRegisters - 1)) return *index;
     BadInput("register index must lie in 0..39, not " + text);
   }
   const int index = FindRegisterByLabel(text);
@@ -276,11 +290,9 @@ std::vector<int> ParseSignals(const std::string& text) {
   std::vector<int> signals;
   std::stringstream list(text);
   for (std::string item; std::getline(list, item, ',');) {
-    if (!AllDigits(item) || item.size() > 2 || std::stoi(item) < 1 ||
-        std::stoi(item) > kDatalogSignals) {
-      BadInput("--signals takes indices 1..10 separated by commas, not " + text);
-    }
-    signals.push_back(std::stoi(item));
+    const auto k = SmallIndex(item, kDatalogSignals);
+    if (!k || *k < 1) BadInput("--signals takes indices 1..10 separated by commas, not " + text);
+    signals.push_back(*k);
   }
   if (signals.empty() || text.back() == ',') {
     if (signals.empty()) BadInput(kDatalogNoSignalMessage);
@@ -325,7 +337,7 @@ void AddCommands(CLI::App& app, CommandRequest& r) {
             "watch");
   watch->add_option("--count", r.count, "Passes (default 1)")->check(CLI::Range(1, 100000000));
   watch->add_option("--delay", r.delayMs, "Milliseconds between passes, 0..1000 (default 5)")
-      ->check(CLI::Range(0.0, 1000.0));
+      ->check(FiniteRange(0.0, 1000.0));
 
   auto* time =
       named(app.add_subcommand("time", "The sensor's date and time as the main window shows them"),
@@ -336,7 +348,7 @@ void AddCommands(CLI::App& app, CommandRequest& r) {
       named(app.add_subcommand("capture", "Read the capture memory and write the capture file"),
             "capture");
   capture->add_option("--out", r.out,
-                      "File to write (replaced atomically); default standard output");
+                      "File to write (replaced atomically); - or none: standard output");
   capture->add_flag("--tab", r.tab, "TAB between fields instead of \",\"");
 
   auto* datalog =
@@ -351,7 +363,7 @@ void AddCommands(CLI::App& app, CommandRequest& r) {
   datalog
       ->add_option("--delay", r.sampleDelayMs,
                    "Milliseconds after each sample, 0..32000 (default 0)")
-      ->check(CLI::Range(0.0, 32000.0));
+      ->check(FiniteRange(0.0, 32000.0));
   datalog->add_option("--name", r.baseName, "Base file name (default DATALOG)");
   datalog->add_option("--dir", r.dir, "Folder for the files (default the current one)");
 
@@ -406,6 +418,7 @@ void RunCommand(Session& session, const CommandRequest& r, std::ostream& out) {
              !RunConfigCommand(session, r.name, r.config, out)) {
     BadInput("unknown command: " + r.name);
   }
+  session.CheckSimFlash();
 }
 
 }  // namespace kva::ctl

@@ -2,8 +2,11 @@
 // what each does against a session.
 #pragma once
 
+#include <signal.h>
+
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/commands_config.h"
@@ -11,7 +14,8 @@
 
 namespace CLI {
 class App;
-}
+class Validator;
+}  // namespace CLI
 
 namespace kva::ctl {
 
@@ -47,7 +51,34 @@ void AddCommands(CLI::App& app, CommandRequest& request);
 // Runs one command; its output goes to out. Failures throw CommandError.
 void RunCommand(Session& session, const CommandRequest& request, std::ostream& out);
 
-// A register named by label (case-insensitive, "_" for a blank) or by index 0..39.
+// SIGINT and SIGTERM end a long command the way its stop button does, for as long as this
+// lives: the command still writes what it has and returns, and the tool then exits with
+// 128 + the signal (130 / 143), so that a script can tell a cut-short result from a whole one.
+class StopSignals {
+ public:
+  StopSignals();
+  ~StopSignals();
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+  bool requested() const;
+
+ private:
+  struct sigaction previousInt_ {};
+  struct sigaction previousTerm_ {};
+};
+
+// The stop signal received while a StopSignals lived, or 0.
+int StopSignal();
+
+// A number option's check: within min..max, and a number (CLI::Range alone lets NaN through).
+CLI::Validator FiniteRange(double min, double max);
+
+// Writes a command's one output file; the name "-" writes to out instead. A file that cannot
+// be written throws CommandError (a file error).
+void WriteOutput(const std::string& name, std::string_view bytes, std::ostream& out);
+
+// A register named by label (case-insensitive, "_" for a blank) or by index 0..39 (leading
+// zeros allowed).
 int ParseRegister(const std::string& text);
 
 // The comma-separated datalog signal list, indices 1..10.

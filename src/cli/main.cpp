@@ -21,7 +21,8 @@ device session; blank lines and lines starting with # are skipped, and the first
 stops the run with "line N: <reason>" on standard error.
 
 Exit codes: 0 success, 2 usage or bad input, 3 device or transport failure (no adapter, adapter
-not ready, port access refused), 4 file error.
+not ready, port access refused), 4 file error, 130 / 143 a watch or datalog ended by SIGINT /
+SIGTERM (the datalog still writes the samples taken).
 
 Examples:
   kva7710ctl --simulate --interface usb read SUPPLY_OUT XACCL_OUT temp_out
@@ -52,11 +53,15 @@ int RunBatch(kva::ctl::Session& session) {
     try {
       try {
         lineApp.parse(line.substr(first), false);
+      } catch (const CLI::Success& e) {  // --help on a line: its help, and on to the next
+        lineApp.exit(e, std::cout, std::cerr);
+        continue;
       } catch (const CLI::ParseError& e) {
         throw CommandError(kva::ctl::kExitUsage, e.what());
       }
       kva::ctl::RunCommand(session, request, std::cout);
       std::cout << std::flush;
+      if (const int signal = kva::ctl::StopSignal()) return 128 + signal;
     } catch (const CommandError& e) {
       std::cout << std::flush;
       std::cerr << "line " << number << ": " << e.what() << "\n";
@@ -122,6 +127,7 @@ int main(int argc, char** argv) {
     session.Finish();
     // Output that did not arrive (a full disk behind a redirection) is not a success.
     if (!std::cout) throw CommandError(kva::ctl::kExitFile, "standard output could not be written");
+    if (const int signal = kva::ctl::StopSignal()) code = 128 + signal;
   } catch (const CommandError& e) {
     std::cout << std::flush;
     ReportOnce(e.what());

@@ -124,6 +124,17 @@ DatalogResult RunDatalog(const DatalogSettings& settings, const DatalogCallbacks
     if (callbacks.fileStarted) callbacks.fileStarted(f);
     const std::filesystem::path path =
         DatalogFilePath(settings.directory, settings.baseName, f, format);
+    // The file is opened before its first sample: a path that cannot be written must not cost
+    // a file's worth of sampling first.
+    OutputFile file;
+    const auto fail = [&](int err) {
+      result.error = FileErrorText(path, err);
+      MsgBox(*result.error);
+    };
+    if (const int err = file.Open(path)) {
+      fail(err);
+      return result;
+    }
     Yield();
     if (ProgramEnding()) break;
     const float beginSeconds = Timer();
@@ -162,12 +173,13 @@ DatalogResult RunDatalog(const DatalogSettings& settings, const DatalogCallbacks
     text += titles + "\r\n";
     for (int s = 1; s <= taken; ++s) text += lines[static_cast<size_t>(s - 1)] + "\r\n";
 
-    if (auto error = WriteFileAtomically(path, text)) {
-      MsgBox(*error);
-      result.error = std::move(error);
+    file.Write(text);
+    if (const int err = file.Commit()) {
+      fail(err);
       return result;
     }
     ++result.filesWritten;
+    result.samplesInLastFile = taken;
   }
   return result;
 }

@@ -88,14 +88,16 @@ struct DatalogCallbacks {
 
 struct DatalogResult {
   int filesWritten = 0;
+  int samplesInLastFile = 0;  // of the last file written
   bool cancelled = false;
   std::optional<std::string> error;  // a file that could not be written (already shown)
 };
 
-// Runs the whole series. Yields before each file and after each sample. A cancel (or the
-// program ending) makes the current sample the last: the current file is still written,
-// holding the samples taken, and the run ends. A file that cannot be written is reported through
-// MsgBox with its name and the reason and ends the run; files completed before it stay as written.
+// Runs the whole series. Each file is opened before its first sample; the run yields after that
+// and after each sample. A cancel (or the program ending) makes the current sample the last:
+// the current file is still written, holding the samples taken, and the run ends. A file that
+// cannot be opened or written is reported through MsgBox with its name and the reason and ends
+// the run; files completed before it stay as written.
 DatalogResult RunDatalog(const DatalogSettings& settings, const DatalogCallbacks& callbacks = {});
 
 // The folder the datalog window writes to: the one that holds CommPort.cfg, the current folder.

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -42,9 +43,15 @@ inline std::filesystem::path FastDelayCache(const std::filesystem::path& folder)
   return folder / "cache";
 }
 
+// A kva7710ctl started in the background; WaitCtl collects what it did.
+struct CtlProcess {
+  pid_t pid = -1;
+  std::filesystem::path in, out, err;
+};
+
 // env: variables to set ("" removes one). The locale variables are cleared unless given.
-inline CtlResult RunCtl(const std::vector<std::string>& args, const std::string& input = "",
-                        std::map<std::string, std::string> env = {}) {
+inline CtlProcess StartCtl(const std::vector<std::string>& args, const std::string& input = "",
+                           std::map<std::string, std::string> env = {}) {
   const auto cwd = std::filesystem::current_path();
   if (!env.count("XDG_CACHE_HOME")) env["XDG_CACHE_HOME"] = FastDelayCache(cwd).string();
   for (const char* var : {"LC_ALL", "LC_NUMERIC", "LC_TIME", "LANG"}) env.try_emplace(var, "");
@@ -57,15 +64,13 @@ inline CtlResult RunCtl(const std::vector<std::string>& args, const std::string&
     if (!value.empty()) envStrings.push_back(key + "=" + value);
   }
 
-  const auto inPath = cwd / ".ctl-in", outPath = cwd / ".ctl-out", errPath = cwd / ".ctl-err";
-  WriteFileBytes(inPath, input);
+  CtlProcess p{-1, cwd / ".ctl-in", cwd / ".ctl-out", cwd / ".ctl-err"};
+  WriteFileBytes(p.in, input);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 0, p.in.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, p.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, p.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 
   std::vector<std::string> argStrings{KVA7710CTL_PATH};
   argStrings.insert(argStrings.end(), args.begin(), args.end());
@@ -74,21 +79,29 @@ inline CtlResult RunCtl(const std::vector<std::string>& args, const std::string&
   argv.push_back(nullptr);
   for (auto& e : envStrings) envp.push_back(e.data());
   envp.push_back(nullptr);
-
-  CtlResult result;
-  pid_t pid = 0;
-  if (posix_spawn(&pid, KVA7710CTL_PATH, &actions, nullptr, argv.data(), envp.data()) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  if (posix_spawn(&p.pid, KVA7710CTL_PATH, &actions, nullptr, argv.data(), envp.data()) != 0) {
+    p.pid = -1;
   }
   posix_spawn_file_actions_destroy(&actions);
-  result.out = ReadFileBytes(outPath);
-  result.err = ReadFileBytes(errPath);
-  std::filesystem::remove(inPath);
-  std::filesystem::remove(outPath);
-  std::filesystem::remove(errPath);
+  return p;
+}
+
+// The exit code is 128 + the signal for a process that a signal ended.
+inline CtlResult WaitCtl(const CtlProcess& p) {
+  CtlResult result;
+  int status = 0;
+  if (p.pid > 0 && waitpid(p.pid, &status, 0) == p.pid) {
+    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  result.out = ReadFileBytes(p.out);
+  result.err = ReadFileBytes(p.err);
+  for (const auto& path : {p.in, p.out, p.err}) std::filesystem::remove(path);
   return result;
+}
+
+inline CtlResult RunCtl(const std::vector<std::string>& args, const std::string& input = "",
+                        std::map<std::string, std::string> env = {}) {
+  return WaitCtl(StartCtl(args, input, std::move(env)));
 }
 
 }  // namespace kvatest

@@ -1,6 +1,10 @@
 // kva7710ctl end to end on the simulated board. Expected values follow from the bench
 // stimulus (X 0 g, Y 0 g, Z 1 g, 3.30 V, 25.0 C, aux 1.00 V) by the register map's rules.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <regex>
@@ -111,8 +115,9 @@ TEST_P(Ctl, CaptureRoundTrip) {
   const std::string setup =
       "write TIME___ 0905\nwrite DATE___ 0415\nwrite CAPT_CFG 0023\nwrite ALM_MAG1 8064\n"
       "write ALM_CTRL 0410\nsim wait 50\nsim shock z 20 5\nsim wait 500\nread EVENTS\n";
-  auto r =
-      Run({}, setup + "capture --out cap.csv\ncapture --tab\ncommand clear-capture\nread EVENTS\n");
+  auto r = Run({}, setup +
+                       "capture --out cap.csv\ncapture --tab\ncapture --out -\n"
+                       "command clear-capture\nread EVENTS\n");
   ASSERT_EQ(r.code, 0) << r.err;
   const std::string file = ReadFileBytes(dir.path() / "cap.csv");
   const auto lines = SplitLines(file, "\r\n");
@@ -140,7 +145,8 @@ TEST_P(Ctl, CaptureRoundTrip) {
 
   std::string tabbed = file;
   for (char& c : tabbed) c = c == ',' ? '\t' : c;
-  EXPECT_TRUE(r.out.ends_with("\nEVENTS\t0001\t1.0\n" + tabbed + "EVENTS\t0000\t0.0\n")) << r.out;
+  EXPECT_TRUE(r.out.ends_with("\nEVENTS\t0001\t1.0\n" + tabbed + file + "EVENTS\t0000\t0.0\n"))
+      << r.out;
 
   r = Run({}, setup + "capture --out cap.csv/below.csv\n");
   EXPECT_EQ(r.code, 4);
@@ -168,7 +174,12 @@ TEST_P(Ctl, DatalogFilesAndRefusals) {
   kvatest::WriteFileBytes("plain", "x");
   EXPECT_EQ(FailureOf(Run(
                 {"datalog", "--signals", "1", "--samples", "2", "--files", "1", "--dir", "plain"})),
-            Failure(4, "kva7710ctl: Could not write plain/DATALOG_1.csv: Not a directory\n"));
+            Failure(4, "Could not write plain/DATALOG_1.csv: Not a directory\n"));
+  // Refused before sampling: without that, this run would first take 65526 samples.
+  const std::string longName(250, 'L');
+  EXPECT_EQ(FailureOf(Run({"datalog", "--signals", "1,2,3,4,5,6,7,8,9,10", "--samples", "65526",
+                           "--files", "1", "--name", longName})),
+            Failure(4, "Could not write ./" + longName + "_1.csv: File name too long\n"));
   EXPECT_EQ(FailureOf(Run({"datalog", "--signals", "", "--samples", "1", "--files", "1"})),
             Failure(2, "kva7710ctl: Please check at least one DATA SELECTION box.\n"));
 }
@@ -204,6 +215,96 @@ TEST_F(CtlSession, BatchSkipsCommentsAndStopsAtTheFirstFailingLine) {
   EXPECT_EQ(ReadFileBytes(cacheFile), cache);  // a fresh cache is used, not recalibrated
   EXPECT_TRUE(RunCtl({"--simulate", "--interface", "usb"}, "status\nfly away\n")
                   .err.starts_with("line 2: "));
+
+  // A line's --help is that command's help; an index may have leading zeros.
+  const auto help = RunCtl({"--simulate", "--interface", "usb"}, "read --help\nread 006\n");
+  EXPECT_EQ(FailureOf(help), Failure(0, ""));
+  EXPECT_TRUE(help.out.starts_with("Read registers")) << help.out;
+  EXPECT_TRUE(help.out.ends_with("\nTEMP OUT\t0133\t24.951\n")) << help.out;
+}
+
+// A cached count that no longer matches the clock is measured again (this run calibrates, a
+// few seconds), before the device is even looked for.
+TEST_F(CtlSession, StaleDelayCountIsCalibratedAgain) {
+  const auto cacheFile = kvatest::DelayCacheFile(kvatest::FastDelayCache(dir.path()));
+  const auto r = RunCtl({"--interface", "parallel", "--port", "80", "read", "1"});
+  EXPECT_EQ(r.code, 3) << r.err;
+  const std::string cache = ReadFileBytes(cacheFile);
+  ASSERT_TRUE(cache.starts_with("count ")) << cache;
+  EXPECT_GT(std::stol(cache.substr(6)), 1) << cache;
+}
+
+// The names in the current folder that begin with prefix.
+std::vector<std::string> NamesStartingWith(const std::string& prefix) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(".")) {
+    if (e.path().filename().string().starts_with(prefix)) names.push_back(e.path().filename());
+  }
+  return names;
+}
+
+// Starts a long datalog into S_1.csv and waits until it has opened its file.
+kvatest::CtlProcess StartLongDatalog() {
+  const auto p = kvatest::StartCtl({"--simulate", "--interface", "usb", "datalog", "--signals",
+                                    "1,2", "--samples", "65526", "--files", "2000", "--name", "S"});
+  for (int i = 0; i < 1000 && NamesStartingWith(".S_1.csv.tmp-").empty(); ++i) usleep(10000);
+  usleep(20000);
+  return p;
+}
+
+TEST_F(CtlSession, StopSignalsEndADatalogWithTheSamplesTakenAndAKillLeavesNothingForLong) {
+  for (const auto& [signal, code] : {std::pair(SIGINT, 130), std::pair(SIGTERM, 143)}) {
+    const auto p = StartLongDatalog();
+    kill(p.pid, signal);
+    const auto r = kvatest::WaitCtl(p);
+    EXPECT_EQ(r.code, code) << r.err;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(
+        r.err, m, std::regex(R"(Datalog cancelled: \./(S_[0-9]+\.csv) holds ([0-9]+) samples\n)")))
+        << r.err;
+    const auto lines = SplitLines(ReadFileBytes(m[1].str()), "\r\n");
+    ASSERT_EQ(lines.size(), 7 + std::stoul(m[2])) << m[1];
+    EXPECT_TRUE(lines.back().starts_with(m[2].str() + ",")) << lines.back();
+    EXPECT_TRUE(r.out.ends_with("./" + m[1].str() + "\n")) << r.out;
+  }
+
+  // A process killed outright cannot clean up; the next save of that file does.
+  const auto p = StartLongDatalog();
+  kill(p.pid, SIGKILL);
+  EXPECT_EQ(kvatest::WaitCtl(p).code, 128 + SIGKILL);
+  EXPECT_EQ(NamesStartingWith(".S_1.csv.tmp-").size(), 1u);
+  EXPECT_EQ(RunCtl({"--simulate", "--interface", "usb", "datalog", "--signals", "1", "--samples",
+                    "1", "--files", "1", "--name", "S"})
+                .code,
+            0);
+  EXPECT_TRUE(NamesStartingWith(".S_1.csv.tmp-").empty());
+}
+
+TEST_F(CtlSession, CaptureIntoALinkOrADeviceLeavesThemInPlace) {
+  kvatest::WriteFileBytes("target.csv", "old");
+  std::filesystem::create_symlink("target.csv", "link.csv");
+  const bool node = mknod("mynull", S_IFCHR | 0666, makedev(1, 3)) == 0;  // root only
+  const auto r = RunCtl({"--simulate", "--interface", "usb"},
+                        "capture --out link.csv\ncapture --out mynull\n");
+  EXPECT_EQ(FailureOf(r), Failure(0, ""));
+  EXPECT_TRUE(std::filesystem::is_symlink("link.csv"));
+  EXPECT_EQ(ReadFileBytes("target.csv"), "");  // no events stored
+  EXPECT_EQ(std::filesystem::is_character_file("mynull"), node);
+}
+
+TEST_F(CtlSession, FlashImageThatIsNoFileOrCannotBeWritten) {
+  std::filesystem::create_directory("folder");
+  auto r = RunCtl({"--simulate", "--interface", "usb", "--sim-flash", "folder", "read", "STATUS"});
+  EXPECT_EQ(FailureOf(r), Failure(0, ""));
+  EXPECT_EQ(r.out, "STATUS\t0040\t64.0\n");  // a flash that cannot be trusted
+
+  kvatest::WriteFileBytes("plain", "x");
+  r = RunCtl({"--simulate", "--interface", "usb", "--sim-flash", "plain/f.bin"},
+             "command flash-update\nread ENDURANCE\n");
+  EXPECT_EQ(FailureOf(r), Failure(4,
+                                  "The flash image plain/f.bin could not be written: Not a "
+                                  "directory\nline 1: The flash image plain/f.bin could not be "
+                                  "written: Not a directory\n"));
 }
 
 TEST_F(CtlSession, InterfaceFromSettingsFileAndExitCodes) {
@@ -237,6 +338,12 @@ TEST_F(CtlSession, InterfaceFromSettingsFileAndExitCodes) {
       {{"--interface", "usb", "write", "SMPL_PRD", "12G4"}, 2},
       {{"--interface", "usb", "write", "NO_SUCH", "1"}, 2},
       {{"--interface", "usb", "watch", "--delay", "1001"}, 2},
+      {{"--interface", "usb", "watch", "--delay", "nan"}, 2},
+      {{"--interface", "usb", "datalog", "--signals", "1", "--samples", "1", "--files", "1",
+        "--delay", "nan"},
+       2},
+      {{"--interface", "usb", "datalog", "--signals", "01,002", "--samples", "1", "--files", "1"},
+       0},
       {{"--interface", "usb", "watch", "--count", "0"}, 2},
       {{"--interface", "usb", "datalog", "--signals", "1,11", "--samples", "2", "--files", "1"}, 2},
       {{"--interface", "usb", "datalog", "--signals", "1", "--samples", "65527", "--files", "1"},

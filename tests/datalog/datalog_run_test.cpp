@@ -114,6 +114,7 @@ TEST_F(DatalogRun, CancelOrProgramEndKeepsTheSamplesTaken) {
   DatalogResult r = RunDatalog(settings, {{}, [&] { return ++samples == 5; }});
   EXPECT_TRUE(r.cancelled);
   EXPECT_EQ(r.filesWritten, 2);
+  EXPECT_EQ(r.samplesInLastFile, 2);
   const std::string taken = "Sample #,XaND,X acc,\r\n1,0,0.514,\r\n2,0,0.514,\r\n";
   EXPECT_TRUE(kvatest::ReadFileBytes(dir.path() / "DATALOG_2.csv").ends_with(taken));
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "DATALOG_3.csv"));
@@ -143,12 +144,25 @@ TEST_F(DatalogRun, UnwritableFileStopsTheRunAndKeepsEarlierFiles) {
   EXPECT_TRUE(kvatest::ReadFileBytes(dir.path() / "DATALOG_1.csv").ends_with("2,1,3.29888,\r\n"));
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "DATALOG_3.csv"));
 
+  // A path that cannot be written is refused before the first sample.
   kvatest::WriteFileBytes(dir.path() / "plain", "x");
-  settings.directory = dir.path() / "plain";
-  r = RunDatalog(settings);
-  EXPECT_EQ(r.filesWritten, 0);
-  ASSERT_TRUE(r.error);
-  EXPECT_NE(r.error->find("plain/DATALOG_1.csv: Not a directory"), std::string::npos) << *r.error;
+  const struct {
+    std::filesystem::path dir;
+    std::string name, reason;
+  } refused[] = {
+      {dir.path() / "plain", "DATALOG", "plain/DATALOG_1.csv: Not a directory"},
+      {dir.path(), std::string(250, 'L'), "L_1.csv: File name too long"},
+  };
+  for (const auto& c : refused) {
+    board.sensor.frames.clear();
+    settings.directory = c.dir;
+    settings.baseName = c.name;
+    r = RunDatalog(settings);
+    EXPECT_EQ(r.filesWritten, 0);
+    ASSERT_TRUE(r.error);
+    EXPECT_NE(r.error->find(c.reason), std::string::npos) << *r.error;
+    EXPECT_TRUE(board.sensor.frames.empty()) << c.reason;
+  }
 }
 
 }  // namespace
