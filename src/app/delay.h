@@ -31,9 +31,9 @@ int64_t DelaySteps(float t);
 void CalibrateDelay();
 
 // Whether the current count still gives waits of their nominal length, within tolerance (a
-// fraction): the shortest of three 10 ms waits is timed against the clock. A count kept from
-// an earlier calibration goes stale when the machine's speed changes (load, clock frequency),
-// and a count that is too small cuts every settle delay short.
+// fraction): the middle one of three 10 ms waits timed by DelayClock. A count kept from an
+// earlier calibration goes stale when the machine's speed changes (clock frequency, another
+// processor), and a count that is too small cuts every settle delay short.
 bool DelayCountHolds(double tolerance = 0.05);
 
 // The spin itself: steps x count iterations of an empty loop that the compiler keeps. Tests
@@ -41,6 +41,14 @@ bool DelayCountHolds(double tolerance = 0.05);
 using DelaySpinFn = void (*)(int64_t steps, int32_t count);
 void SpinDelaySteps(int64_t steps, int32_t count);
 inline DelaySpinFn DelaySpin = &SpinDelaySteps;
+
+// The clock the calibration and DelayCountHolds time the spin with, in seconds: by default the
+// processor time of the calling thread, so that being scheduled out on a loaded machine does
+// not pass for a slow loop (a count calibrated that way is too small once the load has gone,
+// and cuts every settle delay short). Tests put a fake clock here.
+using DelayClockFn = double (*)();
+double ThreadCpuSeconds();
+inline DelayClockFn DelayClock = &ThreadCpuSeconds;
 
 // Back to the uncalibrated state (tests).
 void ResetDelay();
