@@ -246,7 +246,8 @@ std::vector<std::string> NamesStartingWith(const std::string& prefix) {
 // Starts a long datalog into S_1.csv and waits until it has opened its file.
 kvatest::CtlProcess StartLongDatalog() {
   const auto p = kvatest::StartCtl({"--simulate", "--interface", "usb", "datalog", "--signals",
-                                    "1,2", "--samples", "65526", "--files", "2000", "--name", "S"});
+                                    "1,2,3,4,5,6,7,8,9,10", "--samples", "65526", "--files", "2",
+                                    "--name", "S"});
   for (int i = 0; i < 1000 && NamesStartingWith(".S_1.csv.tmp-").empty(); ++i) usleep(10000);
   usleep(20000);
   return p;
