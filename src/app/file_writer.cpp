@@ -30,22 +30,29 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// Follows symbolic links to the path a write lands on. st holds what is there, exists whether
-// anything is. 0 or an errno value.
+// Where a write lands. st describes what is there after all symbolic links, exists whether
+// anything is. A link to a regular file becomes that file's own path, so that the rename
+// replaces the file and not the link; a link to nothing becomes the path it names, which is
+// then created. 0 or an errno value.
 int FinalTarget(std::filesystem::path& path, struct stat& st, bool& exists) {
+  exists = ::stat(path.c_str(), &st) == 0;
+  if (exists) {
+    struct stat link {};
+    if (S_ISREG(st.st_mode) && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+      std::error_code ec;
+      path = std::filesystem::canonical(path, ec);
+      return ec.value();
+    }
+    return 0;
+  }
+  if (errno != ENOENT) return errno;
   for (int hops = 0; hops < 40; ++hops) {
-    if (::lstat(path.c_str(), &st) != 0) {
-      if (errno != ENOENT) return errno;
-      exists = false;
-      return 0;
-    }
-    if (!S_ISLNK(st.st_mode)) {
-      exists = true;
-      return 0;
-    }
     std::error_code ec;
     const std::filesystem::path link = std::filesystem::read_symlink(path, ec);
-    if (ec) return ec.value();
+    if (ec)
+      return ec == std::errc::invalid_argument || ec == std::errc::no_such_file_or_directory
+                 ? 0
+                 : ec.value();
     path = link.is_absolute() ? link : path.parent_path() / link;
   }
   return ELOOP;
