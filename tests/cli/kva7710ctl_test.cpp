@@ -2,8 +2,6 @@
 // stimulus (X 0 g, Y 0 g, Z 1 g, 3.30 V, 25.0 C, aux 1.00 V) by the register map's rules.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -279,18 +277,6 @@ TEST_F(CtlSession, StopSignalsEndADatalogWithTheSamplesTakenAndAKillLeavesNothin
                 .code,
             0);
   EXPECT_TRUE(NamesStartingWith(".S_1.csv.tmp-").empty());
-}
-
-TEST_F(CtlSession, CaptureIntoALinkOrADeviceLeavesThemInPlace) {
-  kvatest::WriteFileBytes("target.csv", "old");
-  std::filesystem::create_symlink("target.csv", "link.csv");
-  const bool node = mknod("mynull", S_IFCHR | 0666, makedev(1, 3)) == 0;  // root only
-  const auto r = RunCtl({"--simulate", "--interface", "usb"},
-                        "capture --out link.csv\ncapture --out mynull\n");
-  EXPECT_EQ(FailureOf(r), Failure(0, ""));
-  EXPECT_TRUE(std::filesystem::is_symlink("link.csv"));
-  EXPECT_EQ(ReadFileBytes("target.csv"), "");  // no events stored
-  EXPECT_EQ(std::filesystem::is_character_file("mynull"), node);
 }
 
 TEST_F(CtlSession, FlashImageThatIsNoFileOrCannotBeWritten) {
