@@ -268,6 +268,18 @@ CLI::Validator FiniteRange(double min, double max) {
       range.get_description());
 }
 
+CLI::Validator FiniteNumber() {
+  return CLI::Validator(
+      [](std::string& text) {
+        double value = 0;
+        if (!CLI::detail::lexical_cast(text, value) || !std::isfinite(value)) {
+          return "Value " + text + " is not a finite number";
+        }
+        return std::string();
+      },
+      "NUMBER");
+}
+
 void WriteOutput(const std::string& name, std::string_view bytes, std::ostream& out) {
   if (name == "-") {
     out << bytes << std::flush;

@@ -70,8 +70,9 @@ class StopSignals {
 // The stop signal received while a StopSignals lived, or 0.
 int StopSignal();
 
-// A number option's check: within min..max, and a number (CLI::Range alone lets NaN through).
-CLI::Validator FiniteRange(double min, double max);
+// Number options' checks. CLI11's own let NaN through, and NaN passes every range test.
+CLI::Validator FiniteRange(double min, double max);  // a number within min..max
+CLI::Validator FiniteNumber();                       // a number, not infinite
 
 // Writes a command's one output file; the name "-" writes to out instead. A file that cannot
 // be written throws CommandError (a file error).

@@ -9,6 +9,7 @@
 
 #include "app/number_text.h"
 #include "capture/trigger_levels.h"
+#include "cli/commands.h"
 #include "cli/ctl_error.h"
 #include "cli/session.h"
 #include "config/alarm_config.h"
@@ -167,7 +168,7 @@ void AddConfigCommands(CLI::App& app, std::string& name, ConfigRequest& r) {
                                         "SMPL_PRD<TAB>HEX<TAB>samples per second"),
                      "rate");
   rate->add_option("RATE", r.rate, "Samples per second, 0.5..4096")
-      ->check(CLI::Range(kMinSampleRate, kMaxSampleRate));
+      ->check(FiniteRange(kMinSampleRate, kMaxSampleRate));
 
   auto* offsets = named(app.add_subcommand("offsets",
                                            "Set (when given) and show the axis offsets: "
@@ -179,7 +180,7 @@ void AddConfigCommands(CLI::App& app, std::string& name, ConfigRequest& r) {
         ->add_option(kAxisOptions[a], r.offsetMg[a],
                      std::string(kOffsetAxes[static_cast<size_t>(a)].name) +
                          " offset in mg, -6579.2..6527.8 (51.4 mg steps)")
-        ->check(CLI::Range(kOffsetLowMg, kOffsetHighMg));
+        ->check(FiniteRange(kOffsetLowMg, kOffsetHighMg));
   }
   auto* autoNull = offsets->add_flag("--auto-null", r.autoNull,
                                      "First null the axes at the present acceleration");
@@ -199,7 +200,8 @@ void AddConfigCommands(CLI::App& app, std::string& name, ConfigRequest& r) {
   alarm
       ->add_option("LEVEL", r.level,
                    "Level in the source's units (V, g or C), limited to its range")
-      ->required();
+      ->required()
+      ->check(FiniteNumber());
   alarm->add_option("POLARITY", r.polarity, "greater or less")->required();
   auto* output = named(
       app.add_subcommand("alarm-output", "Set the digital alarm indicator, then show the alarms"),
