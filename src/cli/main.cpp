@@ -104,9 +104,11 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(0, 3));
   app.add_option("--sim-adapters", options.simAdapters,
                  "Slots of the simulated adapter boards, e.g. 0,1 (default 0); each carries the "
-                 "simulated sensor and reports \"SIMULATED n\" as its second descriptor");
+                 "simulated sensor and reports \"SIMULATED n\" as its second descriptor")
+      ->type_name("SLOTS");
   app.add_flag("--json", options.json,
-               "read, write, list, status, time, rate, offsets, alarms, alarm, alarm-output, "
+               "Before the command: read, write, list, status, time, rate, offsets, alarms, alarm, "
+               "alarm-output, "
                "misc, gpio, spi, spi-setup and list-adapters print one JSON document (one line) "
                "with raw and scaled values and units");
   app.add_flag("--calibrate", options.calibrate,
