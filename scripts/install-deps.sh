@@ -13,8 +13,9 @@ for option in "$@"; do
   case "$option" in
     --test)
       # GoogleTest and GoogleMock, Google Benchmark; bus traces are decoded with sigrok-cli, some
-      # tests run under a German locale, and the format check uses clang-format.
-      packages+=(libgtest-dev libgmock-dev libbenchmark-dev sigrok-cli locales clang-format) ;;
+      # tests run under a German locale, the format check uses clang-format, and the --json
+      # output is checked with python3's json.tool.
+      packages+=(libgtest-dev libgmock-dev libbenchmark-dev sigrok-cli locales clang-format python3) ;;
     --screenshot)
       # scripts/screenshot.sh runs the program under a virtual display and grabs its window.
       packages+=(xvfb xdotool x11-utils imagemagick) ;;

@@ -20,6 +20,7 @@
 #include "capture/capture_file.h"
 #include "capture/capture_readout.h"
 #include "cli/ctl_error.h"
+#include "cli/json_values.h"
 #include "cli/session.h"
 #include "config/register_listing.h"
 #include "datalog/datalog_run.h"
@@ -71,12 +72,28 @@ std::string RegisterLine(int index) {
   return RightTrim(RegisterMap[index].Label) + "\t" + shown.hex + "\t" + shown.scaled + "\n";
 }
 
+// {"registers": [...]}: each register read in turn.
+std::string RegistersJson(const std::vector<int>& indices) {
+  JsonWriter json;
+  json.BeginObject().Key("registers").BeginArray();
+  for (int index : indices) {
+    ReadRegister(static_cast<int16_t>(index));
+    WriteRegisterReading(json, index);
+  }
+  json.EndArray().EndObject();
+  return json.Document();
+}
+
 void Read(Session& session, const CommandRequest& r, std::ostream& out) {
   std::vector<int> indices;
   for (const auto& text : r.registers) indices.push_back(ParseRegister(text));
   session.EnsureDevice();
   std::string text;
-  for (int index : indices) text += RegisterLine(index);
+  if (session.json()) {
+    text = RegistersJson(indices);
+  } else {
+    for (int index : indices) text += RegisterLine(index);
+  }
   session.CheckTransport();
   out << text;
 }
@@ -95,14 +112,28 @@ void Write(Session& session, const CommandRequest& r, std::ostream& out) {
   }
   session.EnsureDevice();
   WriteRegisterAndSettle(static_cast<int16_t>(index), value);
-  const std::string text = RegisterLine(index);
+  const std::string text = session.json() ? RegistersJson({index}) : RegisterLine(index);
   session.CheckTransport();
   out << text;
 }
 
+// The listing's registers in its order, the output registers with their EA and ND bits.
+std::string ListingJson() {
+  JsonWriter json;
+  json.BeginObject().Key("registers").BeginArray();
+  for (int i = 0; i <= kListingLastRegister; ++i) {
+    if (i >= RESERVED_19 && i <= RESERVED_22) continue;
+    ReadRegister(static_cast<int16_t>(i));
+    WriteRegisterReading(json, i, i >= SUPPLY_OUT && i <= XYZ_PK_OUT);
+    if (i == SUPPLY_OUT) SetAuxScaleFromSupply(RegScaledValue);
+  }
+  json.EndArray().EndObject();
+  return json.Document();
+}
+
 void List(Session& session, std::ostream& out) {
   session.EnsureDevice();
-  const std::string text = RegisterListingText("\n", '.');
+  const std::string text = session.json() ? ListingJson() : RegisterListingText("\n", '.');
   session.CheckTransport();
   out << text;
 }
@@ -111,6 +142,21 @@ void Status(Session& session, std::ostream& out) {
   session.EnsureDevice();
   const int32_t word = ReadStatusWord();
   session.CheckTransport();
+  if (session.json()) {
+    JsonWriter json;
+    json.BeginObject().Field("hex", Hex4(word)).Field("raw", word).Key("flags").BeginArray();
+    for (const auto& flag : kStatusFlags) {
+      const StatusFlagState state = FlagState(word, flag);
+      json.BeginObject()
+          .Field("name", flag.caption)
+          .Field("bit", flag.bit)
+          .Field("alarm", state.alarm)
+          .Field("state", state.text)
+          .EndObject();
+    }
+    PrintJson(json.EndArray().EndObject(), out);
+    return;
+  }
   std::string text = "STATUS\t" + Hex4(word) + "\n";
   for (const auto& flag : kStatusFlags)
     text += std::string(flag.caption) + "\t" + FlagState(word, flag).text + "\n";
@@ -143,8 +189,39 @@ void Watch(Session& session, const CommandRequest& r, std::ostream& out) {
   }
 }
 
+// The clock's words as read (DATE___, YEAR___, TIME___, the order of the text's reads), the
+// texts the main window shows for them, and the numbers their BCD digits spell.
+void TimeJson(Session& session, const CommandRequest& r, std::ostream& out) {
+  if (r.sync) SyncClockToPc();
+  ReadRegister(DATE_REG);
+  const int32_t date = RegRawValue;
+  ReadRegister(YEAR_REG);
+  const int32_t year = RegRawValue;
+  ReadRegister(TIME_REG);
+  const int32_t time = RegRawValue;
+  session.CheckTransport();
+  JsonWriter json;
+  json.BeginObject()
+      .Field("date", DateDisplayText(date, year))
+      .Field("time", TimeDisplayText(time))
+      .Field("year", 2000 + BcdDigitsValue(year & 0xFF))
+      .Field("month", BcdDigitsValue((date >> 8) & 0x3F))
+      .Field("day", BcdDigitsValue(date & 0x3F))
+      .Field("hour", BcdDigitsValue((time >> 8) & 0xFF))
+      .Field("minute", BcdDigitsValue(time & 0xFF))
+      .Key("words")
+      .BeginObject()
+      .Field("DATE___", Hex4(date))
+      .Field("YEAR___", Hex4(year))
+      .Field("TIME___", Hex4(time))
+      .EndObject()
+      .EndObject();
+  PrintJson(json, out);
+}
+
 void Time(Session& session, const CommandRequest& r, std::ostream& out) {
   session.EnsureDevice();
+  if (session.json()) return TimeJson(session, r, out);
   ClockTexts texts;
   if (r.sync) {
     texts = SyncClockToPc();

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <span>
 #include <sstream>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "capture/trigger_levels.h"
 #include "cli/commands.h"
 #include "cli/ctl_error.h"
+#include "cli/json_values.h"
 #include "cli/session.h"
 #include "config/alarm_config.h"
 #include "config/calibration.h"
@@ -47,15 +49,23 @@ int32_t ReadRaw(int16_t index) {
   return RegRawValue;
 }
 
-void ShowRate(std::ostream& out) {
-  const int32_t v = ReadSmplPrd();
-  out << "SMPL_PRD\t" << Hex4(v) << "\t" << SampleRateText(v) << "\n";
-}
-
 void Rate(Session& session, const ConfigRequest& r, std::ostream& out) {
   session.EnsureDevice();
   if (r.rate) WriteSampleRate(*r.rate);
-  ShowRate(out);
+  const int32_t v = ReadSmplPrd();
+  if (!session.json()) {
+    out << "SMPL_PRD\t" << Hex4(v) << "\t" << SampleRateText(v) << "\n";
+    return;
+  }
+  JsonWriter json;
+  json.BeginObject()
+      .Field("register", "SMPL_PRD")
+      .Field("hex", Hex4(v))
+      .Field("raw", v)
+      .Field("rate", RateForSmplPrd(v))
+      .Unit("Hz")
+      .EndObject();
+  PrintJson(json, out);
 }
 
 void Offsets(Session& session, const ConfigRequest& r, std::ostream& out) {
@@ -65,15 +75,63 @@ void Offsets(Session& session, const ConfigRequest& r, std::ostream& out) {
   for (int a = 0; a < 3; ++a) {
     if (r.offsetMg[a]) WriteOffset(a, *r.offsetMg[a]);
   }
+  JsonWriter json;
+  json.BeginObject().Key("offsets").BeginArray();
   for (int a = 0; a < 3; ++a) {
     const OffsetReading reading = ReadOffset(a);
-    out << RegisterMap[kOffsetAxes[static_cast<size_t>(a)].nullRegister].Label << "\t"
-        << reading.hex << "\t" << reading.mg << "\n";
+    const OffsetAxis& axis = kOffsetAxes[static_cast<size_t>(a)];
+    if (!session.json()) {
+      out << RegisterMap[axis.nullRegister].Label << "\t" << reading.hex << "\t" << reading.mg
+          << "\n";
+      continue;
+    }
+    json.BeginObject()
+        .Field("axis", axis.name)
+        .Field("register", RegisterMap[axis.nullRegister].Label)
+        .Field("hex", reading.hex)
+        .Field("raw", reading.counts)
+        .Field("value", std::strtod(reading.mg.c_str(), nullptr))  // as the text shows it
+        .Unit("mg")
+        .EndObject();
   }
+  if (session.json()) PrintJson(json.EndArray().EndObject(), out);
 }
 
-void ShowAlarms(std::ostream& out) {
+void AlarmsJson(std::ostream& out) {
+  JsonWriter json;
+  json.BeginObject().Key("alarms").BeginArray();
+  for (int alarm : {1, 2}) {
+    const int32_t mag = alarm == 1 ? AlmMag1Value : AlmMag2Value;
+    const int16_t source = AlarmSourceOf(AlmCtrlValue, alarm);
+    json.BeginObject()
+        .Field("alarm", alarm)
+        .Field("register", alarm == 1 ? "ALM_MAG1" : "ALM_MAG2")
+        .Field("hex", Hex4(mag))
+        .Field("raw", mag)
+        .Field("source", kAlarmSourceTexts[static_cast<size_t>(source)])
+        .Field("source_code", source)
+        .Field("polarity", (mag & 0x8000) != 0 ? "greater" : "less")
+        .Field("level", AlarmMagToEng(source, mag & 0x3FFF))
+        .Unit(TriggerSourceUnit(source))
+        .EndObject();
+  }
+  json.EndArray()
+      .Key("indicator")
+      .BeginObject()
+      .Field("register", "ALM_CTRL")
+      .Field("hex", Hex4(AlmCtrlValue))
+      .Field("raw", AlmCtrlValue)
+      .Field("enabled", (AlmCtrlValue & 4) != 0)
+      .Field("line", (AlmCtrlValue & 1) != 0 ? "DIO1" : "DIO0")
+      .Field("active", (AlmCtrlValue & 2) != 0 ? "high" : "low")
+      .EndObject()
+      .EndObject();
+  PrintJson(json, out);
+}
+
+void ShowAlarms(std::ostream& out, bool json) {
   ReadAlarmRegisters();
+  if (json) return AlarmsJson(out);
   for (int alarm : {1, 2}) {
     const int32_t mag = alarm == 1 ? AlmMag1Value : AlmMag2Value;
     const int16_t source = AlarmSourceOf(AlmCtrlValue, alarm);
@@ -108,7 +166,7 @@ void Alarm(Session& session, const ConfigRequest& r, std::ostream& out) {
   const bool greater = OneOf(r.polarity, "POLARITY", "less", "greater");
   session.EnsureDevice();
   WriteAlarmSetup(r.alarm, {*source, r.level, greater});
-  ShowAlarms(out);
+  ShowAlarms(out, session.json());
 }
 
 void AlarmOutput(Session& session, const ConfigRequest& r, std::ostream& out) {
@@ -117,7 +175,7 @@ void AlarmOutput(Session& session, const ConfigRequest& r, std::ostream& out) {
   const bool activeHigh = OneOf(r.polarity, "ACTIVE", "low", "high");
   session.EnsureDevice();
   WriteDigitalIndicator(lineDio1, activeHigh, enabled);
-  ShowAlarms(out);
+  ShowAlarms(out, session.json());
 }
 
 // NAME=WORD settings applied to the bits the register holds now; bits outside the table are
@@ -150,6 +208,25 @@ void Bits(Session& session, std::span<const ControlBit> bits, int16_t index, con
     }
   }
   const int32_t now = ReadRaw(index);
+  if (session.json()) {
+    JsonWriter json;
+    json.BeginObject()
+        .Field("register", RegisterMap[index].Label)
+        .Field("hex", Hex4(now))
+        .Field("raw", now)
+        .Key("bits")
+        .BeginArray();
+    for (const auto& bit : bits) {
+      json.BeginObject()
+          .Field("name", bit.name)
+          .Field("mask", Hex4(bit.value))
+          .Field("set", (now & bit.value) != 0)
+          .Field("state", (now & bit.value) != 0 ? bit.setWord : bit.clearWord)
+          .EndObject();
+    }
+    PrintJson(json.EndArray().EndObject(), out);
+    return;
+  }
   out << RegisterMap[index].Label << "\t" << Hex4(now) << "\n";
   for (const auto& bit : bits)
     out << bit.name << "\t" << ((now & bit.value) != 0 ? bit.setWord : bit.clearWord) << "\n";
@@ -232,7 +309,7 @@ bool RunConfigCommand(Session& session, const std::string& name, const ConfigReq
     Offsets(session, r, text);
   } else if (name == "alarms") {
     session.EnsureDevice();
-    ShowAlarms(text);
+    ShowAlarms(text, session.json());
   } else if (name == "alarm") {
     Alarm(session, r, text);
   } else if (name == "alarm-output") {

@@ -6,6 +6,7 @@
 #include "app/number_text.h"
 #include "app/settings.h"
 #include "cli/ctl_error.h"
+#include "cli/json_values.h"
 #include "cli/session.h"
 #include "usbspi/spi_debug.h"
 #include "usbspi/usb_adapter.h"
@@ -50,6 +51,14 @@ void Spi(Session& session, const SpiRequest& r, std::ostream& out) {
   SpiInputPolarity = polarity;
   SpiChannel = 1;
   session.CheckTransport();
+  if (session.json()) {
+    JsonWriter json;
+    json.BeginObject().Key("words").BeginArray();
+    for (uint16_t word : back)
+      json.BeginObject().Field("hex", Hex4(word)).Field("raw", word).EndObject();
+    PrintJson(json.EndArray().EndObject(), out);
+    return;
+  }
   std::string line;
   for (uint16_t word : back) line += (line.empty() ? "" : " ") + Hex4(word);
   out << line << "\n";
@@ -69,8 +78,67 @@ void SpiSetup(Session& session, const SpiRequest& r, std::ostream& out) {
   ReadSpiSetup();
   session.CheckTransport();
   const std::string hexBits = Hex4(SpiStaticBits).substr(2);
+  if (session.json()) {
+    JsonWriter json;
+    json.BeginObject()
+        .Key("static_bits")
+        .BeginObject()
+        .Field("hex", hexBits)
+        .Field("raw", SpiStaticBits)
+        .Field("names", StaticBitNames(SpiStaticBits))
+        .EndObject()
+        .Key("word_delay")
+        .BeginObject()
+        .Field("value", SpiWordDelay)
+        .Unit("us")
+        .EndObject()
+        .EndObject();
+    PrintJson(json, out);
+    return;
+  }
   out << "static bits\t" << hexBits << "\t" << StaticBitNames(SpiStaticBits) << "\n"
       << "word delay\t" << static_cast<int>(SpiWordDelay) << "\n";
+}
+
+// One line per slot: SLOT, DEVICE, TYPE, DESCRIPTOR0, DESCRIPTOR1, REV, SPEED and "in use" for
+// the board the session talks to. A slot without a board shows "empty"; a board whose
+// information could not be read shows its type and "no board information".
+void ListAdapters(Session& session, std::ostream& out) {
+  session.PrepareAdapterScan();
+  ScanUsbAdapters();
+  const int inUse = session.AdapterInUse();
+  JsonWriter json;
+  json.BeginObject().Key("slots").BeginArray();
+  std::string text;
+  for (int n = 0; n < 4; ++n) {
+    const UsbAdapterRecord& slot = UsbAdapterSlots[n];
+    const std::string device = "Ezusb-" + std::to_string(n);
+    const bool found = !slot.DeviceName.empty();
+    json.BeginObject().Field("slot", n).Field("device", device).Field("found", found);
+    text += std::to_string(n) + "\t" + device;
+    if (!found) {
+      json.EndObject();
+      text += "\tempty\n";
+      continue;
+    }
+    json.Field("board_type", slot.BoardType).Field("present", slot.Present);
+    text += "\t" + slot.BoardType;
+    if (!slot.Present) {
+      json.EndObject();
+      text += "\tno board information\n";
+      continue;
+    }
+    const SlotRowTexts row = SlotRowTextsOf(slot, n);
+    json.Field("descriptor0", slot.Descript0)
+        .Field("descriptor1", slot.Descript1)
+        .Field("revision", slot.DriverRev)
+        .Field("speed", slot.Speed)
+        .Field("in_use", n == inUse)
+        .EndObject();
+    text += "\t" + row.descript0 + "\t" + row.descript1 + "\t" + row.rev + "\t" + row.speed +
+            (n == inUse ? "\tin use" : "") + "\n";
+  }
+  out << (session.json() ? json.EndArray().EndObject().Document() : text);
 }
 
 }  // namespace
@@ -94,6 +162,13 @@ void AddSpiCommands(CLI::App& app, std::string& name, SpiRequest& r) {
                     "Static chip-select bits, hex: CS2 08, CS3 10, CS4 20, CS5 40");
   setup->add_option("--delay", r.delayUs, "Delay between words, 1..255 us")
       ->check(CLI::Range(1, 255));
+
+  auto* list = app.add_subcommand(
+      "list-adapters",
+      "Scan the four USB adapter slots: SLOT<TAB>DEVICE<TAB>TYPE<TAB>DESCRIPTOR0<TAB>"
+      "DESCRIPTOR1<TAB>REV<TAB>SPEED, \"in use\" after the board this run uses; \"empty\" for "
+      "a slot without a board");
+  list->callback([&name] { name = "list-adapters"; });
 }
 
 bool RunSpiCommand(Session& session, const std::string& name, const SpiRequest& r,
@@ -102,6 +177,8 @@ bool RunSpiCommand(Session& session, const std::string& name, const SpiRequest& 
     Spi(session, r, out);
   } else if (name == "spi-setup") {
     SpiSetup(session, r, out);
+  } else if (name == "list-adapters") {
+    ListAdapters(session, out);
   } else {
     return false;
   }

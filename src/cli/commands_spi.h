@@ -1,6 +1,7 @@
 // kva7710ctl's raw SPI commands on the USB adapter, the debug panel's operations without the
 // window: "spi" exchanges up to 16 words and prints the words clocked back; "spi-setup" sets
-// and shows the adapter's static chip-select bits and word delay.
+// and shows the adapter's static chip-select bits and word delay; "list-adapters" shows what
+// the board in each of the four adapter slots reports, as the selection window does.
 #pragma once
 
 #include <optional>
@@ -24,7 +25,7 @@ struct SpiRequest {
   std::optional<std::string> bits;  // spi-setup: hex
 };
 
-// Adds "spi" and "spi-setup"; a parsed one sets name.
+// Adds "spi", "spi-setup" and "list-adapters"; a parsed one sets name.
 void AddSpiCommands(CLI::App& app, std::string& name, SpiRequest& request);
 
 // Runs the named command when it is one of these; false otherwise.

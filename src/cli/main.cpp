@@ -20,6 +20,9 @@ constexpr const char* kFooter =
 device session; blank lines and lines starting with # are skipped, and the first failing line
 stops the run with "line N: <reason>" on standard error.
 
+With --json, each of those commands prints one JSON document on one line (a batch prints one
+per command); other commands print as without it. Values that are not finite are null.
+
 Exit codes: 0 success, 2 usage or bad input, 3 device or transport failure (no adapter, adapter
 not ready, port access refused), 4 file error, 130 / 143 a watch or datalog ended by SIGINT /
 SIGTERM (the datalog still writes the samples taken).
@@ -27,6 +30,8 @@ SIGTERM (the datalog still writes the samples taken).
 Examples:
   kva7710ctl --simulate --interface usb read SUPPLY_OUT XACCL_OUT temp_out
   kva7710ctl --interface usb watch --count 10 --delay 100
+  kva7710ctl list-adapters
+  kva7710ctl --adapter 1 --json read XACCL_OUT YACCL_OUT ZACCL_OUT
   kva7710ctl --interface parallel --port 278 status
   printf 'write CAPT_CFG 0023\nwrite ALM_MAG1 8064\nwrite ALM_CTRL 0410\nsim shock z 20 5\nsim wait 500\ncapture --out cap.csv\n' |
       kva7710ctl --simulate --interface parallel)";
@@ -93,6 +98,19 @@ int main(int argc, char** argv) {
                  "Seed of the simulated board's random sequences (default 1)");
   app.add_option("--vcd", options.vcd,
                  "Write a trace of the parallel-port lines (VCD) to this file");
+  app.add_option("--adapter", options.adapter,
+                 "USB adapter board slot 0..3 (Ezusb-0..3) to use, as chosen in the selection "
+                 "window (default: the first usable one); an empty slot is refused (exit 3)")
+      ->check(CLI::Range(0, 3));
+  app.add_option("--sim-adapters", options.simAdapters,
+                 "Slots of the simulated adapter boards, e.g. 0,1 (default 0); each carries the "
+                 "simulated sensor and reports \"SIMULATED n\" as its second descriptor")
+      ->type_name("SLOTS");
+  app.add_flag("--json", options.json,
+               "Before the command: read, write, list, status, time, rate, offsets, alarms, alarm, "
+               "alarm-output, "
+               "misc, gpio, spi, spi-setup and list-adapters print one JSON document (one line) "
+               "with raw and scaled values and units");
   app.add_flag("--calibrate", options.calibrate,
                "Calibrate the delay again instead of using the cached count");
   app.add_flag("--version", showVersion, "Show the version and exit");

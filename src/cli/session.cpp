@@ -1,5 +1,6 @@
 #include "cli/session.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -35,6 +36,23 @@ bool AllHexDigits(const std::string& text) {
   return true;
 }
 
+// "0,2": distinct slots 0..3, separated by commas.
+std::vector<int> ParseSlotList(const std::string& text) {
+  std::vector<int> slots;
+  bool ok = text.size() % 2 == 1;
+  for (size_t i = 0; ok && i < text.size(); i += 2) {
+    const int slot = text[i] - '0';
+    ok = slot >= 0 && slot <= 3 && std::find(slots.begin(), slots.end(), slot) == slots.end() &&
+         (i + 1 == text.size() || text[i + 1] == ',');
+    slots.push_back(slot);
+  }
+  if (!ok) {
+    throw CommandError(kExitUsage,
+                       "--sim-adapters takes distinct slots 0..3 separated by commas, not " + text);
+  }
+  return slots;
+}
+
 }  // namespace
 
 Session::Session(GlobalOptions options) : options_(std::move(options)) {
@@ -65,6 +83,14 @@ Session::Session(GlobalOptions options) : options_(std::move(options)) {
   if (!options_.simulate && !options_.simFlash.empty()) {
     throw CommandError(kExitUsage, "--sim-flash needs --simulate");
   }
+  if (options_.adapter >= 0 && InterfaceType == 1) {
+    throw CommandError(
+        kExitUsage, "--adapter picks a USB adapter board, not the parallel port (--interface usb)");
+  }
+  if (!options_.simAdapters.empty()) {
+    if (!options_.simulate) throw CommandError(kExitUsage, "--sim-adapters needs --simulate");
+    simSlots_ = ParseSlotList(options_.simAdapters);
+  }
 }
 
 Session::~Session() {
@@ -87,13 +113,8 @@ void Session::EnsureDevice() {
   PrepareDelay(options_.calibrate, !options_.simulate);
 
   if (options_.simulate) {
-    sim::SimBoardOptions simOptions;
-    simOptions.flashPath = options_.simFlash;
-    simOptions.seed = options_.seed;
-    simulatedSeconds = 0;
+    if (!board_) CreateSimBoard();
     DelaySpin = &SpinAndAdvance;
-    simOptions.clock = [] { return simulatedSeconds; };
-    board_ = std::make_unique<sim::SimBoard>(std::move(simOptions));
   } else if (InterfaceType == 1) {
     // Without direct port I/O in this build the access step below says why.
     InstallRealPortIo();
@@ -107,6 +128,50 @@ void Session::EnsureDevice() {
     BringUpUsb();
   }
   ready_ = true;
+}
+
+void Session::CreateSimBoard() {
+  sim::SimBoardOptions simOptions;
+  simOptions.flashPath = options_.simFlash;
+  simOptions.seed = options_.seed;
+  simulatedSeconds = 0;
+  simOptions.clock = [] { return simulatedSeconds; };
+  board_ = std::make_unique<sim::SimBoard>(std::move(simOptions));
+  if (simSlots_.empty()) return;
+  // Every board carries the one simulated sensor on channel 1; the second descriptor tells
+  // the boards apart.
+  sim::SimEzUsbBus& bus = board_->bus();
+  bus.RemoveAll();
+  for (int slot : simSlots_) {
+    sim::SimEzUsbBoard board;
+    board.descriptor2 = "SIMULATED " + std::to_string(slot);
+    bus.Attach(slot, board);
+  }
+}
+
+void Session::PrepareAdapterScan() {
+  if (options_.simulate) {
+    if (!board_) CreateSimBoard();
+  } else if (!InstallLibUsbEzUsbDriver()) {
+    throw CommandError(kExitDevice, "this build of kva7710ctl has no USB adapter support");
+  }
+}
+
+int Session::AdapterInUse() const {
+  if (InterfaceType != 2) return -1;
+  if (ready_) {
+    if (!UsbReady) return -1;
+    for (int n = 0; n < 4; ++n) {
+      if (CurrentUsbAdapter.DeviceName == "Ezusb-" + std::to_string(n)) return n;
+    }
+    return -1;
+  }
+  if (options_.adapter >= 0)
+    return UsbAdapterSlots[options_.adapter].Present ? options_.adapter : -1;
+  for (int n = 0; n < 4; ++n) {
+    if (UsbAdapterSlots[n].Present) return n;
+  }
+  return -1;
 }
 
 void Session::BringUpParallel() {
@@ -132,7 +197,21 @@ void Session::BringUpParallel() {
 }
 
 void Session::BringUpUsb() {
-  if (!BringUpUsbAdapter()) throw CommandError(kExitDevice, "no USB adapter ready");
+  const int n = options_.adapter;
+  if (n < 0) {
+    if (!BringUpUsbAdapter()) throw CommandError(kExitDevice, "no USB adapter ready");
+  } else {
+    // The search, then the chosen board, as in the selection window.
+    FindUsbAdapter();
+    const UsbAdapterRecord& slot = UsbAdapterSlots[n];
+    const std::string where = "slot " + std::to_string(n) + " (Ezusb-" + std::to_string(n) + ")";
+    if (slot.DeviceName.empty()) throw CommandError(kExitDevice, "no adapter board in " + where);
+    if (!slot.Present) {
+      throw CommandError(kExitDevice,
+                         "the adapter board in " + where + " did not give its board information");
+    }
+    SelectUsbAdapterSlot(n);
+  }
   CheckTransport();
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "device/port_trace.h"
 #include "sim/sim_board.h"
@@ -20,6 +21,9 @@ struct GlobalOptions {
   uint64_t seed = 1;
   std::string vcd;
   bool calibrate = false;
+  int adapter = -1;         // adapter board slot 0..3; -1: the first usable one
+  std::string simAdapters;  // slots of the simulated adapter boards, "0,1"; empty: slot 0
+  bool json = false;        // commands print one JSON document instead of text
 };
 
 class Session {
@@ -36,6 +40,14 @@ class Session {
   void CheckTransport() const;
 
   bool simulated() const { return options_.simulate; }
+  bool json() const { return options_.json; }
+
+  // The EZ-USB driver (or the simulated board) in place for a scan of the adapter slots,
+  // without bringing up any interface.
+  void PrepareAdapterScan();
+  // The slot of the adapter board this session talks to (or, before the bring-up, would talk
+  // to) after a scan; -1 for none, or when the interface is not the USB adapter.
+  int AdapterInUse() const;
   // The simulated sensor (EnsureDevice first); throws CommandError without --simulate.
   sim::Kva7710& SimSensor();
   // Lets simulated time pass at once. The simulated board's clock runs with the program's
@@ -50,6 +62,7 @@ class Session {
   void Finish();
 
  private:
+  void CreateSimBoard();
   void BringUpParallel();
   void BringUpUsb();
 
@@ -58,6 +71,7 @@ class Session {
   std::unique_ptr<sim::SimBoard> board_;
   std::unique_ptr<PortTrace> trace_;
   PortIo* untraced_ = nullptr;
+  std::vector<int> simSlots_;
 };
 
 }  // namespace kva::ctl

@@ -118,9 +118,7 @@ void frmUSBselect::optUsbPort_Click(int index) {
     DebugLoopStop = true;
     return;
   }
-  CurrentUsbAdapter = UsbAdapterSlots[index];
-  SetSpiWordDelay(SpiWordDelay);
-  SetSpiStaticBits(SpiStaticBits);
+  SelectUsbAdapterSlot(index);
 }
 
 void frmUSBselect::cmdDebugUsb_Click() { ui::ShowForm<frmUSBdebug>(ui::ShowMode::Modal); }

@@ -183,6 +183,12 @@ void FindUsbAdapter() {
   MsgBox("No Valid USB Buffers Found, Please Verify Setup and Restart");
 }
 
+void SelectUsbAdapterSlot(int slot) {
+  CurrentUsbAdapter = UsbAdapterSlots.at(static_cast<size_t>(slot));
+  SetSpiWordDelay(SpiWordDelay);
+  SetSpiStaticBits(SpiStaticBits);
+}
+
 void ReadSpiSetup() {
   if (!UsbReady) return;
   // The delay is only replaced by what the board answers: clearing it first would leave 0 after

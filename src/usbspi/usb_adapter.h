@@ -80,6 +80,10 @@ std::string GetUsbStringDescriptor(EzUsbHandle handle, int stringIndex);
 void ScanUsbAdapters();
 void ReadBoardInfo(EzUsbHandle handle, int slot);
 void FindUsbAdapter();
+// Makes slot 0..3 the adapter in use, as choosing it in the selection window does: the slot is
+// copied into CurrentUsbAdapter and its board gets SpiWordDelay and SpiStaticBits (sent only
+// while UsbReady). UsbReady and UsbPortIndex stay as they are.
+void SelectUsbAdapterSlot(int slot);
 void ReadSpiSetup();
 void SetSpiWordDelay(uint8_t& delay);  // a 0 is raised to 1 in the caller's variable
 void SetSpiStaticBits(uint8_t& bits);
