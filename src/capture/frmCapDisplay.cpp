@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QPointF>
+#include <QSignalBlocker>
 #include <vector>
 
 #include "app/delay.h"
@@ -170,11 +171,19 @@ void frmCapDisplay::LayOut() {
   const double half = l.picWidth / 2;
   Place(HScroll1, l.picLeft + 700, l.scrollTop, half - 700, kLabelHeight);
   Place(FrameFile, l.picLeft + half + 200, l.fileFrameTop, 5000, 800);
+  SyncWithCapture();
+  PlaceEventHeader();
+}
+
+void frmCapDisplay::SyncWithCapture() {
   const int traces = CaptureTraceSamples(CaptureBufferCount);
-  if (HScroll1->maximum() != traces) HScroll1->setMaximum(traces);
+  if (HScroll1->maximum() != traces) {
+    // A value beyond the new end moves back to it; the plot that follows draws it.
+    const QSignalBlocker quiet(HScroll1);
+    HScroll1->setMaximum(traces);
+  }
   const QString name = Q(CaptureFileName);
   if (txtFileName->text() != name) txtFileName->setText(name);
-  PlaceEventHeader();
 }
 
 void frmCapDisplay::PlaceEventHeader() {
@@ -187,6 +196,7 @@ void frmCapDisplay::PlaceEventHeader() {
 void frmCapDisplay::PlotCaptureBuffer() {
   if (!isVisible()) show();
   if (isMinimized()) showNormal();
+  SyncWithCapture();  // a new readout may hold another number of buffers
   Picture1->Cls();
   const CapturePlotPlan plan =
       PlanCapturePlot(HScroll1->value(), S(cmdScale->text()), CaptureEventLength);

@@ -67,6 +67,8 @@ class frmCapDisplay : public ui::Form {
 
  private:
   void LayOut();
+  // The scroll bar's end and the file name box, from the capture arrays and CaptureFileName.
+  void SyncWithCapture();
   void PlaceEventHeader();
 };
 

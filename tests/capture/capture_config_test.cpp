@@ -30,7 +30,7 @@ TEST_F(CaptureConfig, WordsOfTheWindowsExamples) {
 
   EXPECT_EQ(TriggerLevelText(2, 0xBFFF), "-0.0514");
   EXPECT_EQ(TriggerLevelText(0, 0xBFFF), "none");
-  EXPECT_EQ(TriggerLevelText(5, 4095), "13.1971");  // the start-up AUX_ADC scale, 3.3 / 1024
+  EXPECT_EQ(TriggerLevelText(5, 4095), "13.1968");  // the start-up AUX_ADC scale, 3.3 / 1024
 }
 
 TEST_F(CaptureConfig, ChangeKeepsWhatItDoesNotName) {

@@ -27,7 +27,7 @@ TEST_F(CapturePlot, ScaleCycleAndWindowEdges) {
   EXPECT_EQ(start.boundaries, std::vector<int>{1018});
   // A window starting on a multiple of L - 6 has no line on its first sample.
   EXPECT_EQ(PlanCapturePlot(2036 + 1023, "1.5", 1024).boundaries, std::vector<int>{3054});
-  EXPECT_EQ(PlanCapturePlot(1024, "3", 8).boundaries.size(), 511u);  // every second sample
+  EXPECT_EQ(PlanCapturePlot(1024, "3", 8).boundaries.size(), 512u);  // every even sample
 }
 
 TEST_F(CapturePlot, HeaderLines) {

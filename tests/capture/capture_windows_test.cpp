@@ -8,10 +8,10 @@
 #include "capture/capture_readout.h"
 #include "capture/frmCapDisplay.h"
 #include "capture/frmCaptConfig.h"
+#include "device/bring_up.h"
 #include "device/register_map.h"
 #include "mainwindow/frmBusyMsg.h"
 #include "mainwindow/frmForm1.h"
-#include "mainwindow/window_startup.h"
 #include "sim/sim_board.h"
 #include "support/temp_dir.h"
 #include "support/ui_window_test.h"
@@ -29,6 +29,13 @@ int InColumn(const ui::PictureBox& pic, int px, const QColor& c) {
 }
 
 int ColumnOf(const ui::PictureBox& pic, double x) { return qRound(pic.ToPixels(x, 0).x()); }
+
+// Pixels of colour c in the columns of samples x1 to x2.
+int InSamples(const ui::PictureBox& pic, double x1, double x2, const QColor& c) {
+  int n = 0;
+  for (int px = ColumnOf(pic, x1); px <= ColumnOf(pic, x2); ++px) n += InColumn(pic, px, c);
+  return n;
+}
 
 }  // namespace
 
@@ -109,7 +116,7 @@ class CaptureWindowsTest : public QObject {
     config->cmdTrig_Mag->click();
     QCOMPARE(
         config->LBLCAPT_CFG->text() + config->LBLALM_CTRL->text() + config->LBLALM_MAG1->text(),
-        QString("004002100080E9"));
+        QString("0040021080E9"));
 
     now_ += 1.0;
     board_->sensor().Shock(0, 20.0, 5.0);
@@ -135,24 +142,26 @@ class CaptureWindowsTest : public QObject {
     QVERIFY(!ui::FindForm<frmBusyMsg>()->isVisible());
 
     QCOMPARE(CaptureEventsStored, 1);
-    // 256 pre-trigger samples at rest (Z 1 g), then the shock crossing 12 g.
+    // 256 samples from before the trigger (at rest: X 0, Z 1 g), then the one that crossed.
     int first = 0;
-    for (int t = 1; t <= 1018 && !first; ++t) first = CaptureTraceX[size_t(t)] > 12 ? t : 0;
+    for (int t = 1; t <= 1018 && !first; ++t) first = CaptureTraceX[size_t(t)] > 11.9 ? t : 0;
     QCOMPARE(first, 257);
-    QCOMPARE(CaptureTraceX[1] + CaptureTraceX[256], 0.0);
+    QCOMPARE(CaptureTraceX[1] + CaptureTraceX[200], 0.0);
     QCOMPARE(CaptureTraceZ[1], 1.0);
 
     frmCapDisplay* display = ui::FindForm<frmCapDisplay>();
     QVERIFY(display && display->isVisible());
     QCOMPARE(display->windowTitle(), QString("Capture Buffer"));
     const ui::PictureBox& pic = *display->Picture1;
-    QVERIFY(InColumn(pic, ColumnOf(pic, 270), ui::kRed) > 0);
-    QCOMPARE(InColumn(pic, ColumnOf(pic, 1018), ui::kBoundaryGrey), pic.AreaSize().height());
+    QVERIFY(InSamples(pic, 256, 259, ui::kRed) > 20);  // the shock's rise on X
+    // The boundary after event 1, full height but where a trace crosses it; none elsewhere.
+    QVERIFY(InColumn(pic, ColumnOf(pic, 1018), ui::kBoundaryGrey) > pic.AreaSize().height() - 30);
+    QCOMPARE(InSamples(pic, 1000, 1016, ui::kBoundaryGrey), 0);
     // The trace colours are the main window's marks at the time of drawing.
     ui::SetBackColor(*main.Shape[2], QColor(255, 0, 255));
     display->cmdScale->click();
     QCOMPARE(display->cmdScale->text() + display->LblMinScale->text(), QString("3-3"));
-    QVERIFY(InColumn(pic, ColumnOf(pic, 270), QColor(255, 0, 255)) > 0);
+    QVERIFY(InSamples(pic, 256, 259, QColor(255, 0, 255)) > 20);
 
     // Clear Capt.: the memory is emptied and the count shows it.
     main.cmdClearCapture->click();
