@@ -3,9 +3,9 @@
 //
 //   QT_QPA_PLATFORM=offscreen build/tools/window-shot registers docs/register-browser.png
 //
-// WINDOW is one of registers, alarms, misc, calibration, rate, gpio, capture. "capture" sets
-// the capture window's own trigger example (X_Acc above 12 g) with a quarter of the buffer as
-// pre-trigger, shocks X, reads the memory and points the mouse at the shock.
+// WINDOW is one of registers, alarms, misc, calibration, rate, gpio, capture, capture-config.
+// "capture" sets the capture window's own trigger example (X_Acc above 12 g) with a quarter of the
+// buffer as pre-trigger, shocks X, reads the memory and points the mouse at the shock.
 #include <QApplication>
 #include <QStyleFactory>
 #include <cstdio>
@@ -19,6 +19,7 @@
 #include "capture/capture_config.h"
 #include "capture/capture_readout.h"
 #include "capture/frmCapDisplay.h"
+#include "capture/frmCaptConfig.h"
 #include "config/fmCalibration.h"
 #include "config/frmAlarms.h"
 #include "config/frmGPIO.h"
@@ -74,10 +75,13 @@ int main(int argc, char* argv[]) {
       {"rate", []() -> QWidget& { return ui::ShowForm<frmSampPrd>(); }},
       {"gpio", []() -> QWidget& { return ui::ShowForm<frmGPIO>(); }},
       {"capture", CaptureWindow},
+      {"capture-config", []() -> QWidget& { return ui::ShowForm<frmCaptConfig>(); }},
   };
   if (argc != 3 || windows.count(argv[1]) == 0) {
     std::fprintf(
-        stderr, "usage: window-shot registers|alarms|misc|calibration|rate|gpio|capture OUT.png\n");
+        stderr,
+        "usage: window-shot registers|alarms|misc|calibration|rate|gpio|capture|capture-config "
+        "OUT.png\n");
     return 2;
   }
   QApplication app(argc, argv);

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <string_view>
 
 #include "app/delay.h"
 #include "app/hooks.h"
@@ -59,7 +60,7 @@ QWidget* Captioned(QWidget* parent, const char* caption, QWidget* control) {
   auto* column = new QVBoxLayout(box);
   column->setContentsMargins(0, 0, 0, 0);
   auto* label = new QLabel(caption, box);
-  label->setWordWrap(true);
+  label->setWordWrap(std::string_view(caption).size() > 40);
   column->addWidget(label);
   column->addWidget(control);
   return box;
@@ -123,17 +124,22 @@ frmCaptConfig::frmCaptConfig() {
   CmbOutputPol = MakeList(alarmLine, "CmbOutputPol");
   CmbOutputLineSelect = MakeList(alarmLine, "CmbOutputLineSelect");
   auto* lineColumn = new QVBoxLayout(alarmLine);
-  for (QComboBox* c : {CmbAlarmEnable, CmbOutputPol, CmbOutputLineSelect}) lineColumn->addWidget(c);
+  for (QComboBox* c : {CmbAlarmEnable, CmbOutputPol, CmbOutputLineSelect}) {
+    c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    lineColumn->addWidget(c);
+  }
   cmdALM_CTRL = MakeButton(step2, "cmdALM_CTRL", "Update ALM_CTRL Register");
   LBLALM_CTRL = ui::MakeHexLabel(step2, "LBLALM_CTRL", "ALM_CTRL");
-  auto* grid2 = new QGridLayout(step2);
-  grid2->addWidget(Captioned(step2, "Data Source - Buffer #1", ComboSourceBuff1), 0, 0,
-                   Qt::AlignTop);
-  grid2->addWidget(Captioned(step2, "Data Source - Buffer #2", ComboSourceBuff2), 1, 0,
-                   Qt::AlignTop);
-  grid2->addWidget(enables, 0, 1, 2, 1);
-  grid2->addWidget(alarmLine, 0, 2, 2, 1);
-  grid2->addLayout(UpdateRow(cmdALM_CTRL, {LBLALM_CTRL}), 2, 0, 1, 3);
+  auto* sources = new QVBoxLayout;
+  sources->addWidget(Captioned(step2, "Data Source - Buffer #1", ComboSourceBuff1));
+  sources->addWidget(Captioned(step2, "Data Source - Buffer #2", ComboSourceBuff2));
+  auto* row2 = new QHBoxLayout;
+  row2->addLayout(sources);
+  row2->addWidget(enables, 0, Qt::AlignTop);
+  row2->addWidget(alarmLine, 0, Qt::AlignTop);
+  auto* column2 = new QVBoxLayout(step2);
+  column2->addLayout(row2);
+  column2->addLayout(UpdateRow(cmdALM_CTRL, {LBLALM_CTRL}));
 
   // Step 3: ALM_MAG1/2.
   auto* step3 = new QGroupBox("Step #3 - Set Trigger Levels and Polarity (TRIG_MAG)", this);
@@ -169,16 +175,22 @@ frmCaptConfig::frmCaptConfig() {
   }
   cmdUpdateFlash = MakeButton(this, "cmdUpdateFlash", "Update Flash");
 
+  // The three steps down the left, the worked example and the flash button on the right.
+  auto* steps = new QVBoxLayout;
+  steps->addWidget(step1);
+  steps->addWidget(step2);
+  steps->addWidget(step3);
+  auto* side = new QVBoxLayout;
+  example->setFixedWidth(260);
+  side->addWidget(example);
+  side->addStretch(1);
+  side->addWidget(cmdUpdateFlash, 0, Qt::AlignRight);
+  auto* body = new QHBoxLayout;
+  body->addLayout(steps, 1);
+  body->addLayout(side);
   auto* column = new QVBoxLayout(this);
   column->addWidget(heading);
-  column->addWidget(step1);
-  column->addWidget(step2);
-  column->addWidget(step3);
-  auto* bottom = new QHBoxLayout;
-  bottom->addWidget(example, 1);
-  bottom->addWidget(cmdUpdateFlash, 0, Qt::AlignBottom);
-  column->addLayout(bottom);
-
+  column->addLayout(body);
   connect(cmdCapt_CFG, &QPushButton::clicked, this, &frmCaptConfig::cmdCapt_CFG_Click);
   connect(cmdALM_CTRL, &QPushButton::clicked, this, &frmCaptConfig::cmdALM_CTRL_Click);
   connect(cmdTrig_Mag, &QPushButton::clicked, this, &frmCaptConfig::cmdTrig_Mag_Click);
@@ -200,6 +212,7 @@ void frmCaptConfig::Form_Load() {
   Fill(CmbOutputLineSelect, {"DIO0", "DIO1"}, 0);
   Fill(ComboPolBuff1, {"Less Than", "Greater Than"}, 1);
   Fill(ComboPolBuff2, {"Less Than", "Greater Than"}, 1);
+  adjustSize();  // the lists now hold their texts
   // The levels are converted with the sources Read_ALM_CTRL has just selected.
   Read_ALM_CTRL();
   Read_CAPT_CFG();
