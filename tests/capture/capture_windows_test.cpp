@@ -235,6 +235,10 @@ class CaptureWindowsTest : public QObject {
     c.cmdTrig_Mag->click();
     QCOMPARE(Peek(ALM_MAG1), uint16_t(0x3557));
     QCOMPARE(Peek(ALM_MAG2), mag2);  // an empty level leaves its register alone
+    const uint16_t writes = Peek(ENDURANCE);
+    c.cmdUpdateFlash->click();
+    QCOMPARE(Peek(ENDURANCE), uint16_t(writes + 1));
+    QCOMPARE(ui::BackColor(*c.cmdUpdateFlash), ui::BackColor(*c.cmdTrig_Mag));
 
     WriteRegister(ALM_CTRL, 0x9000);
     c.Read_ALM_CTRL();
