@@ -3,7 +3,9 @@
 //
 //   QT_QPA_PLATFORM=offscreen build/tools/window-shot registers docs/register-browser.png
 //
-// WINDOW is one of registers, alarms, misc, calibration, rate, gpio.
+// WINDOW is one of registers, alarms, misc, calibration, rate, gpio, capture, capture-config.
+// "capture" sets the capture window's own trigger example (X_Acc above 12 g) with a quarter of the
+// buffer as pre-trigger, shocks X, reads the memory and points the mouse at the shock.
 #include <QApplication>
 #include <QStyleFactory>
 #include <cstdio>
@@ -14,16 +16,48 @@
 #include "app/delay.h"
 #include "app/hooks.h"
 #include "app/settings.h"
+#include "capture/capture_config.h"
+#include "capture/capture_readout.h"
+#include "capture/frmCapDisplay.h"
+#include "capture/frmCaptConfig.h"
 #include "config/fmCalibration.h"
 #include "config/frmAlarms.h"
 #include "config/frmGPIO.h"
 #include "config/frmManualReg.h"
 #include "config/frmMscCtrl.h"
 #include "config/frmSampPrd.h"
+#include "device/board_stimulus.h"
 #include "device/bring_up.h"
 #include "device/register_map.h"
 #include "sim/sim_board.h"
 #include "ui/qt_hooks.h"
+
+namespace {
+
+double simSeconds = 100.0;
+
+// The example trigger, one shock on X seen through it, and the capture window over it.
+QWidget& CaptureWindow() {
+  using namespace kva;
+  TriggerChange change;
+  change.lengthCode = 0;
+  change.preTrigger = 4;
+  change.source[0] = 2;
+  change.enabled[0] = true;
+  change.level[0] = 12;
+  change.greater[0] = true;
+  WriteTriggerChange(change);
+  simSeconds += 1.0;
+  CurrentBoardStimulus()->Shock(0, 24.0, 12.0);
+  simSeconds += 2.0;
+  ReadCaptureMemory();
+  auto& w = ui::LoadForm<frmCapDisplay>();
+  for (int i = 0; i < 3; ++i) w.cmdScale_Click();  // 7 -> 3 -> 1.5 -> 30
+  w.Picture1_MouseMove(0, 0, 268.4, 21.3);
+  return w;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   using namespace kva;
@@ -40,10 +74,14 @@ int main(int argc, char* argv[]) {
       {"calibration", []() -> QWidget& { return ui::ShowForm<fmCalibration>(); }},
       {"rate", []() -> QWidget& { return ui::ShowForm<frmSampPrd>(); }},
       {"gpio", []() -> QWidget& { return ui::ShowForm<frmGPIO>(); }},
+      {"capture", CaptureWindow},
+      {"capture-config", []() -> QWidget& { return ui::ShowForm<frmCaptConfig>(); }},
   };
   if (argc != 3 || windows.count(argv[1]) == 0) {
-    std::fprintf(stderr,
-                 "usage: window-shot registers|alarms|misc|calibration|rate|gpio OUT.png\n");
+    std::fprintf(
+        stderr,
+        "usage: window-shot registers|alarms|misc|calibration|rate|gpio|capture|capture-config "
+        "OUT.png\n");
     return 2;
   }
   QApplication app(argc, argv);
@@ -52,7 +90,10 @@ int main(int argc, char* argv[]) {
 
   // A fixed clock, so that the same build draws the same picture.
   SetClockHooks({nullptr, nullptr, [] { return LocalDateTime{2024, 6, 3, 9, 30, 0}; }});
-  sim::SimBoard board;
+  // Simulated time stands still but for the steps the capture picture takes.
+  sim::SimBoardOptions options;
+  options.clock = [] { return simSeconds; };
+  sim::SimBoard board(options);
   // The picture needs no exact waits, so the delay is not calibrated.
   DelayCalibrated = true;
   InitRegisterMap();

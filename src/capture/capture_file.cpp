@@ -42,6 +42,12 @@ std::string CaptureFileText(char separator, char decimalMark) {
   return out;
 }
 
+std::filesystem::path CaptureFolder() {
+  std::error_code error;
+  std::filesystem::path folder = std::filesystem::current_path(error);
+  return error ? std::filesystem::path(".") : folder;
+}
+
 std::filesystem::path CaptureFilePath(const std::filesystem::path& dir, const std::string& baseName,
                                       const CaptureFileFormat& format) {
   return dir / (baseName + format.extension);

@@ -24,6 +24,10 @@ char CaptureFileDecimalMark(char separator, char localeMark);
 // The file's whole text from the capture arrays: min(CaptureEventsStored, N) event blocks.
 std::string CaptureFileText(char separator, char decimalMark);
 
+// The folder the capture window saves to: the program's own, the one that holds CommPort.cfg
+// (the current folder).
+std::filesystem::path CaptureFolder();
+
 // dir / (base name + extension).
 std::filesystem::path CaptureFilePath(const std::filesystem::path& dir, const std::string& baseName,
                                       const CaptureFileFormat& format);

@@ -480,6 +480,7 @@ void AddCommands(CLI::App& app, CommandRequest& r) {
   action("wait", "Let this many milliseconds of simulated time pass at once", {"MS"});
   AddSpiCommands(app, r.name, r.spi);
   AddConfigCommands(app, r.name, r.config);
+  AddTriggerCommands(app, r.name, r.trigger);
 }
 
 void RunCommand(Session& session, const CommandRequest& r, std::ostream& out) {
@@ -504,7 +505,8 @@ void RunCommand(Session& session, const CommandRequest& r, std::ostream& out) {
   } else if (r.name == "sim") {
     Sim(session, r);
   } else if (!RunSpiCommand(session, r.name, r.spi, out) &&
-             !RunConfigCommand(session, r.name, r.config, out)) {
+             !RunConfigCommand(session, r.name, r.config, out) &&
+             !RunTriggerCommand(session, r.name, r.trigger, out)) {
     BadInput("unknown command: " + r.name);
   }
   session.CheckSimFlash();

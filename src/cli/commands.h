@@ -11,6 +11,7 @@
 
 #include "cli/commands_config.h"
 #include "cli/commands_spi.h"
+#include "cli/commands_trigger.h"
 
 namespace CLI {
 class App;
@@ -41,8 +42,9 @@ struct CommandRequest {
   std::string dir = ".";
   std::string simAction;  // sim
   std::vector<std::string> simArgs;
-  SpiRequest spi;        // spi, spi-setup
-  ConfigRequest config;  // rate, offsets, alarms, alarm, alarm-output, misc, gpio
+  SpiRequest spi;          // spi, spi-setup
+  ConfigRequest config;    // rate, offsets, alarms, alarm, alarm-output, misc, gpio
+  TriggerRequest trigger;  // trigger show, trigger set
 };
 
 // Adds every command to app, filling request when one is parsed.

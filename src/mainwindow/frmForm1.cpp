@@ -171,8 +171,7 @@ void frmForm1::BuildEventCapture(QWidget* central) {
   cmdCaptDisplay = MakeButton(FrameEventCapture, "cmdCaptDisplay", "Show Buffer", 104, 56, 90, 26);
   cmdCaptConfig = MakeButton(FrameEventCapture, "cmdCaptConfig", "Config", 200, 56, 90, 26);
   txtCapIndex = MakeTextBox(FrameEventCapture, "txtCapIndex", 104, 88, 90, 22, false);
-  // Their windows are not part of this program yet.
-  for (QPushButton* b : {cmdClearCapture, cmdCaptDisplay, cmdCaptConfig}) b->setEnabled(false);
+  // No operation uses the index box.
   txtCapIndex->setEnabled(false);
 }
 
@@ -310,6 +309,10 @@ void frmForm1::Connect() {
   connect(optSTOFF, &QRadioButton::toggled, this, [this](bool on) {
     if (on) optSTOFF_Click();
   });
+
+  connect(cmdCaptDisplay, &QPushButton::clicked, this, &frmForm1::cmdCaptDisplay_Click);
+  connect(cmdClearCapture, &QPushButton::clicked, this, &frmForm1::cmdClearCapture_Click);
+  connect(cmdCaptConfig, &QPushButton::clicked, this, &frmForm1::cmdCaptConfig_Click);
 
   connect(cmdTime, &QPushButton::clicked, this, &frmForm1::cmdTime_Click);
   connect(cmdDay, &QPushButton::clicked, this, &frmForm1::cmdDay_Click);

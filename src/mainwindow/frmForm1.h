@@ -32,6 +32,8 @@ class frmForm1 : public ui::MainForm {
   void ReadData();
   void UpDateStatus();
   void PlotDataPoints2(std::array<float, kOutputSampleSlots>& samples);
+  // Reads the capture memory with the busy window showing the progress, then plots it.
+  void ReadCaptureMemory();
 
   // Menus.
   QMenu* mnuInterface = nullptr;
@@ -137,6 +139,10 @@ class frmForm1 : public ui::MainForm {
   void optPowerUp_Click();
   void optSTON_Click();
   void optSTOFF_Click();
+
+  void cmdCaptDisplay_Click();
+  void cmdClearCapture_Click();
+  void cmdCaptConfig_Click();
 
   void cmdTime_Click();
   void cmdDay_Click();

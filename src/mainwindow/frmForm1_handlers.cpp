@@ -2,11 +2,16 @@
 // commands, the clock and the live plot. Each reads its controls, calls the core and writes
 // its controls back.
 #include <QMenuBar>
+#include <QPointer>
 
 #include "app/delay.h"
 #include "app/hooks.h"
+#include "app/number_text.h"
 #include "app/run_mode.h"
 #include "app/settings.h"
+#include "capture/capture_readout.h"
+#include "capture/frmCapDisplay.h"
+#include "capture/frmCaptConfig.h"
 #include "config/fmCalibration.h"
 #include "config/frmAlarms.h"
 #include "config/frmGPIO.h"
@@ -18,6 +23,7 @@
 #include "device/register_map.h"
 #include "hostsetup/frmPort.h"
 #include "mainwindow/device_commands.h"
+#include "mainwindow/frmBusyMsg.h"
 #include "mainwindow/frmForm1.h"
 #include "mainwindow/loop_delay.h"
 #include "mainwindow/os_name.h"
@@ -26,6 +32,7 @@
 #include "mainwindow/window_startup.h"
 #include "ui/colors.h"
 #include "ui/qt_hooks.h"
+#include "ui/twips.h"
 #include "usbspi/frmUSBselect.h"
 #include "usbspi/usb_adapter.h"
 
@@ -255,6 +262,42 @@ void frmForm1::OptPowerDown_Click() { RunDeviceCommand(DeviceCommand::PowerDown)
 void frmForm1::optPowerUp_Click() { RunDeviceCommand(DeviceCommand::PowerUp); }
 void frmForm1::optSTON_Click() { RunDeviceCommand(DeviceCommand::SelfTestOn); }
 void frmForm1::optSTOFF_Click() { RunDeviceCommand(DeviceCommand::SelfTestOff); }
+
+// ---- event capture ----
+
+void frmForm1::cmdCaptDisplay_Click() {
+  if (InterfaceType == 1 || InterfaceType == 2) ReadCaptureMemory();
+}
+
+void frmForm1::ReadCaptureMemory() {
+  static const QString kReading = QStringLiteral("Reading Capture Memory.\n");
+  QPointer<frmBusyMsg> busy = &ui::LoadForm<frmBusyMsg>();
+  busy->Label1->setText(kReading);
+  busy->show();
+  const ui::TwipsRect main = ui::GeometryTwips(*this);
+  const ui::TwipsRect frame = ui::GeometryTwips(*FrameEventCapture);
+  ui::MoveTwips(*busy, main.left + frame.left,
+                main.top + main.height - frame.height - ui::GeometryTwips(*busy).height - 700);
+  const std::array<QPushButton*, 3> buttons{cmdCaptDisplay, cmdCaptConfig, cmdClearCapture};
+  for (QPushButton* b : buttons) b->setEnabled(false);
+
+  kva::ReadCaptureMemory([&busy](int, int, const std::string& line) {
+    if (busy) busy->Label1->setText(kReading + Q(line));
+  });
+
+  if (busy) busy->hide();
+  for (QPushButton* b : buttons) b->setEnabled(true);
+  if (Ending()) return;
+  ui::LoadForm<frmCapDisplay>().PlotCaptureBuffer();
+}
+
+void frmForm1::cmdClearCapture_Click() {
+  RunDeviceCommand(DeviceCommand::ClearCapture);
+  ReadRegister(EVENTS);
+  txtReadReg[0]->setText(Q(GeneralText(RegScaledValue)));
+}
+
+void frmForm1::cmdCaptConfig_Click() { ui::ShowForm<frmCaptConfig>(); }
 
 // ---- clock ----
 

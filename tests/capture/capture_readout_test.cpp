@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,39 @@ TEST(CaptureReadout, NoEventsLeavesZeroedArrays) {
   EXPECT_EQ(CaptureHeaders.size(), 65u);
   EXPECT_EQ(board.sensor.WordWrites().size(), 1u);  // only the pointer reset
   EXPECT_THROW(CaptureX(65, 0), std::out_of_range);
+}
+
+// The frames of a readout in short: "rAA" a read command, "wAA:DD" a byte write.
+std::string Traffic(const std::vector<uint16_t>& frames) {
+  std::string out;
+  char item[16];
+  for (uint16_t f : frames) {
+    if (f & 0x8000) {
+      std::snprintf(item, sizeof item, "w%02X:%02X ", (f >> 8) & 0x7F, f & 0xFF);
+    } else if (f != 0) {
+      std::snprintf(item, sizeof item, "r%02X ", f >> 8);
+    } else {
+      continue;
+    }
+    out += item;
+  }
+  return out;
+}
+
+TEST(CaptureReadout, RegisterTrafficAndProgressOfThreeEventsInEight) {
+  kvatest::FakeBoard board;
+  board.Set(CAPT_CFG, 0x0000);  // N = 8
+  board.Set(EVENTS, 3);
+  std::vector<std::string> progress;
+  ReadCaptureMemory([&](int, int, const std::string& text) { progress.push_back(text); });
+  EXPECT_EQ(progress,
+            (std::vector<std::string>{"Event = 1 of 8.", "Event = 2 of 8.", "Event = 3 of 8."}));
+  // EVENTS, CAPT_CFG, the pointer reset low byte first, then per location CAPT_BUF_1,
+  // CAPT_BUF_2 and the next pointer value, low byte first.
+  const std::string traffic = Traffic(board.sensor.frames);
+  EXPECT_EQ(traffic.substr(0, 59), "r1C r42 w40:00 w41:00 r16 r18 w40:01 w41:00 r16 r18 w40:02 ");
+  EXPECT_NE(traffic.find("r16 r18 w40:00 w41:0C "), std::string::npos);  // location 3071 -> 3072
+  EXPECT_EQ(CaptureHeaders[4].XYZ + CaptureTraceX.at(3 * 1018 + 1), 0.0);
 }
 
 }  // namespace

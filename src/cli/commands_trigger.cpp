@@ -1,0 +1,146 @@
+#include "cli/commands_trigger.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+
+#include "app/number_text.h"
+#include "capture/trigger_levels.h"
+#include "cli/commands.h"
+#include "cli/ctl_error.h"
+#include "cli/session.h"
+#include "device/register_map.h"
+
+namespace kva::ctl {
+namespace {
+
+[[noreturn]] void BadInput(const std::string& message) { throw CommandError(kExitUsage, message); }
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The units of a source's level.
+const char* Unit(int16_t source) {
+  switch (source) {
+    case 1:
+    case 5:
+      return "V";
+    case 6:
+      return "C";
+    default:
+      return "g";
+  }
+}
+
+int16_t ParseSource(const std::string& text) {
+  std::string spaced = text;
+  std::replace(spaced.begin(), spaced.end(), '_', ' ');
+  auto source = FindTriggerSource(text);
+  if (!source) source = FindTriggerSource(spaced);
+  if (!source) {
+    std::string list;
+    for (const char* t : kBuffer1SourceTexts) list += std::string(list.empty() ? "" : ", ") + t;
+    BadInput("unknown trigger source: " + text + " (" + list + ")");
+  }
+  return *source;
+}
+
+bool ParsePolarity(const std::string& text) {
+  const std::string word = Lower(text);
+  if (word != "greater" && word != "less")
+    BadInput("polarity must be greater or less, not " + text);
+  return word == "greater";
+}
+
+int ParseLengthCode(int length) {
+  for (int code = 0; code < static_cast<int>(kBufferLengthTexts.size()); ++code) {
+    if (CaptureBufferLength(code) == length) return code;
+  }
+  BadInput("--length must be 1024, 512, 256, 128, 64, 32, 16 or 8, not " + std::to_string(length));
+}
+
+}  // namespace
+
+std::string TriggerConfigText(const TriggerConfig& c) {
+  std::ostringstream out;
+  out << "CAPT_CFG\t" << Hex4(c.captCfg) << "\tlength " << c.bufferLength << "\tpre-trigger "
+      << c.preTrigger << "/16 (" << c.preTriggerSamples << " samples)\n";
+  out << "ALM_CTRL\t" << Hex4(c.almCtrl) << (c.sourcesValid ? "" : "\tinvalid source field")
+      << "\n";
+  for (int t = 0; t < 2; ++t) {
+    const int16_t source = c.source[t];
+    out << "TRIGGER" << t + 1 << "\t" << (c.enabled[t] ? "enabled" : "disabled") << "\t"
+        << (t == 0 ? kBuffer1SourceTexts : kBuffer2SourceTexts)[static_cast<size_t>(source)] << "\t"
+        << (c.greater[t] ? "greater" : "less");
+    if (c.level[t]) out << "\t" << FormatNumber(*c.level[t], "#0.0000") << " " << Unit(source);
+    out << "\tALM_MAG" << t + 1 << " " << Hex4(c.almMag[t]) << "\n";
+  }
+  return out.str();
+}
+
+void AddTriggerCommands(CLI::App& app, std::string& name, TriggerRequest& r) {
+  auto* trigger = app.add_subcommand(
+      "trigger", "Show or set the event capture and its triggers (CAPT_CFG, ALM_CTRL, ALM_MAG1/2)");
+  trigger->require_subcommand(1);
+  const auto action = [&](const char* word, const char* help) {
+    auto* sub = trigger->add_subcommand(word, help);
+    sub->callback([&name, &r, word] {
+      name = "trigger";
+      r.action = word;
+    });
+    return sub;
+  };
+  action("show",
+         "CAPT_CFG<TAB>HEX<TAB>length<TAB>pre-trigger, ALM_CTRL<TAB>HEX, then per trigger: "
+         "enabled, source, polarity, level and ALM_MAGn");
+  auto* set = action("set", "Change what is given, keep the rest, then show the set-up");
+  set->add_option("--length", r.length, "Samples per event buffer: 1024, 512, ... 8");
+  set->add_option("--pretrigger", r.preTrigger, "Pre-trigger in sixteenths of the buffer, 0..15")
+      ->check(CLI::Range(0, 15));
+  set->add_option("--enable", r.enable, "Triggers enabled: none, 1, 2 or both");
+  for (int t = 0; t < 2; ++t) {
+    const std::string n = std::to_string(t + 1);
+    set->add_option("--source" + n, r.source[t],
+                    "Trigger " + n +
+                        " source: none, Supply_V, X_Acc, Y_Acc, Z_Acc, Aux_ADC, "
+                        "Temperature, XYZ_PK_OUT, Clock_Alarm (or 0..8)");
+    set->add_option(
+           "--level" + n, r.level[t],
+           "Trigger " + n + " level in the source's units (V, g or C), limited to its range")
+        ->check(FiniteNumber());
+    set->add_option("--polarity" + n, r.polarity[t], "Trigger " + n + ": greater or less");
+  }
+}
+
+bool RunTriggerCommand(Session& session, const std::string& name, const TriggerRequest& r,
+                       std::ostream& out) {
+  if (name != "trigger") return false;
+  TriggerChange change;
+  if (r.action == "set") {
+    if (r.length) change.lengthCode = ParseLengthCode(*r.length);
+    change.preTrigger = r.preTrigger;
+    for (int t = 0; t < 2; ++t) {
+      if (r.source[t]) change.source[t] = ParseSource(*r.source[t]);
+      change.level[t] = r.level[t];
+      if (r.polarity[t]) change.greater[t] = ParsePolarity(*r.polarity[t]);
+    }
+    if (r.enable) {
+      const std::string e = Lower(*r.enable);
+      if (e != "none" && e != "1" && e != "2" && e != "both")
+        BadInput("--enable must be none, 1, 2 or both, not " + *r.enable);
+      change.enabled[0] = e == "1" || e == "both";
+      change.enabled[1] = e == "2" || e == "both";
+    }
+  }
+  session.EnsureDevice();
+  if (r.action == "set") WriteTriggerChange(change);
+  const std::string text = TriggerConfigText(ReadTriggerConfig());
+  session.CheckTransport();
+  out << text;
+  return true;
+}
+
+}  // namespace kva::ctl

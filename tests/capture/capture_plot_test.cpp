@@ -1,0 +1,65 @@
+#include "capture/capture_plot.h"
+
+#include <gtest/gtest.h>
+
+#include "capture/capture_readout.h"
+#include "support/program_state.h"
+
+namespace kva {
+namespace {
+
+using CapturePlot = kvatest::ProgramStateTest;
+
+TEST_F(CapturePlot, ScaleCycleAndWindowEdges) {
+  std::string scale = "7";
+  std::string seen;
+  for (int i = 0; i < 5; ++i) seen += (scale = NextCaptureScale(scale)) + " ";
+  EXPECT_EQ(seen, "3 1.5 30 15 7 ");
+  EXPECT_EQ(CaptureFullScale("0.5"), 1.0);
+
+  // L = 1024: 1018 samples per event; the mouse at 1017.9 is still over event 1.
+  EXPECT_EQ(CaptureEventOfSample(1017.9, 1024), 1);
+  EXPECT_EQ(CaptureEventOfSample(1018, 1024), 2);
+  EXPECT_EQ(CaptureEventOfSample(500, 0), 0);  // nothing read yet
+
+  const CapturePlotPlan start = PlanCapturePlot(1024, "7", 1024);
+  EXPECT_EQ(start.minXLabel + "|" + start.maxXLabel, "0|1024");
+  EXPECT_EQ(start.boundaries, std::vector<int>{1018});
+  // A window starting on a multiple of L - 6 has no line on its first sample.
+  EXPECT_EQ(PlanCapturePlot(2036 + 1023, "1.5", 1024).boundaries, std::vector<int>{3054});
+  EXPECT_EQ(PlanCapturePlot(1024, "3", 8).boundaries.size(), 512u);  // every even sample
+}
+
+TEST_F(CapturePlot, HeaderLines) {
+  CaptureHeaders.assign(3, CaptureHeader{});
+  CaptureHeaders[1] = {2.5, 905, 415, 24.46, 3.3, 0.5};
+  CaptureHeaders[2] = {0.2, 2600, 1301, -50.264, 0, 0};
+  int n = 1;
+  EXPECT_EQ(CaptureHeaderText(n),
+            "Event = 1\r\nXYZ = 2.5\r\nTime = 09:05\r\nDate = 04/15\r\nDeg C = 24.5\r\n"
+            "Voltage = 3.300\r\nAux ADC = 0.500\r\n");
+  n = 7;  // above the last index: lowered, in the caller's variable too
+  EXPECT_EQ(CaptureHeaderText(n),
+            "Event = 2\r\nXYZ = 0.2\r\nTime = 0000\r\nDate = 0000\r\nDeg C = -50.3\r\n"
+            "Voltage = 0.000\r\nAux ADC = 0.000\r\n");
+  EXPECT_EQ(n, 2);
+}
+
+TEST_F(CapturePlot, ReadoutAndLayout) {
+  const CaptureReadout a = CaptureReadoutAt(17.9, 0.46), b = CaptureReadoutAt(2, -1.26);
+  EXPECT_EQ(a.sample + " " + a.value + " " + b.sample + " " + b.value, "17 .5 2 -1.3");
+
+  const CaptureLayout small = LayOutCaptureWindow({2000, 3000, 255, 600});
+  EXPECT_EQ(small.width, 3600);
+  EXPECT_EQ(small.height, 3600);
+  const CaptureLayout l = LayOutCaptureWindow({14200, 6000, 255, 600});
+  EXPECT_EQ(l.picWidth, 12600);
+  EXPECT_EQ(l.bottom, 4700);
+  EXPECT_EQ(l.lineMaxX, 13760);
+  EXPECT_EQ(l.minScaleTop, 4700 - 127.5);
+  EXPECT_EQ(l.scaleCaptionTop, 4100 - 255);
+  EXPECT_EQ(CaptureTraceSamples(8), 8144);
+}
+
+}  // namespace
+}  // namespace kva

@@ -1,0 +1,254 @@
+// The event-capture path against the simulated board: the main window's capture group, the
+// capture window (plot, read-outs, save) and the capture configuration window.
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "app/settings.h"
+#include "capture/capture_readout.h"
+#include "capture/frmCapDisplay.h"
+#include "capture/frmCaptConfig.h"
+#include "device/bring_up.h"
+#include "device/register_map.h"
+#include "mainwindow/frmBusyMsg.h"
+#include "mainwindow/frmForm1.h"
+#include "sim/sim_board.h"
+#include "support/temp_dir.h"
+#include "support/ui_window_test.h"
+#include "ui/colors.h"
+
+using namespace kva;
+
+namespace {
+
+// How many pixels of one plot column have colour c.
+int InColumn(const ui::PictureBox& pic, int px, const QColor& c) {
+  int n = 0;
+  for (int py = 0; py < pic.AreaSize().height(); ++py) n += pic.PixelAt(px, py) == c;
+  return n;
+}
+
+int ColumnOf(const ui::PictureBox& pic, double x) { return qRound(pic.ToPixels(x, 0).x()); }
+
+// Pixels of colour c in the columns of samples x1 to x2.
+int InSamples(const ui::PictureBox& pic, double x1, double x2, const QColor& c) {
+  int n = 0;
+  for (int px = ColumnOf(pic, x1); px <= ColumnOf(pic, x2); ++px) n += InColumn(pic, px, c);
+  return n;
+}
+
+}  // namespace
+
+class CaptureWindowsTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<kvatest::TempDir> dir_;
+  std::unique_ptr<sim::SimBoard> board_;
+  double now_ = 100.0;
+  std::vector<std::string> messages_;
+
+  uint16_t Peek(int16_t index) {
+    board_->sensor().Sync();
+    return board_->sensor().Peek(static_cast<uint8_t>(RegisterMap[index].BaseAddr));
+  }
+
+  frmForm1& StartMainWindow() {
+    kvatest::WriteFileBytes("CommPort.cfg", "Interface = 2\r\n");
+    RunStartupSteps();
+    frmForm1& form = ui::LoadForm<frmForm1>();
+    form.show();
+    form.ckLoop->setChecked(false);
+    return form;
+  }
+
+  // Two events of L = 8 (two samples each) as a readout leaves them, for the display alone.
+  static void TwoSmallEvents() {
+    CaptureEventsStored = 2;
+    CaptureEventLength = 8;
+    CaptureBufferCount = 1024;
+    CaptureHeaders.assign(1025, CaptureHeader{});
+    CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
+    for (CaptureGrid* g : {&CaptureX, &CaptureY, &CaptureZ}) g->Allocate(1024, 8);
+    CaptureTraceX.assign(8192 - 6144 + 1, 0.0);
+    CaptureTraceY = CaptureTraceZ = CaptureTraceX;
+    const double x[] = {0.2, -0.4, 1, 0.6};
+    for (int t = 1; t <= 4; ++t) {
+      const int e = (t + 1) / 2, j = 2 - t % 2;
+      CaptureX(e, j) = CaptureTraceX[t] = x[t - 1];
+      CaptureY(e, j) = CaptureTraceY[t] = -x[t - 1];
+      CaptureZ(e, j) = CaptureTraceZ[t] = 1;
+    }
+  }
+
+ private slots:
+  void init() {
+    kvatest::PrepareWindowTests();
+    messages_.clear();
+    dir_ = std::make_unique<kvatest::TempDir>();
+    sim::SimBoardOptions options;
+    options.clock = [this] { return now_; };
+    board_ = std::make_unique<sim::SimBoard>(options);
+    ui::SetMessageHook(
+        [this](const std::string& text, const std::string&) { messages_.push_back(text); });
+  }
+
+  void cleanup() {
+    kvatest::EndWindowTest();
+    board_.reset();
+    dir_.reset();
+  }
+
+  // Configure the window's own example with a quarter of pre-trigger, shock X, read the
+  // memory through the main window and find the shock after its pre-trigger samples.
+  void triggerShockReadAndPlot() {
+    frmForm1& main = StartMainWindow();
+    main.cmdCaptConfig->click();
+    frmCaptConfig* config = ui::FindForm<frmCaptConfig>();
+    QVERIFY(config && config->isVisible());
+    config->ComboBuffLength->setCurrentIndex(0);
+    config->ComboPreTrigLength->setCurrentIndex(4);
+    config->cmdCapt_CFG->click();
+    config->ComboSourceBuff1->setCurrentIndex(2);
+    config->Option_A1->setChecked(true);
+    config->cmdALM_CTRL->click();
+    config->txtTrigLevelBuff1->setText("12");
+    config->ComboPolBuff1->setCurrentIndex(1);
+    config->cmdTrig_Mag->click();
+    QCOMPARE(
+        config->LBLCAPT_CFG->text() + config->LBLALM_CTRL->text() + config->LBLALM_MAG1->text(),
+        QString("0040021080E9"));
+
+    now_ += 1.0;
+    board_->sensor().Shock(0, 20.0, 5.0);
+    now_ += 1.0;
+
+    // While the memory is read: the three buttons off, the busy window counting events.
+    QStringList during;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, &main, [&] {
+      const auto* busy = ui::FindForm<frmBusyMsg>();
+      const QString seen =
+          QString::number(main.cmdCaptDisplay->isEnabled() + main.cmdCaptConfig->isEnabled() +
+                          main.cmdClearCapture->isEnabled()) +
+          (busy && busy->isVisible() ? busy->Label1->text() : QString("hidden"));
+      if (during.isEmpty() || during.back() != seen) during << seen;
+    });
+    watch.start(0);
+    main.cmdCaptDisplay->click();
+    watch.stop();
+    QCOMPARE(during, QStringList({"0Reading Capture Memory.\n",
+                                  "0Reading Capture Memory.\nEvent = 1 of 8."}));
+    QVERIFY(main.cmdCaptDisplay->isEnabled() && main.cmdClearCapture->isEnabled());
+    QVERIFY(!ui::FindForm<frmBusyMsg>()->isVisible());
+
+    QCOMPARE(CaptureEventsStored, 1);
+    // 256 samples from before the trigger (at rest: X 0, Z 1 g), then the one that crossed.
+    int first = 0;
+    for (int t = 1; t <= 1018 && !first; ++t) first = CaptureTraceX[size_t(t)] > 11.9 ? t : 0;
+    QCOMPARE(first, 257);
+    QCOMPARE(CaptureTraceX[1] + CaptureTraceX[200], 0.0);
+    QCOMPARE(CaptureTraceZ[1], 1.0);
+
+    frmCapDisplay* display = ui::FindForm<frmCapDisplay>();
+    QVERIFY(display && display->isVisible());
+    QCOMPARE(display->windowTitle(), QString("Capture Buffer"));
+    const ui::PictureBox& pic = *display->Picture1;
+    QVERIFY(InSamples(pic, 256, 259, ui::kRed) > 20);  // the shock's rise on X
+    // The boundary after event 1, full height but where a trace crosses it; none elsewhere.
+    QVERIFY(InColumn(pic, ColumnOf(pic, 1018), ui::kBoundaryGrey) > pic.AreaSize().height() - 30);
+    QCOMPARE(InSamples(pic, 1000, 1016, ui::kBoundaryGrey), 0);
+    // The trace colours are the main window's marks at the time of drawing.
+    ui::SetBackColor(*main.Shape[2], QColor(255, 0, 255));
+    display->cmdScale->click();
+    QCOMPARE(display->cmdScale->text() + display->LblMinScale->text(), QString("3-3"));
+    QVERIFY(InSamples(pic, 256, 259, QColor(255, 0, 255)) > 20);
+
+    // Clear Capt.: the memory is emptied and the count shows it.
+    main.cmdClearCapture->click();
+    QCOMPARE(main.txtReadReg[0]->text(), QString("0"));
+    QCOMPARE(Peek(EVENTS), uint16_t(0));
+  }
+
+  void displayReadoutsHeaderAndScroll() {
+    TwoSmallEvents();
+    frmCapDisplay& d = ui::LoadForm<frmCapDisplay>();
+    QVERIFY(d.isVisible());
+    QCOMPARE(d.HScroll1->maximum(), 8192 - 6144);
+    QCOMPARE(d.LbLMinX->text() + "|" + d.LbLMaxX->text() + "|" + d.txtFileName->text(),
+             QString("0|1024|DataCapBuff"));
+    d.Picture1_MouseMove(0, 0, 2.9, 0.46);
+    QCOMPARE(d.LblSample->text() + " " + d.LblValue->text(), QString("2 .5"));
+    QCOMPARE(d.HoverEventNumber, int16_t(2));
+    d.Picture1_MouseMove(0, 0, 1.5, 0);
+    QCOMPARE(d.lblEhead->text(), QString("Event = 1\nXYZ = 2.5\nTime = 12:34\nDate = 04/15\n"
+                                         "Deg C = 24.5\nVoltage = 3.300\nAux ADC = 0.500"));
+    d.HScroll1->setValue(2048);
+    QCOMPARE(d.LbLMinX->text() + "|" + d.LbLMaxX->text(), QString("1024|2048"));
+    d.resize(50, 50);
+    QVERIFY(d.width() >= 240 && d.height() >= 240);  // 3600 twips at 96 dpi
+  }
+
+  void saveWritesTheFileOrSaysWhyNot() {
+    TwoSmallEvents();
+    frmCapDisplay& d = ui::LoadForm<frmCapDisplay>();
+    d.txtFileName->setText("cap");
+    QCOMPARE(QString::fromStdString(CaptureFileName), QString("cap"));
+    d.Cmd_Save->click();
+    const std::string block2 = "\r\nEvent #,XYZ,Time,Date,Temp,Voltage,Aux\r\n2,0,0,0,0,0,0\r\n";
+    QCOMPARE(kvatest::ReadFileBytes("cap.csv"),
+             "\r\nEvent #,XYZ,Time,Date,Temp,Voltage,Aux\r\n1,2.5,1234,415,24.5,3.3,0.5\r\n"
+             "Xg,Yg,Zg\r\n0.2,-0.2,1\r\n-0.4,0.4,1\r\n" +
+                 block2 + "Xg,Yg,Zg\r\n1,-1,1\r\n0.6,-0.6,1\r\n");
+    d.ComboFileExt->setCurrentIndex(1);
+    d.Cmd_Save->click();
+    QVERIFY(kvatest::ReadFileBytes("cap.txt").find("Xg\tYg\tZg\r\n0.2\t-0.2\t1\r\n") !=
+            std::string::npos);
+    QCOMPARE(ui::BackColor(*d.txtFileName), ui::kWhite);
+    QVERIFY(!d.txtFileName->font().bold());
+    QVERIFY(messages_.empty());
+
+    d.txtFileName->setText("missing/cap");
+    d.Cmd_Save->click();
+    QCOMPARE(messages_.size(), size_t(1));
+    QVERIFY(QString::fromStdString(messages_[0]).contains("missing/cap.txt: No such file"));
+  }
+
+  void configWindowReadsAndWritesTheWords() {
+    frmForm1& main = StartMainWindow();
+    WriteRegister(ALM_CTRL, 0x2310);
+    WriteRegister(ALM_MAG1, 0xBFFF);
+    main.cmdCaptConfig->click();
+    frmCaptConfig& c = *ui::FindForm<frmCaptConfig>();
+    QCOMPARE(c.Option_A1->isChecked(), true);
+    QCOMPARE(c.ComboSourceBuff1->currentText() + "|" + c.ComboSourceBuff2->currentText() + "|" +
+                 c.txtTrigLevelBuff1->text() + "|" + c.ComboPolBuff1->currentText(),
+             QString("Y_Acc|X_Acc|-0.0514|Greater Than"));
+    c.ComboBuffLength->setCurrentIndex(2);
+    c.ComboPreTrigLength->setCurrentIndex(4);
+    c.cmdCapt_CFG->click();
+    QCOMPARE(Peek(CAPT_CFG), uint16_t(0x0042));
+    c.ComboSourceBuff1->setCurrentIndex(2);
+    c.txtTrigLevelBuff1->setText("-200");
+    c.txtTrigLevelBuff2->setText("");
+    c.ComboPolBuff1->setCurrentIndex(0);
+    const uint16_t mag2 = Peek(ALM_MAG2);
+    c.cmdTrig_Mag->click();
+    QCOMPARE(Peek(ALM_MAG1), uint16_t(0x3557));
+    QCOMPARE(Peek(ALM_MAG2), mag2);  // an empty level leaves its register alone
+    const uint16_t writes = Peek(ENDURANCE);
+    c.cmdUpdateFlash->click();
+    QCOMPARE(Peek(ENDURANCE), uint16_t(writes + 1));
+    QCOMPARE(ui::BackColor(*c.cmdUpdateFlash), ui::BackColor(*c.cmdTrig_Mag));
+
+    WriteRegister(ALM_CTRL, 0x9000);
+    c.Read_ALM_CTRL();
+    QCOMPARE(messages_, std::vector<std::string>{
+                            "\r\nAlarm source1 or source2 index > 8\r\n\r\nThis is an invalid "
+                            "ALM_CTRL register value\r\n"});
+    QCOMPARE(c.ComboSourceBuff1->currentText() + c.ComboSourceBuff2->currentText(),
+             QString("nonenone"));
+  }
+};
+
+QTEST_MAIN(CaptureWindowsTest)
+#include "capture_windows_test.moc"
