@@ -9,6 +9,7 @@
 #include "capture/trigger_levels.h"
 #include "cli/commands.h"
 #include "cli/ctl_error.h"
+#include "cli/json_values.h"
 #include "cli/session.h"
 #include "device/register_map.h"
 
@@ -20,19 +21,6 @@ namespace {
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
-}
-
-// The units of a source's level.
-const char* Unit(int16_t source) {
-  switch (source) {
-    case 1:
-    case 5:
-      return "V";
-    case 6:
-      return "C";
-    default:
-      return "g";
-  }
 }
 
 int16_t ParseSource(const std::string& text) {
@@ -62,7 +50,49 @@ int ParseLengthCode(int length) {
   BadInput("--length must be 1024, 512, 256, 128, 64, 32, 16 or 8, not " + std::to_string(length));
 }
 
+const char* SourceText(int trigger, int16_t source) {
+  return (trigger == 0 ? kBuffer1SourceTexts : kBuffer2SourceTexts)[static_cast<size_t>(source)];
+}
+
 }  // namespace
+
+std::string TriggerConfigJson(const TriggerConfig& c) {
+  JsonWriter json;
+  json.BeginObject()
+      .Key("capt_cfg")
+      .BeginObject()
+      .Field("hex", Hex4(c.captCfg))
+      .Field("raw", c.captCfg)
+      .Field("length", c.bufferLength)
+      .Field("pretrigger_sixteenths", c.preTrigger)
+      .Field("pretrigger_samples", c.preTriggerSamples)
+      .EndObject()
+      .Key("alm_ctrl")
+      .BeginObject()
+      .Field("hex", Hex4(c.almCtrl))
+      .Field("raw", c.almCtrl)
+      .Field("sources_valid", c.sourcesValid)
+      .EndObject()
+      .Key("triggers")
+      .BeginArray();
+  for (int t = 0; t < 2; ++t) {
+    const int16_t source = c.source[t];
+    json.BeginObject()
+        .Field("trigger", t + 1)
+        .Field("enabled", c.enabled[t])
+        .Field("source", SourceText(t, source))
+        .Field("source_code", source)
+        .Field("polarity", c.greater[t] ? "greater" : "less")
+        .Field("level", c.level[t])
+        .Unit(c.level[t] ? TriggerSourceUnit(source) : nullptr)
+        .Field("register", t == 0 ? "ALM_MAG1" : "ALM_MAG2")
+        .Field("hex", Hex4(c.almMag[t]))
+        .Field("raw", c.almMag[t])
+        .EndObject();
+  }
+  json.EndArray().EndObject();
+  return json.Document();
+}
 
 std::string TriggerConfigText(const TriggerConfig& c) {
   std::ostringstream out;
@@ -73,9 +103,9 @@ std::string TriggerConfigText(const TriggerConfig& c) {
   for (int t = 0; t < 2; ++t) {
     const int16_t source = c.source[t];
     out << "TRIGGER" << t + 1 << "\t" << (c.enabled[t] ? "enabled" : "disabled") << "\t"
-        << (t == 0 ? kBuffer1SourceTexts : kBuffer2SourceTexts)[static_cast<size_t>(source)] << "\t"
-        << (c.greater[t] ? "greater" : "less");
-    if (c.level[t]) out << "\t" << FormatNumber(*c.level[t], "#0.0000") << " " << Unit(source);
+        << SourceText(t, source) << "\t" << (c.greater[t] ? "greater" : "less");
+    if (c.level[t])
+      out << "\t" << FormatNumber(*c.level[t], "#0.0000") << " " << TriggerSourceUnit(source);
     out << "\tALM_MAG" << t + 1 << " " << Hex4(c.almMag[t]) << "\n";
   }
   return out.str();
@@ -137,7 +167,8 @@ bool RunTriggerCommand(Session& session, const std::string& name, const TriggerR
   }
   session.EnsureDevice();
   if (r.action == "set") WriteTriggerChange(change);
-  const std::string text = TriggerConfigText(ReadTriggerConfig());
+  const TriggerConfig config = ReadTriggerConfig();
+  const std::string text = session.json() ? TriggerConfigJson(config) : TriggerConfigText(config);
   session.CheckTransport();
   out << text;
   return true;

@@ -28,6 +28,8 @@ struct TriggerRequest {
 
 // The lines "trigger show" prints for a decoded set-up, one NAME<TAB>VALUE... per line.
 std::string TriggerConfigText(const TriggerConfig& config);
+// The same as one JSON document on one line (for --json).
+std::string TriggerConfigJson(const TriggerConfig& config);
 
 // Adds "trigger show" and "trigger set"; a parsed one sets name to "trigger".
 void AddTriggerCommands(CLI::App& app, std::string& name, TriggerRequest& request);

@@ -108,9 +108,8 @@ int main(int argc, char** argv) {
       ->type_name("SLOTS");
   app.add_flag("--json", options.json,
                "Before the command: read, write, list, status, time, rate, offsets, alarms, alarm, "
-               "alarm-output, "
-               "misc, gpio, spi, spi-setup and list-adapters print one JSON document (one line) "
-               "with raw and scaled values and units");
+               "alarm-output, misc, gpio, spi, spi-setup, trigger and list-adapters print one "
+               "JSON document (one line) with raw and scaled values and units");
   app.add_flag("--calibrate", options.calibrate,
                "Calibrate the delay again instead of using the cached count");
   app.add_flag("--version", showVersion, "Show the version and exit");

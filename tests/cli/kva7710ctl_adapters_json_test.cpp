@@ -57,7 +57,8 @@ TEST(CtlJson, EveryValueCommandPrintsOneDocumentThatParses) {
                                              "gpio",
                                              "spi 0200 0000",
                                              "spi-setup",
-                                             "list-adapters"};
+                                             "list-adapters",
+                                             "trigger set --source1 X_Acc --level1 12 --enable 1"};
   std::string batch;
   for (const auto& c : commands) batch += c + "\n";
   const auto r = RunCtl({"--simulate", "--sim-adapters", "0,2", "--json"}, batch);
@@ -85,6 +86,14 @@ TEST(CtlJson, EveryValueCommandPrintsOneDocumentThatParses) {
             R"("descriptor0":"KVA7710 USB-SPI Adapter","descriptor1":"SIMULATED 2",)"
             R"("revision":2.3,"speed":"2","in_use":false},)"
             R"({"slot":3,"device":"Ezusb-3","found":false}]})");
+  EXPECT_EQ(lines[15],  // trigger 2 is alarm 2, set above
+            R"({"capt_cfg":{"hex":"0000","raw":0,"length":1024,"pretrigger_sixteenths":0,)"
+            R"("pretrigger_samples":0},"alm_ctrl":{"hex":"6217","raw":25111,"sources_valid":true},)"
+            R"("triggers":[{"trigger":1,"enabled":true,"source":"X_Acc","source_code":2,)"
+            R"("polarity":"less","level":11.976199,"unit":"g","register":"ALM_MAG1","hex":"00E9",)"
+            R"("raw":233},{"trigger":2,"enabled":false,"source":"Temperature","source_code":6,)"
+            R"("polarity":"less","level":30.078125,"unit":"C","register":"ALM_MAG2","hex":"0148",)"
+            R"("raw":328}]})");
 
   if (std::system("command -v python3 >/dev/null") != 0) GTEST_SKIP() << "no python3";
   kvatest::WriteFileBytes("docs.json", r.out);
