@@ -1,10 +1,19 @@
 #include "ui/picture_box.h"
 
+#include <QAction>
+#include <QBuffer>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+
+#include "app/file_writer.h"
+#include "app/hooks.h"
+#include "ui/qt_hooks.h"
 
 namespace kva::ui {
 namespace {
@@ -45,6 +54,13 @@ PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
   setLineWidth(2);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  auto* copy = new QAction("Copy Image", this);
+  auto* save = new QAction("Save Image As...", this);
+  connect(copy, &QAction::triggered, this, &PictureBox::CopyImage);
+  connect(save, &QAction::triggered, this, &PictureBox::SaveImageAs);
+  addAction(copy);
+  addAction(save);
+  setContextMenuPolicy(Qt::ActionsContextMenu);
   FitImage();
 }
 
@@ -95,9 +111,15 @@ QPoint PictureBox::RoundPixel(QPointF p) const {
   return {static_cast<int>(std::floor(p.x() + 0.5)), static_cast<int>(std::floor(p.y() + 0.5))};
 }
 
+int PictureBox::PenWidth() const {
+  // A hairline stays one device pixel; wider pens keep their size on the screen.
+  if (drawWidth_ == 1) return 1;
+  return std::max(1, static_cast<int>(std::lround(drawWidth_ * ratio_)));
+}
+
 void PictureBox::DrawSegment(QPainter& painter, QPointF p, QPointF q) {
   // Clip in floating point first, so far-off values never reach integer pixel coordinates.
-  const double m = drawWidth_ + 2;
+  const double m = PenWidth() + 2;
   if (!ClipSegment(p, q, QRectF(-m, -m, image_.width() + 2 * m, image_.height() + 2 * m))) {
     return;
   }
@@ -120,8 +142,9 @@ void PictureBox::Polyline(const std::vector<QPointF>& points, const QColor& c) {
   QPainter painter(&image_);
   painter.setRenderHint(QPainter::Antialiasing, false);
   QPen pen(c);
-  pen.setWidth(drawWidth_);
-  pen.setCapStyle(drawWidth_ == 1 ? Qt::SquareCap : Qt::RoundCap);
+  const int width = PenWidth();
+  pen.setWidth(width);
+  pen.setCapStyle(width == 1 ? Qt::SquareCap : Qt::RoundCap);
   painter.setPen(pen);
   for (size_t i = 1; i < points.size(); ++i) {
     const QPointF& u = points[i - 1];
@@ -180,29 +203,67 @@ QSize PictureBox::AreaSize() const {
   return image_.size();
 }
 
+double PictureBox::PixelRatio() const {
+  Sync();
+  return ratio_;
+}
+
 const QImage& PictureBox::Image() const {
   Sync();
   return image_;
 }
 
 void PictureBox::FitImage() {
-  const QSize size = contentsRect().size().expandedTo(QSize(1, 1));
-  if (image_.size() == size) return;
+  const double ratio = devicePixelRatioF();
+  const QSize area = contentsRect().size();
+  const QSize size = QSize(static_cast<int>(std::lround(area.width() * ratio)),
+                           static_cast<int>(std::lround(area.height() * ratio)))
+                         .expandedTo(QSize(1, 1));
+  if (image_.size() == size && ratio == ratio_) return;
   QImage grown(size, QImage::Format_RGB32);
   grown.fill(backColor_);
   if (!image_.isNull()) {
-    // What was drawn stays where it was; new area starts in the back colour.
+    // What was drawn stays where it was (moved to a new screen: enlarged or reduced with
+    // it); new area starts in the back colour.
     QPainter painter(&grown);
+    if (ratio != ratio_) painter.scale(ratio / ratio_, ratio / ratio_);
     painter.drawImage(0, 0, image_);
   }
   image_ = grown;
+  ratio_ = ratio;
   if (pixelScale_) ScaleDefault();
 }
 
+QImage PictureBox::SharedImage() const {
+  Sync();
+  QImage shared = image_;
+  shared.setDevicePixelRatio(ratio_);
+  return shared;
+}
+
+void PictureBox::CopyImage() { QGuiApplication::clipboard()->setImage(SharedImage()); }
+
+void PictureBox::SaveImageAs() {
+  QString name = SaveFileName(this, "Save Image As", "plot.png", "PNG images (*.png)", "png");
+  if (name.isEmpty()) return;
+  if (QFileInfo(name).suffix().isEmpty()) name += ".png";
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  SharedImage().save(&buffer, "PNG");
+  if (auto failed = kva::WriteFileAtomically(
+          S(name), std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())))) {
+    kva::MsgBox(*failed);
+  }
+}
+
 void PictureBox::paintEvent(QPaintEvent* e) {
+  Sync();  // the ratio may have changed with the screen
   {
+    // The image has the device's pixels: laid on the area at its logical size, it lands 1:1.
     QPainter painter(this);
-    painter.drawImage(contentsRect().topLeft(), image_);
+    painter.drawImage(QRectF(QPointF(contentsRect().topLeft()), QSizeF(image_.size()) / ratio_),
+                      image_);
   }
   QFrame::paintEvent(e);
 }
@@ -213,7 +274,8 @@ void PictureBox::resizeEvent(QResizeEvent* e) {
 }
 
 void PictureBox::EmitMouse(QMouseEvent* e, int which) {
-  const QPointF local = e->position() - QPointF(contentsRect().topLeft());
+  Sync();
+  const QPointF local = (e->position() - QPointF(contentsRect().topLeft())) * ratio_;
   const QPointF user = ToUser(local);
   const int buttons = static_cast<int>(e->buttons() | e->button());
   const auto mods = e->modifiers();
