@@ -98,6 +98,10 @@ void PictureBox::SetDrawWidth(int pixels) { drawWidth_ = std::max(1, pixels); }
 
 QPointF PictureBox::ToPixels(double x, double y) const {
   Sync();
+  return MapToPixels(x, y);
+}
+
+QPointF PictureBox::MapToPixels(double x, double y) const {
   return {(x - left_) * image_.width() / width_, (y - top_) * image_.height() / height_};
 }
 
@@ -117,11 +121,12 @@ int PictureBox::PenWidth() const {
   return std::max(1, static_cast<int>(std::lround(drawWidth_ * ratio_)));
 }
 
-void PictureBox::DrawSegment(QPainter& painter, QPointF p, QPointF q) {
+QRect PictureBox::DrawSegment(QPainter& painter, QPointF p, QPointF q) {
   // Clip in floating point first, so far-off values never reach integer pixel coordinates.
-  const double m = PenWidth() + 2;
+  const int pen = PenWidth();
+  const double m = pen + 2;
   if (!ClipSegment(p, q, QRectF(-m, -m, image_.width() + 2 * m, image_.height() + 2 * m))) {
-    return;
+    return {};
   }
   const QPoint a = RoundPixel(p);
   const QPoint b = RoundPixel(q);
@@ -130,58 +135,88 @@ void PictureBox::DrawSegment(QPainter& painter, QPointF p, QPointF q) {
   } else {
     painter.drawLine(a, b);
   }
+  const int grow = pen == 1 ? 0 : pen / 2 + 1;  // a hairline stays between its end points
+  return QRect(a, b).normalized().adjusted(-grow, -grow, grow, grow);
+}
+
+QPainter& PictureBox::Painter() {
+  // One painter serves a run of drawings: opening one costs more than a plot's short segment.
+  if (!painter_) {
+    painter_ = std::make_unique<QPainter>(&image_);
+    painter_->setRenderHint(QPainter::Antialiasing, false);
+  }
+  return *painter_;
+}
+
+void PictureBox::EndPainting() const { painter_.reset(); }
+
+void PictureBox::Touch(const QRect& pixels) {
+  // Only what changed is repainted: a plot that adds a sample at a time stays cheap to show,
+  // and the border is left alone (see paintEvent).
+  if (pixels.isEmpty()) return;
+  const QRectF logical(pixels.x() / ratio_, pixels.y() / ratio_, pixels.width() / ratio_,
+                       pixels.height() / ratio_);
+  const QRect area = contentsRect();
+  update(
+      logical.toAlignedRect().adjusted(-1, -1, 1, 1).translated(area.topLeft()).intersected(area));
 }
 
 void PictureBox::Line(double x1, double y1, double x2, double y2, const QColor& c) {
-  Polyline({QPointF(x1, y1), QPointF(x2, y2)}, c);
+  const QPointF points[2] = {{x1, y1}, {x2, y2}};
+  DrawPolyline(points, 2, c);
 }
 
 void PictureBox::Polyline(const std::vector<QPointF>& points, const QColor& c) {
+  DrawPolyline(points.data(), points.size(), c);
+}
+
+void PictureBox::DrawPolyline(const QPointF* points, size_t count, const QColor& c) {
   Sync();
-  if (points.size() < 2 || image_.isNull()) return;
-  QPainter painter(&image_);
-  painter.setRenderHint(QPainter::Antialiasing, false);
+  if (count < 2 || image_.isNull()) return;
+  QPainter& painter = Painter();
   QPen pen(c);
   const int width = PenWidth();
   pen.setWidth(width);
   pen.setCapStyle(width == 1 ? Qt::SquareCap : Qt::RoundCap);
   painter.setPen(pen);
-  for (size_t i = 1; i < points.size(); ++i) {
+  QRect touched;
+  for (size_t i = 1; i < count; ++i) {
     const QPointF& u = points[i - 1];
     const QPointF& v = points[i];
     if (!Finite(u.x(), u.y()) || !Finite(v.x(), v.y())) continue;
-    DrawSegment(painter, ToPixels(u.x(), u.y()), ToPixels(v.x(), v.y()));
+    touched |= DrawSegment(painter, MapToPixels(u.x(), u.y()), MapToPixels(v.x(), v.y()));
   }
-  update();
+  Touch(touched);
 }
 
 void PictureBox::FilledBox(double x1, double y1, double x2, double y2, const QColor& c) {
   Sync();
   if (!Finite(x1, y1) || !Finite(x2, y2) || image_.isNull()) return;
-  const QPointF p = ToPixels(x1, y1);
-  const QPointF q = ToPixels(x2, y2);
+  const QPointF p = MapToPixels(x1, y1);
+  const QPointF q = MapToPixels(x2, y2);
   auto clampX = [&](double v) { return std::clamp(v, -1.0, double(image_.width())); };
   auto clampY = [&](double v) { return std::clamp(v, -1.0, double(image_.height())); };
   const QPoint a = RoundPixel({clampX(p.x()), clampY(p.y())});
   const QPoint b = RoundPixel({clampX(q.x()), clampY(q.y())});
   const QRect r = QRect(a, b).normalized().intersected(image_.rect());
   if (r.isEmpty()) return;
-  QPainter painter(&image_);
-  painter.fillRect(r, c);
-  update();
+  Painter().fillRect(r, c);
+  Touch(r);
 }
 
 void PictureBox::PSet(double x, double y, const QColor& c) {
   Sync();
   if (!Finite(x, y)) return;
-  const QPoint p = RoundPixel(ToPixels(x, y));
+  const QPoint p = RoundPixel(MapToPixels(x, y));
   if (!image_.rect().contains(p)) return;
+  EndPainting();
   image_.setPixelColor(p, c);
-  update();
+  Touch(QRect(p, QSize(1, 1)));
 }
 
 void PictureBox::Cls() {
   Sync();
+  EndPainting();
   image_.fill(backColor_);
   update();
 }
@@ -210,6 +245,7 @@ double PictureBox::PixelRatio() const {
 
 const QImage& PictureBox::Image() const {
   Sync();
+  EndPainting();  // a copy taken now must not change with later drawings
   return image_;
 }
 
@@ -229,6 +265,7 @@ void PictureBox::FitImage() {
     if (ratio != ratio_) painter.scale(ratio / ratio_, ratio / ratio_);
     painter.drawImage(0, 0, image_);
   }
+  EndPainting();
   image_ = grown;
   ratio_ = ratio;
   if (pixelScale_) ScaleDefault();
@@ -236,6 +273,7 @@ void PictureBox::FitImage() {
 
 QImage PictureBox::SharedImage() const {
   Sync();
+  EndPainting();
   QImage shared = image_;
   shared.setDevicePixelRatio(ratio_);
   return shared;
@@ -259,13 +297,27 @@ void PictureBox::SaveImageAs() {
 
 void PictureBox::paintEvent(QPaintEvent* e) {
   Sync();  // the ratio may have changed with the screen
-  {
-    // The image has the device's pixels: laid on the area at its logical size, it lands 1:1.
+  pending_ = QRect();
+  const QRect area = contentsRect();
+  const QRect dirty = e->rect() & area;
+  if (!dirty.isEmpty()) {
+    // The image has the device's pixels: the part under the dirty rectangle is laid on it at
+    // its logical size, so it lands 1:1. Only that part is copied.
+    const QRectF wanted(QPointF(dirty.topLeft() - area.topLeft()) * ratio_,
+                        QSizeF(dirty.size()) * ratio_);
+    const QRect source = wanted.toAlignedRect() & image_.rect();
+    const QRectF target(QPointF(area.topLeft()) + QPointF(source.topLeft()) / ratio_,
+                        QSizeF(source.size()) / ratio_);
     QPainter painter(this);
-    painter.drawImage(QRectF(QPointF(contentsRect().topLeft()), QSizeF(image_.size()) / ratio_),
-                      image_);
+    if (ratio_ == 1.0) {
+      painter.drawImage(target.topLeft().toPoint(), image_, source);
+    } else {
+      painter.drawImage(target, image_, source);
+    }
   }
-  QFrame::paintEvent(e);
+  // The border costs far more to draw than a plot's strip; it is drawn only when it is part of
+  // what is repainted.
+  if (!contentsRect().contains(e->rect())) QFrame::paintEvent(e);
 }
 
 void PictureBox::resizeEvent(QResizeEvent* e) {

@@ -31,6 +31,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPointF>
+#include <memory>
 #include <vector>
 
 namespace kva::ui {
@@ -107,12 +108,20 @@ class PictureBox : public QFrame {
   void Sync() const { const_cast<PictureBox*>(this)->FitImage(); }
   QPoint RoundPixel(QPointF p) const;
   void EmitMouse(QMouseEvent* e, int which);
-  void DrawSegment(QPainter& painter, QPointF a, QPointF b);
+  // Draws the segment (pixel coordinates); returns the pixels it may have touched.
+  QRect DrawSegment(QPainter& painter, QPointF a, QPointF b);
+  void DrawPolyline(const QPointF* points, size_t count, const QColor& c);
+  QPointF MapToPixels(double x, double y) const;  // ToPixels without the size check
+  void Touch(const QRect& pixels);                // repaint these pixels of the image
+  QPainter& Painter();                            // on image_, opened on first use
+  void EndPainting() const;  // before image_ is changed otherwise, copied or replaced
   int PenWidth() const;
   QImage SharedImage() const;
 
-  QImage image_;  // device pixels; drawn into at ratio 1
+  QImage image_;                               // device pixels; drawn into at ratio 1
+  mutable std::unique_ptr<QPainter> painter_;  // on image_; declared after it, ended first
   double ratio_ = 1.0;
+  QRect pending_;  // widget area asked to be repainted since the last paint
   QColor backColor_{255, 255, 255};
   double left_ = 0, top_ = 0, width_ = 1, height_ = 1;
   bool pixelScale_ = true;  // default scale follows the area's size
