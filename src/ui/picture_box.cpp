@@ -47,6 +47,13 @@ bool ClipSegment(QPointF& p, QPointF& q, const QRectF& r) {
 
 bool Finite(double a, double b) { return std::isfinite(a) && std::isfinite(b); }
 
+// The pixels from corner a to corner b, both included, whichever way round they are given
+// (QRect::normalized would drop a row and a column of a reversed pair).
+QRect Span(QPoint a, QPoint b) {
+  return {QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+          QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y()))};
+}
+
 }  // namespace
 
 PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
@@ -121,22 +128,28 @@ int PictureBox::PenWidth() const {
   return std::max(1, static_cast<int>(std::lround(drawWidth_ * ratio_)));
 }
 
-QRect PictureBox::DrawSegment(QPainter& painter, QPointF p, QPointF q) {
+QRect PictureBox::DrawSegment(QPointF p, QPointF q, const QPen& pen) {
   // Clip in floating point first, so far-off values never reach integer pixel coordinates.
-  const int pen = PenWidth();
-  const double m = pen + 2;
+  const int width = pen.width();
+  const double m = width + 2;
   if (!ClipSegment(p, q, QRectF(-m, -m, image_.width() + 2 * m, image_.height() + 2 * m))) {
     return {};
   }
   const QPoint a = RoundPixel(p);
   const QPoint b = RoundPixel(q);
+  if (width == 1 && (a.x() == b.x() || a.y() == b.y())) {
+    FillPixels(Span(a, b), pen.color());
+    return Span(a, b);
+  }
+  QPainter& painter = Painter();
+  if (painter.pen() != pen) painter.setPen(pen);
   if (a == b) {
     painter.drawPoint(a);
   } else {
     painter.drawLine(a, b);
   }
-  const int grow = pen == 1 ? 0 : pen / 2 + 1;  // a hairline stays between its end points
-  return QRect(a, b).normalized().adjusted(-grow, -grow, grow, grow);
+  const int grow = width == 1 ? 0 : width / 2 + 1;  // a hairline stays between its end points
+  return Span(a, b).adjusted(-grow, -grow, grow, grow);
 }
 
 QPainter& PictureBox::Painter() {
@@ -157,8 +170,26 @@ void PictureBox::Touch(const QRect& pixels) {
   const QRectF logical(pixels.x() / ratio_, pixels.y() / ratio_, pixels.width() / ratio_,
                        pixels.height() / ratio_);
   const QRect area = contentsRect();
-  update(
-      logical.toAlignedRect().adjusted(-1, -1, 1, 1).translated(area.topLeft()).intersected(area));
+  QRect r = logical.toAlignedRect();
+  if (ratio_ != 1.0) r.adjust(-1, -1, 1, 1);  // rounding at fractional ratios
+  r = r.translated(area.topLeft()).intersected(area);
+  // A sample's drawings mostly fall in the strip already asked for. Asking for the growing
+  // union keeps the area to repaint one rectangle, which is copied in one piece.
+  if (pending_.contains(r)) return;
+  pending_ |= r;
+  update(pending_);
+}
+
+void PictureBox::FillPixels(const QRect& r, const QColor& c) {
+  // Straight into the image (Format_RGB32): the painter's pixels for a box or a hairline
+  // along an axis, without its per-row cost on a plot's tall, narrow strips.
+  const QRect clipped = r & image_.rect();
+  if (clipped.isEmpty()) return;
+  const QRgb value = c.rgb();
+  for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+    std::fill(line + clipped.left(), line + clipped.right() + 1, value);
+  }
 }
 
 void PictureBox::Line(double x1, double y1, double x2, double y2, const QColor& c) {
@@ -173,18 +204,16 @@ void PictureBox::Polyline(const std::vector<QPointF>& points, const QColor& c) {
 void PictureBox::DrawPolyline(const QPointF* points, size_t count, const QColor& c) {
   Sync();
   if (count < 2 || image_.isNull()) return;
-  QPainter& painter = Painter();
   QPen pen(c);
   const int width = PenWidth();
   pen.setWidth(width);
   pen.setCapStyle(width == 1 ? Qt::SquareCap : Qt::RoundCap);
-  painter.setPen(pen);
   QRect touched;
   for (size_t i = 1; i < count; ++i) {
     const QPointF& u = points[i - 1];
     const QPointF& v = points[i];
     if (!Finite(u.x(), u.y()) || !Finite(v.x(), v.y())) continue;
-    touched |= DrawSegment(painter, MapToPixels(u.x(), u.y()), MapToPixels(v.x(), v.y()));
+    touched |= DrawSegment(MapToPixels(u.x(), u.y()), MapToPixels(v.x(), v.y()), pen);
   }
   Touch(touched);
 }
@@ -198,9 +227,9 @@ void PictureBox::FilledBox(double x1, double y1, double x2, double y2, const QCo
   auto clampY = [&](double v) { return std::clamp(v, -1.0, double(image_.height())); };
   const QPoint a = RoundPixel({clampX(p.x()), clampY(p.y())});
   const QPoint b = RoundPixel({clampX(q.x()), clampY(q.y())});
-  const QRect r = QRect(a, b).normalized().intersected(image_.rect());
+  const QRect r = Span(a, b).intersected(image_.rect());
   if (r.isEmpty()) return;
-  Painter().fillRect(r, c);
+  FillPixels(r, c);
   Touch(r);
 }
 

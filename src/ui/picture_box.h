@@ -109,7 +109,8 @@ class PictureBox : public QFrame {
   QPoint RoundPixel(QPointF p) const;
   void EmitMouse(QMouseEvent* e, int which);
   // Draws the segment (pixel coordinates); returns the pixels it may have touched.
-  QRect DrawSegment(QPainter& painter, QPointF a, QPointF b);
+  QRect DrawSegment(QPointF a, QPointF b, const QPen& pen);
+  void FillPixels(const QRect& pixels, const QColor& c);
   void DrawPolyline(const QPointF* points, size_t count, const QColor& c);
   QPointF MapToPixels(double x, double y) const;  // ToPixels without the size check
   void Touch(const QRect& pixels);                // repaint these pixels of the image
