@@ -186,8 +186,10 @@ void PictureBox::FillPixels(const QRect& r, const QColor& c) {
   const QRect clipped = r & image_.rect();
   if (clipped.isEmpty()) return;
   const QRgb value = c.rgb();
+  uchar* bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
   for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+    auto* line = reinterpret_cast<QRgb*>(bits + y * stride);
     std::fill(line + clipped.left(), line + clipped.right() + 1, value);
   }
 }
