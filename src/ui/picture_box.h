@@ -13,8 +13,17 @@
 // image with BackColor. Lines and boxes that run outside the area are clipped; points that
 // are not finite are ignored. DrawWidth is the pen width in pixels for lines.
 //
+// On a scaled screen (device pixel ratio above 1) the image holds the screen's own pixels:
+// it is the area's size times the ratio, every drawing lands on device pixels and the widget
+// shows the image 1:1, so traces stay sharp. A pen of width 1 is one device pixel wide; wider
+// pens grow with the ratio. "Pixels" below are the image's pixels, which are the widget's
+// pixels at ratio 1.
+//
 // Read-back for tests: PixelAt (pixel coordinates in the drawing area), Point (user units),
 // Image. Mouse moves, presses and releases over the area are reported in user units.
+//
+// A right click offers "Copy Image" (to the clipboard) and "Save Image As..." (a PNG file,
+// named through SaveFileName of ui/qt_hooks.h); both give the image at the device's pixels.
 #pragma once
 
 #include <QColor>
@@ -22,6 +31,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPointF>
+#include <memory>
 #include <vector>
 
 namespace kva::ui {
@@ -59,8 +69,10 @@ class PictureBox : public QFrame {
   void PSet(double x, double y, const QColor& c);
   void Cls();
 
-  // Size of the drawing area in pixels (the widget's inside, without its border).
+  // Size of the drawing area in pixels (the widget's inside, without its border, times the
+  // device pixel ratio).
   QSize AreaSize() const;
+  double PixelRatio() const;
   // Colour of a pixel of the drawing area; an invalid QColor outside it.
   QColor PixelAt(int px, int py) const;
   QColor Point(double x, double y) const;
@@ -69,6 +81,12 @@ class PictureBox : public QFrame {
   // User <-> pixel coordinates of the drawing area (not rounded).
   QPointF ToPixels(double x, double y) const;
   QPointF ToUser(QPointF pixel) const;
+
+  // The context menu's two commands. The image carries the device pixel ratio.
+  void CopyImage();
+  // Asks for a file name and writes the image there as PNG (".png" is added to a name
+  // without an extension). A failed write is shown in a message box naming the file.
+  void SaveImageAs();
 
  signals:
   // button: 1 left, 2 right, 4 middle (held, or the one pressed/released); shift: 1 Shift,
@@ -90,9 +108,21 @@ class PictureBox : public QFrame {
   void Sync() const { const_cast<PictureBox*>(this)->FitImage(); }
   QPoint RoundPixel(QPointF p) const;
   void EmitMouse(QMouseEvent* e, int which);
-  void DrawSegment(QPainter& painter, QPointF a, QPointF b);
+  // Draws the segment (pixel coordinates); returns the pixels it may have touched.
+  QRect DrawSegment(QPointF a, QPointF b, const QPen& pen);
+  void FillPixels(const QRect& pixels, const QColor& c);
+  void DrawPolyline(const QPointF* points, size_t count, const QColor& c);
+  QPointF MapToPixels(double x, double y) const;  // ToPixels without the size check
+  void Touch(const QRect& pixels);                // repaint these pixels of the image
+  QPainter& Painter();                            // on image_, opened on first use
+  void EndPainting() const;  // before image_ is changed otherwise, copied or replaced
+  int PenWidth() const;
+  QImage SharedImage() const;
 
-  QImage image_;
+  QImage image_;                               // device pixels; drawn into at ratio 1
+  mutable std::unique_ptr<QPainter> painter_;  // on image_; declared after it, ended first
+  double ratio_ = 1.0;
+  QRect pending_;  // widget area asked to be repainted since the last paint
   QColor backColor_{255, 255, 255};
   double left_ = 0, top_ = 0, width_ = 1, height_ = 1;
   bool pixelScale_ = true;  // default scale follows the area's size

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <utility>
 
@@ -13,6 +15,11 @@ namespace {
 
 MessageHook& TheMessageHook() {
   static MessageHook hook;
+  return hook;
+}
+
+SaveFileHook& TheSaveFileHook() {
+  static SaveFileHook hook;
   return hook;
 }
 
@@ -74,6 +81,18 @@ std::vector<std::string> MessageRecorder::texts() const {
   for (const auto& m : messages_) out.push_back(m.text);
   return out;
 }
+
+QString SaveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                     const QString& filter, const QString& suffix) {
+  if (TheSaveFileHook()) return TheSaveFileHook()(title, suggested);
+  QFileDialog dialog(parent, title, QDir::current().filePath(suggested), filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(suffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
+}
+
+void SetSaveFileHook(SaveFileHook hook) { TheSaveFileHook() = std::move(hook); }
 
 bool BusyPointerShown() { return busyShown; }
 

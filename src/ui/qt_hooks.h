@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QString>
+#include <QWidget>
 #include <functional>
 #include <string>
 #include <vector>
@@ -44,6 +45,16 @@ class MessageRecorder {
  private:
   std::vector<RecordedMessage> messages_;
 };
+
+// Asks for the name of a file to write: a modal save dialog starting in the current folder
+// with the suggested name, the filter and a default suffix. Empty when cancelled.
+QString SaveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                     const QString& filter, const QString& suffix);
+
+// Tests: called instead of the dialog, returns the chosen name (empty: cancelled). An empty
+// hook restores the dialog.
+using SaveFileHook = std::function<QString(const QString& title, const QString& suggested)>;
+void SetSaveFileHook(SaveFileHook hook);
 
 // Whether the hourglass is showing (SetBusyPointer state).
 bool BusyPointerShown();

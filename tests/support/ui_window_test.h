@@ -25,6 +25,7 @@ inline void EndWindowTest() {
   kva::ui::UnloadAllForms();
   kva::ui::SetModalHook({});
   kva::ui::SetMessageHook({});
+  kva::ui::SetSaveFileHook({});
   kva::ui::SetEndProgramHandler({});
   kva::ResetProgramState();
 }

@@ -76,6 +76,22 @@ class UiHelpersTest : public QObject {
     QCOMPARE(p.At(15, 70), kBlue);
   }
 
+  void pictureBoxIncludesBothEndsWhicheverWayRound() {
+    Plot p;
+    // Right to left and bottom to top: both corners and both end points are drawn.
+    p.box.FilledBox(20, -1, 10, 1, kBlue);  // pixels 10..20, rows 60..80
+    QCOMPARE(p.At(10, 60), kBlue);
+    QCOMPARE(p.At(20, 80), kBlue);
+    QCOMPARE(p.At(21, 70), kWhiteBack);
+    p.box.Line(40, 0, 30, 0, kRed);
+    p.box.Line(50, -2, 50, 2, kRed);
+    QCOMPARE(p.At(30, 70), kRed);
+    QCOMPARE(p.At(40, 70), kRed);
+    QCOMPARE(p.At(50, 50), kRed);
+    QCOMPARE(p.At(50, 90), kRed);
+    QCOMPARE(p.At(50, 91), kWhiteBack);
+  }
+
   void pictureBoxClipsAndSkipsNonFinite() {
     Plot p;
     // 2 g at full scale 1.5 runs off the top: clipped, the part inside is drawn.

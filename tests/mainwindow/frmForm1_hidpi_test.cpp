@@ -1,0 +1,139 @@
+// The main window's live plot on a screen scaled by 2: the plot draws at the device's pixels
+// and shows them 1:1, and the image it copies or saves has those pixels.
+#include <QAction>
+#include <QClipboard>
+#include <QImageReader>
+#include <QtTest>
+#include <memory>
+
+#include "device/bring_up.h"
+#include "mainwindow/frmForm1.h"
+#include "sim/sim_board.h"
+#include "support/temp_dir.h"
+#include "support/ui_window_test.h"
+#include "ui/colors.h"
+
+using namespace kva;
+
+namespace {
+
+QAction& Action(QWidget& w, const QString& text) {
+  for (QAction* a : w.actions())
+    if (a->text() == text) return *a;
+  qFatal("no action %s", qPrintable(text));
+}
+
+// How many pixels of column px have colour c.
+int InColumn(const QImage& image, int px, const QColor& c) {
+  int n = 0;
+  for (int py = 0; py < image.height(); ++py) n += image.pixelColor(px, py) == c;
+  return n;
+}
+
+}  // namespace
+
+class FrmForm1HiDpiTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<kvatest::TempDir> dir_;
+  std::unique_ptr<sim::SimBoard> board_;
+
+  // Start-up on the simulated adapter, then flat traces at X 3 g, Y -3 g, Z 5 g.
+  frmForm1& StartWithFlatTraces() {
+    kvatest::WriteFileBytes("CommPort.cfg", "Interface = 2\r\n");
+    RunStartupSteps();
+    frmForm1& form = ui::LoadForm<frmForm1>();
+    form.show();
+    std::array<float, kOutputSampleSlots> s{0, 0, 3.0f, -3.0f, 5.0f};
+    for (int i = 0; i < 20; ++i) form.PlotDataPoints2(s);
+    return form;
+  }
+
+ private slots:
+  void init() {
+    kvatest::PrepareWindowTests();
+    dir_ = std::make_unique<kvatest::TempDir>();
+    board_ = std::make_unique<sim::SimBoard>();
+    ui::SetMessageHook([](const std::string& text, const std::string&) {
+      QFAIL(("unexpected message: " + text).c_str());
+    });
+  }
+
+  void cleanup() {
+    kvatest::EndWindowTest();
+    board_.reset();
+    dir_.reset();
+  }
+
+  void plotDrawsAndShowsDevicePixels() {
+    frmForm1& form = StartWithFlatTraces();
+    ui::PictureBox& pic = *form.pic2;
+    QCOMPARE(pic.PixelRatio(), 2.0);
+    QCOMPARE(pic.AreaSize(), QSize(700, 400));
+
+    // What the screen gets: the image laid 1:1 on the device's pixels, not an enlargement.
+    QImage shown = pic.grab(pic.contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.size(), QSize(700, 400));
+    QVERIFY(shown == pic.Image());
+
+    // Columns inside the last segment (two pixels per sample): each trace one pixel high, and
+    // the cursor one sample ahead a single pixel column.
+    const int x = 2 * form.plotState().x;
+    for (int px : {x - 3, x - 2, x - 1}) {
+      QCOMPARE(InColumn(shown, px, ui::kRed), 1);
+      QCOMPARE(InColumn(shown, px, ui::kTraceGreen), 1);
+      QCOMPARE(InColumn(shown, px, ui::kBlue), 1);
+    }
+    QCOMPARE(InColumn(shown, x + 2, ui::kCursorGrey), 400);
+    QCOMPARE(InColumn(shown, x + 1, ui::kCursorGrey) + InColumn(shown, x + 3, ui::kCursorGrey), 0);
+    // 3 g of 7 g above the middle row.
+    QCOMPARE(shown.pixelColor(x - 2, qRound(200 - 3.0 / 7.0 * 200)), ui::kRed);
+  }
+
+  void copiedAndSavedImagesHaveTheDevicePixels() {
+    frmForm1& form = StartWithFlatTraces();
+    ui::PictureBox& pic = *form.pic2;
+    QVERIFY(pic.contextMenuPolicy() == Qt::ActionsContextMenu);
+
+    Action(pic, "Copy Image").trigger();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    QCOMPARE(copied.size(), pic.contentsRect().size() * 2);
+    QVERIFY(copied.convertToFormat(QImage::Format_RGB32) == pic.Image());
+
+    QString asked;
+    ui::SetSaveFileHook([&](const QString& title, const QString&) {
+      asked = title;
+      return QString("shock");  // no extension: ".png" is added
+    });
+    Action(pic, "Save Image As...").trigger();
+    QCOMPARE(asked, QString("Save Image As"));
+    QImageReader reader("shock.png");
+    QCOMPARE(reader.format(), QByteArray("png"));
+    const QImage saved = reader.read();
+    QCOMPARE(saved.size(), QSize(350, 200) * 2);
+    QVERIFY(saved.convertToFormat(QImage::Format_RGB32) == pic.Image());
+
+    // Cancelled: nothing is written. A failed write names the file.
+    ui::SetSaveFileHook([](const QString&, const QString&) { return QString(); });
+    Action(pic, "Save Image As...").trigger();
+    QCOMPARE(QDir().entryList(QDir::Files).filter(".png").size(), 1);
+    std::vector<std::string> messages;
+    ui::SetMessageHook(
+        [&](const std::string& text, const std::string&) { messages.push_back(text); });
+    ui::SetSaveFileHook(
+        [](const QString&, const QString&) { return QString("no/such/dir/a.png"); });
+    Action(pic, "Save Image As...").trigger();
+    QCOMPARE(messages.size(), size_t(1));
+    QVERIFY2(messages[0].find("a.png") != std::string::npos, messages[0].c_str());
+  }
+};
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  qputenv("QT_SCALE_FACTOR", "2");
+  QApplication app(argc, argv);
+  FrmForm1HiDpiTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "frmForm1_hidpi_test.moc"
