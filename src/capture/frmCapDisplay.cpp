@@ -187,9 +187,11 @@ void frmCapDisplay::SyncWithCapture() {
 }
 
 void frmCapDisplay::PlaceEventHeader() {
-  // Right-aligned inside the plot, 20 samples from its right edge.
-  const double sampleWidth = Picture1->AreaSize().width() / double(kCapturePlotSamples);
-  const int left = Picture1->AreaSize().width() - lblEhead->width() - qRound(20 * sampleWidth);
+  // Right-aligned inside the plot, 20 samples from its right edge (in widget pixels: the
+  // plot's image counts device pixels).
+  const double width = Picture1->AreaSize().width() / Picture1->PixelRatio();
+  const double sampleWidth = width / kCapturePlotSamples;
+  const int left = qRound(width) - lblEhead->width() - qRound(20 * sampleWidth);
   lblEhead->move(left, lblEhead->y() < 2 ? 2 : lblEhead->y());
 }
 
