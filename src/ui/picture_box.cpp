@@ -128,7 +128,7 @@ int PictureBox::PenWidth() const {
   return std::max(1, static_cast<int>(std::lround(drawWidth_ * ratio_)));
 }
 
-QRect PictureBox::DrawSegment(QPointF p, QPointF q, const QPen& pen) {
+QRect PictureBox::DrawSegment(QPointF p, QPointF q, const QPen& pen, std::vector<QLine>& lines) {
   // Clip in floating point first, so far-off values never reach integer pixel coordinates.
   const int width = pen.width();
   const double m = width + 2;
@@ -141,15 +141,24 @@ QRect PictureBox::DrawSegment(QPointF p, QPointF q, const QPen& pen) {
     FillPixels(Span(a, b), pen.color());
     return Span(a, b);
   }
-  QPainter& painter = Painter();
-  if (painter.pen() != pen) painter.setPen(pen);
   if (a == b) {
+    QPainter& painter = Painter();
+    if (painter.pen() != pen) painter.setPen(pen);
     painter.drawPoint(a);
   } else {
-    painter.drawLine(a, b);
+    lines.emplace_back(a, b);
   }
   const int grow = width == 1 ? 0 : width / 2 + 1;  // a hairline stays between its end points
   return Span(a, b).adjusted(-grow, -grow, grow, grow);
+}
+
+void PictureBox::DrawLines(const std::vector<QLine>& lines, const QPen& pen) {
+  // One call for a trace's lines: the painter sets up its line drawing once per call, which
+  // costs more than drawing a plot's short segment.
+  if (lines.empty()) return;
+  QPainter& painter = Painter();
+  if (painter.pen() != pen) painter.setPen(pen);
+  painter.drawLines(lines.data(), static_cast<int>(lines.size()));
 }
 
 QPainter& PictureBox::Painter() {
@@ -211,12 +220,15 @@ void PictureBox::DrawPolyline(const QPointF* points, size_t count, const QColor&
   pen.setWidth(width);
   pen.setCapStyle(width == 1 ? Qt::SquareCap : Qt::RoundCap);
   QRect touched;
+  std::vector<QLine> lines;
+  lines.reserve(count - 1);
   for (size_t i = 1; i < count; ++i) {
     const QPointF& u = points[i - 1];
     const QPointF& v = points[i];
     if (!Finite(u.x(), u.y()) || !Finite(v.x(), v.y())) continue;
-    touched |= DrawSegment(MapToPixels(u.x(), u.y()), MapToPixels(v.x(), v.y()), pen);
+    touched |= DrawSegment(MapToPixels(u.x(), u.y()), MapToPixels(v.x(), v.y()), pen, lines);
   }
+  DrawLines(lines, pen);
   Touch(touched);
 }
 

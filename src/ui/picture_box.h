@@ -109,7 +109,9 @@ class PictureBox : public QFrame {
   QPoint RoundPixel(QPointF p) const;
   void EmitMouse(QMouseEvent* e, int which);
   // Draws the segment (pixel coordinates); returns the pixels it may have touched.
-  QRect DrawSegment(QPointF a, QPointF b, const QPen& pen);
+  // Lines the painter draws are added to lines, to be drawn together by DrawLines.
+  QRect DrawSegment(QPointF a, QPointF b, const QPen& pen, std::vector<QLine>& lines);
+  void DrawLines(const std::vector<QLine>& lines, const QPen& pen);
   void FillPixels(const QRect& pixels, const QColor& c);
   void DrawPolyline(const QPointF* points, size_t count, const QColor& c);
   QPointF MapToPixels(double x, double y) const;  // ToPixels without the size check
