@@ -39,8 +39,6 @@ volatile std::sig_atomic_t stopSignal = 0;
 
 void OnStopSignal(int signal) { stopSignal = signal; }
 
-[[noreturn]] void BadInput(const std::string& message) { throw CommandError(kExitUsage, message); }
-
 bool AllDigits(const std::string& text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
     return std::isdigit(static_cast<unsigned char>(c)) != 0;

@@ -25,13 +25,6 @@
 namespace kva::ctl {
 namespace {
 
-[[noreturn]] void BadInput(const std::string& message) { throw CommandError(kExitUsage, message); }
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 std::string Joined(std::span<const char* const> names) {
   std::string list;
   for (const char* n : names) list += std::string(list.empty() ? "" : ", ") + n;

@@ -16,13 +16,6 @@
 namespace kva::ctl {
 namespace {
 
-[[noreturn]] void BadInput(const std::string& message) { throw CommandError(kExitUsage, message); }
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 int16_t ParseSource(const std::string& text) {
   std::string spaced = text;
   std::replace(spaced.begin(), spaced.end(), '_', ' ');

@@ -1,6 +1,7 @@
 // Exit codes of kva7710ctl and the error that carries one out of a command.
 #pragma once
 
+#include <cctype>
 #include <stdexcept>
 #include <string>
 
@@ -20,5 +21,16 @@ class CommandError : public std::runtime_error {
  private:
   int exitCode_;
 };
+
+// A command's argument that cannot be used: exit 2 with the message.
+[[noreturn]] inline void BadInput(const std::string& message) {
+  throw CommandError(kExitUsage, message);
+}
+
+// Names and words on the command line are matched without regard to case.
+inline std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
 
 }  // namespace kva::ctl
