@@ -6,6 +6,7 @@
 
 #ifdef KVA_HAVE_LIBUSB
 #include <linux/usbdevice_fs.h>
+#include <sys/ioctl.h>
 #include <umockdev.h>
 
 #include <algorithm>
