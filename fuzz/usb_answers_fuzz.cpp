@@ -17,8 +17,13 @@
 
 namespace {
 
-constexpr int kResults[] = {0, LIBUSB_ERROR_TIMEOUT, LIBUSB_ERROR_PIPE, LIBUSB_ERROR_NO_DEVICE,
-                            LIBUSB_ERROR_IO, LIBUSB_ERROR_ACCESS, LIBUSB_ERROR_OVERFLOW};
+constexpr int kResults[] = {0,
+                            LIBUSB_ERROR_TIMEOUT,
+                            LIBUSB_ERROR_PIPE,
+                            LIBUSB_ERROR_NO_DEVICE,
+                            LIBUSB_ERROR_IO,
+                            LIBUSB_ERROR_ACCESS,
+                            LIBUSB_ERROR_OVERFLOW};
 
 class FuzzedLibUsb : public kva::LibUsbApi {
  public:
@@ -66,8 +71,8 @@ class FuzzedLibUsb : public kva::LibUsbApi {
     std::memcpy(data, bytes.data(), bytes.size());
     return static_cast<int>(bytes.size());
   }
-  int BulkTransfer(kva::LibUsbHandle, uint8_t endpoint, uint8_t* data, int length,
-                   int& transferred, unsigned) override {
+  int BulkTransfer(kva::LibUsbHandle, uint8_t endpoint, uint8_t* data, int length, int& transferred,
+                   unsigned) override {
     // Like the library: never more than asked for, and some bytes may arrive before a failure.
     transferred = in_.ConsumeIntegralInRange(0, length);
     if (endpoint & 0x80) {

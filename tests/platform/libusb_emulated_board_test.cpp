@@ -43,7 +43,8 @@ class EmulatedBoards {
   EmulatedBoards() : testbed_(umockdev_testbed_new()) {
     bus_.RemoveAll();
     handler_ = umockdev_ioctl_base_new();
-    signal_ = g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&EmulatedBoards::OnIoctl), this);
+    signal_ =
+        g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&EmulatedBoards::OnIoctl), this);
   }
   ~EmulatedBoards() {
     for (int k = 0; k < 4; ++k) {
@@ -64,13 +65,13 @@ class EmulatedBoards {
       bus_.Attach(k, board);
       gone_[k] = false;
     }
-    const std::string text = "P: " + SysPath(k) + "\nN: " + DevNode(k).substr(5) +
-                             "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DEVNAME=" +
-                             DevNode(k) + "\nE: BUSNUM=001\nE: DEVNUM=00" +
-                             std::to_string(k + 2) + "\nA: busnum=1\\n\nA: devnum=" +
-                             std::to_string(k + 2) + "\\n\nA: speed=480\\n\nA: dev=189:" +
-                             std::to_string(k + 1) + "\\n\nA: bConfigurationValue=1\\n\nH: " +
-                             "descriptors=" + DescriptorsHex(k) + "\n";
+    const std::string text =
+        "P: " + SysPath(k) + "\nN: " + DevNode(k).substr(5) +
+        "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DEVNAME=" + DevNode(k) +
+        "\nE: BUSNUM=001\nE: DEVNUM=00" + std::to_string(k + 2) +
+        "\nA: busnum=1\\n\nA: devnum=" + std::to_string(k + 2) +
+        "\\n\nA: speed=480\\n\nA: dev=189:" + std::to_string(k + 1) +
+        "\\n\nA: bConfigurationValue=1\\n\nH: " + "descriptors=" + DescriptorsHex(k) + "\n";
     GError* error = nullptr;
     ASSERT_TRUE(umockdev_testbed_add_from_string(testbed_, text.c_str(), &error))
         << (error ? error->message : "");
@@ -121,13 +122,12 @@ class EmulatedBoards {
     uint32_t n = 0;
     const EzUsbHandle h = bus_.Open("Ezusb-" + std::to_string(k));
     bus_.Request(h, kEzUsbGetDeviceDescriptor, nullptr, 0, d.data(), kDeviceDescriptorSize, n);
-    bus_.Request(h, kEzUsbGetPipeInfo, pipes.data(), kPipeInfoSize, pipes.data(), kPipeInfoSize,
-                 n);
+    bus_.Request(h, kEzUsbGetPipeInfo, pipes.data(), kPipeInfoSize, pipes.data(), kPipeInfoSize, n);
     bus_.Close(h);
     const uint32_t count = GetLe32(&pipes[8]);
     const uint16_t total = static_cast<uint16_t>(9 + 9 + 7 * count);
-    d.insert(d.end(), {9, 2, static_cast<uint8_t>(total), static_cast<uint8_t>(total >> 8), 1, 1,
-                       0, 0x80, 50});
+    d.insert(d.end(), {9, 2, static_cast<uint8_t>(total), static_cast<uint8_t>(total >> 8), 1, 1, 0,
+                       0x80, 50});
     d.insert(d.end(), {9, 4, 0, 0, static_cast<uint8_t>(count), 0xFF, 0, 0, 0});
     for (uint32_t p = 0; p < count; ++p) {
       const uint8_t* e = &pipes[kPipeInfoHeaderSize + p * kPipeEntrySize];
@@ -167,8 +167,8 @@ class EmulatedBoards {
         ok = bus_.Request(h, kEzUsbGetStringDescriptor, &index, 1, data + 8, length, returned);
       }
     } else {
-      const auto at = std::find(sim::kSimBoardEndpoints.begin(), sim::kSimBoardEndpoints.end(),
-                                u->endpoint);
+      const auto at =
+          std::find(sim::kSimBoardEndpoints.begin(), sim::kSimBoardEndpoints.end(), u->endpoint);
       const bool in = (u->endpoint & 0x80) != 0;
       if (in && knobs_.holdBulkIn) {
         bus_.Close(h);
@@ -197,10 +197,12 @@ class EmulatedBoards {
       return TRUE;
     }
     switch (request) {
-      case USBDEVFS_GET_CAPABILITIES:
-        std::memset(arg->data, 0, 4);
+      case USBDEVFS_GET_CAPABILITIES: {
+        UMockdevIoctlData* caps = umockdev_ioctl_data_resolve(arg, 0, 4, nullptr);
+        if (caps != nullptr) std::memset(caps->data, 0, 4);
         umockdev_ioctl_client_complete(client, 0, 0);
         return TRUE;
+      }
       case USBDEVFS_GETDRIVER:
         umockdev_ioctl_client_complete(client, -1, ENODATA);
         return TRUE;
@@ -210,16 +212,20 @@ class EmulatedBoards {
         umockdev_ioctl_client_complete(client, 0, 0);
         return TRUE;
       case USBDEVFS_SUBMITURB: {
-        auto* u = reinterpret_cast<usbdevfs_urb*>(arg->data);
-        GError* error = nullptr;
-        UMockdevIoctlData* buffer = umockdev_ioctl_data_resolve(
-            arg, offsetof(usbdevfs_urb, buffer), static_cast<gsize>(u->buffer_length), &error);
+        // The argument is the address of the client's urb, whose buffer is another address.
+        UMockdevIoctlData* urbData =
+            umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_urb), nullptr);
+        UMockdevIoctlData* buffer = nullptr;
+        if (urbData != nullptr) {
+          const auto* u = reinterpret_cast<const usbdevfs_urb*>(urbData->data);
+          buffer = umockdev_ioctl_data_resolve(urbData, offsetof(usbdevfs_urb, buffer),
+                                               static_cast<gsize>(u->buffer_length), nullptr);
+        }
         if (buffer == nullptr) {
-          g_clear_error(&error);
           umockdev_ioctl_client_complete(client, -1, EFAULT);
           return TRUE;
         }
-        Urb urb{k, umockdev_ioctl_data_ref(arg), buffer};
+        Urb urb{k, umockdev_ioctl_data_ref(urbData), umockdev_ioctl_data_ref(buffer)};
         if (Run(urb)) {
           done_.push_back(urb);
         } else {
@@ -229,9 +235,10 @@ class EmulatedBoards {
         return TRUE;
       }
       case USBDEVFS_DISCARDURB: {
-        const auto it = std::find_if(pending_.begin(), pending_.end(), [arg](const Urb& u) {
-          return u.urb->client_addr == reinterpret_cast<gulong>(arg->data) ||
-                 u.urb->client_addr == arg->client_addr;
+        gulong address = 0;  // the argument is the urb's address itself
+        std::memcpy(&address, arg->data, std::min<size_t>(sizeof address, arg->data_len));
+        const auto it = std::find_if(pending_.begin(), pending_.end(), [address](const Urb& u) {
+          return u.urb->client_addr == address;
         });
         if (it == pending_.end()) {
           umockdev_ioctl_client_complete(client, -1, EINVAL);
@@ -250,7 +257,13 @@ class EmulatedBoards {
           umockdev_ioctl_client_complete(client, -1, EAGAIN);
           return TRUE;
         }
-        umockdev_ioctl_data_set_ptr(arg, 0, it->urb);
+        // The argument is where the client wants the finished urb's address.
+        UMockdevIoctlData* slot = umockdev_ioctl_data_resolve(arg, 0, sizeof(void*), nullptr);
+        if (slot == nullptr) {
+          umockdev_ioctl_client_complete(client, -1, EFAULT);
+          return TRUE;
+        }
+        umockdev_ioctl_data_set_ptr(slot, 0, it->urb);
         umockdev_ioctl_data_unref(it->buffer);
         umockdev_ioctl_data_unref(it->urb);
         done_.erase(it);
@@ -317,9 +330,9 @@ TEST_F(EmulatedAdapter, SearchFindsBoardsInPortOrderAndReadsRegisters) {
   EXPECT_EQ(messages, Texts{});
   ASSERT_TRUE(UsbReady);
   EXPECT_EQ(UsbPortIndex, 0);  // the only board is the first device
-  EXPECT_EQ((Texts{CurrentUsbAdapter.Descript0, CurrentUsbAdapter.Descript1,
-                   CurrentUsbAdapter.Speed}),
-            (Texts{"KVA7710 USB-SPI Adapter", "SECOND", "1.1"}));
+  EXPECT_EQ(
+      (Texts{CurrentUsbAdapter.Descript0, CurrentUsbAdapter.Descript1, CurrentUsbAdapter.Speed}),
+      (Texts{"KVA7710 USB-SPI Adapter", "SECOND", "1.1"}));
 
   boards_->Plug(0);
   FindUsbAdapter();
@@ -403,6 +416,7 @@ TEST_F(EmulatedAdapter, UnplugDuringCaptureReadoutEndsItWithOneMessage) {
   FindUsbAdapter();
   ASSERT_TRUE(UsbReady);
   SetWord(EVENTS, 3);
+  SetWord(CAPT_CFG, 7);  // events of 8 samples
   {
     std::lock_guard<std::mutex> lock(boards_->mutex());
     for (auto& location : boards_->sensor().capture) location = {0x1234, 0x0567};
