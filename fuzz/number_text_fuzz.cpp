@@ -17,13 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (checked && kva::CheckedHexTextToValue(kva::HexNoPad(*checked)) != checked) std::abort();
   kva::CheckedHexTextToInt16(text);
 
-  // The same bytes as a value and a picture for the formatter.
+  // The same bytes as a value, in each picture the program formats with (pictures are the
+  // program's own: an unsupported one is refused by design).
+  static constexpr const char* kPictures[] = {"##0.0", "##0.0##", "##0.0#######", "0.0", "0.0##",
+                                              "0.000"};
   double value = leading;
   if (size >= sizeof value) std::memcpy(&value, data, sizeof value);
   kva::GeneralText(value);
   kva::GeneralText(static_cast<float>(value));
   kva::Hex4(value);
   kva::RoundHalfEven(value);
-  kva::FormatNumber(value, text.substr(0, 32), size % 2 ? ',' : '.');
+  for (const char* picture : kPictures) kva::FormatNumber(value, picture, size % 2 ? ',' : '.');
   return 0;
 }

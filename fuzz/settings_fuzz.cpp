@@ -16,6 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       (std::filesystem::temp_directory_path() / ("kva-fuzz-" + std::to_string(getpid()) + ".cfg"))
           .string();
   const int16_t type = kva::InterfaceType, port = kva::PortAddress, factory = kva::FactoryMode;
+  if (type == 7 && port == 0 && factory == 0) return 0;  // nothing applied: nothing to keep
   if (!kva::SaveCommSettings(copy)) return 0;
   kva::ResetSettings();
   kva::LoadCommSettings(copy);
