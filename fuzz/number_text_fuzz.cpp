@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The same bytes as a value, in each picture the program formats with (pictures are the
   // program's own: an unsupported one is refused by design).
-  static constexpr const char* kPictures[] = {"##0.0", "##0.0##", "##0.0#######", "0.0", "0.0##",
-                                              "0.000"};
+  static constexpr const char* kPictures[] = {"##0.0", "##0.0##", "##0.0#######",
+                                              "0.0",   "0.0##",   "0.000"};
   double value = leading;
   if (size >= sizeof value) std::memcpy(&value, data, sizeof value);
   kva::GeneralText(value);
