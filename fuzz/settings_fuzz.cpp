@@ -20,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!kva::SaveCommSettings(copy)) return 0;
   kva::ResetSettings();
   kva::LoadCommSettings(copy);
+  std::filesystem::remove(copy);
   if (kva::InterfaceType != type || kva::PortAddress != port || kva::FactoryMode != factory) {
     std::abort();
   }
