@@ -4,6 +4,7 @@
 #
 #   scripts/install-deps.sh               what the desktop program and kva7710ctl build with
 #   scripts/install-deps.sh --test        and what the tests and benchmarks build and run with
+#   scripts/install-deps.sh --fuzz        and what the fuzz harnesses build with (clang, libFuzzer)
 #   scripts/install-deps.sh --screenshot  and what scripts/screenshot.sh runs with
 #   scripts/install-deps.sh --package     and what scripts/package.sh builds the .deb with
 set -euo pipefail
@@ -13,9 +14,14 @@ for option in "$@"; do
   case "$option" in
     --test)
       # GoogleTest and GoogleMock, Google Benchmark; bus traces are decoded with sigrok-cli, some
-      # tests run under a German locale, the format check uses clang-format, and the --json
-      # output is checked with python3's json.tool.
-      packages+=(libgtest-dev libgmock-dev libbenchmark-dev sigrok-cli locales clang-format python3) ;;
+      # tests run under a German locale, the format check uses clang-format, the --json
+      # output is checked with python3's json.tool, and the USB backend is tested through
+      # libusb against an emulated board (umockdev).
+      packages+=(libgtest-dev libgmock-dev libbenchmark-dev sigrok-cli locales clang-format python3
+                 umockdev libumockdev-dev) ;;
+    --fuzz)
+      # The fuzz harnesses are built with clang and linked with its libFuzzer runtime.
+      packages+=(clang libclang-rt-dev) ;;
     --screenshot)
       # scripts/screenshot.sh runs the program under a virtual display and grabs its window.
       packages+=(xvfb xdotool x11-utils imagemagick) ;;

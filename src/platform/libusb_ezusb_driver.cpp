@@ -56,7 +56,8 @@ EzUsbHandle LibUsbEzUsbDriver::Open(const std::string& deviceName) {
 
   // Boards that are no longer attached (or came back at a new address) let go of their handle.
   std::vector<DeviceKey> gone;
-  for (const auto& [key, held] : held_) {
+  for (const auto& entry : held_) {
+    const DeviceKey& key = entry.first;
     if (std::none_of(boards.begin(), boards.end(),
                      [&key](const auto& b) { return b.first == key; })) {
       gone.push_back(key);

@@ -1,0 +1,28 @@
+// CommPort.cfg as the program reads it at start-up, then written back and read again: what was
+// read must survive the round trip.
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/settings.h"
+#include "fuzz_input.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  kva::ResetSettings();
+  kva::InterfaceType = 7;  // never produced by a valid line: shows whether one applied
+  const kvafuzz::MemoryFile file(data, size);
+  kva::LoadCommSettings(file.path());
+
+  static const std::string copy =
+      (std::filesystem::temp_directory_path() / ("kva-fuzz-" + std::to_string(getpid()) + ".cfg"))
+          .string();
+  const int16_t type = kva::InterfaceType, port = kva::PortAddress, factory = kva::FactoryMode;
+  if (type == 7 && port == 0 && factory == 0) return 0;  // nothing applied: nothing to keep
+  if (!kva::SaveCommSettings(copy)) return 0;
+  kva::ResetSettings();
+  kva::LoadCommSettings(copy);
+  std::filesystem::remove(copy);
+  if (kva::InterfaceType != type || kva::PortAddress != port || kva::FactoryMode != factory) {
+    std::abort();
+  }
+  return 0;
+}
