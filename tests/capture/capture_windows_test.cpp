@@ -2,31 +2,21 @@
 // capture window (plot, read-outs, save) and the capture configuration window.
 #include <QTimer>
 #include <QtTest>
-#include <memory>
+#include <optional>
 
 #include "app/settings.h"
 #include "capture/capture_readout.h"
 #include "capture/frmCapDisplay.h"
 #include "capture/frmCaptConfig.h"
-#include "device/bring_up.h"
-#include "device/register_map.h"
 #include "mainwindow/frmBusyMsg.h"
-#include "mainwindow/frmForm1.h"
-#include "sim/sim_board.h"
-#include "support/temp_dir.h"
-#include "support/ui_window_test.h"
+#include "support/window_rig.h"
 #include "ui/colors.h"
 
 using namespace kva;
 
-namespace {
+using kvatest::InColumn;
 
-// How many pixels of one plot column have colour c.
-int InColumn(const ui::PictureBox& pic, int px, const QColor& c) {
-  int n = 0;
-  for (int py = 0; py < pic.AreaSize().height(); ++py) n += pic.PixelAt(px, py) == c;
-  return n;
-}
+namespace {
 
 int ColumnOf(const ui::PictureBox& pic, double x) { return qRound(pic.ToPixels(x, 0).x()); }
 
@@ -42,21 +32,10 @@ int InSamples(const ui::PictureBox& pic, double x1, double x2, const QColor& c) 
 class CaptureWindowsTest : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<kvatest::TempDir> dir_;
-  std::unique_ptr<sim::SimBoard> board_;
-  double now_ = 100.0;
-  std::vector<std::string> messages_;
-
-  uint16_t Peek(int16_t index) {
-    board_->sensor().Sync();
-    return board_->sensor().Peek(static_cast<uint8_t>(RegisterMap[index].BaseAddr));
-  }
+  std::optional<kvatest::WindowRig> rig_;
 
   frmForm1& StartMainWindow() {
-    kvatest::WriteFileBytes("CommPort.cfg", "Interface = 2\r\n");
-    RunStartupSteps();
-    frmForm1& form = ui::LoadForm<frmForm1>();
-    form.show();
+    frmForm1& form = rig_->StartMainWindow();
     form.ckLoop->setChecked(false);
     return form;
   }
@@ -81,22 +60,8 @@ class CaptureWindowsTest : public QObject {
   }
 
  private slots:
-  void init() {
-    kvatest::PrepareWindowTests();
-    messages_.clear();
-    dir_ = std::make_unique<kvatest::TempDir>();
-    sim::SimBoardOptions options;
-    options.clock = [this] { return now_; };
-    board_ = std::make_unique<sim::SimBoard>(options);
-    ui::SetMessageHook(
-        [this](const std::string& text, const std::string&) { messages_.push_back(text); });
-  }
-
-  void cleanup() {
-    kvatest::EndWindowTest();
-    board_.reset();
-    dir_.reset();
-  }
+  void init() { rig_.emplace(); }
+  void cleanup() { rig_.reset(); }
 
   // Configure the window's own example with a quarter of pre-trigger, shock X, read the
   // memory through the main window and find the shock after its pre-trigger samples.
@@ -118,9 +83,9 @@ class CaptureWindowsTest : public QObject {
         config->LBLCAPT_CFG->text() + config->LBLALM_CTRL->text() + config->LBLALM_MAG1->text(),
         QString("0040021080E9"));
 
-    now_ += 1.0;
-    board_->sensor().Shock(0, 20.0, 5.0);
-    now_ += 1.0;
+    rig_->now += 1.0;
+    rig_->board.sensor().Shock(0, 20.0, 5.0);
+    rig_->now += 1.0;
 
     // While the memory is read: the three buttons off, the busy window counting events.
     QStringList during;
@@ -166,7 +131,7 @@ class CaptureWindowsTest : public QObject {
     // Clear Capt.: the memory is emptied and the count shows it.
     main.cmdClearCapture->click();
     QCOMPARE(main.txtReadReg[0]->text(), QString("0"));
-    QCOMPARE(Peek(EVENTS), uint16_t(0));
+    QCOMPARE(rig_->Peek(EVENTS), uint16_t(0));
   }
 
   void displayReadoutsHeaderAndScroll() {
@@ -205,12 +170,12 @@ class CaptureWindowsTest : public QObject {
             std::string::npos);
     QCOMPARE(ui::BackColor(*d.txtFileName), ui::kWhite);
     QVERIFY(!d.txtFileName->font().bold());
-    QVERIFY(messages_.empty());
+    QVERIFY(rig_->events.empty());
 
     d.txtFileName->setText("missing/cap");
     d.Cmd_Save->click();
-    QCOMPARE(messages_.size(), size_t(1));
-    QVERIFY(QString::fromStdString(messages_[0]).contains("missing/cap.txt: No such file"));
+    QCOMPARE(rig_->events.size(), size_t(1));
+    QVERIFY(QString::fromStdString(rig_->events[0]).contains("missing/cap.txt: No such file"));
   }
 
   void configWindowReadsAndWritesTheWords() {
@@ -226,25 +191,25 @@ class CaptureWindowsTest : public QObject {
     c.ComboBuffLength->setCurrentIndex(2);
     c.ComboPreTrigLength->setCurrentIndex(4);
     c.cmdCapt_CFG->click();
-    QCOMPARE(Peek(CAPT_CFG), uint16_t(0x0042));
+    QCOMPARE(rig_->Peek(CAPT_CFG), uint16_t(0x0042));
     c.ComboSourceBuff1->setCurrentIndex(2);
     c.txtTrigLevelBuff1->setText("-200");
     c.txtTrigLevelBuff2->setText("");
     c.ComboPolBuff1->setCurrentIndex(0);
-    const uint16_t mag2 = Peek(ALM_MAG2);
+    const uint16_t mag2 = rig_->Peek(ALM_MAG2);
     c.cmdTrig_Mag->click();
-    QCOMPARE(Peek(ALM_MAG1), uint16_t(0x3557));
-    QCOMPARE(Peek(ALM_MAG2), mag2);  // an empty level leaves its register alone
-    const uint16_t writes = Peek(ENDURANCE);
+    QCOMPARE(rig_->Peek(ALM_MAG1), uint16_t(0x3557));
+    QCOMPARE(rig_->Peek(ALM_MAG2), mag2);  // an empty level leaves its register alone
+    const uint16_t writes = rig_->Peek(ENDURANCE);
     c.cmdUpdateFlash->click();
-    QCOMPARE(Peek(ENDURANCE), uint16_t(writes + 1));
+    QCOMPARE(rig_->Peek(ENDURANCE), uint16_t(writes + 1));
     QCOMPARE(ui::BackColor(*c.cmdUpdateFlash), ui::BackColor(*c.cmdTrig_Mag));
 
     WriteRegister(ALM_CTRL, 0x9000);
     c.Read_ALM_CTRL();
-    QCOMPARE(messages_, std::vector<std::string>{
-                            "\r\nAlarm source1 or source2 index > 8\r\n\r\nThis is an invalid "
-                            "ALM_CTRL register value\r\n"});
+    QCOMPARE(rig_->events, std::vector<std::string>{
+                               "msg:\r\nAlarm source1 or source2 index > 8\r\n\r\nThis is an "
+                               "invalid ALM_CTRL register value\r\n"});
     QCOMPARE(c.ComboSourceBuff1->currentText() + c.ComboSourceBuff2->currentText(),
              QString("nonenone"));
   }

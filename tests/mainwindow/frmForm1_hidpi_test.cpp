@@ -4,16 +4,13 @@
 #include <QClipboard>
 #include <QImageReader>
 #include <QtTest>
-#include <memory>
+#include <optional>
 
-#include "device/bring_up.h"
-#include "mainwindow/frmForm1.h"
-#include "sim/sim_board.h"
-#include "support/temp_dir.h"
-#include "support/ui_window_test.h"
+#include "support/window_rig.h"
 #include "ui/colors.h"
 
 using namespace kva;
+using kvatest::InColumn;
 
 namespace {
 
@@ -23,46 +20,27 @@ QAction& Action(QWidget& w, const QString& text) {
   qFatal("no action %s", qPrintable(text));
 }
 
-// How many pixels of column px have colour c.
-int InColumn(const QImage& image, int px, const QColor& c) {
-  int n = 0;
-  for (int py = 0; py < image.height(); ++py) n += image.pixelColor(px, py) == c;
-  return n;
-}
-
 }  // namespace
 
 class FrmForm1HiDpiTest : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<kvatest::TempDir> dir_;
-  std::unique_ptr<sim::SimBoard> board_;
+  std::optional<kvatest::WindowRig> rig_;
 
   // Start-up on the simulated adapter, then flat traces at X 3 g, Y -3 g, Z 5 g.
   frmForm1& StartWithFlatTraces() {
-    kvatest::WriteFileBytes("CommPort.cfg", "Interface = 2\r\n");
-    RunStartupSteps();
-    frmForm1& form = ui::LoadForm<frmForm1>();
-    form.show();
+    frmForm1& form = rig_->StartMainWindow();
     std::array<float, kOutputSampleSlots> s{0, 0, 3.0f, -3.0f, 5.0f};
     for (int i = 0; i < 20; ++i) form.PlotDataPoints2(s);
     return form;
   }
 
  private slots:
-  void init() {
-    kvatest::PrepareWindowTests();
-    dir_ = std::make_unique<kvatest::TempDir>();
-    board_ = std::make_unique<sim::SimBoard>();
-    ui::SetMessageHook([](const std::string& text, const std::string&) {
-      QFAIL(("unexpected message: " + text).c_str());
-    });
-  }
-
+  void init() { rig_.emplace(); }
   void cleanup() {
-    kvatest::EndWindowTest();
-    board_.reset();
-    dir_.reset();
+    const std::vector<std::string> unexpected = rig_->events;
+    rig_.reset();
+    QCOMPARE(unexpected, std::vector<std::string>{});
   }
 
   void plotDrawsAndShowsDevicePixels() {
@@ -117,14 +95,13 @@ class FrmForm1HiDpiTest : public QObject {
     ui::SetSaveFileHook([](const QString&, const QString&) { return QString(); });
     Action(pic, "Save Image As...").trigger();
     QCOMPARE(QDir().entryList(QDir::Files).filter(".png").size(), 1);
-    std::vector<std::string> messages;
-    ui::SetMessageHook(
-        [&](const std::string& text, const std::string&) { messages.push_back(text); });
+    QCOMPARE(rig_->events.size(), size_t(0));
     ui::SetSaveFileHook(
         [](const QString&, const QString&) { return QString("no/such/dir/a.png"); });
     Action(pic, "Save Image As...").trigger();
-    QCOMPARE(messages.size(), size_t(1));
-    QVERIFY2(messages[0].find("a.png") != std::string::npos, messages[0].c_str());
+    QCOMPARE(rig_->events.size(), size_t(1));
+    QVERIFY2(rig_->events[0].find("a.png") != std::string::npos, rig_->events[0].c_str());
+    rig_->events.clear();
   }
 };
 

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <functional>
-#include <memory>
+#include <optional>
 
 #include "config/fmCalibration.h"
 #include "config/frmAlarms.h"
@@ -14,13 +14,9 @@
 #include "config/frmManualReg.h"
 #include "config/frmMscCtrl.h"
 #include "config/frmSampPrd.h"
-#include "device/bring_up.h"
-#include "device/register_map.h"
 #include "hostsetup/frmPort.h"
 #include "mainwindow/window_startup.h"
-#include "sim/sim_board.h"
-#include "support/temp_dir.h"
-#include "support/ui_window_test.h"
+#include "support/window_rig.h"
 #include "ui/colors.h"
 #include "ui/twips.h"
 
@@ -28,7 +24,8 @@ using namespace kva;
 
 namespace {
 
-constexpr const char* kUsbSettings = "Interface = 2\r\n";
+using kvatest::InColumn;
+using kvatest::kUsbSettings;
 constexpr const char* kPortSettings = "Interface = 1\r\nPort Address = 888\r\n";
 constexpr const char* kTitle = "Brevant - KVA7710 Evaluation Software   Rev 1";
 using Events = std::vector<std::string>;
@@ -53,108 +50,66 @@ QColor At(const ui::PictureBox& pic, double x, double y) {
   return pic.PixelAt(qRound(p.x()), qRound(p.y()));
 }
 
-// How many pixels of one column (200 high) have colour c.
-int InColumn(const ui::PictureBox& pic, int px, const QColor& c) {
-  int n = 0;
-  for (int py = 0; py < pic.AreaSize().height(); ++py) n += pic.PixelAt(px, py) == c;
-  return n;
-}
-
 }  // namespace
 
 class FrmForm1Test : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<kvatest::TempDir> dir_;
-  std::unique_ptr<sim::SimBoard> board_;
-  double now_ = 100.0;
-  std::vector<std::string> events_;  // messages ("msg:") and modal windows ("modal:") in order
-  std::function<void(QWidget&)> answerModal_;
+  std::optional<kvatest::WindowRig> rig_;
   int ends_ = 0;
   LocalDateTime pcTime_{2009, 12, 31, 23, 59, 0};
 
-  void Advance(double seconds) { now_ += seconds; }
-
-  uint16_t Peek(int16_t index) {
-    board_->sensor().Sync();
-    return board_->sensor().Peek(static_cast<uint8_t>(RegisterMap[index].BaseAddr));
-  }
-
-  // The entry procedure's steps after the delay calibration, with this settings file.
-  frmForm1& Start(const std::string& settings) {
-    if (!settings.empty()) kvatest::WriteFileBytes("CommPort.cfg", settings);
-    RunStartupSteps();
-    frmForm1& form = ui::LoadForm<frmForm1>();
-    form.show();
-    return form;
-  }
-
   // One pass per click from here on.
   frmForm1& StartSinglePass() {
-    frmForm1& form = Start(kUsbSettings);
+    frmForm1& form = rig_->StartMainWindow(kUsbSettings);
     form.ckLoop->setChecked(false);
     return form;
   }
 
   void Accelerate(double x, double y, double z) {
-    board_->sensor().SetAcceleration(x, y, z);
-    Advance(0.01);
+    rig_->board.sensor().SetAcceleration(x, y, z);
+    rig_->Advance(0.01);
   }
 
   // Alarm 1 on X above 2 g, latched by a shock.
   void LatchAlarm1(uint16_t almCtrl) {
     WriteRegister(ALM_MAG1, 0x8000 | 39);
     WriteRegister(ALM_CTRL, almCtrl);
-    board_->sensor().Shock(0, 10.0, 5.0);
-    Advance(0.05);
+    rig_->board.sensor().Shock(0, 10.0, 5.0);
+    rig_->Advance(0.05);
   }
 
  private slots:
   void init() {
-    kvatest::PrepareWindowTests();
-    events_.clear();
-    answerModal_ = nullptr;
+    rig_.emplace();
     ends_ = 0;
     SetClockHooks({nullptr, nullptr, [this] { return pcTime_; }});
-    dir_ = std::make_unique<kvatest::TempDir>();
-    sim::SimBoardOptions options;
-    options.clock = [this] { return now_; };
-    board_ = std::make_unique<sim::SimBoard>(options);
-    ui::SetMessageHook(
-        [this](const std::string& text, const std::string&) { events_.push_back("msg:" + text); });
-    ui::SetModalHook([this](QWidget& form) {
-      events_.push_back(std::string("modal:") + form.metaObject()->className());
-      if (answerModal_) answerModal_(form);
-    });
     ui::SetEndProgramHandler([this] { ++ends_; });
   }
 
-  void cleanup() {
-    kvatest::EndWindowTest();
-    board_.reset();
-    dir_.reset();
-  }
+  void cleanup() { rig_.reset(); }
 
   void startupWithoutInterface() {
-    frmForm1& form = Start("");
-    QCOMPARE(events_, Events{"msg:Please select an interface before taking data"});
+    frmForm1& form = rig_->StartMainWindow("");
+    QCOMPARE(rig_->events, Events{"msg:Please select an interface before taking data"});
     QCOMPARE(form.windowTitle() + Checked(form), QString(kTitle));
     // Without an interface the Read button does nothing at all.
     form.cmdReadData->click();
     QCOMPARE(form.cmdReadData->text() + form.lblLoop->text(), QString("ReadStopped"));
-    QCOMPARE(board_->port().Frames() + board_->bus().RequestCount(), uint64_t(0));
+    QCOMPARE(rig_->board.port().Frames() + rig_->board.bus().RequestCount(), uint64_t(0));
   }
 
   void startupOnUsbAdapterReadsOnePassWithAuxFollowingSupply() {
-    board_->sensor().SetSupply(3.0);
+    rig_->board.sensor().SetSupply(3.0);
     Accelerate(0.5, -0.25, 1.0);
     SetSimulatedBoardActive(true);
-    frmForm1& form = Start(kUsbSettings);
-    QCOMPARE(events_, Events{});
+    frmForm1& form = rig_->StartMainWindow(kUsbSettings);
+    QCOMPARE(rig_->events, Events{});
     QCOMPARE(Checked(form), QString("usb"));
     QCOMPARE(form.windowTitle(), QString(kTitle) + " [simulated board]");
-    QCOMPARE(board_->bus().Firmware(0).wordDelay + board_->bus().Firmware(0).staticBits * 256,
-             25 + 0x7800);
+    QCOMPARE(
+        rig_->board.bus().Firmware(0).wordDelay + rig_->board.bus().Firmware(0).staticBits * 256,
+        25 + 0x7800);
     // Supply 615 counts of 4.88 mV; 1 V of aux on a 3.0 V supply is 341 counts, read against
     // this pass's supply, not 3.3 V.
     QCOMPARE(Shown(form, {0, 1, 2, 3, 4, 5}), QString("0|3.001|0.514|-0.257|0.977|0.999"));
@@ -162,18 +117,18 @@ class FrmForm1Test : public QObject {
   }
 
   void startupWithUsbAdapterMissingOpensTheSelection() {
-    board_->bus().RemoveAll();
-    frmForm1& form = Start(kUsbSettings);
-    QCOMPARE(events_.front(),
+    rig_->board.bus().RemoveAll();
+    frmForm1& form = rig_->StartMainWindow(kUsbSettings);
+    QCOMPARE(rig_->events.front(),
              std::string("msg:No USB Buffers Found, Please Verify Setup and Restart"));
-    QCOMPARE(std::count(events_.begin(), events_.end(), "modal:kva::frmUSBselect"), 1);
+    QCOMPARE(std::count(rig_->events.begin(), rig_->events.end(), "modal:kva::frmUSBselect"), 1);
     QCOMPARE(InterfaceType, int16_t(2));
     QCOMPARE(form.windowTitle() + Checked(form), QString(kTitle));
     QVERIFY(form.ckLoop->isChecked());  // start-up went on to its end
   }
 
   void stopClickRunsOneNestedPassAndEndsTheLoop() {
-    frmForm1& form = Start(kUsbSettings);
+    frmForm1& form = rig_->StartMainWindow(kUsbSettings);
     const int x0 = form.plotState().x;
     QString captionWhileRunning, labelWhileRunning;
     QTimer::singleShot(0, &form, [&] {
@@ -189,7 +144,7 @@ class FrmForm1Test : public QObject {
   }
 
   void uncheckingLoopEndsItAfterThePass() {
-    frmForm1& form = Start(kUsbSettings);
+    frmForm1& form = rig_->StartMainWindow(kUsbSettings);
     const int x0 = form.plotState().x;
     int ticks = 0;
     std::function<void()> tick = [&] {
@@ -205,8 +160,8 @@ class FrmForm1Test : public QObject {
   }
 
   void supplyColourDecidedOnTheShownValue() {
-    board_->sensor().SetSupply(2.601);  // 533 counts
-    Advance(0.01);
+    rig_->board.sensor().SetSupply(2.601);  // 533 counts
+    rig_->Advance(0.01);
     frmForm1& form = StartSinglePass();
     // The count stays 533; the scale moves the shown value across the 2.600 threshold.
     const struct {
@@ -227,17 +182,17 @@ class FrmForm1Test : public QObject {
 
   void statusFlagsShowTheLatchedAlarm() {
     frmForm1& form = StartSinglePass();
-    board_->sensor().SetSupply(2.5);
+    rig_->board.sensor().SetSupply(2.5);
     LatchAlarm1(0x0200);
     form.CmdUpdateStatus->click();
-    QCOMPARE(Peek(STATUS) & 0x0301, 0x0101);
+    QCOMPARE(rig_->Peek(STATUS) & 0x0301, 0x0101);
     for (size_t i = 0; i < form.statusFlagLabels.size(); ++i) {
       const bool alarm = i == 0 || i == 7;  // supply low, alarm 1
       QCOMPARE(form.statusFlagLabels[i]->text(), QString(alarm ? "Alarm" : "OK"));
       QCOMPARE(ui::BackColor(*form.statusFlagLabels[i]), alarm ? ui::kRed : ui::kGreen);
     }
-    board_->sensor().SetSupply(3.3);
-    Advance(0.05);
+    rig_->board.sensor().SetSupply(3.3);
+    rig_->Advance(0.05);
     form.cmdClearAlarm->click();  // the shock is over: the latch clears and stays clear
     QCOMPARE(form.lblAlarm1SetFlag->text() + form.lblLowSupplyFlag->text(), QString("OKOK"));
     QCOMPARE(ui::BackColor(*form.lblAlarm1SetFlag), ui::kGreen);
@@ -251,20 +206,20 @@ class FrmForm1Test : public QObject {
     form.cmdReadData->click();
     QCOMPARE(form.txtReadReg[2]->text(), QString("0.000"));
     form.optPowerUp->click();
-    Advance(0.05);
+    rig_->Advance(0.05);
     form.cmdReadData->click();
     QCOMPARE(form.txtReadReg[2]->text(), QString("2.005"));
 
     // Self test on sets bit 8 and off clears it, keeping the other bits.
     WriteRegister(MISC_CTRL, 0xC207);
     form.optSTON->click();
-    QCOMPARE(Peek(MISC_CTRL), uint16_t(0xC307));
+    QCOMPARE(rig_->Peek(MISC_CTRL), uint16_t(0xC307));
     form.optSTOFF->click();
-    QCOMPARE(Peek(MISC_CTRL), uint16_t(0xC207));
+    QCOMPARE(rig_->Peek(MISC_CTRL), uint16_t(0xC207));
 
     // Reset Pk clears the peaks and reads them back at once.
     WriteRegister(MISC_CTRL, 0x4000);
-    Advance(0.05);
+    rig_->Advance(0.05);
     form.cmdReadData->click();
     QCOMPARE(form.txtReadReg[7]->text(), QString("2.000"));
     form.cmdResetPK->click();
@@ -357,29 +312,29 @@ class FrmForm1Test : public QObject {
   }
 
   void interfaceMenusFollowTheDialogsAndExitSaves() {
-    frmForm1& form = Start(kUsbSettings);
+    frmForm1& form = rig_->StartMainWindow(kUsbSettings);
     // Parallel, left with Cancel: nothing changes, check marks included.
-    answerModal_ = [](QWidget& w) { static_cast<frmPort&>(w).cmdCancel->click(); };
+    rig_->answerModal = [](QWidget& w) { static_cast<frmPort&>(w).cmdCancel->click(); };
     form.mnuPort->trigger();
     QCOMPARE(InterfaceType, int16_t(2));
     QCOMPARE(Checked(form), QString("usb"));
 
-    answerModal_ = [](QWidget& w) {
+    rig_->answerModal = [](QWidget& w) {
       static_cast<frmPort&>(w).txtUser->setText("378");
       static_cast<frmPort&>(w).cmdOK->click();
     };
     form.mnuPort->trigger();
     QCOMPARE(Checked(form), QString("port"));
-    const uint64_t frames = board_->port().Frames();
+    const uint64_t frames = rig_->board.port().Frames();
     form.ckLoop->setChecked(false);
     form.cmdReadData->click();
-    QVERIFY(board_->port().Frames() > frames);
+    QVERIFY(rig_->board.port().Frames() > frames);
 
     // Usb with no adapter left: no interface at all.
-    board_->bus().RemoveAll();
-    answerModal_ = nullptr;
+    rig_->board.bus().RemoveAll();
+    rig_->answerModal = nullptr;
     form.mnuUsb->trigger();
-    QCOMPARE(events_.back(), std::string("modal:kva::frmUSBselect"));
+    QCOMPARE(rig_->events.back(), std::string("modal:kva::frmUSBselect"));
     QCOMPARE(Checked(form), QString(""));
 
     form.MnuExit->trigger();
@@ -389,22 +344,22 @@ class FrmForm1Test : public QObject {
   }
 
   void parallelPortStartUpThenCloseBoxDuringTheLoop() {
-    frmForm1* form = &Start(kPortSettings);
-    QCOMPARE(events_, Events{});
+    frmForm1* form = &rig_->StartMainWindow(kPortSettings);
+    QCOMPARE(rig_->events, Events{});
     QCOMPARE(Checked(*form), QString("port"));
-    QCOMPARE(board_->bus().RequestCount(), uint64_t(0));
+    QCOMPARE(rig_->board.bus().RequestCount(), uint64_t(0));
     QCOMPARE(Shown(*form, {1, 4}), QString("3.299|0.977"));
 
     QTimer::singleShot(0, form, [form] { form->close(); });
     QTimer::singleShot(5000, form, [form] { form->ckLoop->setChecked(false); });  // never hang
-    const uint64_t framesBefore = board_->port().Frames();
+    const uint64_t framesBefore = rig_->board.port().Frames();
     QVERIFY(framesBefore > 0);
     form->cmdReadData->click();  // returns once the exit sequence has run
     QCOMPARE(ends_, 1);
     QCOMPARE(kvatest::ReadFileBytes("CommPort.cfg"),
              std::string("Interface =  1 \r\nPort Address =  888 \r\nFactory =  0 \r\n"));
     // It left in the yield before its first pass.
-    QCOMPARE(board_->port().Frames(), framesBefore);
+    QCOMPARE(rig_->board.port().Frames(), framesBefore);
   }
 
   void configurationMenusOpenOneWindowEachBesideTheMainWindow() {
@@ -429,11 +384,11 @@ class FrmForm1Test : public QObject {
         {form.mnuRegisters, [] { return ui::FindForm<frmManualReg>(); }, nullptr, corner},
     };
     for (const auto& item : items) {
-      events_.clear();
+      rig_->events.clear();
       item.item->trigger();
       QWidget* window = item.find();
       QVERIFY(window != nullptr && item.item->isEnabled());
-      QCOMPARE(events_, item.modal ? Events{std::string("modal:") + item.modal} : Events{});
+      QCOMPARE(rig_->events, item.modal ? Events{std::string("modal:") + item.modal} : Events{});
       QCOMPARE(window->pos(), item.at);
       item.item->trigger();
       QCOMPARE(item.find(), window);
@@ -447,7 +402,7 @@ class FrmForm1Test : public QObject {
     // the old level on its way.
     Accelerate(-0.2, 0, 1);
     static double* boardClock = nullptr;
-    boardClock = &now_;
+    boardClock = &rig_->now;
     DelaySpin = [](int64_t steps, int32_t) { *boardClock += static_cast<double>(steps) * 1e-5; };
     form.MnuAlarms->trigger();
     frmAlarms& alarms = *ui::FindForm<frmAlarms>();
@@ -460,8 +415,8 @@ class FrmForm1Test : public QObject {
     form.cmdReadData->click();
     QCOMPARE(form.lblAlarm1SetFlag->text(), QString("OK"));
 
-    board_->sensor().Shock(0, 10.0, 5.0);
-    Advance(0.05);
+    rig_->board.sensor().Shock(0, 10.0, 5.0);
+    rig_->Advance(0.05);
     form.cmdReadData->click();
     QCOMPARE(form.lblAlarm1SetFlag->text(), QString("Alarm"));
     QCOMPARE(ui::BackColor(*form.lblAlarm1SetFlag), ui::kRed);

@@ -4,20 +4,16 @@
 
 #include <QMenuBar>
 #include <QtTest>
-#include <memory>
+#include <optional>
 
-#include "device/bring_up.h"
-#include "device/register_map.h"
-#include "sim/sim_board.h"
-#include "support/ui_window_test.h"
+#include "support/window_rig.h"
 
 using namespace kva;
 
 class SimBoardWindowTest : public QObject {
   Q_OBJECT
 
-  double now_ = 10.0;
-  std::unique_ptr<sim::SimBoard> board_;
+  std::optional<kvatest::WindowRig> rig_;
 
   static float Read(int16_t index) {
     ReadRegister(index);
@@ -26,17 +22,11 @@ class SimBoardWindowTest : public QObject {
 
  private slots:
   void init() {
-    kvatest::PrepareWindowTests();
-    sim::SimBoardOptions options;
-    options.clock = [this] { return now_; };
-    board_ = std::make_unique<sim::SimBoard>(options);
+    rig_.emplace();
     InterfaceType = 2;
     QVERIFY(BringUpUsbAdapter());
   }
-  void cleanup() {
-    kvatest::EndWindowTest();
-    board_.reset();
-  }
+  void cleanup() { rig_.reset(); }
 
   void controlsDriveTheSensor() {
     auto& w = ui::ShowForm<frmSimBoard>();
@@ -45,7 +35,7 @@ class SimBoardWindowTest : public QObject {
     w.txtTilt[0]->setValue(0.5);
     w.cmdTilt->click();
     w.txtSupply->setValue(2.5);
-    now_ += 0.01;
+    rig_->now += 0.01;
     QCOMPARE(Read(XACCL_OUT), static_cast<float>(10 * 0.0514));  // 0.5 g in 0.0514 g counts
     QVERIFY(qAbs(Read(SUPPLY_OUT) - 2.5f) < 0.005f);
 
@@ -53,14 +43,14 @@ class SimBoardWindowTest : public QObject {
     w.txtShockPeak->setValue(30.0);
     w.txtShockDuration->setValue(4.0);
     w.cmdShock->click();
-    now_ += 0.002;  // the middle of the half-sine
+    rig_->now += 0.002;  // the middle of the half-sine
     QVERIFY(Read(YACCL_OUT) > 25.0f);
 
     w.chkSelfTestFault->setChecked(true);
-    QVERIFY(board_->sensor().State().selfTestFault);
+    QVERIFY(rig_->board.sensor().State().selfTestFault);
 
     w.cmbScenario->setCurrentText("demo");  // the demo starts from its own values
-    QCOMPARE(board_->sensor().State().scenario, std::string("demo"));
+    QCOMPARE(rig_->board.sensor().State().scenario, std::string("demo"));
     QCOMPARE(w.txtTilt[0]->value(), 0.0);
     QCOMPARE(w.txtSupply->value(), 3.3);
   }

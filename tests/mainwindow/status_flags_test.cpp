@@ -18,12 +18,6 @@ TEST(StatusFlags, WordsToStates) {
   EXPECT_EQ(Pattern(0xFC10), ".........");  // bits 4 and 10..15 are not shown
   EXPECT_EQ(Pattern(0x0021), "A...A....");
   EXPECT_EQ(Pattern(0x03EF), "AAAAAAAAA");
-  const StatusFlagState alarm = FlagState(0x0001, kStatusFlags[0]);
-  const StatusFlagState ok = FlagState(0x0000, kStatusFlags[0]);
-  EXPECT_EQ(alarm.background, 0xFF0000u);
-  EXPECT_STREQ(alarm.text, "Alarm");
-  EXPECT_EQ(ok.background, 0x00FF00u);
-  EXPECT_STREQ(ok.text, "OK");
 }
 
 }  // namespace

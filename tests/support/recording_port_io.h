@@ -56,12 +56,6 @@ class RecordingPortIo : public kva::PortIo {
   }
   std::vector<uint8_t> DataWrites() const { return Writes(base_); }
 
-  size_t Reads(uint16_t port) const {
-    size_t n = 0;
-    for (const PortEvent& e : events) n += !e.out && e.port == port;
-    return n;
-  }
-
   std::vector<PortEvent> events;
 
  private:
