@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A full capture readout (8192 locations, each two reads and one pointer write) through the
 // core, against the settle delays it cannot avoid: over the simulated adapter each access
 // settles once (24576 x WaitDelay(0.1)); over the simulated parallel port each access settles

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A sensor whose capture memory is full: EVENTS 8, CAPT_CFG 0 (1024-location buffers), and a
 // changing word at every location, so that a capture readout walks all 8192 locations.
 #pragma once

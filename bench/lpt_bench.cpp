@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Register access over the simulated parallel port. Every access spends three 100-microsecond
 // settles (read: command frame, data frame, the access's own; write: one after each of its two
 // frames, and the access's own), so an access should cost three WaitDelay(0.1) and little more:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number pictures are formatted for every value the read loop shows; keep them cheap next to
 // a plain fixed-point print of the same value.
 #include <benchmark/benchmark.h>

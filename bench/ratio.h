@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ratios between benchmarks of the same run. A ratio compares the time per iteration of one
 // benchmark with that of a baseline benchmark (times a factor), and is printed after all runs
 // with its target, so a result never depends on how fast this machine happens to be.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Benchmark entry point: runs every benchmark, then prints the registered ratios.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Soak run: output passes as the main window's read loop makes them, over the simulated
 // adapter board and the simulated parallel port, with faults seeded into both seams. Prints
 // the resident memory at the start, half-way and at the end, and how many failures were

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A register read over the simulated adapter board costs its 100-microsecond settle delay plus
 // the adapter code (open, pipe information, packet, answer, close) and the simulated firmware.
 // The extra should stay within a few percent of the delay alone, so the read loops run at the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One line of kva7710ctl's batch mode through the command parser (not run against a board).
 #include <CLI/CLI.hpp>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated sensor's flash image as found on file at power-on; the sensor then answers a
 // read of every register.
 #include "fuzz_input.h"

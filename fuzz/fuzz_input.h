@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the harnesses: the input as a file that the code under test opens by name, without
 // touching the disk.
 #pragma once

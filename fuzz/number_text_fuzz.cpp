@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number and hex text as users type it into the windows and the tool's arguments.
 #include <cmath>
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CommPort.cfg as the program reads it at start-up, then written back and read again: what was
 // read must survive the round trip.
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What adapter boards answer, as the libusb backend and the adapter layer above it parse it:
 // the device list and descriptors, the interface's endpoints, string descriptors and the
 // firmware's bulk answers, each taken from the input. The program then searches, reads and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Configures and builds in Release with Ninja into build/.
 #
 #   scripts/build.sh            everything: both programs, the tests and the benchmarks

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a C++ file of the tree differs from what clang-format makes of it with the
 # project's .clang-format. The style is fixed to Debian 12's clang-format (14); with another
 # version, or none, the check is skipped (exit 77) rather than judged by other rules.

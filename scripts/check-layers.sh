@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails on any #include in src/ that goes up or sideways between the layers, and on Qt in a
 # layer that must not use it. Run by the tests (ctest -R layering).
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the built .deb on a pristine minimal Debian 12 made with debootstrap and runs the
 # tool from there, as a new user would after `apt install ./kva7710-eval_*.deb`. Needs root.
 #   scripts/check-package.sh [build-deb/kva7710-eval_1.0.0_amd64.deb]

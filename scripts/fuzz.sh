@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzz harnesses with clang into build-fuzz and runs each from its seed corpus in
 # fuzz/corpus/<harness>/ for a fixed time: a regression check that fails on any finding. What a
 # run adds to the corpus stays in build-fuzz/corpus, not in the repository.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures the desktop program's processor use on the simulated board under a virtual X
 # display: for SECONDS (default 10) while idle with the read loop stopped, then for as long
 # again after clicking "Read" with Loop ticked. Prints both as a percentage of one core, from

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package of both programs into build-deb/:
 #   scripts/package.sh         ->  build-deb/kva7710-eval_<version>_<arch>.deb
 # Install it with `sudo apt install ./build-deb/kva7710-eval_*.deb`.

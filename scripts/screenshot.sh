@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Saves a picture of the main window reading live data from the simulated board, for the
 # documentation. Builds nothing: run scripts/build.sh --program first.
 #

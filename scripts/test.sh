@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and runs every test with ctest; then builds the whole suite
 # again with AddressSanitizer and UndefinedBehaviorSanitizer in build-asan and runs it there
 # (the first report fails the run); then runs each fuzz harness for a short while.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves a picture of one of the configuration windows reading the simulated board (scenario
 // bench), for the documentation. Needs no display:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The capture windows: a full readout driven by the main window's "Show Buffer" path (busy
 // window, progress label, a yield per event, the plot at the end) against the core readout
 // alone on the same simulated adapter, both in thread CPU time; and one PlotCaptureBuffer of

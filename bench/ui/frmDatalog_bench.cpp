@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The datalog's pace through its window should be that of the register reads it makes: a run
 // of samples with all ten signals and sample delay 0, with the window's yield and progress
 // line per sample and the file written at the end, against ten register reads per sample made

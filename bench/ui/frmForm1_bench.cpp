@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's read loop should cost little more than the register reads it makes: one
 // pass (ten output registers, EVENTS and STATUS) with loop delay 0, against the same twelve
 // reads made directly on the same simulated adapter. Also the start-up time to the main

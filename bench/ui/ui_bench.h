@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every window benchmark runs on: one application (offscreen unless a platform is
 // named), message boxes and modal windows answered at once, a scratch working folder whose
 // CommPort.cfg selects the USB adapter, a calibrated delay and one simulated board.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calibrated busy-wait delay that paces every SPI frame and device command. WaitDelay(t)
 // spins t milliseconds in whole 10-microsecond steps; the number of inner-loop iterations per
 // step is measured once by CalibrateDelay.

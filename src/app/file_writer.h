@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one way this program writes a whole file. What happens depends on what is at the path:
 // - nothing, or a regular file: the bytes go to a temporary file beside it, flushed to disk,
 //   then renamed over it. A failure at any point never leaves a truncated file, a file that

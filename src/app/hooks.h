@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hooks through which core code reaches the outside world without knowing who is listening:
 // the desktop program wires them to Qt, kva7710ctl to stderr and no-ops, tests to recorders
 // and fake clocks. Core code never shows a window itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's number and text rules, kept in one place: number pictures, general number text,
 // the number a typed text begins with, "is a number", rounding to integers, and the hex helpers.
 #pragma once

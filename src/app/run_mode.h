@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How this run of the program was started, for the few places that must show or act on it.
 #pragma once
 

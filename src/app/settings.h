@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The interface settings and the settings file CommPort.cfg, plus the other globals that
 // start-up gives their values.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The capture and trigger set-up as the capture configuration window and kva7710ctl see it:
 // CAPT_CFG (buffer length and pre-trigger), ALM_CTRL (trigger sources and enables) and
 // ALM_MAG1/2 (levels and polarities), with their list texts and the words they are written as.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The capture buffer file that the capture window's "Save to File" button writes: one block
 // per stored event (header line, its values, then X, Y, Z per sample), lines ended by CR LF.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the capture window shows, without the window: the full-scale cycle, the 1024-sample
 // window the scroll bar selects with its event boundaries, the event under the mouse, the
 // header lines, and where the controls go for a given window size (in twips).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the sensor's event-capture memory: the walk over its 8192 locations with CAPT_PNTR,
 // CAPT_BUF_1 and CAPT_BUF_2, the decoding of each event's six header words and its samples,
 // and the global arrays the capture window draws and saves from.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Capture Buffer": the captured X, Y and Z traces of every event end to end, 1024 samples at a
 // time, with the full scale, the sample and value under the mouse, the header of the event
 // under the mouse, and the save to a ".csv" or ".txt" file. It draws from the capture arrays

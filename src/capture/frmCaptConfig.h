@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "KVA Capture Configuration": the capture length and pre-trigger (CAPT_CFG), the trigger
 // sources and enables (ALM_CTRL) and the two trigger levels with their polarities (ALM_MAG1/2),
 // one update button each, each register shown in hex and read back after every write.

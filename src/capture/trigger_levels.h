@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Trigger sources and levels, shared by the capture configuration, the alarm configuration and
 // kva7710ctl: the source codes 0..8 that the two source fields of ALM_CTRL hold, their list
 // texts, and the conversions between a 14-bit trigger magnitude and a level in the units of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kva7710ctl's commands: their arguments (shared by the command line and batch lines) and
 // what each does against a session.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kva7710ctl's configuration commands, in engineering units: the sample rate, the axis offsets
 // with auto null and factory restore, the alarms and their digital indicator, and the bits of
 // MISC_CTRL and GPIO_CTR by name. Each prints what the sensor holds afterwards.

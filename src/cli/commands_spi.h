@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kva7710ctl's raw SPI commands on the USB adapter, the debug panel's operations without the
 // window: "spi" exchanges up to 16 words and prints the words clocked back; "spi-setup" sets
 // and shows the adapter's static chip-select bits and word delay; "list-adapters" shows what

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kva7710ctl's event trigger set-up: "trigger show" prints the capture length, pre-trigger,
 // both trigger sources, enables, levels in the source's units and polarities with the raw
 // registers; "trigger set" changes any of them, through the capture window's conversions, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exit codes of kva7710ctl and the error that carries one out of a command.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calibrated delay count, cached per machine for a day so that a command does not spend
 // seconds calibrating every time it runs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/json_values.h"
 
 #include "app/number_text.h"

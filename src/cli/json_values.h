@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What kva7710ctl's --json documents share: the units of registers and trigger sources, and
 // a register reading as an object. Every command that prints values writes its document with
 // these and JsonWriter (cli/json_writer.h).

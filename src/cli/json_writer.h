@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small JSON writer for kva7710ctl's --json output: one compact document per command, on
 // one line, so that a batch run gives one document per line. Commas and nesting are kept by
 // the writer; strings are escaped (quotes, backslash, control characters, and bytes that are

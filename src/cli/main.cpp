@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kva7710ctl: the headless tool for test benches and scripts. One command per run, or, with
 // no command, one command per line of standard input against one device session.
 #include <CLI/CLI.hpp>

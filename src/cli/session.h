@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One device session of kva7710ctl: the interface chosen from the options and CommPort.cfg,
 // the simulated board or the real backends, an optional bus trace, and the bring-up of the
 // interface, done once on the first command that needs the device.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The alarm set-up of the alarm window and kva7710ctl. Unlike the capture configuration, it
 // changes ALM_CTRL by read-modify-write: the source fields (bits 11..8 for alarm 1, 15..12 for
 // alarm 2) or the digital indicator (bits 2..0), keeping every other bit as the sensor holds it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The axis offsets of the calibration window and kva7710ctl: the three null registers hold
 // signed counts of the acceleration outputs' weight (51.4 mg), which the user enters and reads
 // in mg.

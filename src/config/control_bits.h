@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bits of MISC_CTRL and GPIO_CTR that their windows and kva7710ctl set: each bit's value,
 // kva7710ctl's name for it and the words for its two states. Bits outside a table are written
 // as 0.

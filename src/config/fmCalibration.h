@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Calibration": the three axis offsets in mg, read from and written to the null registers, and
 // the sensor's automatic null, factory calibration restore and flash update.
 #pragma once

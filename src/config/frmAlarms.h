@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "ALARM CONFIGURATION AND CONTROL": the two alarms (source, level in the source's units,
 // polarity) and the digital alarm indicator (enabled, output line, active level). Values take
 // effect through the "Update" buttons only; every activation shows what the sensor holds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "General Purpose Input Output": direction and output level of the sensor's two digital lines.
 // Every option the user picks is written at once and read back.
 #pragma once

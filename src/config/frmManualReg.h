@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Register Information": every register of the map in one listing (address, contents, flag
 // bits, scaled value), any single register shown with its map entry, read and written in hex,
 // the flash update, and a printed copy of the window.

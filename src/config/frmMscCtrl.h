@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "MSC_CTRL": the data-ready output (enable, polarity, DIO line), the sensor self-test, the
 // power-up self-test, peak tracking and the sum-of-squares output. Every change to a control,
 // by mouse or keyboard, is written at once and read back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Sample Period": the sensor's sample rate in samples per second, written as SMPL_PRD and read
 // back as the rate the register really gives.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The register browser's full listing: a header, a rule, and one line per readable register
 // 0..39 (the reserved rows are skipped), each read live from the device.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sample rate of the sample period window and kva7710ctl: SMPL_PRD, read as an unsigned
 // 16-bit number v, gives 32768 / (v + 1) samples per second.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The datalog run: chosen output registers read sample after sample into a series of files
 // BASE_1.ext, BASE_2.ext, ... The datalog window and kva7710ctl both drive it.
 #pragma once

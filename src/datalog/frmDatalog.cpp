@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "datalog/frmDatalog.h"
 
 #include <QGridLayout>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Datalog Control": logs the checked output registers, sample after sample, into a series of
 // files in the program's folder. "Start Datalog" runs the whole series inside its own click
 // and turns into "Cancel Datalog" meanwhile; the window stays live through a yield per sample.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the user may do to a simulated board's sensor: the world it measures. The simulated
 // board installs its sensor here while it runs; on hardware nothing is installed. The desktop
 // program's "Simulated Board" window and kva7710ctl's sim commands both act through it.

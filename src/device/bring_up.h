@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device side of starting the program: the globals' start values and the register map,
 // and the bring-up of each interface, shared by the main window, the port dialog and
 // kva7710ctl so that all three do it the same way.

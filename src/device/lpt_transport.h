@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SPI over the PC parallel port: the program drives chip select (D0), clock (D1) and the
 // inverted data-out line (D2) itself and samples the inverted data-in line on status bit 6.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port I/O seam: vbOut / vbInp reach whatever PortIo is installed, the simulated parallel
 // port, the real one, or a test recorder. With none installed the bus is empty: writes go
 // nowhere and reads return 0xFF.

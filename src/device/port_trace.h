@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A bus trace of the parallel-port SPI lines, for looking at what went over the cable with any
 // logic-analyser tool. Wraps the installed PortIo and writes a value change dump (VCD) with
 // the wires cs, clk, mosi and miso, decoded from the levels: chip select, clock and the

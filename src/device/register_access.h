@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one road to the sensor's registers: frames are built here, handed to the transport that
 // InterfaceType selects at that moment, and answers decoded with the register map's columns.
 #pragma once

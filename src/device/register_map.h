@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The KVA7710's register file as the program sees it: for every register its label, byte
 // address, field width, coding, scale and offset, and which operations and flag bits apply.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Parallel Port Setup": the user types the parallel port's base address in hex; OK selects the
 // parallel port as the interface and, the first time (and for each new address), obtains port
 // access and puts the lines into their idle state.

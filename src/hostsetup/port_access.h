@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Port access for the parallel-port transport. On this host a user program reaches I/O ports
 // after one request for I/O permission (ioperm on Linux, which needs root or the
 // CAP_SYS_RAWIO capability); nothing has to be installed. SetupGiveIO and giveio, which the

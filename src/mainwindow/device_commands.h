@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device commands the windows send: one write to COMMAND (or, for self-test, a
 // read-modify-write of MISC_CTRL) followed by the wait of the window that issues it. What a
 // window does afterwards (refreshing a read-out, the status, ...) stays with the window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress window of the capture memory readout, which writes its text into Label1.
 #pragma once
 

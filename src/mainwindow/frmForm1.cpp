@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's controls and their design state. The handlers are in
 // frmForm1_handlers.cpp.
 #include "mainwindow/frmForm1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: output registers and the read loop, status flags and device commands, the
 // sensor's clock, the live X/Y/Z plot, and the menus that choose the interface and open the
 // other windows. Leaving it by Exit or by its close box saves the settings and ends the

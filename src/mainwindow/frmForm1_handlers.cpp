@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's event handlers: start-up and exit, the read loop, status and device
 // commands, the clock and the live plot. Each reads its controls, calls the core and writes
 // its controls back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small message window that start-up shows while the delay is calibrated.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Simulated Board" window: with --simulate, it drives the simulated sensor live (scenario,
 // tilt, shocks, supply, temperature, aux input, self-test fault) through the board stimulus,
 // so triggers, alarms and the supply warning can be tried without hardware. Modeless.

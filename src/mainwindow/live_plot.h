@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's strip chart of X, Y and Z: where each sample goes, what is wiped ahead of
 // it and which segments join it to the previous sample, in plot units (x 0..350, y from the
 // full scale at the top to its negative at the bottom). The window only paints what this

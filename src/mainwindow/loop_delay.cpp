@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/loop_delay.h"
 
 #include "app/number_text.h"

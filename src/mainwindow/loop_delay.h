@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The read loop's delay box: what its text must become after an edit, and the pause it asks
 // for.
 #pragma once

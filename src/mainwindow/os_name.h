@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operating-system name the program acts on: "WinNT", "WinXP", "Win98" or "Win95". It
 // decides whether port access must be granted before the parallel port is used ("WinNT",
 // "WinXP") and whether the USB adapter is offered (not on "Win95").

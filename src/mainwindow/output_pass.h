@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One pass over the main window's output registers (SUPPLY_OUT .. XYZ_PK_OUT, then EVENTS),
 // shared by the main window's read loop and kva7710ctl's watch. The window keeps the loop,
 // the yields, the delay, the status refresh and the drawing; this file keeps the reading and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor's clock registers TIME___, DATE___ and YEAR___ (TIME_REG, DATE_REG, YEAR_REG):
 // their BCD encodings, the texts the main window shows for them, and the read and
 // "Sync to PC time" sequences.

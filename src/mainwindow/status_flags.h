@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The STATUS flags as the main window shows them: which bits, which labels, in which order,
 // and the state ("Alarm" on red, "OK" on green) of each for a status word.
 #pragma once

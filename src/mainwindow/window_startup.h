@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the main window does to the device when it loads: bring up the configured interface,
 // read the control registers that the configuration windows start from, and its title.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Installing the real backends behind the device seams. The desktop program and kva7710ctl
 // call these once at start-up when they run on hardware; the simulated board installs its own
 // instead.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The few libusb-1.0 calls the adapter backend makes, behind an interface so that the mapping
 // from driver requests to USB traffic can be tested without a board. Results are libusb error
 // codes (0 or a count on success, negative on failure).

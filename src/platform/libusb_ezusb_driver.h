@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EZ-USB driver requests over libusb-1.0, for real adapter boards on Linux.
 //
 // "Ezusb-n" is the n-th attached device whose vendor ID is AdapterVendorId, counted in the

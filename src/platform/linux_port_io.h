@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real parallel port: byte writes and reads straight to the I/O ports (outb / inb) after
 // the port access step has been granted (hostsetup/port_access.h). Only on x86 Linux; other
 // builds have no direct port I/O and the request answers ENOSYS.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A driver that passes everything to another one and makes chosen requests fail, so that every
 // error path of the adapter layer can be reached in a test. Faults are seeded and repeatable.
 #pragma once

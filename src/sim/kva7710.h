@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated KVA7710: the sensor as a device model behind one 16-bit SPI frame, shared by
 // the simulated parallel port and the simulated adapter boards. Time comes from an injected
 // clock (seconds), so tests step it exactly.

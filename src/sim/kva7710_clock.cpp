@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor's real-time clock: BCD fields that run with the injected clock.
 #include <algorithm>
 #include <cmath>

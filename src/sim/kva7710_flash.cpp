@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor's flash: the settings image, its counters and the file that keeps it.
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sampling: the stimulus, the outputs, peaks, alarms and triggers, the capture memory, and the
 // catch-up that brings all of them to the clock's now.
 //

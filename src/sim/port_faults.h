@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults on the parallel port's data-in line, for reaching the transport's failure behaviour
 // in tests: a line stuck at a level (an unplugged or unpowered device), one status read in
 // error, or status reads in error at random with a seeded, repeatable sequence. Everything

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A seeded coin for fault injection: splitmix64, so a seed gives the same sequence of faults
 // with every compiler and standard library (the standard distributions do not promise that).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated evaluation board: one simulated sensor reachable through both host interfaces
 // at once, the parallel-port cable at 0x378 and a USB-SPI adapter board on Ezusb-0. Creating
 // a SimBoard installs it under the port I/O seam, the EZ-USB driver seam, the port access

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Simulated adapter boards behind the EZ-USB driver seam. The bus has the four device names
 // "Ezusb-0".."Ezusb-3"; each can hold one board that answers the driver requests (device and
 // string descriptors, pipe information, bulk transfers) and runs the adapter firmware's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A PC parallel port with the evaluation cable and an SPI device on it, as the transport code
 // sees it through vbOut / vbInp.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an SPI device looks like to the simulated buses: one 16-bit frame per chip-select
 // period, full duplex, most significant bit first.
 #pragma once

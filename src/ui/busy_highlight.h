@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paints controls green while the window works with the sensor, so the user sees which value
 // is being read or written. The event loop gets one pass first, so that the colour shows
 // before the blocking exchange; the controls get their previous colours (and weight) back

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's colours, and back/fore colours of controls that tests can read back.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Controls the configuration windows share: the label that shows a register in hex, and a
 // pair of options in a frame of its own.
 #pragma once

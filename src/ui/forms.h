@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows that follow the program's own window events, and the registry that keeps one
 // instance of each window per run.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A picture box for plots: a persistent image that drawings stay on until erased (the widget
 // repaints from it), drawn in a user coordinate system.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A hard copy of a window: its image, scaled to fit the printable area of the page. It goes
 // to the system's default printer; when there is none, the print dialog lets the user choose
 // a printer or a PDF file. A print that fails says so in a message box.

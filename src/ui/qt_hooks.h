@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wires the core's hooks (app/hooks.h) to Qt, and the test hooks that answer message boxes.
 //
 // InstallQtHooks() makes

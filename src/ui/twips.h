@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Positions and sizes in twips (1440 per inch) at the screen's logical DPI, as the windows'
 // layouts are given. At 96 DPI one pixel is 15 twips.
 #pragma once

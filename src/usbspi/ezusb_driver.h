@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EZ-USB driver seam: everything the adapter layer needs from the platform is to open a
 // device by name, make a control request on it and close it. Simulated boards, the libusb
 // backend and test doubles all sit behind this one interface, so the adapter code above it

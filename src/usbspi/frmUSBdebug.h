@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "USB SPI Card Setup": the engineer's panel for the adapter board itself. It lists the boards
 // found, reads and sets the board's SPI set-up (static chip-select bits, chip-select channel,
 // word delay, data input polarity) and sends up to 16 raw words, once or in a loop, showing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "USB SPI Card Selection": searches the four adapter slots on every activation, shows what
 // each board reports, and lets the user pick the board to use or none. "Debug" opens the
 // adapter's debug panel.

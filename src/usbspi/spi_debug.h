@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the USB SPI debug panel does to the adapter, without the window, so that kva7710ctl
 // does exactly the same: the chip-select bit of each static-bit box, the limits of a typed word
 // count and word delay, the texts of a slot's row, and one raw exchange of up to 16 words.

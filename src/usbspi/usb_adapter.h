@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The USB-SPI adapter: finding and identifying adapter boards, their SPI settings, and the SPI
 // exchange that register access runs on when InterfaceType is 2. Every operation opens the
 // device through the EZ-USB driver seam (usbspi/ezusb_driver.h) and closes it before returning.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event-capture path against the simulated board: the main window's capture group, the
 // capture window (plot, read-outs, save) and the capture configuration window.
 #include <QTimer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built kva7710ctl in the current (temporary) folder with a delay cache that makes
 // its waits instant, feeding stdin from a string and collecting stdout, stderr and the exit
 // code.

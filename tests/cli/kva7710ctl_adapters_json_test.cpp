@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kva7710ctl with several simulated adapter boards, and its --json documents.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kva7710ctl's configuration commands end to end on the simulated board (scenario bench).
 #include <gtest/gtest.h>
 

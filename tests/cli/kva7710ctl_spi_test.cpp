@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kva7710ctl's raw SPI commands end to end on the simulated adapter. The bench sensor answers
 // a read frame with the register asked for by the frame before: SUPPLY_OUT is 02A4 (bit 15 set
 // while the sample is new); channel 2 has nothing on the line, which idles high.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kva7710ctl end to end on the simulated board. Expected values follow from the bench
 // stimulus (X 0 g, Y 0 g, Z 1 g, 3.30 V, 25.0 C, aux 1.00 V) by the register map's rules.
 #include <gtest/gtest.h>

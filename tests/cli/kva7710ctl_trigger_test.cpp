@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kva7710ctl's trigger set-up end to end on the simulated board.
 #include <gtest/gtest.h>
 

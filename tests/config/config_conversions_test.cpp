@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration conversions at their edges: offsets against the single-precision scale and
 // ALM_CTRL's read-modify-write. Sample rates are the window's and the tool's tests.
 #include <gtest/gtest.h>

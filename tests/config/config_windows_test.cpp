@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The alarm, miscellaneous control, calibration, sample period and digital line windows on a
 // sensor that answers exact words: the words each control writes and what each window shows.
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The register browser on a sensor that answers exact words: the listing, the map entry and
 // read of a chosen register, the waits after a write, the maximised layout and the print-out.
 #include "config/frmManualReg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "datalog/datalog_run.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The datalog window over the simulated board: its controls and box rules, runs with their
 // files, cancel, closing mid-run and a file that cannot be written. The file layout and its
 // locale forms are the run's own tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parallel port dialog: address entry, interface choice and the one-time port access step.
 #include "hostsetup/frmPort.h"
 

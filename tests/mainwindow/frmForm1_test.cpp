@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window against the simulated board: start-up per settings case, the read loop,
 // status flags, device commands, the clock, the live plot and the exit sequence.
 #include "mainwindow/frmForm1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Simulated Board window: its controls reach the simulated sensor, seen in the next reads;
 // its menu exists only on the simulated board.
 #include "mainwindow/frmSimBoard.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window tests draw real samples; these cover what the window never reaches on its own.
 #include "mainwindow/live_plot.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/output_pass.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Linux is "WinXP" to the program, so the window tests never reach the other families.
 #include "mainwindow/window_startup.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The libusb backend through the real libusb, against adapter boards emulated under the
 // umockdev preload: libusb enumerates them from an emulated sysfs and sends its usbfs requests
 // to the handler below, which answers with the simulated board's firmware (sim_ezusb_bus).

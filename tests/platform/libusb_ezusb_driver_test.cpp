@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifdef KVA_HAVE_LIBUSB
 
 #include "platform/libusb_ezusb_driver.h"

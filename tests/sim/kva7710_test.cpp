@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/kva7710.h"
 
 #include <gtest/gtest.h>

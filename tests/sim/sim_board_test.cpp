@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Register access end to end: one simulated sensor reached bit by bit through the simulated
 // parallel port and packet by packet through the simulated USB adapter.
 #include "sim/sim_board.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Set-up shared by the device-level core tests.
 #pragma once
 

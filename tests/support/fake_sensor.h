@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A register-level stand-in for the sensor, for core tests that need exact words: each frame's
 // answer is the word the previous read command asked for; write frames set one byte;
 // CAPT_BUF_1 / CAPT_BUF_2 answer from a capture memory at the location CAPT_PNTR designates.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one place tests make the program's state fresh: every global back to its start value
 // (kva::ResetProgramState), with waits that are counted rather than spent.
 #pragma once

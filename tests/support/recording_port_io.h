@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A PortIo that records every port access in order. On its own it plays a device that answers
 // queued words (status reads give their bits, bit 15 first, inverted on bit 6; with nothing
 // queued the line rests at 1, so a read gives 0x0000); in front of another PortIo it forwards

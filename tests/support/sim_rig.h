@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fresh program state around each test that drives register access or the USB adapter, with
 // message boxes collected instead of shown.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fresh temporary folder that the test works in; the previous working folder is restored
 // and the folder removed afterwards.
 #pragma once

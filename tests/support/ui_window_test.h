@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Set-up every window test starts from: modal windows and message boxes go through the test
 // hooks, the delay needs no calibration run and the program's state is fresh.
 #pragma once

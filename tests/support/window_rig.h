@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a window test on the simulated board works in: a fresh temporary folder as the current
 // folder, the board on a clock that moves only when the test moves it, and the message boxes
 // ("msg:" text) and modal windows ("modal:" class name) met, in order. Make one in init() and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two message windows: captions built at load, the loading text, focus; the title of
 // message boxes.
 #include <QtTest>

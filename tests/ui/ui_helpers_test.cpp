@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shared window helpers where the window tests do not reach: picture box clipping and
 // persistence, window registry and events, modal hook, yield, busy pointer, colours.
 #include <QApplication>

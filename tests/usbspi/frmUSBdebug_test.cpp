@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The adapter debug panel over simulated boards: the slot list, the exact packets of each
 // set-up control and of the manual frame, the loop, and what a failed exchange leaves.
 #include "usbspi/frmUSBdebug.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The adapter selection window over simulated boards: rows per slot, the automatic selection
 // and the user's choices.
 #include "usbspi/frmUSBselect.h"
