@@ -10,7 +10,8 @@
 #   scripts/install-deps.sh --package     and what scripts/package.sh builds the .deb with
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libcli11-dev)
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libcli11-dev
+          libfftw3-dev)
 for option in "$@"; do
   case "$option" in
     --test)
