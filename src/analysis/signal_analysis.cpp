@@ -4,6 +4,7 @@
 #include <fftw3.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <complex>
 #include <map>
@@ -205,6 +206,39 @@ std::string SpectrumCsvText(const std::vector<std::string>& names,
     out += "\r\n";
   }
   return out;
+}
+
+int StepDecimals(double step) {
+  step = std::abs(step);
+  int decimals = 0;
+  for (double scaled = step; decimals < 6; ++decimals, scaled *= 10) {
+    if (std::abs(scaled - std::round(scaled)) <= 1e-9 * std::max(1.0, scaled)) break;
+  }
+  return decimals;
+}
+
+std::string FixedText(double value, int decimals) {
+  char buffer[64];
+  const auto res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
+                                 std::clamp(decimals, 0, 17));
+  std::string text(buffer, res.ptr);
+  // A value that rounds to zero shows no sign.
+  if (text.starts_with('-') && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
+  return text;
+}
+
+std::string SignificantText(double value, int digits) {
+  char buffer[64];
+  const auto res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
+                                 std::clamp(digits, 1, 17));
+  return std::string(buffer, res.ptr);
+}
+
+SignalStatsTexts StatsTexts(const SignalStats& s, double step) {
+  const int d = StepDecimals(step);
+  return {FixedText(s.mean, d + 2), FixedText(s.stdDev, d + 2), FixedText(s.rms, d + 2),
+          FixedText(s.min, d),      FixedText(s.max, d),        FixedText(s.peakToPeak, d),
+          FixedText(s.peakValue, d)};
 }
 
 }  // namespace kva

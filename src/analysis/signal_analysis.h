@@ -52,4 +52,22 @@ std::string SpectrumCsvText(const std::vector<std::string>& names,
                             const std::vector<const Spectrum*>& spectra, bool density,
                             char separator, char decimalMark);
 
+// The texts the analysis window and `kva7710ctl analyze` show alike.
+// The capture memory's step: 8-bit samples of 0.2 g.
+inline constexpr double kCaptureStepG = 0.2;
+// Decimals that show values on a grid of this step exactly (0.2 -> 1, 0.0514 -> 4), at most 6.
+int StepDecimals(double step);
+// value with that many decimals, "." as the mark ("-0.2", "0.013").
+std::string FixedText(double value, int decimals);
+// value to that many significant digits without trailing zeros ("0.5", "123.5", "1.235e-05").
+std::string SignificantText(double value, int digits = 4);
+
+// The statistics of samples on a grid of `step`: minimum, maximum, peak-to-peak and the peak
+// lie on the grid and show its decimals; mean, standard deviation and RMS average many
+// samples and resolve finer, so they show two more.
+struct SignalStatsTexts {
+  std::string mean, stdDev, rms, min, max, peakToPeak, peakValue;
+};
+SignalStatsTexts StatsTexts(const SignalStats& s, double step);
+
 }  // namespace kva
