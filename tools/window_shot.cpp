@@ -61,7 +61,7 @@ QWidget& CaptureWindow() {
   return w;
 }
 
-// Three events of a 50 Hz, 1.5 g vibration on X in noise on every axis, and their spectrum.
+// A 50 Hz, 1.5 g vibration on X in noise on every axis, captured, and the spectrum of event 2.
 QWidget& AnalysisWindow() {
   using namespace kva;
   BoardStimulus& board = *CurrentBoardStimulus();
@@ -75,9 +75,13 @@ QWidget& AnalysisWindow() {
   change.greater[0] = true;
   WriteTriggerChange(change);
   simSeconds += 3.5;
+  TriggerChange off;
+  off.enabled[0] = false;  // no more events: the last one fills up
+  WriteTriggerChange(off);
+  simSeconds += 1.0;
   ReadCaptureMemory();
   auto& w = ui::ShowForm<frmCapAnalysis>();
-  w.cmbSegment->setCurrentText("512");
+  w.cmbEvent->setCurrentIndex(2);
   w.ShowCursor(50);
   return w;
 }

@@ -3,16 +3,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "capture/capture_readout.h"
 #include "config/sample_period.h"
 
 namespace kva {
 namespace {
-
-// The step's own decimals and one more: means and deviations resolve finer than one sample.
-const int kStatsDecimals = static_cast<int>(std::ceil(-std::log10(kCaptureStepG))) + 1;
 
 const std::vector<double>& Trace(int axis) {
   static const std::vector<double>* const traces[3] = {&CaptureTraceX, &CaptureTraceY,
@@ -56,37 +52,19 @@ AxisAnalysis AnalyseSamples(std::span<const double> x, const AnalysisRequest& r)
   return a;
 }
 
-std::string FixedText(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  std::string s = text;
-  if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);
-  return s;
-}
-
-std::string SignificantText(double value) {
-  char text[64];
-  if (value != 0 && (std::abs(value) < 1e-3 || std::abs(value) >= 1e5)) {
-    std::snprintf(text, sizeof text, "%.3E", value);
-  } else {
-    std::snprintf(text, sizeof text, "%.4g", value);
-  }
-  return text;
-}
-
 std::array<std::string, kAnalysisRows> AnalysisColumnTexts(const AxisAnalysis& a, bool oneEvent) {
   const SignalStats& s = a.stats;
-  const auto g = [](double v) { return FixedText(v, kStatsDecimals); };
   const bool any = s.count > 0;
+  const SignalStatsTexts g = StatsTexts(s, kCaptureStepG);
   const double rate = a.spectrum.sampleRate;
   return {std::to_string(s.count),
-          any ? g(s.mean) : "",
-          any ? g(s.stdDev) : "",
-          any ? g(s.rms) : "",
-          any ? g(s.min) : "",
-          any ? g(s.max) : "",
-          any ? g(s.peakToPeak) : "",
-          any ? g(s.peakValue) : "",
+          any ? g.mean : "",
+          any ? g.stdDev : "",
+          any ? g.rms : "",
+          any ? g.min : "",
+          any ? g.max : "",
+          any ? g.peakToPeak : "",
+          any ? g.peakValue : "",
           any ? std::to_string(s.peakIndex + 1) : "",
           any && oneEvent && rate > 0 ? FixedText(1000.0 * s.peakIndex / rate, 2) : "",
           a.peak.bin > 0 ? FixedText(a.peak.frequency, 2) : "",

@@ -13,9 +13,6 @@
 
 namespace kva {
 
-// One count of the capture memory: the finest step its samples resolve.
-inline constexpr double kCaptureStepG = 0.2;
-
 // The events the last readout holds: min(EVENTS, N).
 int CaptureEventsRead();
 // Axis 0 X, 1 Y, 2 Z; event 0 for every event end to end, else 1 .. CaptureEventsRead().
@@ -40,20 +37,24 @@ struct AxisAnalysis {
 AxisAnalysis AnalyseSamples(std::span<const double> x, const AnalysisRequest& r);
 
 // The table: one row per quantity, one column per axis.
-inline constexpr const char* kAnalysisRowNames[] = {
-    "Samples",          "Mean (g)",           "Std dev (g)",        "RMS (g)",
-    "Min (g)",          "Max (g)",            "Peak-to-peak (g)",   "Peak (g)",
-    "Peak at sample",   "Peak at (ms)",       "Spectrum peak (Hz)", "Spectrum peak (g)",
-    "Band RMS (g)",     "Band density (ug/\u221AHz)"};
+inline constexpr const char* kAnalysisRowNames[] = {"Samples",
+                                                    "Mean (g)",
+                                                    "Std dev (g)",
+                                                    "RMS (g)",
+                                                    "Min (g)",
+                                                    "Max (g)",
+                                                    "Peak-to-peak (g)",
+                                                    "Peak (g)",
+                                                    "Peak at sample",
+                                                    "Peak at (ms)",
+                                                    "Spectrum peak (Hz)",
+                                                    "Spectrum peak (g)",
+                                                    "Band RMS (g)",
+                                                    "Band density (ug/\u221AHz)"};
 inline constexpr int kAnalysisRows = static_cast<int>(std::size(kAnalysisRowNames));
-// Values in g with the capture step's decimals and one more; the peak's time (from the first
-// sample of the event) only for one event.
+// Values in g as StatsTexts gives them for the capture memory's step; the peak's time (from the
+// first sample of the event) only for one event.
 std::array<std::string, kAnalysisRows> AnalysisColumnTexts(const AxisAnalysis& a, bool oneEvent);
-
-// Text of a value rounded to this many decimals ("-0.00" shows as "0.00").
-std::string FixedText(double value, int decimals);
-// Four significant digits, plain or scientific: "0.4998", "12.35", "1.234E-05".
-std::string SignificantText(double value);
 
 // What the spectrum plot draws at a bin: the amplitude in g, or the density in ug/sqrt(Hz).
 double SpectrumPlotValue(const Spectrum& s, size_t bin, bool density);

@@ -10,13 +10,14 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QMouseEvent>
 #include <QScatterSeries>
 #include <QSignalBlocker>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 
@@ -49,7 +50,9 @@ QDoubleSpinBox* SpinBox(QWidget* parent, double low, double high, int decimals,
   return box;
 }
 
-QAbstractAxis* MakeAxis(bool log, const QString& title, double low, double high) {
+// A linear axis keeps its ends (the frequency axis ends at half the rate) unless nice numbers are
+// asked for.
+QAbstractAxis* MakeAxis(bool log, const QString& title, double low, double high, bool nice) {
   QAbstractAxis* axis = nullptr;
   if (log) {
     auto* a = new QLogValueAxis;
@@ -62,7 +65,8 @@ QAbstractAxis* MakeAxis(bool log, const QString& title, double low, double high)
     auto* a = new QValueAxis;
     a->setLabelFormat("%g");
     a->setRange(low, high);
-    a->applyNiceNumbers();
+    a->setTickCount(9);
+    if (nice) a->applyNiceNumbers();
     axis = a;
   }
   axis->setTitleText(title);
@@ -99,6 +103,7 @@ frmCapAnalysis::frmCapAnalysis() {
   for (const char* name : kAnalysisRowNames) rows << QString::fromUtf8(name);
   tblStats->setVerticalHeaderLabels(rows);
   tblStats->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  tblStats->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
   tblStats->setMinimumWidth(380);
   for (int r = 0; r < kAnalysisRows; ++r) {
     for (int c = 0; c < 3; ++c) {
@@ -136,7 +141,6 @@ frmCapAnalysis::frmCapAnalysis() {
 
   chartView = new QChartView(new QChart, this);
   chartView->setRenderHint(QPainter::Antialiasing);
-  chartView->chart()->legend()->setAlignment(Qt::AlignTop);
   chartView->setMinimumSize(520, 360);
   chartView->viewport()->setMouseTracking(true);
   chartView->viewport()->installEventFilter(this);
@@ -188,8 +192,9 @@ frmCapAnalysis::frmCapAnalysis() {
 }
 
 void frmCapAnalysis::Form_Load() {
-  resize(1100, 640);
-  if (const QWidget* main = ui::MainWindow()) move(main->frameGeometry().topLeft() + QPoint(40, 40));
+  resize(1100, 680);
+  if (const QWidget* main = ui::MainWindow())
+    move(main->frameGeometry().topLeft() + QPoint(40, 40));
   LoadBuffer();
 }
 
@@ -221,9 +226,9 @@ void frmCapAnalysis::Analyse() {
   r.bandLoHz = txtBandLo->value();
   r.bandHiHz = txtBandHi->value();
   for (int axis = 0; axis < 3; ++axis) {
-    results_[static_cast<size_t>(axis)] =
-        chkAxis[axis]->isChecked() ? AnalyseSamples(CaptureAxisSamples(axis, r.event), r)
-                                   : AxisAnalysis{};
+    results_[static_cast<size_t>(axis)] = chkAxis[axis]->isChecked()
+                                              ? AnalyseSamples(CaptureAxisSamples(axis, r.event), r)
+                                              : AxisAnalysis{};
   }
   ShowTable();
   Plot();
@@ -241,12 +246,12 @@ void frmCapAnalysis::ShowTable() {
 }
 
 void frmCapAnalysis::Plot() {
-  QChart* chart = chartView->chart();
-  chart->removeAllSeries();
-  for (QAbstractAxis* axis : chart->axes()) {
-    chart->removeAxis(axis);
-    delete axis;
-  }
+  // A fresh chart each time: axes change kind (linear, logarithmic) with the check boxes.
+  QChart* old = chartView->chart();
+  auto* chart = new QChart;
+  chart->legend()->setAlignment(Qt::AlignTop);
+  chartView->setChart(chart);
+  delete old;
   const bool density = Density();
   const bool logValue = chkLogValue->isChecked();
   double low = HUGE_VAL, high = 0;
@@ -275,7 +280,7 @@ void frmCapAnalysis::Plot() {
       high = std::max(high, v);
     }
     line->replace(points);
-    if (a.peak.bin > 0) {
+    if (a.peak.bin > 0 && a.peak.amplitude > 0) {
       const size_t k = static_cast<size_t>(a.peak.bin);
       peak->append(a.peak.frequency, SpectrumPlotValue(a.spectrum, k, density));
     }
@@ -294,11 +299,11 @@ void frmCapAnalysis::Plot() {
   const bool logFrequency = chkLogFrequency->isChecked();
   if (!(high > 0)) high = 1;
   if (!(low < high)) low = high / 10;
-  QAbstractAxis* x = MakeAxis(logFrequency, "Frequency (Hz)",
-                              logFrequency ? first.binHz : 0.0, nyquist);
-  QAbstractAxis* y =
-      MakeAxis(logValue, density ? QString::fromUtf8("Noise density (ug/\u221AHz)") : "Amplitude (g)",
-               logValue ? low / 2 : 0.0, logValue ? high * 2 : high * 1.05);
+  QAbstractAxis* x =
+      MakeAxis(logFrequency, "Frequency (Hz)", logFrequency ? first.binHz : 0.0, nyquist, false);
+  QAbstractAxis* y = MakeAxis(
+      logValue, density ? QString::fromUtf8("Noise density (ug/\u221AHz)") : "Amplitude (g)",
+      logValue ? low / 2 : 0.0, logValue ? high * 2 : high * 1.05, true);
   chart->addAxis(x, Qt::AlignBottom);
   chart->addAxis(y, Qt::AlignLeft);
   for (QXYSeries* s : series) {
@@ -333,7 +338,8 @@ QImage frmCapAnalysis::PlotImage() { return chartView->grab().toImage(); }
 void frmCapAnalysis::CopyImage() { QGuiApplication::clipboard()->setImage(PlotImage()); }
 
 void frmCapAnalysis::SaveImageAs() {
-  QString name = ui::SaveFileName(this, "Save Image As", "spectrum.png", "PNG images (*.png)", "png");
+  QString name =
+      ui::SaveFileName(this, "Save Image As", "spectrum.png", "PNG images (*.png)", "png");
   if (name.isEmpty()) return;
   if (QFileInfo(name).suffix().isEmpty()) name += ".png";
   QByteArray bytes;
@@ -351,7 +357,8 @@ void frmCapAnalysis::SaveSpectrum() {
                                   "CSV files (*.csv);;Text files (*.txt)", "csv");
   if (name.isEmpty()) return;
   if (QFileInfo(name).suffix().isEmpty()) name += ".csv";
-  const char separator = QFileInfo(name).suffix().compare("txt", Qt::CaseInsensitive) == 0 ? '\t' : ',';
+  const char separator =
+      QFileInfo(name).suffix().compare("txt", Qt::CaseInsensitive) == 0 ? '\t' : ',';
   const bool density = Density();
   std::vector<std::string> names;
   std::vector<const Spectrum*> spectra;
@@ -360,8 +367,8 @@ void frmCapAnalysis::SaveSpectrum() {
     names.push_back(std::string(kAxisNames[axis]) + (density ? " (g^2/Hz)" : " (g)"));
     spectra.push_back(&Result(axis).spectrum);
   }
-  const std::string text = SpectrumCsvText(
-      names, spectra, density, separator, CaptureFileDecimalMark(separator, LocaleDecimalMark()));
+  const std::string text = SpectrumCsvText(names, spectra, density, separator,
+                                           CaptureFileDecimalMark(separator, LocaleDecimalMark()));
   if (auto failed = WriteFileAtomically(S(name), text)) MsgBox(*failed);
 }
 

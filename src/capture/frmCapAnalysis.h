@@ -5,8 +5,8 @@
 // the spectrum and saves it.
 #pragma once
 
-#include <QCheckBox>
 #include <QChartView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QImage>

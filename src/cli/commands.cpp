@@ -478,12 +478,12 @@ void AddCommands(CLI::App& app, CommandRequest& r) {
   datalog->add_option("--name", r.baseName, "Base file name (default DATALOG)");
   datalog->add_option("--dir", r.dir, "Folder for the files (default the current one)");
 
-  auto* sim =
-      named(app.add_subcommand("sim",
-                               "Drive the simulated board (with --simulate): scenario bench|demo, "
-                               "accel X Y Z, shock AXIS G MS, vibration AXIS HZ G|off, noise AXIS UG, "
-                               "supply V, temp C, aux V, wait MS"),
-            "sim");
+  auto* sim = named(
+      app.add_subcommand("sim",
+                         "Drive the simulated board (with --simulate): scenario bench|demo, "
+                         "accel X Y Z, shock AXIS G MS, vibration AXIS HZ G|off, noise AXIS UG, "
+                         "supply V, temp C, aux V, wait MS"),
+      "sim");
   sim->require_subcommand(1);
   const auto action = [&r, sim](const char* name, const char* help, std::vector<const char*> args,
                                 int fewest = -1) {

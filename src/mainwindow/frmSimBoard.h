@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The "Simulated Board" window: with --simulate, it drives the simulated sensor live (scenario,
-// tilt, shocks, a vibration, white noise, supply, temperature, aux input, self-test fault) through the board stimulus,
-// so triggers, alarms and the supply warning can be tried without hardware. Modeless.
+// tilt, shocks, a vibration, white noise, supply, temperature, aux input, self-test fault) through
+// the board stimulus, so triggers, alarms and the supply warning can be tried without hardware.
+// Modeless.
 #pragma once
 
 #include <QCheckBox>
@@ -33,10 +34,10 @@ class frmSimBoard : public ui::Form {
   QComboBox* cmbVibrationAxis = nullptr;
   QDoubleSpinBox* txtVibrationHz = nullptr;
   QDoubleSpinBox* txtVibrationG = nullptr;  // peak
-  QDoubleSpinBox* txtNoise[3] = {};          // X, Y, Z in ug/sqrt(Hz)
-  QDoubleSpinBox* txtSupply = nullptr;  // V
-  QDoubleSpinBox* txtTemp = nullptr;    // degrees C
-  QDoubleSpinBox* txtAux = nullptr;     // V
+  QDoubleSpinBox* txtNoise[3] = {};         // X, Y, Z in ug/sqrt(Hz)
+  QDoubleSpinBox* txtSupply = nullptr;      // V
+  QDoubleSpinBox* txtTemp = nullptr;        // degrees C
+  QDoubleSpinBox* txtAux = nullptr;         // V
   QCheckBox* chkSelfTestFault = nullptr;
   QPushButton* cmdClose = nullptr;
 

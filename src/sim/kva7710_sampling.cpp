@@ -212,7 +212,8 @@ Kva7710::Sample Kva7710::ComputeSample(int64_t n, std::span<const Pulse> a,
 
 double Kva7710::VibrationAndNoiseG(int64_t n, double t, int axis) const {
   double g = 0;
-  if (vibrationOn_ && axis == vibrationAxis_) g += vibrationG_ * std::sin(2 * kPi * vibrationHz_ * t);
+  if (vibrationOn_ && axis == vibrationAxis_)
+    g += vibrationG_ * std::sin(2 * kPi * vibrationHz_ * t);
   const double density = noiseDensity_[static_cast<size_t>(axis)];
   if (density > 0) {
     // White noise of density D (g/sqrt(Hz)) spread over 0 .. rate / 2 has sigma D sqrt(rate / 2).

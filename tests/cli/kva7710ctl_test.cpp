@@ -56,10 +56,11 @@ TEST_P(Ctl, ReadListAndWrite) {
 
 TEST_P(Ctl, SimVibrationAndNoiseMoveTheOutputsUntilSwitchedOff) {
   const auto lines = SplitLines(
-      Run({}, "sim vibration x 50 5\nsim wait 3\nread XACCL_OUT\nsim wait 4\nread XACCL_OUT\n"
-              "sim vibration off\nsim wait 3\nread XACCL_OUT\n"
-              "sim noise y 100000\nsim wait 3\nread YACCL_OUT\nsim wait 3\nread YACCL_OUT\n"
-              "sim noise y 0\nsim wait 3\nread YACCL_OUT\n")
+      Run({},
+          "sim vibration x 50 5\nsim wait 3\nread XACCL_OUT\nsim wait 4\nread XACCL_OUT\n"
+          "sim vibration off\nsim wait 3\nread XACCL_OUT\n"
+          "sim noise y 100000\nsim wait 3\nread YACCL_OUT\nsim wait 3\nread YACCL_OUT\n"
+          "sim noise y 0\nsim wait 3\nread YACCL_OUT\n")
           .out);
   ASSERT_EQ(lines.size(), 6u);
   EXPECT_NE(lines[0], lines[1]);
