@@ -212,7 +212,8 @@ int StepDecimals(double step) {
   step = std::abs(step);
   int decimals = 0;
   for (double scaled = step; decimals < 6; ++decimals, scaled *= 10) {
-    if (std::abs(scaled - std::round(scaled)) <= 1e-9 * std::max(1.0, scaled)) break;
+    // Relative to the value: a step given as a float (0.0514f) is only near its decimals.
+    if (std::abs(scaled - std::round(scaled)) <= 1e-6 * std::max(1.0, scaled)) break;
   }
   return decimals;
 }

@@ -480,6 +480,7 @@ void AddCommands(CLI::App& app, CommandRequest& r) {
   AddSpiCommands(app, r.name, r.spi);
   AddConfigCommands(app, r.name, r.config);
   AddTriggerCommands(app, r.name, r.trigger);
+  AddAnalyzeCommand(app, r.name, r.analyze);
 }
 
 void RunCommand(Session& session, const CommandRequest& r, std::ostream& out) {
@@ -505,7 +506,8 @@ void RunCommand(Session& session, const CommandRequest& r, std::ostream& out) {
     Sim(session, r);
   } else if (!RunSpiCommand(session, r.name, r.spi, out) &&
              !RunConfigCommand(session, r.name, r.config, out) &&
-             !RunTriggerCommand(session, r.name, r.trigger, out)) {
+             !RunTriggerCommand(session, r.name, r.trigger, out) &&
+             !RunAnalyzeCommand(session, r.name, r.analyze, out)) {
     BadInput("unknown command: " + r.name);
   }
   session.CheckSimFlash();
