@@ -72,6 +72,24 @@ TEST(CtlAnalyze, CaptureFileStatisticsSpectrumAndFiles) {
   }
 }
 
+// The datalog writer's TAB and decimal-comma form, read back by the same run.
+TEST(CtlAnalyze, DatalogTheToolLogged) {
+  kvatest::TempDir dir;
+  const auto r = kvatest::RunCtl({"--simulate", "--interface", "usb"},
+                                 "datalog --signals 2,4 --samples 300 --files 1\n"
+                                 "analyze DATALOG_1.txt --rate 100 --segment 256\n",
+                                 {{"LANG", "de_DE.UTF-8"}});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("file\tDATALOG_1.txt\tdatalog\nrate\t100 samples/s\tfrom --rate\n"
+                       "spectrum\t256-sample segments\t1 segment\tbin 0.390625 Hz\t"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("column\tX acc\tZ acc\nunit\tg\tg\nsamples\t300\t300\n"
+                       "mean\t0.000000\t0.976600\n"),
+            std::string::npos)
+      << r.out;
+}
+
 TEST(CtlAnalyze, Refusals) {
   kvatest::TempDir dir;
   kvatest::WriteFileBytes("cap.csv", SmallCaptureFile());
