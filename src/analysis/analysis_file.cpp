@@ -56,7 +56,7 @@ class Reader {
     } else {
       ReadCapture();
     }
-    if (file_.ok() && file_.samples() == 0) Fail(1, "no samples in the file");
+    if (file_.ok() && file_.samples() == 0) Fail(0, "no samples in the file");
     if (!file_.ok()) file_.columns.clear();
     return file_;
   }

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/commands_analyze.h"
 #include "cli/commands_config.h"
 #include "cli/commands_spi.h"
 #include "cli/commands_trigger.h"
@@ -46,6 +47,7 @@ struct CommandRequest {
   SpiRequest spi;          // spi, spi-setup
   ConfigRequest config;    // rate, offsets, alarms, alarm, alarm-output, misc, gpio
   TriggerRequest trigger;  // trigger show, trigger set
+  AnalyzeRequest analyze;  // analyze
 };
 
 // Adds every command to app, filling request when one is parsed.
@@ -75,7 +77,9 @@ int StopSignal();
 
 // Number options' checks. CLI11's own let NaN through, and NaN passes every range test.
 CLI::Validator FiniteRange(double min, double max);  // a number within min..max
-CLI::Validator FiniteNumber();                       // a number, not infinite
+// A number, not infinite; one too large for a double becomes the largest of its sign (a
+// transform: add it with Option::transform).
+CLI::Validator FiniteNumber();
 
 // Writes a command's one output file; the name "-" writes to out instead. A file that cannot
 // be written throws CommandError (a file error).
