@@ -67,7 +67,7 @@ std::array<std::string, kAnalysisRows> AnalysisColumnTexts(const AxisAnalysis& a
           any ? g.peakValue : "",
           any ? std::to_string(s.peakIndex + 1) : "",
           any && oneEvent && rate > 0 ? FixedText(1000.0 * s.peakIndex / rate, 2) : "",
-          a.peak.bin > 0 ? FixedText(a.peak.frequency, 2) : "",
+          a.peak.bin > 0 ? SignificantText(a.peak.frequency, 6) : "",
           a.peak.bin > 0 ? SignificantText(a.peak.amplitude) : "",
           any ? SignificantText(a.bandRms) : "",
           any ? SignificantText(a.bandDensity * 1e6) : ""};
