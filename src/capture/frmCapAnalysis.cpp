@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "capture/frmCapAnalysis.h"
 
-#include <QBuffer>
 #include <QClipboard>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -29,6 +28,7 @@
 #include "capture/capture_readout.h"
 #include "capture/frmCapDisplay.h"
 #include "config/sample_period.h"
+#include "ui/picture_box.h"
 #include "ui/qt_hooks.h"
 
 namespace kva {
@@ -337,20 +337,7 @@ QImage frmCapAnalysis::PlotImage() { return chartView->grab().toImage(); }
 
 void frmCapAnalysis::CopyImage() { QGuiApplication::clipboard()->setImage(PlotImage()); }
 
-void frmCapAnalysis::SaveImageAs() {
-  QString name =
-      ui::SaveFileName(this, "Save Image As", "spectrum.png", "PNG images (*.png)", "png");
-  if (name.isEmpty()) return;
-  if (QFileInfo(name).suffix().isEmpty()) name += ".png";
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  PlotImage().save(&buffer, "PNG");
-  if (auto failed = WriteFileAtomically(
-          S(name), std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())))) {
-    MsgBox(*failed);
-  }
-}
+void frmCapAnalysis::SaveImageAs() { ui::SaveImageAsPng(this, PlotImage(), "spectrum.png"); }
 
 void frmCapAnalysis::SaveSpectrum() {
   QString name = ui::SaveFileName(this, "Save Spectrum", "spectrum.csv",
