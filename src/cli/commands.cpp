@@ -304,21 +304,22 @@ void Datalog(Session& session, const CommandRequest& r, std::ostream& out) {
   };
   const DatalogResult result = RunDatalog(settings, callbacks);
   const auto format = DatalogFormatFor(LocaleDecimalMark());
-  JsonWriter json;
-  json.BeginObject().Key("files").BeginArray();
-  for (int f = 1; f <= result.filesWritten; ++f) {
-    const std::string path = DatalogFilePath(r.dir, r.baseName, f, format).string();
-    if (session.json()) {
-      json.String(path);
-    } else {
-      out << path << "\n";
+  if (session.json()) {
+    JsonWriter json;
+    json.BeginObject().Key("files").BeginArray();
+    for (int f = 1; f <= result.filesWritten; ++f) {
+      json.String(DatalogFilePath(r.dir, r.baseName, f, format).string());
+    }
+    json.EndArray()
+        .Field("cancelled", result.cancelled)
+        .Field("samples_in_last_file", result.samplesInLastFile)
+        .EndObject();
+    PrintJson(json, out);
+  } else {
+    for (int f = 1; f <= result.filesWritten; ++f) {
+      out << DatalogFilePath(r.dir, r.baseName, f, format).string() << "\n";
     }
   }
-  json.EndArray()
-      .Field("cancelled", result.cancelled)
-      .Field("samples_in_last_file", result.samplesInLastFile)
-      .EndObject();
-  if (session.json()) PrintJson(json, out);
   if (result.error) throw CommandError(kExitFile, *result.error);
   if (result.cancelled) {
     std::cerr << "Datalog cancelled: "

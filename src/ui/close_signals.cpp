@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/close_signals.h"
 
-#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
