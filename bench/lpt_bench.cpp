@@ -109,8 +109,10 @@ void BM_SimPortReadWithoutSettles(benchmark::State& state) {
       state,
       [count] {
         kva::DelayLoopCount = 0;
+        kva::DelayWait = &kva::CountedWait;
         kva::ReadRegister(kva::PROD_ID);
         benchmark::DoNotOptimize(kva::RegRawValue);
+        kva::DelayWait = &kva::TimedWait;
         kva::DelayLoopCount = count;
       },
       "reads/s");

@@ -18,7 +18,8 @@ struct Ratio {
   std::string benchmark;  // the benchmark that times both sides in turn ...
   std::string counter;    // ... and leaves their ratio in this counter
   double factor;          // the ratio printed is the counter / this factor
-  double target;          // the ratio should stay at or below this
+  double target;          // the ratio should stay at or below this ...
+  bool atLeast = false;   // ... or, when set, at or above it
 };
 
 int RegisterRatio(const Ratio& ratio);

@@ -56,8 +56,12 @@ int main(int argc, char** argv) {
     const auto counter = bench->second.find(r.counter);
     if (counter == bench->second.end()) continue;
     const double ratio = counter->second / r.factor;
-    std::printf("ratio %-48s %.3f (target <= %.2f) %s\n", r.label.c_str(), ratio, r.target,
-                ratio <= r.target ? "ok" : "ABOVE TARGET");
+    const bool ok = r.atLeast ? ratio >= r.target : ratio <= r.target;
+    std::printf("ratio %-48s %.3f (target %s %.2f) %s\n", r.label.c_str(), ratio,
+                r.atLeast ? ">=" : "<=", r.target,
+                ok          ? "ok"
+                : r.atLeast ? "BELOW TARGET"
+                            : "ABOVE TARGET");
   }
   return 0;
 }
