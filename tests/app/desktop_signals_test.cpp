@@ -66,8 +66,8 @@ bool HasTemporaryFile(const fs::path& folder) {
   return false;
 }
 
-// The sample numbers of the data lines (after the title line), and whether they run 1, 2, ...
-// with both signals' two columns each.
+// The number of data lines after the title line, or -1 unless they run 1, 2, ... with both
+// signals' two columns each and end in CR LF.
 int CountSamples(const std::string& text) {
   std::istringstream in(text);
   std::string line;
