@@ -108,7 +108,7 @@ class Reader {
       if (!Expect(i + 1, "Xg" + S + "Yg" + S + "Zg")) return;
       i += 2;
       file_.eventStarts.push_back(file_.samples());
-      for (; i < lines_.size() && !lines_[i].empty(); ++i) ReadRow(i, 0, 1, 3);
+      for (; i < lines_.size() && !lines_[i].empty() && file_.ok(); ++i) ReadRow(i, 0, 1, 3);
     }
   }
 

@@ -114,8 +114,12 @@ Analysis Analyze(const AnalyzeRequest& r) {
 
   const double binHz = a.rate / r.segment;
   std::tie(a.lo, a.hi) = r.band.empty() ? std::pair{binHz, a.rate / 2} : ParseBand(r.band);
-  const double firstBin = std::ceil(a.lo / binHz - 1e-9);
-  if (firstBin * binHz > a.hi + 1e-9 * binHz || firstBin > r.segment / 2) {
+  // The bins' frequencies as the spectrum computes them.
+  bool binInBand = false;
+  for (int k = 0; k <= r.segment / 2 && !binInBand; ++k) {
+    binInBand = k * binHz >= a.lo && k * binHz <= a.hi;
+  }
+  if (!binInBand) {
     BadInput("--band " + r.band + " holds no bin of the spectrum (one every " +
              SignificantText(binHz, 6) + " Hz up to " + SignificantText(a.rate / 2, 6) + " Hz)");
   }
@@ -125,6 +129,7 @@ Analysis Analyze(const AnalyzeRequest& r) {
     begin = file.eventStarts[static_cast<size_t>(*r.event - 1)];
     if (static_cast<size_t>(*r.event) < file.eventStarts.size())
       end = file.eventStarts[static_cast<size_t>(*r.event)];
+    if (end == begin) BadInput("event " + std::to_string(*r.event) + " holds no samples");
   }
   for (const AnalysisColumn& column : file.columns) {
     ColumnResult c;
