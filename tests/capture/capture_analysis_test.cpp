@@ -205,19 +205,19 @@ class CaptureAnalysisTest : public QObject {
     QString name;
     ui::SetSaveFileHook([&name](const QString&, const QString&) { return name; });
 
-    name = "spec";
+    name = "spectrum";
     w.cmdSaveSpectrum->click();
-    const std::string csv = kvatest::ReadFileBytes("spec.csv");
+    const std::string csv = kvatest::ReadFileBytes("spectrum.csv");
     const std::string header = "Frequency (Hz),X (g),Z (g)\r\n0,";
     QCOMPARE(csv.substr(0, header.size()), header);
     QCOMPARE(std::count(csv.begin(), csv.end(), '\n'), 1 + 129L);  // header and bins 0 .. 128
     const std::string bin25 = "\r\n100," + GeneralText(w.Result(0).spectrum.amplitude[25]) + ",";
     QVERIFY(csv.find(bin25) != std::string::npos);  // the sine's bin, then Z
-    name = "spec.txt";
+    name = "spectrum.txt";
     w.cmbShow->setCurrentIndex(1);
     w.cmdSaveSpectrum->click();
     const std::string txtHeader = "Frequency (Hz)\tX (g^2/Hz)\tZ (g^2/Hz)\r\n0\t";
-    QCOMPARE(kvatest::ReadFileBytes("spec.txt").substr(0, txtHeader.size()), txtHeader);
+    QCOMPARE(kvatest::ReadFileBytes("spectrum.txt").substr(0, txtHeader.size()), txtHeader);
 
     name = "shot";
     w.cmdSaveImage->click();
@@ -226,10 +226,10 @@ class CaptureAnalysisTest : public QObject {
     QCOMPARE(saved.size(), w.PlotImage().size());
     QVERIFY(rig_->events.empty());
 
-    name = "missing/spec.csv";
+    name = "missing/spectrum.csv";
     w.cmdSaveSpectrum->click();
     QCOMPARE(rig_->events.size(), size_t(1));
-    QVERIFY(QString::fromStdString(rig_->events[0]).contains("missing/spec.csv"));
+    QVERIFY(QString::fromStdString(rig_->events[0]).contains("missing/spectrum.csv"));
     name = "";
     w.cmdSaveSpectrum->click();  // cancelled: nothing written, nothing said
     QCOMPARE(rig_->events.size(), size_t(1));
