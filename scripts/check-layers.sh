@@ -5,7 +5,8 @@
 #
 #   base        app/ (not main.cpp)
 #   device      device/, usbspi/, hostsetup/            base
-#   features    mainwindow/, capture/, config/, datalog/ base, device
+#   features    mainwindow/, capture/, config/,          base, device
+#               datalog/, analysis/
 #   windows     ui/ and every frm* / fm* file            base, device, features
 #   simulation  sim/                                    base, the device seams below
 #   platform    platform/                               base, the device seams below
@@ -27,7 +28,7 @@ layer_of() {
     app/main.cpp | app/desktop_program.*) echo program ;;
     app/*) echo base ;;
     device/* | usbspi/* | hostsetup/*) echo device ;;
-    mainwindow/* | capture/* | config/* | datalog/*) echo features ;;
+    mainwindow/* | capture/* | config/* | datalog/* | analysis/*) echo features ;;
     ui/*) echo windows ;;
     sim/*) echo simulation ;;
     platform/*) echo platform ;;

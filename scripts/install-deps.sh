@@ -10,7 +10,9 @@
 #   scripts/install-deps.sh --package     and what scripts/package.sh builds the .deb with
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libcli11-dev)
+# qt6-charts-dev leaves out the OpenGL module's CMake files that Qt6Charts needs.
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
+          libusb-1.0-0-dev libcli11-dev libfftw3-dev)
 for option in "$@"; do
   case "$option" in
     --test)

@@ -68,6 +68,7 @@ void ResetCapture() {
   CaptureEventsStored = 0;
   CaptureEventLength = 0;
   CaptureBufferCount = 0;
+  CaptureSmplPrd = -1;
   CaptureHeaders.clear();
   CaptureX = {};
   CaptureY = {};
@@ -105,6 +106,8 @@ void ReadCaptureMemory(const CaptureProgress& progress) {
   const int N = static_cast<int>(RoundHalfEven(static_cast<double>(kCaptureLocations) / L));
   CaptureEventLength = static_cast<int16_t>(L);
   CaptureBufferCount = static_cast<int16_t>(N);
+  ReadRegister(SMPL_PRD);  // the rate the samples were taken at, for their analysis
+  CaptureSmplPrd = RegRawValue;
 
   const int traceTop = kCaptureLocations - kCaptureHeaderWords * N;
   CaptureHeaders.assign(static_cast<size_t>(N + 1), CaptureHeader{});

@@ -44,6 +44,7 @@ class CaptureGrid {
 inline int32_t CaptureEventsStored = 0;            // EVENTS at the start of the readout (0..65535)
 inline int16_t CaptureEventLength = 0;             // L: locations per event buffer
 inline int16_t CaptureBufferCount = 0;             // N = 8192 / L
+inline int32_t CaptureSmplPrd = -1;                // SMPL_PRD as read with the buffer, -1 before
 inline std::vector<CaptureHeader> CaptureHeaders;  // 0..N; event e at e, 0 stays zero
 inline CaptureGrid CaptureX, CaptureY, CaptureZ;   // (0..N, 0..L); sample j of event e at (e, j)
 // The same samples end to end, 0..8192 - 6N: sample j of event e at (e - 1)(L - 6) + j.
@@ -74,10 +75,10 @@ std::string CaptureProgressText(int event, int bufferCount);
 // Called before each event is read, with the event number, the buffer count and the text above.
 using CaptureProgress = std::function<void(int event, int bufferCount, const std::string& text)>;
 
-// Reads EVENTS and CAPT_CFG, reallocates the arrays, then walks the memory from location 0
-// for min(EVENTS, N) events, one pointer write per location. Yields once before the walk and
-// once per event, and returns after a yield at which the program is ending (the events not
-// read stay zero). Leaves the AUX_ADC scale at the last event's supply / 1024.
+// Reads EVENTS, CAPT_CFG and SMPL_PRD, reallocates the arrays, then walks the memory from location
+// 0 for min(EVENTS, N) events, one pointer write per location. Yields once before the walk and once
+// per event, and returns after a yield at which the program is ending (the events not read stay
+// zero). Leaves the AUX_ADC scale at the last event's supply / 1024.
 void ReadCaptureMemory(const CaptureProgress& progress = {});
 
 // Empty arrays and zero counts (tests).

@@ -54,6 +54,31 @@ TEST_P(Ctl, ReadListAndWrite) {
   EXPECT_EQ(Run({"write", "--force", "PROD_ID", "1234"}).out, "PROD_ID\t1E1E\t7710.0\n");
 }
 
+TEST_P(Ctl, SimVibrationAndNoiseMoveTheOutputsUntilSwitchedOff) {
+  const auto lines = SplitLines(
+      Run({},
+          "sim vibration x 50 5\nsim wait 3\nread XACCL_OUT\nsim wait 4\nread XACCL_OUT\n"
+          "sim vibration off\nsim wait 3\nread XACCL_OUT\n"
+          "sim noise y 100000\nsim wait 3\nread YACCL_OUT\nsim wait 3\nread YACCL_OUT\n"
+          "sim noise y 0\nsim wait 3\nread YACCL_OUT\n")
+          .out);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_NE(lines[0], lines[1]);
+  EXPECT_EQ(lines[2], "XACCL_OUT\t0000\t0.0");
+  EXPECT_NE(lines[3], lines[4]);
+  EXPECT_EQ(lines[5], "YACCL_OUT\t0000\t0.0");
+  const std::pair<std::vector<std::string>, std::string> refused[] = {
+      {{"vibration", "x", "0", "1"}, "HZ must be above 0"},
+      {{"vibration", "x", "50"}, "vibration takes AXIS HZ G, or off"},
+      {{"noise", "w", "5"}, "AXIS must be x, y or z, not w"},
+      {{"noise", "x", "-1"}, "UG must not be negative"}};
+  for (const auto& [args, message] : refused) {
+    std::vector<std::string> command{"sim"};
+    command.insert(command.end(), args.begin(), args.end());
+    EXPECT_EQ(FailureOf(Run(command)), Failure(2, "kva7710ctl: " + message + "\n"));
+  }
+}
+
 TEST_P(Ctl, StatusFlagsInWindowOrder) {
   auto r = Run({}, "sim supply 2.5\nsim wait 10\nstatus\nsim supply 3.7\nsim wait 10\nstatus\n");
   ASSERT_EQ(r.code, 0) << r.err;
