@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -82,13 +83,32 @@ struct SumMinMax {
   double sum, min, max;
 };
 
-// Four lanes: with three running values each, eight no longer fit the vector registers.
 KVA_VECTOR_CLONES SumMinMax SumMinMaxOf(const double* x, size_t n) {
   constexpr size_t kStatLanes = 4;
   double sum[kStatLanes] = {}, low[kStatLanes], high[kStatLanes];
   std::fill(std::begin(low), std::end(low), x[0]);
   std::fill(std::begin(high), std::end(high), x[0]);
   size_t i = 0;
+#if defined(__GNUC__) && !defined(__clang__)
+  // The compiler keeps minimum and maximum lanes in scalar registers; spelled as vectors
+  // they run four at a time.
+  using Lanes = double __attribute__((vector_size(kStatLanes * sizeof(double))));
+  Lanes vSum{}, vLow = Lanes{} + x[0], vHigh = vLow;
+  for (; i + kStatLanes <= n; i += kStatLanes) {
+    Lanes v;
+    std::memcpy(&v, x + i, sizeof v);
+    vSum += v;
+    vLow = v < vLow ? v : vLow;
+    vHigh = v > vHigh ? v : vHigh;
+  }
+  // Constant subscripts: a variable one would keep the vectors in memory through the loop.
+  const auto unpack = [](Lanes v, double* to) {
+    to[0] = v[0], to[1] = v[1], to[2] = v[2], to[3] = v[3];
+  };
+  unpack(vSum, sum);
+  unpack(vLow, low);
+  unpack(vHigh, high);
+#endif
   for (; i + kStatLanes <= n; i += kStatLanes) {
     for (size_t k = 0; k < kStatLanes; ++k) {
       sum[k] += x[i + k];
