@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -38,6 +39,28 @@ fftw_plan PlanFor(int n) {
   fftw_plan plan = fftw_plan_dft_r2c_1d(n, in.get(), out.get(), FFTW_ESTIMATE);
   plans.emplace(n, plan);
   return plan;
+}
+
+// A thread's transform buffers, kept from call to call for the last segment length: freeing
+// and allocating them on every call made the allocator return their pages to the system and
+// fault them in again, which cost more than the transforms.
+struct Scratch {
+  int n = 0;
+  RealBuffer in;
+  ComplexBuffer out;
+  std::unique_ptr<double[]> squares;  // re^2, im^2 per bin, summed over the segments
+};
+
+Scratch& ScratchFor(int n) {
+  thread_local Scratch scratch;
+  if (scratch.n != n) {
+    const auto bins = static_cast<size_t>(n / 2 + 1);
+    scratch.in.reset(fftw_alloc_real(static_cast<size_t>(n)));
+    scratch.out.reset(fftw_alloc_complex(bins));
+    scratch.squares.reset(new double[2 * bins]);
+    scratch.n = n;
+  }
+  return scratch;
 }
 
 // Periodic Hann window of length m (the form whose 50 % overlapped copies add up flat), with
@@ -82,13 +105,32 @@ struct SumMinMax {
   double sum, min, max;
 };
 
-// Four lanes: with three running values each, eight no longer fit the vector registers.
 KVA_VECTOR_CLONES SumMinMax SumMinMaxOf(const double* x, size_t n) {
   constexpr size_t kStatLanes = 4;
   double sum[kStatLanes] = {}, low[kStatLanes], high[kStatLanes];
   std::fill(std::begin(low), std::end(low), x[0]);
   std::fill(std::begin(high), std::end(high), x[0]);
   size_t i = 0;
+#if defined(__GNUC__) && !defined(__clang__)
+  // The compiler keeps minimum and maximum lanes in scalar registers; spelled as vectors
+  // they run four at a time.
+  using Lanes = double __attribute__((vector_size(kStatLanes * sizeof(double))));
+  Lanes vSum{}, vLow = Lanes{} + x[0], vHigh = vLow;
+  for (; i + kStatLanes <= n; i += kStatLanes) {
+    Lanes v;
+    std::memcpy(&v, x + i, sizeof v);
+    vSum += v;
+    vLow = v < vLow ? v : vLow;
+    vHigh = v > vHigh ? v : vHigh;
+  }
+  // Constant subscripts: a variable one would keep the vectors in memory through the loop.
+  const auto unpack = [](Lanes v, double* to) {
+    to[0] = v[0], to[1] = v[1], to[2] = v[2], to[3] = v[3];
+  };
+  unpack(vSum, sum);
+  unpack(vLow, low);
+  unpack(vHigh, high);
+#endif
   for (; i + kStatLanes <= n; i += kStatLanes) {
     for (size_t k = 0; k < kStatLanes; ++k) {
       sum[k] += x[i + k];
@@ -203,33 +245,34 @@ Spectrum WelchSpectrum(std::span<const double> x, double sampleRate, int segment
   const HannWindow& window = HannWindowOf(m);
   const double* w = window.w.data();
   const fftw_plan plan = PlanFor(n);
-  RealBuffer in(fftw_alloc_real(static_cast<size_t>(n)));
-  ComplexBuffer out(fftw_alloc_complex(static_cast<size_t>(bins)));
-  std::fill(in.get() + m, in.get() + n, 0.0);
-  const std::unique_ptr<double[]> squares(new double[2 * static_cast<size_t>(bins)]);
+  Scratch& scratch = ScratchFor(n);
+  double* in = scratch.in.get();
+  fftw_complex* out = scratch.out.get();
+  double* squares = scratch.squares.get();
+  std::fill(in + m, in + n, 0.0);
   for (int seg = 0; seg < s.segments; ++seg) {
     const double* segment = x.data() + static_cast<ptrdiff_t>(seg) * step;
     if (m == n && m % kLanes == 0) {
       // The mean comes off after the transform: (x - mean) w transforms to X - mean W, and the
       // periodic Hann window's W is zero but at bins 0 and 1 (and -1, not stored). This saves
       // a pass over every segment.
-      const double mean = Windowed(segment, w, in.get(), m) / m;
-      fftw_execute_dft_r2c(plan, in.get(), out.get());
+      const double mean = Windowed(segment, w, in, m) / m;
+      fftw_execute_dft_r2c(plan, in, out);
       out[0][0] -= mean * window.sum;
       out[1][0] -= mean * window.bin1Re;
       out[1][1] -= mean * window.bin1Im;
     } else {
       const double mean = std::accumulate(segment, segment + m, 0.0) / m;
       for (int i = 0; i < m; ++i) in[i] = (segment[i] - mean) * w[i];
-      fftw_execute_dft_r2c(plan, in.get(), out.get());
+      fftw_execute_dft_r2c(plan, in, out);
     }
-    AddSquares(&out[0][0], squares.get(), 2 * bins, seg == 0);
+    AddSquares(&out[0][0], squares, 2 * bins, seg == 0);
   }
 
   // Density: |X|^2 / (fs * sum w^2); amplitude: a sine of amplitude A gives |X| = A sum(w) / 2.
   // Both one-sided: every bin but DC and Nyquist stands for its negative twin too, so counts
   // twice; those two are halved again afterwards.
-  Scale(squares.get(), bins, 2.0 / (s.segments * sampleRate * window.squares),
+  Scale(squares, bins, 2.0 / (s.segments * sampleRate * window.squares),
         4.0 / (s.segments * window.sum * window.sum), s.density.data(), s.amplitude.data());
   for (int k : {0, n % 2 == 0 ? n / 2 : -1}) {
     if (k < 0) continue;
