@@ -106,10 +106,12 @@ void BM_SimPortReadWithoutSettles(benchmark::State& state) {
   kva::SetPortIo(&port);
   const int32_t count = kva::DelayLoopCount;
   kva::DelayLoopCount = 0;
+  kva::DelayWait = &kva::CountedWait;
   for (auto _ : state) {
     kva::ReadRegister(kva::PROD_ID);
     benchmark::DoNotOptimize(kva::RegRawValue);
   }
+  kva::DelayWait = &kva::TimedWait;
   kva::DelayLoopCount = count;
   kva::SetPortIo(nullptr);
 }

@@ -64,6 +64,7 @@ int main(int argc, char** argv) {
   kva::ResetProgramState();
   kva::DelayCalibrated = true;  // one iteration per step: counted, not spent
   kva::DelayLoopCount = 1;
+  kva::DelayWait = &kva::CountedWait;
   Counts counts;
   kva::SetMsgBoxHandler([&counts](const std::string&, const std::string&) { ++counts.messages; });
 

@@ -95,8 +95,9 @@ int main(int argc, char* argv[]) {
   sim::SimBoardOptions options;
   options.clock = [] { return simSeconds; };
   sim::SimBoard board(options);
-  // The picture needs no exact waits, so the delay is not calibrated.
+  // The picture needs no exact waits, so the delay is not calibrated and waits are counted.
   DelayCalibrated = true;
+  DelayWait = &CountedWait;
   InitRegisterMap();
   InterfaceType = 2;
   if (!BringUpUsbAdapter()) return 3;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 
@@ -14,10 +15,23 @@
 namespace kva {
 namespace {
 
-// Seconds across one WaitDelay of ms milliseconds.
+// Waits from this length sleep, and wake this long before their end to spin the rest.
+constexpr int64_t kSleepFromNs = 2'000'000;
+constexpr int64_t kSpinTailNs = 500'000;
+
+int64_t MonotonicNs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+// Seconds the counted loop takes for ms milliseconds at the current count: what the
+// calibration adjusts, timed without the clock that ends ordinary waits.
 double Measure(float ms) {
+  const int64_t steps = DelaySteps(ms);
   const double start = DelayClock();
-  WaitDelay(ms);
+  DelayStepsRun += steps;
+  DelaySpin(steps, DelayLoopCount);
   return DelayClock() - start;
 }
 
@@ -52,13 +66,28 @@ int64_t DelaySteps(float t) {
   return RoundHalfEven(static_cast<double>(t) * 100.0);
 }
 
+void TimedWait(int64_t steps) {
+  const int64_t end = MonotonicNs() + steps * 10'000;
+  if (steps * 10'000 >= kSleepFromNs) {
+    const int64_t wake = end - kSpinTailNs;
+    const timespec at{static_cast<time_t>(wake / 1'000'000'000),
+                      static_cast<long>(wake % 1'000'000'000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+    }
+  }
+  while (MonotonicNs() < end) {
+  }
+}
+
+void CountedWait(int64_t steps) { DelaySpin(steps, DelayLoopCount); }
+
 void WaitDelay(float& t) {
   if (t == 0.0f) return;
   if (t < 0.01f) t = 0.01f;
   const int64_t steps = DelaySteps(t);
   if (!DelayCalibrated) CalibrateDelay();
   DelayStepsRun += steps;
-  DelaySpin(steps, DelayLoopCount);
+  DelayWait(steps);
 }
 
 void CalibrateDelay() {
@@ -118,6 +147,7 @@ void ResetDelay() {
   DelayReport.clear();
   DelayStepsRun = 0;
   DelaySpin = &SpinDelaySteps;
+  DelayWait = &TimedWait;
   DelayClock = &ThreadCpuSeconds;
 }
 

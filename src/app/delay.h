@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The calibrated busy-wait delay that paces every SPI frame and device command. WaitDelay(t)
-// spins t milliseconds in whole 10-microsecond steps; the number of inner-loop iterations per
-// step is measured once by CalibrateDelay.
+// The delay that paces every SPI frame and device command. WaitDelay(t) waits t milliseconds in
+// whole 10-microsecond steps and returns no earlier than that on the monotonic clock, however
+// fast the processor runs at the moment; waits of milliseconds sleep for most of their length
+// instead of holding a core. The number of inner-loop iterations per step is still measured
+// once by CalibrateDelay: its report is shown to users, and tests count waits with it.
 #pragma once
 
 #include <cstdint>
@@ -37,11 +39,22 @@ void CalibrateDelay();
 // processor), and a count that is too small cuts every settle delay short.
 bool DelayCountHolds(double tolerance = 0.05);
 
-// The spin itself: steps x count iterations of an empty loop that the compiler keeps. Tests
-// replace it so that calibration stages can be checked without spending real seconds.
+// The counted loop: steps x count iterations of an empty loop that the compiler keeps. The
+// calibration times it; tests replace it so that calibration stages can be checked without
+// spending real seconds.
 using DelaySpinFn = void (*)(int64_t steps, int32_t count);
 void SpinDelaySteps(int64_t steps, int32_t count);
 inline DelaySpinFn DelaySpin = &SpinDelaySteps;
+
+// How WaitDelay spends its steps once counted. TimedWait: until the monotonic clock has passed
+// start + steps x 10 us, sleeping through all but the last half millisecond of a wait of 2 ms
+// or more and spinning on the clock for the rest (a woken thread may start late, never early).
+// CountedWait: DelaySpin with DelayLoopCount and no clock, for tests whose waits are counted
+// rather than spent. The simulated board's session wraps whichever is in place.
+using DelayWaitFn = void (*)(int64_t steps);
+void TimedWait(int64_t steps);
+void CountedWait(int64_t steps);
+inline DelayWaitFn DelayWait = &TimedWait;
 
 // The clock the calibration and DelayCountHolds time the spin with, in seconds: by default the
 // processor time of the calling thread, so that being scheduled out on a loaded machine does

@@ -135,19 +135,28 @@ int OutputFile::Open(const std::filesystem::path& path) {
   if (exists && S_ISDIR(st.st_mode)) return EISDIR;
   if (exists && !S_ISREG(st.st_mode)) {
     inPlace_ = true;
+    overwrite_ = false;
     fd_ = S_ISSOCK(st.st_mode) ? ConnectSocket(target_)
                                : ::open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     return fd_ < 0 ? errno : 0;
   }
 
-  inPlace_ = false;
+  inPlace_ = overwrite_ = false;
   const std::filesystem::path dir = FolderOf(target_);
   const std::string prefix = TempPrefix(target_);
   RemoveStaleTemps(dir, prefix);
   for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
     temp_ = dir / (prefix + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd_ < 0 && errno != EEXIST) return errno;
+    if (fd_ < 0 && errno != EEXIST) {
+      // A folder that takes no new file may still hold a file this process can write.
+      const int err = errno;
+      if (!exists || (err != EACCES && err != EPERM && err != EROFS)) return err;
+      fd_ = ::open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+      if (fd_ < 0) return errno;
+      inPlace_ = overwrite_ = true;
+      return 0;
+    }
   }
   if (fd_ < 0) return EEXIST;
   if (exists) {
@@ -167,7 +176,7 @@ void OutputFile::Flush() {
 
 void OutputFile::Write(std::string_view bytes) {
   if (fd_ < 0 || error_ != 0) return;
-  if (buffer_.size() + bytes.size() < kBufferBytes) {
+  if (overwrite_ || buffer_.size() + bytes.size() < kBufferBytes) {
     buffer_.append(bytes);
     return;
   }
@@ -181,9 +190,10 @@ void OutputFile::Write(std::string_view bytes) {
 
 int OutputFile::Commit() {
   if (fd_ < 0) return EBADF;
+  if (overwrite_ && ::ftruncate(fd_, 0) != 0) error_ = errno;
   Flush();
   int err = error_;
-  if (!inPlace_ && err == 0 && ::fsync(fd_) != 0) err = errno;
+  if ((!inPlace_ || overwrite_) && err == 0 && ::fsync(fd_) != 0) err = errno;
   if (::close(fd_) != 0 && err == 0) err = errno;
   fd_ = -1;
   error_ = 0;

@@ -3,6 +3,9 @@
 // - nothing, or a regular file: the bytes go to a temporary file beside it, flushed to disk,
 //   then renamed over it. A failure at any point never leaves a truncated file, a file that
 //   was there stays as it was, and a replaced file keeps its mode (and, where allowed, owner);
+// - a regular file in a folder where no file can be created (a folder the user may not write,
+//   holding a file the user owns): the file itself is overwritten (truncated, written, flushed
+//   to disk) at Commit; until then it stays as it was;
 // - a symbolic link: followed, and its final target written by these same rules;
 // - a character or block device, a FIFO or a socket: written in place, never replaced (a
 //   capture sent to /dev/null must not turn /dev/null into a plain file).
@@ -42,7 +45,8 @@ class OutputFile {
   void Flush();
 
   int fd_ = -1;
-  bool inPlace_ = false;
+  bool inPlace_ = false;    // written straight to fd_: a device, FIFO, socket or overwritten file
+  bool overwrite_ = false;  // a regular file overwritten at Commit, bytes held until then
   int error_ = 0;
   std::string buffer_;
   std::filesystem::path target_, temp_;

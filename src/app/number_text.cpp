@@ -114,10 +114,44 @@ size_t ScanNumber(std::string_view text) {
   return i;
 }
 
+// Whether a scanned number that is out of a double's range is too large (rather than too
+// small): its decimal order, the place of its first non-zero digit plus its exponent, is
+// positive. Only the sign of the order matters, so a long exponent is cut where it cannot
+// change it.
+bool Overflows(std::string_view number) {
+  const size_t e = number.find_first_of("eE");
+  const std::string_view mantissa = number.substr(0, e);
+  const size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) return false;
+  int64_t order = first < point ? static_cast<int64_t>(point - first)
+                                : -static_cast<int64_t>(first - point) + 1;
+  if (e != std::string_view::npos) {
+    std::string_view exponent = number.substr(e + 1);
+    const bool negative = !exponent.empty() && exponent[0] == '-';
+    if (!exponent.empty() && (exponent[0] == '-' || exponent[0] == '+')) exponent.remove_prefix(1);
+    int64_t value = 0;
+    for (char c : exponent) value = std::min<int64_t>(value * 10 + (c - '0'), 1'000'000'000);
+    order += negative ? -value : value;
+  }
+  return order > 0;
+}
+
+// A number too large for a double reads as the largest one of its sign, so that every limit
+// applied to it afterwards treats it like any other number above the maximum; one too small
+// reads as 0.
 double ParseScanned(std::string_view number) {
   if (!number.empty() && number[0] == '+') number.remove_prefix(1);
   double value = 0;
-  std::from_chars(number.data(), number.data() + number.size(), value);
+  const auto res = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (res.ec == std::errc::result_out_of_range) {
+    const bool negative = !number.empty() && number[0] == '-';
+    if (Overflows(number)) {
+      value = negative ? std::numeric_limits<double>::lowest() : std::numeric_limits<double>::max();
+    } else {
+      value = negative ? -0.0 : 0.0;
+    }
+  }
   return value;
 }
 

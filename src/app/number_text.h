@@ -23,7 +23,8 @@ std::string GeneralText(float value);
 std::string GeneralText(double value);
 
 // The number a text begins with: leading blanks skipped, optional sign, digits with at most one
-// decimal point, optional exponent. 0 when the text does not begin with a number.
+// decimal point, optional exponent. 0 when the text does not begin with a number. A number
+// too large for a double ("1e999") is the largest double of its sign, one too small is 0.
 double LeadingNumber(std::string_view text);
 
 // True when the whole text (blanks around it allowed) is one number: optional sign, digits

@@ -55,16 +55,11 @@ std::optional<int> SmallIndex(const std::string& text, int max) {
   return value;
 }
 
+// Read as the windows read a typed number: one beyond a double's range is the largest of its
+// sign, and the caller's own limits then apply to it.
 double ParseFinite(const std::string& text, const char* what) {
-  double value = 0;
-  const char* begin = text.data();
-  const char* end = begin + text.size();
-  if (begin != end && *begin == '+') ++begin;
-  const auto res = std::from_chars(begin, end, value);
-  if (text.empty() || res.ec != std::errc() || res.ptr != end || !std::isfinite(value)) {
-    BadInput(std::string(what) + " must be a number, not " + text);
-  }
-  return value;
+  if (!IsNumber(text)) BadInput(std::string(what) + " must be a number, not " + text);
+  return LeadingNumber(text);
 }
 
 std::string RegisterLine(int index) {
@@ -349,9 +344,14 @@ CLI::Validator FiniteNumber() {
   return CLI::Validator(
       [](std::string& text) {
         double value = 0;
-        if (!CLI::detail::lexical_cast(text, value) || !std::isfinite(value)) {
+        if (!CLI::detail::lexical_cast(text, value))
           return "Value " + text + " is not a finite number";
-        }
+        if (std::isfinite(value)) return std::string();
+        if (!IsNumber(text)) return "Value " + text + " is not a finite number";
+        // Too large for a double: the largest of its sign, limited afterwards like 99999.
+        char buf[32];
+        const auto res = std::to_chars(buf, buf + sizeof buf, LeadingNumber(text));
+        text.assign(buf, res.ptr);
         return std::string();
       },
       "NUMBER");

@@ -75,7 +75,9 @@ int StopSignal();
 
 // Number options' checks. CLI11's own let NaN through, and NaN passes every range test.
 CLI::Validator FiniteRange(double min, double max);  // a number within min..max
-CLI::Validator FiniteNumber();                       // a number, not infinite
+// A number, not infinite; one too large for a double becomes the largest of its sign (a
+// transform: add it with Option::transform).
+CLI::Validator FiniteNumber();
 
 // Writes a command's one output file; the name "-" writes to out instead. A file that cannot
 // be written throws CommandError (a file error).

@@ -272,7 +272,7 @@ void AddConfigCommands(CLI::App& app, std::string& name, ConfigRequest& r) {
       ->add_option("LEVEL", r.level,
                    "Level in the source's units (V, g or C), limited to its range")
       ->required()
-      ->check(FiniteNumber());
+      ->transform(FiniteNumber());
   alarm->add_option("POLARITY", r.polarity, "greater or less")->required();
   auto* output = named(
       app.add_subcommand("alarm-output", "Set the digital alarm indicator, then show the alarms"),

@@ -134,7 +134,7 @@ void AddTriggerCommands(CLI::App& app, std::string& name, TriggerRequest& r) {
     set->add_option(
            "--level" + n, r.level[t],
            "Trigger " + n + " level in the source's units (V, g or C), limited to its range")
-        ->check(FiniteNumber());
+        ->transform(FiniteNumber());
     set->add_option("--polarity" + n, r.polarity[t], "Trigger " + n + ": greater or less");
   }
 }

@@ -23,10 +23,11 @@ namespace {
 // "sim wait" adds. Pacing the model by the nominal delays instead of the PC's clock keeps a
 // simulated run the same on a fast and a slow machine, and with a cached count of any size.
 double simulatedSeconds = 0;
+DelayWaitFn waitOutsideSession = &TimedWait;
 
-void SpinAndAdvance(int64_t steps, int32_t count) {
+void WaitAndAdvance(int64_t steps) {
   simulatedSeconds += static_cast<double>(steps) * 1e-5;
-  SpinDelaySteps(steps, count);
+  waitOutsideSession(steps);
 }
 
 bool AllHexDigits(const std::string& text) {
@@ -100,7 +101,7 @@ Session::~Session() {
     SetPortIo(untraced_);
   }
   board_.reset();
-  if (DelaySpin == &SpinAndAdvance) DelaySpin = &SpinDelaySteps;
+  if (DelayWait == &WaitAndAdvance) DelayWait = waitOutsideSession;
 }
 
 void Session::EnsureDevice() {
@@ -115,7 +116,8 @@ void Session::EnsureDevice() {
 
   if (options_.simulate) {
     if (!board_) CreateSimBoard();
-    DelaySpin = &SpinAndAdvance;
+    if (DelayWait != &WaitAndAdvance) waitOutsideSession = DelayWait;
+    DelayWait = &WaitAndAdvance;
   } else if (InterfaceType == 1) {
     // Without direct port I/O in this build the access step below says why.
     InstallRealPortIo();

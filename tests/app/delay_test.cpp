@@ -26,6 +26,7 @@ class Delay : public kvatest::ProgramStateTest {
     kva::ResetProgramState();
     SpinLog::calls.clear();
     DelaySpin = &SpinLog::Record;
+    DelayWait = &CountedWait;
     DelayClock = &MonotonicSeconds;  // faked by SetClockReadings
   }
 };
@@ -129,6 +130,20 @@ TEST_F(Delay, CountHoldsWhenTheMiddleOfThreeWaitsIsWithinTolerance) {
     SpinLog::calls.clear();
     EXPECT_EQ(DelayCountHolds(), c.holds) << c.waits[0];
     EXPECT_EQ(SpinLog::calls, (std::vector<std::pair<int64_t, int32_t>>(3, {1000, 1234})));
+  }
+}
+
+TEST(DelayWaits, LastTheirLengthWhateverTheCountAndSleepWhenLong) {
+  ResetDelay();
+  DelayCalibrated = true;
+  DelayLoopCount = 1;  // a count far too small, as after calibrating on a slower core
+  for (const float ms : {0.01f, 0.1f, 1.5f, 3.0f, 25.0f}) {
+    const double start = MonotonicSeconds();
+    const double cpuStart = ThreadCpuSeconds();
+    WaitDelay(ms);
+    const double wall = MonotonicSeconds() - start;
+    EXPECT_GE(wall, ms * 1e-3) << ms;
+    if (ms >= 3.0f) EXPECT_LT(ThreadCpuSeconds() - cpuStart, wall / 2) << ms;
   }
 }
 

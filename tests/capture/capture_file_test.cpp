@@ -86,6 +86,13 @@ TEST_F(CaptureFile, WriteReplacesTheFileOrNamesThePath) {
   ASSERT_TRUE(error);
   EXPECT_NE(error->find("DataCapBuff.csv/below.csv: Not a directory"), std::string::npos) << *error;
   EXPECT_EQ(kvatest::ReadFileBytes(path), CaptureFileText(',', '.'));
+
+  // A folder that takes no new file: the file there is overwritten in place.
+  FillTwoEvents(2);
+  kvatest::ClosedFolder closed(dir.path());
+  if (!closed.held()) GTEST_SKIP() << "no way to close a folder here";
+  ASSERT_EQ(WriteCaptureFile(path, ','), std::nullopt);
+  EXPECT_EQ(kvatest::ReadFileBytes(path), CaptureFileText(',', '.'));
 }
 
 }  // namespace

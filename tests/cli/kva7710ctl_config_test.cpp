@@ -47,6 +47,29 @@ TEST_F(CtlConfig, AlarmSetByNameFiresOnAShock) {
   EXPECT_NE(r.out.find("Alarm1 Set\tAlarm\nAlarm2 Set\tOK\n"), std::string::npos) << r.out;
 }
 
+// A number too large for a double is taken as any number above the limit: each command says
+// and does what it does for 99999 (or -99999).
+TEST_F(CtlConfig, NumbersBeyondADoubleMeetEachCommandsLimit) {
+  const auto withNumber = [](std::string line, const std::string& number) {
+    return line.replace(line.find('#'), 1, number) + "\n";
+  };
+  for (const char* line :
+       {"alarm 1 X_Acc # greater", "alarm 2 Z_Acc -# less",
+        "trigger set --source1 x_acc --level1 #", "trigger set --source2 temperature --level2 -#",
+        "rate #", "offsets --x -#", "sim wait #0000", "sim accel # 0 1", "watch --delay #",
+        "datalog --signals 1 --files 1 --samples #", "spi-setup --delay #"}) {
+    const auto big = Run(withNumber(line, "1e999"));
+    auto limit = Run(withNumber(line, "99999"));
+    for (std::string* text : {&limit.out, &limit.err}) {
+      for (size_t at; (at = text->find("99999")) != std::string::npos;)
+        text->replace(at, 5, "1e999");
+    }
+    EXPECT_EQ(big.code, limit.code) << line;
+    EXPECT_EQ(big.out, limit.out) << line;
+    EXPECT_EQ(big.err, limit.err) << line;
+  }
+}
+
 TEST_F(CtlConfig, ControlBitsByName) {
   const auto r =
       Run("misc peak-tracking=on data-ready-line=dio2\ngpio dio0=out\n"

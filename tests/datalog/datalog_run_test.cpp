@@ -164,5 +164,21 @@ TEST_F(DatalogRun, UnwritableFileStopsTheRunAndKeepsEarlierFiles) {
   }
 }
 
+TEST_F(DatalogRun, AFolderThatTakesNoNewFileHasItsFilesOverwritten) {
+  SetDecimalMarkOverride('.');
+  settings.checked[1] = true;
+  settings.samplesPerFile = 2;
+  const auto path = dir.path() / "DATALOG_1.csv";
+  kvatest::WriteFileBytes(path, std::string(5000, 'x'));
+  kvatest::ClosedFolder closed(dir.path());
+  if (!closed.held()) GTEST_SKIP() << "no way to close a folder here";
+  const DatalogResult r = RunDatalog(settings);
+  EXPECT_EQ(r.filesWritten, 1);
+  EXPECT_FALSE(r.error) << *r.error;
+  EXPECT_EQ(kvatest::ReadFileBytes(path), Head("DATALOG_1.csv", ',', "3600.5", "3600.75") +
+                                              "Sample #,PvND,Power V,\r\n" +
+                                              "1,1,3.29888,\r\n2,1,3.29888,\r\n");
+}
+
 }  // namespace
 }  // namespace kva

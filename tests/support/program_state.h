@@ -14,6 +14,7 @@ inline void FreshProgramState() {
   kva::ResetProgramState();
   kva::DelayCalibrated = true;
   kva::DelayLoopCount = 1;
+  kva::DelayWait = &kva::CountedWait;
 }
 
 // Fresh state before and after each test.
