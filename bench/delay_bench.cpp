@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/delay.h"
+#include "ratio.h"
 
 extern char** environ;
 
@@ -43,6 +44,11 @@ void BM_WaitDelay100usSpread(benchmark::State& state) {
   state.counters["median/100us"] = seconds[seconds.size() / 2] / 100e-6;
 }
 BENCHMARK(BM_WaitDelay100usSpread)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+KVA_BENCH_RATIO("shortest of 10000 WaitDelay(0.1) / 100 us", "BM_WaitDelay100usSpread/iterations:1",
+                "shortest/100us", 1.0, 1.0, true);
+KVA_BENCH_RATIO("median of 10000 WaitDelay(0.1) / 100 us", "BM_WaitDelay100usSpread/iterations:1",
+                "median/100us", 1.0, 1.05);
 
 double Seconds(const timeval& t) {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
@@ -90,5 +96,8 @@ void BM_CtlWatchCpuShare(benchmark::State& state) {
   state.counters["cpu/wall"] = wall > 0 ? cpu / wall : 0;
 }
 BENCHMARK(BM_CtlWatchCpuShare)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+KVA_BENCH_RATIO("kva7710ctl watch --count 20 --delay 100: CPU / wall time",
+                "BM_CtlWatchCpuShare/iterations:1", "cpu/wall", 1.0, 0.10);
 
 }  // namespace

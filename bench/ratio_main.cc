@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Benchmark entry point: runs every benchmark, then prints the registered ratios.
+// Benchmark entry point: runs every benchmark, then prints the registered ratios from the
+// counters their benchmarks left.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -16,20 +17,22 @@ std::vector<Ratio>& Ratios() {
   return ratios;
 }
 
+// Keeps the counters of every benchmark as the table shows them.
 class RecordingReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      seconds_[run.benchmark_name()] =
-          run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      if (run.run_type != Run::RT_Iteration || run.iterations == 0 || run.error_occurred) continue;
+      for (const auto& [name, counter] : run.counters) {
+        counters_[run.benchmark_name()][name] = counter.value;
+      }
     }
     ConsoleReporter::ReportRuns(runs);
   }
-  const std::map<std::string, double>& seconds() const { return seconds_; }
+  const std::map<std::string, std::map<std::string, double>>& counters() const { return counters_; }
 
  private:
-  std::map<std::string, double> seconds_;
+  std::map<std::string, std::map<std::string, double>> counters_;
 };
 
 }  // namespace
@@ -47,14 +50,18 @@ int main(int argc, char** argv) {
   kvabench::RecordingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  const auto& seconds = reporter.seconds();
   for (const kvabench::Ratio& r : kvabench::Ratios()) {
-    const auto num = seconds.find(r.benchmark);
-    const auto den = seconds.find(r.baseline);
-    if (num == seconds.end() || den == seconds.end()) continue;  // filtered out of this run
-    const double ratio = num->second / (den->second * r.baselineFactor);
-    std::printf("ratio %-48s %.3f (target <= %.2f) %s\n", r.label.c_str(), ratio, r.target,
-                ratio <= r.target ? "ok" : "ABOVE TARGET");
+    const auto bench = reporter.counters().find(r.benchmark);
+    if (bench == reporter.counters().end()) continue;  // filtered out of this run
+    const auto counter = bench->second.find(r.counter);
+    if (counter == bench->second.end()) continue;
+    const double ratio = counter->second / r.factor;
+    const bool ok = r.atLeast ? ratio >= r.target : ratio <= r.target;
+    std::printf("ratio %-48s %.3f (target %s %.2f) %s\n", r.label.c_str(), ratio,
+                r.atLeast ? ">=" : "<=", r.target,
+                ok          ? "ok"
+                : r.atLeast ? "BELOW TARGET"
+                            : "ABOVE TARGET");
   }
   return 0;
 }

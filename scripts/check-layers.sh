@@ -9,7 +9,7 @@
 #   windows     ui/ and every frm* / fm* file            base, device, features
 #   simulation  sim/                                    base, the device seams below
 #   platform    platform/                               base, the device seams below
-#   program     app/main.cpp                            everything
+#   program     app/main.cpp, app/desktop_program.*     everything
 #   ctl         cli/                                    everything but windows
 # A file named after a window (frm*, fm*) is a window whatever its folder.
 set -uo pipefail
@@ -24,7 +24,7 @@ layer_of() {
   local path=$1 name=${1##*/}
   case "$name" in frm* | fm*) echo windows; return ;; esac
   case "$path" in
-    app/main.cpp) echo program ;;
+    app/main.cpp | app/desktop_program.*) echo program ;;
     app/*) echo base ;;
     device/* | usbspi/* | hostsetup/*) echo device ;;
     mainwindow/* | capture/* | config/* | datalog/*) echo features ;;

@@ -7,8 +7,7 @@
 // Both sides are measured in one loop, turn about (a datalog run, then as many ten-register
 // reads), so that they share the load of a busy machine and the same delay calibration:
 // measured one after the other, the two sides of this ratio drifted by tens of percent with
-// the load of the other work on the machine. BM_DatalogRun reports the datalog side;
-// BM_ReadsBesideDatalog reports the reads side of the same loop.
+// the load of the other work on the machine. The counter x_reads is their ratio.
 #include <benchmark/benchmark.h>
 
 #include "app/hooks.h"
@@ -25,12 +24,6 @@ namespace {
 using kvabench::TheUiBench;
 
 constexpr int kSamplesPerRun = 1000;  // the window's default file length
-
-struct ReadsSide {
-  double seconds = 0;
-  int runs = 0;
-};
-ReadsSide readsSide;
 
 // Settings (the USB adapter), register map and the adapter's bring-up, once.
 void BringUpAdapter() {
@@ -52,33 +45,17 @@ void BM_DatalogRun(benchmark::State& state) {
   w.txtSamplesPerFile->setText(QString::number(kSamplesPerRun));
   w.txtFilesPerSession->setText("1");
   w.txtSampleDelay->setText("0");
-  readsSide = {};
-  for (auto _ : state) {
-    double start = kva::MonotonicSeconds();
-    w.cmdStartDatalog_Click();
-    state.SetIterationTime(kva::MonotonicSeconds() - start);
-    start = kva::MonotonicSeconds();
-    for (int s = 0; s < kSamplesPerRun; ++s) TenRegisterReads();
-    readsSide.seconds += kva::MonotonicSeconds() - start;
-    ++readsSide.runs;
-  }
+  kvabench::InTurn(
+      state, "x_reads", [&w] { w.cmdStartDatalog_Click(); },
+      [] {
+        for (int s = 0; s < kSamplesPerRun; ++s) TenRegisterReads();
+      },
+      kva::MonotonicSeconds);
   kva::ui::UnloadAllForms();
 }
 BENCHMARK(BM_DatalogRun)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(10.0);
 
-// Ten register reads, as measured beside the datalog runs above.
-void BM_ReadsBesideDatalog(benchmark::State& state) {
-  if (readsSide.runs == 0) {
-    state.SkipWithError("measured by BM_DatalogRun: run the two together");
-    return;
-  }
-  const double perTenReads = readsSide.seconds / readsSide.runs / kSamplesPerRun;
-  for (auto _ : state) state.SetIterationTime(perTenReads);
-}
-BENCHMARK(BM_ReadsBesideDatalog)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(1);
-
 KVA_BENCH_RATIO("datalog sample through the window / 10 register reads",
-                "BM_DatalogRun/min_time:10.000/manual_time",
-                "BM_ReadsBesideDatalog/iterations:1/manual_time", kSamplesPerRun, 1.05);
+                "BM_DatalogRun/min_time:10.000/manual_time", "x_reads", 1.0, 1.05);
 
 }  // namespace

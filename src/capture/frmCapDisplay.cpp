@@ -97,7 +97,7 @@ frmCapDisplay::frmCapDisplay() {
   LblValue = MakeLabel(this, "LblValue", "LblValue", Qt::AlignCenter);
   for (QLabel* l : {Label1, LblSample, Label3, LblValue}) ui::SetBackColor(*l, ui::kReadoutGrey);
 
-  FrameFile = new QGroupBox("Save Buffer", this);
+  FrameFile = new QGroupBox(this);
   FrameFile->setObjectName("FrameFile");
   ComboFileExt = new QComboBox(FrameFile);
   ComboFileExt->setObjectName("ComboFileExt");

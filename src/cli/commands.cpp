@@ -228,6 +228,42 @@ void Time(Session& session, const CommandRequest& r, std::ostream& out) {
   out << texts.date << " " << texts.time << "\n";
 }
 
+// What a readout found; with no file given, the events themselves (header and samples in g).
+JsonWriter CaptureJson(const std::string* file) {
+  const int buffers = CaptureBufferCount;
+  const int events = std::min<int>(CaptureEventsStored, buffers);
+  JsonWriter json;
+  json.BeginObject();
+  if (file != nullptr) json.Field("file", *file);
+  json.Field("events_stored", CaptureEventsStored)
+      .Field("event_length", CaptureEventLength)
+      .Field("buffers", buffers);
+  if (file == nullptr) {
+    json.Key("events").BeginArray();
+    for (int e = 1; e <= events; ++e) {
+      const CaptureHeader& h = CaptureHeaders[static_cast<size_t>(e)];
+      json.BeginObject()
+          .Field("event", e)
+          .Field("xyz", h.XYZ)
+          .Field("time", h.Time)
+          .Field("date", h.Date)
+          .Field("temp", h.Temp)
+          .Field("voltage", h.Voltage)
+          .Field("aux", h.Aux);
+      for (const auto& [name, grid] :
+           {std::pair{"x", &CaptureX}, {"y", &CaptureY}, {"z", &CaptureZ}}) {
+        json.Key(name).BeginArray();
+        for (int j = 1; j <= CaptureEventLength - kCaptureHeaderWords; ++j)
+          json.Real((*grid)(e, j));
+        json.EndArray();
+      }
+      json.EndObject();
+    }
+    json.EndArray();
+  }
+  return json.EndObject();
+}
+
 void Capture(Session& session, const CommandRequest& r, std::ostream& out) {
   session.EnsureDevice();
   const bool showProgress = ::isatty(STDERR_FILENO) == 1;
@@ -236,10 +272,14 @@ void Capture(Session& session, const CommandRequest& r, std::ostream& out) {
   });
   if (showProgress && CaptureEventsStored > 0) std::cerr << "\n";
   session.CheckTransport();
+  const std::string target = r.out.empty() ? "-" : r.out;
   const char separator = r.tab ? '\t' : ',';
-  WriteOutput(r.out.empty() ? "-" : r.out,
-              CaptureFileText(separator, CaptureFileDecimalMark(separator, LocaleDecimalMark())),
-              out);
+  if (!session.json() || target != "-") {
+    WriteOutput(target,
+                CaptureFileText(separator, CaptureFileDecimalMark(separator, LocaleDecimalMark())),
+                out);
+  }
+  if (session.json()) PrintJson(CaptureJson(target == "-" ? nullptr : &target), out);
 }
 
 void Datalog(Session& session, const CommandRequest& r, std::ostream& out) {
@@ -250,9 +290,7 @@ void Datalog(Session& session, const CommandRequest& r, std::ostream& out) {
   settings.sampleDelayMs = r.sampleDelayMs;
   settings.baseName = r.baseName;
   settings.directory = r.dir;
-  if (r.baseName.empty() || r.baseName.find('/') != std::string::npos) {
-    BadInput("--name must be a file name without a folder, not " + r.baseName);
-  }
+  if (const auto problem = DatalogNameProblem(r.baseName)) BadInput("--name " + *problem);
   session.EnsureDevice();
   const StopSignals stop;
   DatalogCallbacks callbacks;
@@ -262,8 +300,21 @@ void Datalog(Session& session, const CommandRequest& r, std::ostream& out) {
   };
   const DatalogResult result = RunDatalog(settings, callbacks);
   const auto format = DatalogFormatFor(LocaleDecimalMark());
-  for (int f = 1; f <= result.filesWritten; ++f) {
-    out << DatalogFilePath(r.dir, r.baseName, f, format).string() << "\n";
+  if (session.json()) {
+    JsonWriter json;
+    json.BeginObject().Key("files").BeginArray();
+    for (int f = 1; f <= result.filesWritten; ++f) {
+      json.String(DatalogFilePath(r.dir, r.baseName, f, format).string());
+    }
+    json.EndArray()
+        .Field("cancelled", result.cancelled)
+        .Field("samples_in_last_file", result.samplesInLastFile)
+        .EndObject();
+    PrintJson(json, out);
+  } else {
+    for (int f = 1; f <= result.filesWritten; ++f) {
+      out << DatalogFilePath(r.dir, r.baseName, f, format).string() << "\n";
+    }
   }
   if (result.error) throw CommandError(kExitFile, *result.error);
   if (result.cancelled) {

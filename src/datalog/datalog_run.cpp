@@ -84,6 +84,14 @@ DatalogFormat DatalogFormatFor(char decimalMark) {
   return decimalMark == ',' ? DatalogFormat{'\t', ".txt"} : DatalogFormat{',', ".csv"};
 }
 
+std::optional<std::string> DatalogNameProblem(std::string_view baseName) {
+  if (!baseName.empty() && baseName != "." && baseName != ".." &&
+      baseName.find('/') == std::string_view::npos) {
+    return std::nullopt;
+  }
+  return "must be a file name without a folder, not \"" + std::string(baseName) + "\"";
+}
+
 std::filesystem::path DatalogFilePath(const std::filesystem::path& dir, const std::string& baseName,
                                       int fileNumber, const DatalogFormat& format) {
   return dir / (baseName + "_" + std::to_string(fileNumber) + format.extension);

@@ -59,6 +59,11 @@ struct DatalogFormat {
 };
 DatalogFormat DatalogFormatFor(char decimalMark);
 
+// Why a base name cannot be used, or nothing: the files must land in the datalog folder, so an
+// empty name, "." and ".." are refused as a name with "/" is ("_1.csv" would be hidden, and
+// ".._1.csv" looks like a way out of the folder).
+std::optional<std::string> DatalogNameProblem(std::string_view baseName);
+
 // dir / "BASE_f.ext".
 std::filesystem::path DatalogFilePath(const std::filesystem::path& dir, const std::string& baseName,
                                       int fileNumber, const DatalogFormat& format);

@@ -157,6 +157,10 @@ void frmDatalog::cmdStartDatalog_Click() {
   if (cmdStartDatalog->text() == QString::fromUtf8(kStart)) {
     // A second click while a cancelled run still finishes its file must not start another.
     if (running_) return;
+    if (const auto problem = DatalogNameProblem(ui::S(txtFileName->text()))) {
+      MsgBox("File Name " + *problem + ".");
+      return;
+    }
     cmdStartDatalog->setText(QString::fromUtf8(kCancel));
     RunDatalog();
   } else if (cmdStartDatalog->text() == QString::fromUtf8(kCancel)) {

@@ -5,7 +5,9 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QMenuBar>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/run_mode.h"
 #include "device/board_stimulus.h"
@@ -111,7 +113,22 @@ frmSimBoard::frmSimBoard() {
 }
 
 void frmSimBoard::Form_Load() {
-  if (const QWidget* main = ui::MainWindow()) move(main->frameGeometry().topRight());
+  const QWidget* main = ui::MainWindow();
+  if (main == nullptr) return;
+  // Beside the main window, moved back inside the screen where the main window reaches its
+  // edge. The window's frame is not known before it is shown: the main window's stands for it.
+  const QRect outer = main->frameGeometry(), inner = main->geometry();
+  const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                       outer.right() - inner.right(), outer.bottom() - inner.bottom());
+  QPoint at = outer.topRight();
+  if (const QScreen* screen = main->screen()) {
+    const QRect room = screen->availableGeometry();
+    adjustSize();  // the size it will show with, style and fonts applied
+    const QSize size = this->size().grownBy(frame);
+    at.setX(std::max(room.left(), std::min(at.x(), room.right() + 1 - size.width())));
+    at.setY(std::max(room.top(), std::min(at.y(), room.bottom() + 1 - size.height())));
+  }
+  move(at);
 }
 
 void frmSimBoard::Form_Activate() { ShowState(); }

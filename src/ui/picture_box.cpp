@@ -372,7 +372,10 @@ void PictureBox::resizeEvent(QResizeEvent* e) {
 void PictureBox::EmitMouse(QMouseEvent* e, int which) {
   Sync();
   const QPointF local = (e->position() - QPointF(contentsRect().topLeft())) * ratio_;
-  const QPointF user = ToUser(local);
+  // The mouse on the frame's border reads as the nearest point of the drawing area, so a
+  // read-out never names a sample or value beyond the scale's ends.
+  const QPointF user = ToUser({std::clamp(local.x(), 0.0, double(image_.width())),
+                               std::clamp(local.y(), 0.0, double(image_.height()))});
   const int buttons = static_cast<int>(e->buttons() | e->button());
   const auto mods = e->modifiers();
   const int shift = (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) |

@@ -143,7 +143,9 @@ TEST(DelayWaits, LastTheirLengthWhateverTheCountAndSleepWhenLong) {
     WaitDelay(ms);
     const double wall = MonotonicSeconds() - start;
     EXPECT_GE(wall, ms * 1e-3) << ms;
-    if (ms >= 3.0f) EXPECT_LT(ThreadCpuSeconds() - cpuStart, wall / 2) << ms;
+    if (ms >= 3.0f) {
+      EXPECT_LT(ThreadCpuSeconds() - cpuStart, wall / 2) << ms;
+    }
   }
 }
 

@@ -10,6 +10,7 @@
 #include "capture/frmCapDisplay.h"
 #include "capture/frmCaptConfig.h"
 #include "mainwindow/frmBusyMsg.h"
+#include "mainwindow/frmSimBoard.h"
 #include "support/window_rig.h"
 #include "ui/colors.h"
 
@@ -64,29 +65,44 @@ class CaptureWindowsTest : public QObject {
   void init() { rig_.emplace(); }
   void cleanup() { rig_.reset(); }
 
-  // Configure the window's own example with a quarter of pre-trigger, shock X, read the
-  // memory through the main window and find the shock after its pre-trigger samples.
+  // The README's "Capturing an event" as a user follows it, a few seconds per step, on a board
+  // started in the demo scenario: the window's own example with a quarter of pre-trigger, the
+  // level set before the trigger is armed, a shock, then the memory read through the main
+  // window; exactly one event, the shock after its pre-trigger samples.
   void triggerShockReadAndPlot() {
+    rig_->board.sensor().SetScenario("demo");
     frmForm1& main = StartMainWindow();
+    const auto userPace = [this] { rig_->now += 4.0; };
+    auto& board = ui::ShowForm<frmSimBoard>();
+    board.cmbScenario->setCurrentText("bench");
+    userPace();
     main.cmdCaptConfig->click();
     frmCaptConfig* config = ui::FindForm<frmCaptConfig>();
     QVERIFY(config && config->isVisible());
     config->ComboBuffLength->setCurrentIndex(0);
     config->ComboPreTrigLength->setCurrentIndex(4);
     config->cmdCapt_CFG->click();
+    userPace();
     config->ComboSourceBuff1->setCurrentIndex(2);
-    config->Option_A1->setChecked(true);
-    config->cmdALM_CTRL->click();
     config->txtTrigLevelBuff1->setText("12");
     config->ComboPolBuff1->setCurrentIndex(1);
     config->cmdTrig_Mag->click();
+    QCOMPARE(config->txtTrigLevelBuff1->text(), QString("11.9762"));
+    userPace();
+    config->Option_A1->setChecked(true);
+    config->cmdALM_CTRL->click();
     QCOMPARE(
         config->LBLCAPT_CFG->text() + config->LBLALM_CTRL->text() + config->LBLALM_MAG1->text(),
         QString("0040021080E9"));
-
-    rig_->now += 1.0;
-    rig_->board.sensor().Shock(0, 20.0, 5.0);
-    rig_->now += 1.0;
+    userPace();
+    board.cmbShockAxis->setCurrentIndex(0);
+    board.txtShockPeak->setValue(20.0);
+    board.txtShockDuration->setValue(5.0);
+    board.cmdShock->click();
+    userPace();
+    main.cmdReadData->click();
+    QCOMPARE(main.txtReadReg[0]->text(), QString("1"));
+    userPace();
 
     // While the memory is read: the three buttons off, the busy window counting events.
     QStringList during;
@@ -150,6 +166,18 @@ class CaptureWindowsTest : public QObject {
                                          "Deg C = 24.5\nVoltage = 3.300\nAux ADC = 0.500"));
     d.HScroll1->setValue(2048);
     QCOMPARE(d.LbLMinX->text() + "|" + d.LbLMaxX->text(), QString("1024|2048"));
+    // The mouse on the plot's border reads the window's first and last samples, none beyond.
+    ui::PictureBox& pic = *d.Picture1;
+    QStringList read;
+    for (const int x : {0, pic.width() - 1}) {
+      const QPointF at(x, pic.height() / 2);
+      QMouseEvent move(QEvent::MouseMove, at, pic.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                       Qt::NoModifier);
+      QApplication::sendEvent(&pic, &move);
+      read << d.LblSample->text();
+    }
+    QCOMPARE(read, QStringList({"1025", "2048"}));
+    QCOMPARE(d.FrameFile->title(), QString());  // the save controls' frame has no caption
     d.resize(50, 50);
     QVERIFY(d.width() >= 240 && d.height() >= 240);  // 3600 twips at 96 dpi
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <regex>
 
 #include "cli/ctl_runner.h"
 #include "support/dev_setup.h"
@@ -59,7 +60,10 @@ TEST(CtlJson, EveryValueCommandPrintsOneDocumentThatParses) {
                                              "spi 0200 0000",
                                              "spi-setup",
                                              "list-adapters",
-                                             "trigger set --source1 X_Acc --level1 12 --enable 1"};
+                                             "trigger set --source1 X_Acc --level1 12 --enable 1",
+                                             "datalog --signals 1 --samples 2 --files 2 --name J",
+                                             "capture --out cap.csv",
+                                             "capture"};
   std::string batch;
   for (const auto& c : commands) batch += c + "\n";
   const auto r = RunCtl({"--simulate", "--sim-adapters", "0,2", "--json"}, batch);
@@ -95,6 +99,26 @@ TEST(CtlJson, EveryValueCommandPrintsOneDocumentThatParses) {
             R"("raw":233},{"trigger":2,"enabled":false,"source":"Temperature","source_code":6,)"
             R"("polarity":"less","level":30.078125,"unit":"C","register":"ALM_MAG2","hex":"0148",)"
             R"("raw":328}]})");
+
+  EXPECT_EQ(lines[16], R"({"files":["./J_1.csv","./J_2.csv"],"cancelled":false,)"
+                       R"("samples_in_last_file":2})");
+  // The capture as a file, then the same events in the document itself.
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(
+      lines[17], m,
+      std::regex(
+          R"(\{"file":"cap.csv","events_stored":([0-9]+),"event_length":1024,"buffers":8\})")))
+      << lines[17];
+  EXPECT_TRUE(lines[18].starts_with(R"({"events_stored":)" + m[1].str() +
+                                    R"(,"event_length":1024,"buffers":8,"events":[)"))
+      << lines[18];
+  const std::string file = kvatest::ReadFileBytes("cap.csv");
+  const auto count = [](const std::string& text, const std::string& word) {
+    size_t n = 0;
+    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count(lines[18], R"("event":)"), count(file, "Event #"));
 
   if (std::system("command -v python3 >/dev/null") != 0) GTEST_SKIP() << "no python3";
   kvatest::WriteFileBytes("docs.json", r.out);

@@ -177,6 +177,12 @@ TEST_P(Ctl, DatalogFilesAndRefusals) {
             Failure(4, "Could not write ./" + longName + "_1.csv: File name too long\n"));
   EXPECT_EQ(FailureOf(Run({"datalog", "--signals", "", "--samples", "1", "--files", "1"})),
             Failure(2, "kva7710ctl: Please check at least one DATA SELECTION box.\n"));
+  for (const std::string name : {"..", ".", "", "a/b"}) {
+    EXPECT_EQ(FailureOf(Run(
+                  {"datalog", "--signals", "1", "--samples", "1", "--files", "1", "--name", name})),
+              Failure(2, "kva7710ctl: --name must be a file name without a folder, not \"" + name +
+                             "\"\n"));
+  }
 }
 
 // The file layout itself is the datalog's own test; here the tool must pick it from LANG.

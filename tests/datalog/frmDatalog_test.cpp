@@ -125,15 +125,36 @@ class FrmDatalogTest : public QObject {
     }
   }
 
-  void nothingCheckedShowsTheMessageOnly() {
-    ui::MessageRecorder messages;
-    auto& w = Window({}, "3", "1");
-    w.cmdStartDatalog->click();
-    QCOMPARE(messages.messages().size(), size_t(1));
-    QCOMPARE(messages.messages()[0].text + "|" + messages.messages()[0].title,
-             std::string("Please check at least one DATA SELECTION box.|"));
-    QCOMPARE(w.cmdStartDatalog->text(), QString("Start Datalog"));
-    QVERIFY(yields_ == 0 && !std::filesystem::exists("DATALOG_1.csv"));
+  // Nothing checked, or a File Name that is not a plain name: one message, no run, no file.
+  void refusalsShowTheMessageOnly() {
+    const struct {
+      std::initializer_list<int> boxes;
+      const char* name;
+      std::string message;
+    } cases[] = {
+        {{}, "DATALOG", "Please check at least one DATA SELECTION box.|"},
+        {{1}, "", "File Name must be a file name without a folder, not \"\".|KVA7710_Eval_Rev_1"},
+        {{1}, ".", "File Name must be a file name without a folder, not \".\".|KVA7710_Eval_Rev_1"},
+        {{1},
+         "..",
+         "File Name must be a file name without a folder, not \"..\".|KVA7710_Eval_Rev_1"},
+    };
+    for (const auto& c : cases) {
+      ui::MessageRecorder messages;
+      auto& w = Window(c.boxes, "3", "1");
+      w.txtFileName->setText(c.name);
+      w.cmdStartDatalog->click();
+      QCOMPARE(messages.messages().size(), size_t(1));
+      QCOMPARE(messages.messages()[0].text + "|" + messages.messages()[0].title, c.message);
+      QCOMPARE(w.cmdStartDatalog->text(), QString("Start Datalog"));
+      QCOMPARE(yields_, 0);
+      QVERIFY(std::filesystem::is_empty(dir_->path()));
+    }
+    // "/" cannot even be typed.
+    auto& w = Window({1}, "3", "1");
+    w.txtFileName->setText("a");
+    QTest::keyClicks(w.txtFileName, "/b");
+    QCOMPARE(w.txtFileName->text(), QString("ab"));
   }
 
   void twoFileRunShowsFileNumberAndProgressAndRescalesAux() {

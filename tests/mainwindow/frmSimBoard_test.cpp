@@ -4,9 +4,11 @@
 #include "mainwindow/frmSimBoard.h"
 
 #include <QMenuBar>
+#include <QScreen>
 #include <QtTest>
 #include <optional>
 
+#include "mainwindow/frmForm1.h"
 #include "support/window_rig.h"
 
 using namespace kva;
@@ -54,6 +56,20 @@ class SimBoardWindowTest : public QObject {
     QCOMPARE(rig_->board.sensor().State().scenario, std::string("demo"));
     QCOMPARE(w.txtTilt[0]->value(), 0.0);
     QCOMPARE(w.txtSupply->value(), 3.3);
+  }
+
+  // Beside the main window, but never past the screen's edge.
+  void opensInsideTheScreen() {
+    frmForm1& main = rig_->StartMainWindow();
+    const QRect room = main.screen()->availableGeometry();
+    main.move(room.right() - main.width() / 2, room.top() + 40);
+    const QRect placed = ui::ShowForm<frmSimBoard>().frameGeometry();
+    QVERIFY2(room.contains(placed), qPrintable(QString("%1,%2 %3x%4")
+                                                   .arg(placed.x())
+                                                   .arg(placed.y())
+                                                   .arg(placed.width())
+                                                   .arg(placed.height())));
+    QCOMPARE(placed.top(), main.frameGeometry().top());
   }
 
   void menuOnlyOnTheSimulatedBoard() {
