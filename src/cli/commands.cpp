@@ -32,6 +32,7 @@
 #include "mainwindow/output_pass.h"
 #include "mainwindow/rtc_clock.h"
 #include "mainwindow/status_flags.h"
+#include "usbspi/adapter_ids.h"
 
 namespace kva::ctl {
 namespace {
@@ -558,6 +559,10 @@ void AddCommands(CLI::App& app, CommandRequest& r) {
   action("temp", "Temperature in degrees C", {"C"});
   action("aux", "Auxiliary input in V", {"V"});
   action("wait", "Let this many milliseconds of simulated time pass at once", {"MS"});
+  named(app.add_subcommand("udev-rule",
+                           "Print the udev rule that opens the adapter boards of the USB IDs in "
+                           "use to the user at the seat, for /etc/udev/rules.d/"),
+        "udev-rule");
   AddSpiCommands(app, r.name, r.spi);
   AddConfigCommands(app, r.name, r.config);
   AddTriggerCommands(app, r.name, r.trigger);
@@ -585,6 +590,8 @@ void RunCommand(Session& session, const CommandRequest& r, std::ostream& out) {
     Datalog(session, r, out);
   } else if (r.name == "sim") {
     Sim(session, r);
+  } else if (r.name == "udev-rule") {
+    out << UdevRuleText(AdapterUsbIds);
   } else if (!RunSpiCommand(session, r.name, r.spi, out) &&
              !RunConfigCommand(session, r.name, r.config, out) &&
              !RunTriggerCommand(session, r.name, r.trigger, out) &&

@@ -8,19 +8,35 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "usbspi/ezusb_driver.h"
 
 namespace kva {
 
-// The USB vendor ID that marks an adapter board. A board whose firmware reports another ID is
-// only found after changing this value (and the idVendor match in
-// packaging/60-kva7710-usbspi.rules) to that ID and rebuilding.
+// The USB vendor ID that marks an adapter board by default. Boards with other IDs are added at
+// run time (usbspi/adapter_ids.h), without a rebuild.
 inline constexpr uint16_t AdapterVendorId = 0x1209;
 inline constexpr uint16_t kAlderProductId = 0xED03;
 inline constexpr uint16_t kBirchProductId = 0xEF00;
 
-// Board type of a device descriptor's IDs: "ALDER", "BIRCH", or "None" (not an adapter).
+struct UsbId {
+  uint16_t vendor = 0;
+  uint16_t product = 0;
+  bool operator==(const UsbId&) const = default;
+};
+
+// The vendor and product IDs of the boards taken for adapters: ALDER's and BIRCH's, then those
+// added at run time.
+inline const std::vector<UsbId> kDefaultAdapterUsbIds = {{AdapterVendorId, kAlderProductId},
+                                                         {AdapterVendorId, kBirchProductId}};
+inline std::vector<UsbId> AdapterUsbIds = kDefaultAdapterUsbIds;
+
+bool IsAdapterUsbId(uint16_t vendorId, uint16_t productId);
+
+// Board type of a device descriptor's IDs: "None" (not an adapter) unless they are in
+// AdapterUsbIds; then "ALDER" or "BIRCH" by the product ID, and an added ID with another
+// product ID is labelled by its IDs ("04B4:1004").
 std::string BoardTypeOf(uint16_t vendorId, uint16_t productId);
 
 struct UsbAdapterRecord {
@@ -93,7 +109,8 @@ void SetSpiStaticBits(uint8_t& bits);
 // Nothing when UsbReady is false. n outside 1..16 is a programming error (std::out_of_range).
 void UsbSpiTransfer(uint8_t& n);
 
-// Every global of this module back to its start value (tests). The driver stays installed.
+// Every global of this module back to its start value (tests), AdapterUsbIds too. The driver
+// stays installed.
 void ResetUsbAdapter();
 
 }  // namespace kva

@@ -11,6 +11,7 @@
 #include "cli/ctl_runner.h"
 #include "support/dev_setup.h"
 #include "support/temp_dir.h"
+#include "usbspi/adapter_ids.h"
 
 namespace {
 
@@ -397,6 +398,18 @@ TEST_F(CtlSession, FlashImagePersistsBetweenRunsAndTraceIsWritten) {
   r = RunCtl({"--simulate", "--interface", "usb", "--sim-flash", "flash.bin", "read", "SMPL_PRD",
               "ENDURANCE"});
   EXPECT_EQ(r.out, "SMPL_PRD\t003F\t63.0\nENDURANCE\t0001\t1.0\n");
+}
+
+TEST_F(CtlSession, UdevRuleOfTheIdsInUseAndBadIdRefused) {
+  const auto r =
+      RunCtl({"--usb-id", "04b4:1004", "udev-rule"}, "", {{"KVA7710_USB_IDS", "abcd:1"}});
+  EXPECT_EQ(FailureOf(r), Failure(0, ""));
+  EXPECT_EQ(r.out,
+            kva::UdevRuleText({{0x1209, 0xED03}, {0x1209, 0xEF00}, {0xABCD, 1}, {0x04B4, 0x1004}}));
+  EXPECT_EQ(FailureOf(RunCtl({"--usb-id", "04b4:1004", "--usb-id", "12g4:1", "list-adapters"})),
+            Failure(2,
+                    "kva7710ctl: bad USB ID \"12g4:1\" in --usb-id: give the vendor and product "
+                    "ID in hex, as VID:PID (for example 1209:ed03)\n"));
 }
 
 TEST_F(CtlSession, HelpAndVersion) {

@@ -438,6 +438,30 @@ TEST_F(EmulatedAdapter, UnplugDuringCaptureReadoutEndsItWithOneMessage) {
   EXPECT_TRUE(UsbReady);
 }
 
+// A board with another ID takes no slot until its ID is added; then it is found like any.
+TEST_F(EmulatedAdapter, BoardWithAnotherIdIsFoundOnceItsIdIsAdded) {
+  sim::SimEzUsbBoard other;
+  other.vendorId = 0x04B4;
+  other.productId = 0x1004;
+  boards_->Plug(0, other);
+  boards_->Plug(1);
+  FindUsbAdapter();
+  EXPECT_EQ(UsbAdapterCount, 1);
+  EXPECT_EQ((Texts{UsbAdapterSlots[0].BoardType, UsbAdapterSlots[1].DeviceName}),
+            (Texts{"ALDER", ""}));
+
+  AdapterUsbIds.push_back({0x04B4, 0x1004});
+  FindUsbAdapter();
+  ASSERT_EQ(UsbAdapterCount, 2);
+  EXPECT_EQ((Texts{UsbAdapterSlots[0].BoardType, UsbAdapterSlots[1].BoardType}),
+            (Texts{"04B4:1004", "ALDER"}));
+  ASSERT_TRUE(UsbReady);
+  EXPECT_EQ(UsbPortIndex, 0);
+  SetWord(ZACCL_OUT, 0x8013);
+  EXPECT_EQ(Read(ZACCL_OUT), 0x13);
+  EXPECT_EQ(messages, Texts{});
+}
+
 }  // namespace
 }  // namespace kva
 
