@@ -365,9 +365,17 @@ std::string FixedText(double value, int decimals) {
 }
 
 std::string SignificantText(double value, int digits) {
+  digits = std::clamp(digits, 1, 17);
+  // A large figure (a noise density of 53290 ug/sqrt(Hz)) reads better in full than as
+  // 5.329e+04 beside 5717; only its first digits are kept.
+  const double magnitude = std::abs(value);
+  if (std::isfinite(value) && magnitude >= std::pow(10.0, digits) && magnitude < 1e15) {
+    const double unit = std::pow(10.0, std::floor(std::log10(magnitude)) - digits + 1);
+    return FixedText(std::round(value / unit) * unit, 0);
+  }
   char buffer[64];
-  const auto res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
-                                 std::clamp(digits, 1, 17));
+  const auto res =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
   return std::string(buffer, res.ptr);
 }
 

@@ -59,7 +59,8 @@ inline constexpr double kCaptureStepG = 0.2;
 int StepDecimals(double step);
 // value with that many decimals, "." as the mark ("-0.2", "0.013").
 std::string FixedText(double value, int decimals);
-// value to that many significant digits without trailing zeros ("0.5", "123.5", "1.235e-05").
+// value to that many significant digits without trailing zeros ("0.5", "123.5", "1.235e-05");
+// a large value in full, rounded to those digits ("53290", not "5.329e+04").
 std::string SignificantText(double value, int digits = 4);
 
 // The statistics of samples on a grid of `step`: minimum, maximum, peak-to-peak and the peak

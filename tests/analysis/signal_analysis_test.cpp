@@ -195,6 +195,8 @@ TEST(AnalysisTexts, DecimalsFollowTheStep) {
   EXPECT_EQ(t.peakValue, "25.4");
   EXPECT_EQ(SignificantText(0.000012346), "1.235e-05");
   EXPECT_EQ(SignificantText(123.45678), "123.5");
+  EXPECT_EQ(SignificantText(53289.7), "53290");
+  EXPECT_EQ(SignificantText(-1234567.0, 3), "-1230000");
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ TEST(CtlAnalyze, CaptureFileStatisticsSpectrumAndFiles) {
             "peak time (s)\t0.01\t0.69\t0.04\n"
             "spectrum peak (Hz)\t25\t1.95312\t12.5\n"
             "spectrum peak amplitude\t0.4\t0.03793\t0.1307\n"
-            "noise density (u/sqrt(Hz))\t4e+04\t2.335e+04\t1.415e+04\n"
+            "noise density (u/sqrt(Hz))\t40000\t23350\t14150\n"
             "band rms\t0.2828\t0.1651\t0.1\n");
   const std::string spectrum = kvatest::ReadFileBytes("sp.txt");
   EXPECT_TRUE(
