@@ -40,17 +40,22 @@ namespace {
 
 double simSeconds = 100.0;
 
+// Trigger 1 on X above `level` g, 1024-sample events.
+kva::TriggerChange TriggerOnX(double level, int preTrigger) {
+  kva::TriggerChange change;
+  change.lengthCode = 0;
+  change.preTrigger = preTrigger;
+  change.source[0] = 2;
+  change.enabled[0] = true;
+  change.level[0] = level;
+  change.greater[0] = true;
+  return change;
+}
+
 // The example trigger, one shock on X seen through it, and the capture window over it.
 QWidget& CaptureWindow() {
   using namespace kva;
-  TriggerChange change;
-  change.lengthCode = 0;
-  change.preTrigger = 4;
-  change.source[0] = 2;
-  change.enabled[0] = true;
-  change.level[0] = 12;
-  change.greater[0] = true;
-  WriteTriggerChange(change);
+  WriteTriggerChange(TriggerOnX(12, 4));
   simSeconds += 1.0;
   CurrentBoardStimulus()->Shock(0, 24.0, 12.0);
   simSeconds += 2.0;
@@ -67,13 +72,7 @@ QWidget& AnalysisWindow() {
   BoardStimulus& board = *CurrentBoardStimulus();
   board.SetVibration(0, 50.0, 1.5, true);
   for (int axis = 0; axis < 3; ++axis) board.SetNoiseDensity(axis, 3000.0 + 1000.0 * axis);
-  TriggerChange change;
-  change.lengthCode = 0;
-  change.source[0] = 2;
-  change.enabled[0] = true;
-  change.level[0] = 1;
-  change.greater[0] = true;
-  WriteTriggerChange(change);
+  WriteTriggerChange(TriggerOnX(1, 0));
   simSeconds += 3.5;
   TriggerChange off;
   off.enabled[0] = false;  // no more events: the last one fills up
