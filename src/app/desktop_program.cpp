@@ -105,7 +105,7 @@ int RunDesktopProgram(int argc, char* argv[], const std::function<void()>& whenS
   ui::ShowForm<frmMsg>();
   LetWindowPaint(msg);
 
-  DelayCalibrated = false;
+  State().delay.DelayCalibrated = false;
   CalibrateDelay();
 
   RunStartupSteps();

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "state/program_state.h"
+
 namespace kva {
 
 struct BoardStimulusState {

@@ -23,28 +23,7 @@ inline constexpr uint16_t kBirchProductId = 0xEF00;
 // Board type of a device descriptor's IDs: "ALDER", "BIRCH", or "None" (not an adapter).
 std::string BoardTypeOf(uint16_t vendorId, uint16_t productId);
 
-struct UsbAdapterRecord {
-  std::string DeviceName;  // "Ezusb-0".."Ezusb-3"; empty when the slot held no adapter
-  bool Present = false;
-  std::string BoardType;
-  std::string Descript0;
-  std::string Descript1;
-  float DriverRev = 0.0f;
-  std::string Speed;
-};
-
-inline std::array<UsbAdapterRecord, 4> UsbAdapterSlots{};
-inline int16_t UsbAdapterCount = 0;
-inline UsbAdapterRecord CurrentUsbAdapter{};
-inline bool UsbReady = false;
-inline int16_t UsbPortIndex = 0;  // set only by FindUsbAdapter; -1 when it selected none
-inline uint8_t SpiChannel = 1;
-inline uint8_t SpiStaticBits = 120;
-inline uint8_t SpiWordDelay = 25;
-inline bool SpiInputPolarity = true;  // true "Pos", false "Neg"
-inline uint8_t SpiWordCount = 0;
-inline std::array<int32_t, 17> SpiTxWords{};  // entries 1..16 used
-inline std::array<int32_t, 17> SpiRxWords{};
+// The adapter records and SPI settings are State().usb (UsbAdapterRecord, UsbState).
 
 // Adapter command bytes (pipe 0 to the board, pipe 1 back).
 inline constexpr uint8_t kCmdRevision = 0x00;
@@ -92,8 +71,5 @@ void SetSpiStaticBits(uint8_t& bits);
 // Sends entries 1..n of SpiTxWords and leaves the words clocked back in SpiRxWords 1..n.
 // Nothing when UsbReady is false. n outside 1..16 is a programming error (std::out_of_range).
 void UsbSpiTransfer(uint8_t& n);
-
-// Every global of this module back to its start value (tests). The driver stays installed.
-void ResetUsbAdapter();
 
 }  // namespace kva
