@@ -41,7 +41,10 @@ class FuzzedLibUsb : public kva::LibUsbApi {
       d.address = in_.ConsumeIntegral<uint8_t>();
       const auto bytes = in_.ConsumeBytes<uint8_t>(d.descriptor.size());
       std::copy(bytes.begin(), bytes.end(), d.descriptor.begin());
-      if (in_.ConsumeBool()) kva::PutLe16(&d.descriptor[8], kva::AdapterVendorId);
+      if (in_.ConsumeBool()) {
+        kva::PutLe16(&d.descriptor[8], kva::AdapterVendorId);
+        kva::PutLe16(&d.descriptor[10], kva::kAlderProductId);
+      }
       devices.push_back(std::move(d));
     }
     return in_.ConsumeBool() ? count : Result();

@@ -8,7 +8,8 @@
 #
 #   base        app/ (not main.cpp), state/
 #   device      device/, usbspi/, hostsetup/ (not windows)     base
-#   features    mainwindow/, capture/, config/, datalog/       base, device
+#   features    mainwindow/, capture/, config/, datalog/,      base, device
+#               analysis/
 #   windows     ui/ and every frm* / fm* file                  base, device, features
 #   simulation  sim/                                           base, the device seams
 #   platform    platform/                                      base, the device seams

@@ -9,6 +9,7 @@
 #   scripts/fuzz.sh settings batch_line   only these
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh --fuzz
 seconds="${FUZZ_SECONDS:-20}"
 harnesses=("$@")
 if [ ${#harnesses[@]} -eq 0 ]; then

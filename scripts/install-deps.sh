@@ -4,22 +4,28 @@
 # is installed and apt is not touched.
 #
 #   scripts/install-deps.sh               what the desktop program and kva7710ctl build with
-#   scripts/install-deps.sh --test        and what the tests and benchmarks build and run with
+#   scripts/install-deps.sh --test        and what the tests build and run with
+#   scripts/install-deps.sh --bench       and what the benchmarks build with
 #   scripts/install-deps.sh --fuzz        and what the fuzz harnesses build with (clang, libFuzzer)
 #   scripts/install-deps.sh --screenshot  and what scripts/screenshot.sh runs with
-#   scripts/install-deps.sh --package     and what scripts/package.sh builds the .deb with
+#   scripts/install-deps.sh --package     and what scripts/package.sh and check-package.sh need
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libusb-1.0-0-dev libcli11-dev)
+# qt6-charts-dev leaves out the OpenGL module's CMake files that Qt6Charts needs.
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
+          libusb-1.0-0-dev libcli11-dev libfftw3-dev)
 for option in "$@"; do
   case "$option" in
     --test)
-      # GoogleTest and GoogleMock, Google Benchmark; bus traces are decoded with sigrok-cli, some
-      # tests run under a German locale, the format check uses clang-format, the --json
-      # output is checked with python3's json.tool, and the USB backend is tested through
-      # libusb against an emulated board (umockdev).
-      packages+=(libgtest-dev libgmock-dev libbenchmark-dev sigrok-cli locales clang-format python3
+      # GoogleTest and GoogleMock; bus traces are decoded with sigrok-cli, some tests run under
+      # a German locale, the format check uses clang-format, the --json output is checked with
+      # python3's json.tool, and the USB backend is tested through libusb against an emulated
+      # board (umockdev).
+      packages+=(libgtest-dev libgmock-dev sigrok-cli locales clang-format python3
                  umockdev libumockdev-dev) ;;
+    --bench)
+      # The benchmarks (Google Benchmark), built by scripts/build.sh without options.
+      packages+=(libbenchmark-dev) ;;
     --fuzz)
       # The fuzz harnesses are built with clang and linked with its libFuzzer runtime.
       packages+=(clang libclang-rt-dev) ;;
@@ -27,8 +33,10 @@ for option in "$@"; do
       # scripts/screenshot.sh runs the program under a virtual display and grabs its window.
       packages+=(xvfb xdotool x11-utils imagemagick) ;;
     --package)
-      # Manual pages from --help, and the .deb's dependencies from the binaries.
-      packages+=(help2man dpkg-dev) ;;
+      # Manual pages from --help, the .deb's dependencies from the binaries, and the checks of
+      # scripts/check-package.sh: Debian's package checker, the desktop entry and the AppStream
+      # metadata validators.
+      packages+=(help2man dpkg-dev lintian desktop-file-utils appstream) ;;
     *)
       echo "install-deps.sh: unknown option $option" >&2
       exit 2 ;;

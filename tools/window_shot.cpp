@@ -4,9 +4,11 @@
 //
 //   QT_QPA_PLATFORM=offscreen build/tools/window-shot registers docs/register-browser.png
 //
-// WINDOW is one of registers, alarms, misc, calibration, rate, gpio, capture, capture-config.
+// WINDOW is one of registers, alarms, misc, calibration, rate, gpio, capture, capture-config,
+// analysis.
 // "capture" sets the capture window's own trigger example (X_Acc above 12 g) with a quarter of the
 // buffer as pre-trigger, shocks X, reads the memory and points the mouse at the shock.
+// "analysis" captures a 50 Hz vibration on X in white noise and shows its spectrum.
 #include <QApplication>
 #include <QStyleFactory>
 #include <cstdio>
@@ -19,6 +21,7 @@
 #include "app/settings.h"
 #include "capture/capture_config.h"
 #include "capture/capture_readout.h"
+#include "capture/frmCapAnalysis.h"
 #include "capture/frmCapDisplay.h"
 #include "capture/frmCaptConfig.h"
 #include "config/fmCalibration.h"
@@ -58,6 +61,31 @@ QWidget& CaptureWindow() {
   return w;
 }
 
+// A 50 Hz, 1.5 g vibration on X in noise on every axis, captured, and the spectrum of event 2.
+QWidget& AnalysisWindow() {
+  using namespace kva;
+  BoardStimulus& board = *CurrentBoardStimulus();
+  board.SetVibration(0, 50.0, 1.5, true);
+  for (int axis = 0; axis < 3; ++axis) board.SetNoiseDensity(axis, 3000.0 + 1000.0 * axis);
+  TriggerChange change;
+  change.lengthCode = 0;
+  change.source[0] = 2;
+  change.enabled[0] = true;
+  change.level[0] = 1;
+  change.greater[0] = true;
+  WriteTriggerChange(change);
+  simSeconds += 3.5;
+  TriggerChange off;
+  off.enabled[0] = false;  // no more events: the last one fills up
+  WriteTriggerChange(off);
+  simSeconds += 1.0;
+  ReadCaptureMemory();
+  auto& w = ui::ShowForm<frmCapAnalysis>();
+  w.cmbEvent->setCurrentIndex(2);
+  w.ShowCursor(50);
+  return w;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -77,12 +105,13 @@ int main(int argc, char* argv[]) {
       {"gpio", []() -> QWidget& { return ui::ShowForm<frmGPIO>(); }},
       {"capture", CaptureWindow},
       {"capture-config", []() -> QWidget& { return ui::ShowForm<frmCaptConfig>(); }},
+      {"analysis", AnalysisWindow},
   };
   if (argc != 3 || windows.count(argv[1]) == 0) {
     std::fprintf(
         stderr,
-        "usage: window-shot registers|alarms|misc|calibration|rate|gpio|capture|capture-config "
-        "OUT.png\n");
+        "usage: window-shot registers|alarms|misc|calibration|rate|gpio|capture|capture-config|"
+        "analysis OUT.png\n");
     return 2;
   }
   QApplication app(argc, argv);

@@ -7,8 +7,11 @@
 #include <QElapsedTimer>
 #include <QStyleFactory>
 #include <QWindow>
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/delay.h"
 #include "app/hooks.h"
@@ -22,6 +25,7 @@
 #include "ui/close_signals.h"
 #include "ui/forms.h"
 #include "ui/qt_hooks.h"
+#include "usbspi/adapter_ids.h"
 
 namespace kva {
 namespace {
@@ -56,6 +60,13 @@ int RunDesktopProgram(int argc, char* argv[], const std::function<void()>& whenS
                      "reach it, and its settings persist in %1 in the current folder.")
           .arg(QString::fromLatin1(kSimFlashFile)));
   parser.addOption(simulate);
+  const QCommandLineOption usbId(
+      QStringLiteral("usb-id"),
+      QStringLiteral("Also take USB boards with this vendor and product ID (hex, repeatable) for "
+                     "adapter boards, besides those of KVA7710_USB_IDS (comma separated) and "
+                     "~/.config/kva7710/usb-ids."),
+      QStringLiteral("VID:PID"));
+  parser.addOption(usbId);
 
   // --help and --version answer without reaching the window system, so they work without a
   // display too.
@@ -66,6 +77,20 @@ int RunDesktopProgram(int argc, char* argv[], const std::function<void()>& whenS
       QCoreApplication info(argc, argv);
       parser.process(info);  // prints and exits
       return 0;
+    }
+  }
+
+  // Added adapter IDs are checked before the window system is reached, so that a bad one is
+  // refused the same way with or without a display. Other command-line errors are left to
+  // process() below.
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  if (parser.parse(arguments)) {
+    std::vector<std::string> usbIds;
+    for (const QString& id : parser.values(usbId)) usbIds.push_back(id.toStdString());
+    if (const std::string error = AddAdapterUsbIds(usbIds); !error.empty()) {
+      std::fprintf(stderr, "kva7710-eval: %s\n", error.c_str());
+      return 2;
     }
   }
 

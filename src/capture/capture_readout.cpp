@@ -93,6 +93,8 @@ void ReadCaptureMemory(const CaptureProgress& progress) {
   const int N = static_cast<int>(RoundHalfEven(static_cast<double>(kCaptureLocations) / L));
   State().capture.CaptureEventLength = static_cast<int16_t>(L);
   State().capture.CaptureBufferCount = static_cast<int16_t>(N);
+  ReadRegister(SMPL_PRD);  // the rate the samples were taken at, for their analysis
+  State().capture.CaptureSmplPrd = State().registers.RegRawValue;
 
   const int traceTop = kCaptureLocations - kCaptureHeaderWords * N;
   State().capture.CaptureHeaders.assign(static_cast<size_t>(N + 1), CaptureHeader{});

@@ -44,10 +44,10 @@ std::string CaptureProgressText(int event, int bufferCount);
 // Called before each event is read, with the event number, the buffer count and the text above.
 using CaptureProgress = std::function<void(int event, int bufferCount, const std::string& text)>;
 
-// Reads EVENTS and CAPT_CFG, reallocates the arrays, then walks the memory from location 0
-// for min(EVENTS, N) events, one pointer write per location. Yields once before the walk and
-// once per event, and returns after a yield at which the program is ending (the events not
-// read stay zero). Leaves the AUX_ADC scale at the last event's supply / 1024.
+// Reads EVENTS, CAPT_CFG and SMPL_PRD, reallocates the arrays, then walks the memory from location
+// 0 for min(EVENTS, N) events, one pointer write per location. Yields once before the walk and once
+// per event, and returns after a yield at which the program is ending (the events not read stay
+// zero). Leaves the AUX_ADC scale at the last event's supply / 1024.
 void ReadCaptureMemory(const CaptureProgress& progress = {});
 
 }  // namespace kva

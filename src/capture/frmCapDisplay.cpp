@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "capture/frmCapDisplay.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QPointF>
 #include <QSignalBlocker>
@@ -12,6 +13,7 @@
 #include "capture/capture_file.h"
 #include "capture/capture_plot.h"
 #include "capture/capture_readout.h"
+#include "capture/frmCapAnalysis.h"
 #include "mainwindow/frmForm1.h"
 #include "ui/busy_highlight.h"
 #include "ui/colors.h"
@@ -47,14 +49,14 @@ void Place(QWidget* w, double left, double top, double width, double height) {
   ui::MoveTwips(*w, left, top, width, height);
 }
 
-QColor TraceColour(int trace) {
+}  // namespace
+
+QColor CaptureTraceColour(int trace) {
   if (auto* main = ui::FindForm<frmForm1>()) {
     return ui::BackColor(*main->Shape[static_cast<size_t>(trace)]);
   }
   return ui::TraceMarkColour(trace);
 }
-
-}  // namespace
 
 frmCapDisplay::frmCapDisplay() {
   setObjectName("frmCapDisplay");
@@ -67,6 +69,9 @@ frmCapDisplay::frmCapDisplay() {
   Picture1->setFocusPolicy(Qt::ClickFocus);
   lblEhead = MakeLabel(Picture1, "lblEhead", "move mouse over graph", Qt::AlignLeft | Qt::AlignTop);
   lblEhead->adjustSize();
+  auto* analyze = new QAction("Analyze...", Picture1);
+  analyze->setObjectName("mnuAnalyze");
+  Picture1->addAction(analyze);
 
   HScroll1 = new QScrollBar(Qt::Horizontal, this);
   HScroll1->setObjectName("HScroll1");
@@ -117,6 +122,7 @@ frmCapDisplay::frmCapDisplay() {
   connect(Picture1, &ui::PictureBox::MouseMove, this, &frmCapDisplay::Picture1_MouseMove);
   connect(txtFileName, &QLineEdit::textChanged, this, &frmCapDisplay::txtFileName_Change);
   connect(Cmd_Save, &QPushButton::clicked, this, &frmCapDisplay::Cmd_Save_Click);
+  connect(analyze, &QAction::triggered, this, &frmCapDisplay::Analyze_Click);
 }
 
 void frmCapDisplay::Form_Load() {
@@ -217,7 +223,7 @@ void frmCapDisplay::PlotCaptureBuffer() {
     for (int i = plan.xStart; i <= plan.xEnd; ++i) {
       points[static_cast<size_t>(i - plan.xStart)] = {double(i), CaptureTraceAt(*traces[trace], i)};
     }
-    Picture1->Polyline(points, TraceColour(trace + 2));
+    Picture1->Polyline(points, CaptureTraceColour(trace + 2));
   }
 }
 
@@ -276,6 +282,11 @@ void frmCapDisplay::Cmd_Save_Click() {
   }
   Yield();
   if (error) MsgBox(*error);
+}
+
+void frmCapDisplay::Analyze_Click() {
+  if (frmCapAnalysis* open = ui::FindForm<frmCapAnalysis>()) open->LoadBuffer();
+  ui::ShowForm<frmCapAnalysis>();  // a first load analyses the buffer itself
 }
 
 }  // namespace kva

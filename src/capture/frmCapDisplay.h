@@ -18,6 +18,10 @@
 
 namespace kva {
 
+// The colour trace 2, 3 or 4 (X, Y, Z) is drawn with: the main window's mark beside its check
+// box, or the starting mark without a main window.
+QColor CaptureTraceColour(int trace);
+
 class frmCapDisplay : public ui::Form {
   Q_OBJECT
 
@@ -60,6 +64,8 @@ class frmCapDisplay : public ui::Form {
   void Picture1_MouseMove(int button, int shift, double x, double y);
   void txtFileName_Change();
   void Cmd_Save_Click();
+  // The plot's context menu: opens "Capture Analysis" over the buffer shown.
+  void Analyze_Click();
 
  protected:
   void Form_Load() override;

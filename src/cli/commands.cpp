@@ -32,6 +32,7 @@
 #include "mainwindow/output_pass.h"
 #include "mainwindow/rtc_clock.h"
 #include "mainwindow/status_flags.h"
+#include "usbspi/adapter_ids.h"
 
 namespace kva::ctl {
 namespace {
@@ -325,6 +326,19 @@ void Datalog(Session& session, const CommandRequest& r, std::ostream& out) {
   }
 }
 
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+int ParseAxis(const std::string& text) {
+  const std::string axis = Lower(text);
+  if (axis == "x" || axis == "0") return 0;
+  if (axis == "y" || axis == "1") return 1;
+  if (axis == "z" || axis == "2") return 2;
+  BadInput("AXIS must be x, y or z, not " + text);
+}
+
 void Sim(Session& session, const CommandRequest& r) {
   const auto& a = r.simArgs;
   BoardStimulus& sensor = session.SimSensor();  // what the Simulated Board window drives too
@@ -334,17 +348,27 @@ void Sim(Session& session, const CommandRequest& r) {
     sensor.SetAcceleration(ParseFinite(a.at(0), "X"), ParseFinite(a.at(1), "Y"),
                            ParseFinite(a.at(2), "Z"));
   } else if (r.simAction == "shock") {
-    std::string axisText = a.at(0);
-    for (char& c : axisText) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    int axis = -1;
-    if (axisText == "x" || axisText == "0") axis = 0;
-    if (axisText == "y" || axisText == "1") axis = 1;
-    if (axisText == "z" || axisText == "2") axis = 2;
-    if (axis < 0) BadInput("AXIS must be x, y or z, not " + a.at(0));
+    const int axis = ParseAxis(a.at(0));
     const double g = ParseFinite(a.at(1), "G");
     const double ms = ParseFinite(a.at(2), "MS");
     if (ms <= 0) BadInput("MS must be above 0");
     sensor.Shock(axis, g, ms);
+  } else if (r.simAction == "vibration") {
+    if (a.size() == 1 && Lower(a[0]) == "off") {
+      const BoardStimulusState now = sensor.State();
+      sensor.SetVibration(now.vibrationAxis, now.vibrationHz, now.vibrationG, false);
+      return;
+    }
+    if (a.size() != 3) BadInput("vibration takes AXIS HZ G, or off");
+    const int axis = ParseAxis(a[0]);
+    const double hz = ParseFinite(a[1], "HZ");
+    if (hz <= 0) BadInput("HZ must be above 0");
+    sensor.SetVibration(axis, hz, ParseFinite(a[2], "G"), true);
+  } else if (r.simAction == "noise") {
+    const int axis = ParseAxis(a.at(0));
+    const double density = ParseFinite(a.at(1), "UG");
+    if (density < 0) BadInput("UG must not be negative");
+    sensor.SetNoiseDensity(axis, density);
   } else if (r.simAction == "supply") {
     sensor.SetSupply(ParseFinite(a.at(0), "V"));
   } else if (r.simAction == "temp") {
@@ -356,7 +380,7 @@ void Sim(Session& session, const CommandRequest& r) {
     if (ms < 0 || ms > 86400000) BadInput("MS must lie in 0..86400000");
     session.AdvanceSimClock(ms / 1000.0);
   } else {
-    BadInput("sim needs one of: scenario, accel, shock, supply, temp, aux, wait");
+    BadInput("sim needs one of: scenario, accel, shock, vibration, noise, supply, temp, aux, wait");
   }
 }
 
@@ -508,31 +532,43 @@ void AddCommands(CLI::App& app, CommandRequest& r) {
   datalog->add_option("--name", r.baseName, "Base file name (default DATALOG)");
   datalog->add_option("--dir", r.dir, "Folder for the files (default the current one)");
 
-  auto* sim =
-      named(app.add_subcommand("sim",
-                               "Drive the simulated board (with --simulate): scenario bench|demo, "
-                               "accel X Y Z, shock AXIS G MS, supply V, temp C, aux V, wait MS"),
-            "sim");
+  auto* sim = named(
+      app.add_subcommand("sim",
+                         "Drive the simulated board (with --simulate): scenario bench|demo, "
+                         "accel X Y Z, shock AXIS G MS, vibration AXIS HZ G|off, noise AXIS UG, "
+                         "supply V, temp C, aux V, wait MS"),
+      "sim");
   sim->require_subcommand(1);
-  const auto action = [&r, sim](const char* name, const char* help, std::vector<const char*> args) {
+  const auto action = [&r, sim](const char* name, const char* help, std::vector<const char*> args,
+                                int fewest = -1) {
     auto* sub = sim->add_subcommand(name, help);
     sub->callback([&r, name] { r.simAction = name; });
     std::string argNames;
     for (const char* a : args) argNames += std::string(argNames.empty() ? "" : " ") + a;
+    const int most = static_cast<int>(args.size());
     sub->add_option(argNames.empty() ? "ARGS" : argNames, r.simArgs, "")
         ->required()
-        ->expected(static_cast<int>(args.size()));
+        ->expected(fewest < 0 ? most : fewest, most);
   };
   action("scenario", "bench or demo", {"NAME"});
   action("accel", "Acceleration in g on X, Y, Z", {"X", "Y", "Z"});
   action("shock", "Half-sine shock: axis x, y or z, peak g, duration ms", {"AXIS", "G", "MS"});
+  action("vibration", "Sine on an axis: x, y or z, frequency Hz, peak g; or off",
+         {"AXIS|off", "HZ", "G"}, 1);
+  action("noise", "White noise on an axis: x, y or z, density in ug/sqrt(Hz) (0 for none)",
+         {"AXIS", "UG"});
   action("supply", "Supply voltage in V", {"V"});
   action("temp", "Temperature in degrees C", {"C"});
   action("aux", "Auxiliary input in V", {"V"});
   action("wait", "Let this many milliseconds of simulated time pass at once", {"MS"});
+  named(app.add_subcommand("udev-rule",
+                           "Print the udev rule that opens the adapter boards of the USB IDs in "
+                           "use to the user at the seat, for /etc/udev/rules.d/"),
+        "udev-rule");
   AddSpiCommands(app, r.name, r.spi);
   AddConfigCommands(app, r.name, r.config);
   AddTriggerCommands(app, r.name, r.trigger);
+  AddAnalyzeCommand(app, r.name, r.analyze);
 }
 
 void RunCommand(Session& session, const CommandRequest& r, std::ostream& out) {
@@ -556,9 +592,12 @@ void RunCommand(Session& session, const CommandRequest& r, std::ostream& out) {
     Datalog(session, r, out);
   } else if (r.name == "sim") {
     Sim(session, r);
+  } else if (r.name == "udev-rule") {
+    out << UdevRuleText(State().usb.AdapterUsbIds);
   } else if (!RunSpiCommand(session, r.name, r.spi, out) &&
              !RunConfigCommand(session, r.name, r.config, out) &&
-             !RunTriggerCommand(session, r.name, r.trigger, out)) {
+             !RunTriggerCommand(session, r.name, r.trigger, out) &&
+             !RunAnalyzeCommand(session, r.name, r.analyze, out)) {
     BadInput("unknown command: " + r.name);
   }
   session.CheckSimFlash();

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/commands_analyze.h"
 #include "cli/commands_config.h"
 #include "cli/commands_spi.h"
 #include "cli/commands_trigger.h"
@@ -46,6 +47,7 @@ struct CommandRequest {
   SpiRequest spi;          // spi, spi-setup
   ConfigRequest config;    // rate, offsets, alarms, alarm, alarm-output, misc, gpio
   TriggerRequest trigger;  // trigger show, trigger set
+  AnalyzeRequest analyze;  // analyze
 };
 
 // Adds every command to app, filling request when one is parsed.

@@ -3,7 +3,6 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <limits>
@@ -12,6 +11,7 @@
 
 #include "app/delay.h"
 #include "app/file_writer.h"
+#include "app/user_folders.h"
 
 namespace kva::ctl {
 namespace {
@@ -29,16 +29,9 @@ std::string HostName() {
 }  // namespace
 
 std::filesystem::path DelayCachePath() {
-  std::filesystem::path base;
-  const char* xdg = std::getenv("XDG_CACHE_HOME");
-  if (xdg != nullptr && xdg[0] == '/') {
-    base = xdg;
-  } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
-    base = std::filesystem::path(home) / ".cache";
-  } else {
-    return {};
-  }
-  return base / "kva7710" / ("delay-" + HostName());
+  const std::filesystem::path folder = UserFolder("XDG_CACHE_HOME", ".cache");
+  if (folder.empty()) return {};
+  return folder / ("delay-" + HostName());
 }
 
 std::optional<int32_t> ReadDelayCache(const std::filesystem::path& path, std::time_t now) {

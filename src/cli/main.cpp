@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "cli/ctl_error.h"
 #include "cli/session.h"
+#include "usbspi/adapter_ids.h"
 
 namespace {
 
@@ -107,6 +108,11 @@ int main(int argc, char** argv) {
                  "Slots of the simulated adapter boards, e.g. 0,1 (default 0); each carries the "
                  "simulated sensor and reports \"SIMULATED n\" as its second descriptor")
       ->type_name("SLOTS");
+  app.add_option("--usb-id", options.usbIds,
+                 "Also take USB boards with this vendor and product ID (hex VID:PID, repeatable) "
+                 "for adapter boards, besides those of KVA7710_USB_IDS (comma separated) and "
+                 "~/.config/kva7710/usb-ids")
+      ->type_name("VID:PID");
   app.add_flag("--json", options.json,
                "Before the command: read, write, list, status, time, rate, offsets, alarms, alarm, "
                "alarm-output, misc, gpio, spi, spi-setup, trigger and list-adapters print one "
@@ -126,6 +132,10 @@ int main(int argc, char** argv) {
   if (showVersion) {
     std::cout << "kva7710ctl " << KVA_VERSION << "\n";
     return 0;
+  }
+  if (const std::string error = kva::AddAdapterUsbIds(options.usbIds); !error.empty()) {
+    std::cerr << "kva7710ctl: " << error << "\n";
+    return kva::ctl::kExitUsage;
   }
 
   kva::SetMsgBoxHandler([](const std::string& text, const std::string&) {

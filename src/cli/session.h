@@ -22,9 +22,10 @@ struct GlobalOptions {
   uint64_t seed = 1;
   std::string vcd;
   bool calibrate = false;
-  int adapter = -1;         // adapter board slot 0..3; -1: the first usable one
-  std::string simAdapters;  // slots of the simulated adapter boards, "0,1"; empty: slot 0
-  bool json = false;        // commands print one JSON document instead of text
+  int adapter = -1;                 // adapter board slot 0..3; -1: the first usable one
+  std::string simAdapters;          // slots of the simulated adapter boards, "0,1"; empty: slot 0
+  bool json = false;                // commands print one JSON document instead of text
+  std::vector<std::string> usbIds;  // adapter board IDs added, "VID:PID"
 };
 
 class Session {

@@ -12,6 +12,9 @@ namespace kva {
 inline constexpr double kMinSampleRate = 0.5;   // SMPL_PRD 65535
 inline constexpr double kMaxSampleRate = 4096;  // SMPL_PRD 7
 
+// SMPL_PRD after the sensor's reset: 1024 samples per second.
+inline constexpr int32_t kResetSmplPrd = 0x001F;
+
 // The text to convert from: "4096" for text that is not a number, else the text as typed.
 std::string SampleRateEntryText(std::string_view typed);
 

@@ -11,6 +11,7 @@
 #include "app/run_mode.h"
 #include "app/settings.h"
 #include "capture/capture_readout.h"
+#include "capture/frmCapAnalysis.h"
 #include "capture/frmCapDisplay.h"
 #include "capture/frmCaptConfig.h"
 #include "config/fmCalibration.h"
@@ -292,6 +293,10 @@ void frmForm1::ReadCaptureMemory() {
   for (QPushButton* b : buttons) b->setEnabled(true);
   if (Ending()) return;
   ui::LoadForm<frmCapDisplay>().PlotCaptureBuffer();
+  // An open analysis follows the buffer just read.
+  if (auto* analysis = ui::FindForm<frmCapAnalysis>(); analysis && analysis->isVisible()) {
+    analysis->LoadBuffer();
+  }
 }
 
 void frmForm1::cmdClearCapture_Click() {

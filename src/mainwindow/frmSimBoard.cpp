@@ -70,6 +70,26 @@ frmSimBoard::frmSimBoard() {
   shockRow->addWidget(txtShockDuration);
   shockRow->addWidget(cmdShock);
 
+  auto* vibration = new QGroupBox(QStringLiteral("Vibration"), this);
+  auto* vibrationRow = new QHBoxLayout(vibration);
+  chkVibration = new QCheckBox(QStringLiteral("On"), vibration);
+  cmbVibrationAxis = new QComboBox(vibration);
+  cmbVibrationAxis->addItems({QStringLiteral("X"), QStringLiteral("Y"), QStringLiteral("Z")});
+  txtVibrationHz = SpinBox(vibration, 0.1, 2048.0, 1, 1.0, QStringLiteral(" Hz"));
+  txtVibrationG = SpinBox(vibration, -140.0, 140.0, 3, 0.1, QStringLiteral(" g"));
+  vibrationRow->addWidget(chkVibration);
+  vibrationRow->addWidget(cmbVibrationAxis);
+  vibrationRow->addWidget(txtVibrationHz);
+  vibrationRow->addWidget(txtVibrationG);
+
+  auto* noise = new QGroupBox(QStringLiteral("White noise (ug/√Hz)"), this);
+  auto* noiseRow = new QHBoxLayout(noise);
+  for (int i = 0; i < 3; ++i) {
+    txtNoise[i] = SpinBox(noise, 0.0, 1e6, 0, 100.0, QString());
+    txtNoise[i]->setPrefix(QStringLiteral("%1 ").arg(axes[i]));
+    noiseRow->addWidget(txtNoise[i]);
+  }
+
   auto* inputs = new QGroupBox(QStringLiteral("Supply and inputs"), this);
   auto* form = new QFormLayout(inputs);
   txtSupply = SpinBox(inputs, 0.0, 6.0, 2, 0.05, QStringLiteral(" V"));
@@ -86,6 +106,8 @@ frmSimBoard::frmSimBoard() {
   column->addWidget(scenario);
   column->addWidget(tilt);
   column->addWidget(shock);
+  column->addWidget(vibration);
+  column->addWidget(noise);
   column->addWidget(inputs);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -98,6 +120,22 @@ frmSimBoard::frmSimBoard() {
   connect(cmdTilt, &QPushButton::clicked, this, &frmSimBoard::cmdTilt_Click);
   connect(cmdShock, &QPushButton::clicked, this, &frmSimBoard::cmdShock_Click);
   connect(cmdClose, &QPushButton::clicked, this, &frmSimBoard::cmdClose_Click);
+  connect(chkVibration, &QCheckBox::toggled, this, [this] {
+    if (!showing_) Vibration_Change();
+  });
+  connect(cmbVibrationAxis, &QComboBox::currentIndexChanged, this, [this] {
+    if (!showing_) Vibration_Change();
+  });
+  for (QDoubleSpinBox* box : {txtVibrationHz, txtVibrationG}) {
+    connect(box, &QDoubleSpinBox::valueChanged, this, [this] {
+      if (!showing_) Vibration_Change();
+    });
+  }
+  for (int i = 0; i < 3; ++i) {
+    connect(txtNoise[i], &QDoubleSpinBox::valueChanged, this, [this, i](double ug) {
+      if (!showing_) OnBoard([i, ug](BoardStimulus& b) { b.SetNoiseDensity(i, ug); });
+    });
+  }
   connect(txtSupply, &QDoubleSpinBox::valueChanged, this, [this](double v) {
     if (!showing_) OnBoard([v](BoardStimulus& b) { b.SetSupply(v); });
   });
@@ -147,6 +185,11 @@ void frmSimBoard::ShowState() {
   txtTemp->setValue(s.tempC);
   txtAux->setValue(s.auxV);
   chkSelfTestFault->setChecked(s.selfTestFault);
+  chkVibration->setChecked(s.vibrationOn);
+  cmbVibrationAxis->setCurrentIndex(s.vibrationAxis);
+  txtVibrationHz->setValue(s.vibrationHz);
+  txtVibrationG->setValue(s.vibrationG);
+  for (int i = 0; i < 3; ++i) txtNoise[i]->setValue(s.noiseDensity[static_cast<size_t>(i)]);
   showing_ = false;
 }
 
@@ -164,6 +207,13 @@ void frmSimBoard::cmdTilt_Click() {
 void frmSimBoard::cmdShock_Click() {
   OnBoard([this](BoardStimulus& b) {
     b.Shock(cmbShockAxis->currentIndex(), txtShockPeak->value(), txtShockDuration->value());
+  });
+}
+
+void frmSimBoard::Vibration_Change() {
+  OnBoard([this](BoardStimulus& b) {
+    b.SetVibration(cmbVibrationAxis->currentIndex(), txtVibrationHz->value(),
+                   txtVibrationG->value(), chkVibration->isChecked());
   });
 }
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The "Simulated Board" window: with --simulate, it drives the simulated sensor live (scenario,
-// tilt, shocks, supply, temperature, aux input, self-test fault) through the board stimulus,
-// so triggers, alarms and the supply warning can be tried without hardware. Modeless.
+// tilt, shocks, a vibration, white noise, supply, temperature, aux input, self-test fault) through
+// the board stimulus, so triggers, alarms and the supply warning can be tried without hardware.
+// Modeless.
 #pragma once
 
 #include <QCheckBox>
@@ -29,15 +30,21 @@ class frmSimBoard : public ui::Form {
   QDoubleSpinBox* txtShockPeak = nullptr;      // g
   QDoubleSpinBox* txtShockDuration = nullptr;  // ms
   QPushButton* cmdShock = nullptr;
-  QDoubleSpinBox* txtSupply = nullptr;  // V
-  QDoubleSpinBox* txtTemp = nullptr;    // degrees C
-  QDoubleSpinBox* txtAux = nullptr;     // V
+  QCheckBox* chkVibration = nullptr;  // on/off
+  QComboBox* cmbVibrationAxis = nullptr;
+  QDoubleSpinBox* txtVibrationHz = nullptr;
+  QDoubleSpinBox* txtVibrationG = nullptr;  // peak
+  QDoubleSpinBox* txtNoise[3] = {};         // X, Y, Z in ug/sqrt(Hz)
+  QDoubleSpinBox* txtSupply = nullptr;      // V
+  QDoubleSpinBox* txtTemp = nullptr;        // degrees C
+  QDoubleSpinBox* txtAux = nullptr;         // V
   QCheckBox* chkSelfTestFault = nullptr;
   QPushButton* cmdClose = nullptr;
 
   void cmbScenario_Change();
   void cmdTilt_Click();
   void cmdShock_Click();
+  void Vibration_Change();
   void cmdClose_Click();
 
  protected:

@@ -13,10 +13,9 @@
 namespace kva {
 
 std::string UsbPermissionMessage() {
-  return std::string("No permission to open the USB adapter board. Install the udev rule ") +
-         kUdevRuleFile +
-         " as root (cp it to /etc/udev/rules.d/, then run udevadm control --reload-rules and "
-         "udevadm trigger) and plug the board in again.";
+  return "No permission to open the USB adapter board. Install the udev rule as root (kva7710ctl "
+         "udev-rule | sudo tee /etc/udev/rules.d/60-kva7710-usbspi.rules, then sudo udevadm "
+         "control --reload-rules and sudo udevadm trigger) and plug the board in again.";
 }
 
 LibUsbEzUsbDriver::LibUsbEzUsbDriver(LibUsbApi& api) : api_(api) {}
@@ -50,7 +49,8 @@ EzUsbHandle LibUsbEzUsbDriver::Open(const std::string& deviceName) {
 
   std::vector<std::pair<DeviceKey, size_t>> boards;  // key, position in the list
   for (size_t i = 0; i < devices.size(); ++i) {
-    if (GetLe16(&devices[i].descriptor[8]) != AdapterVendorId) continue;
+    const uint8_t* d = devices[i].descriptor.data();
+    if (!IsAdapterUsbId(GetLe16(d + 8), GetLe16(d + 10))) continue;
     boards.emplace_back(DeviceKey{devices[i].bus, devices[i].ports, devices[i].address}, i);
   }
   std::sort(boards.begin(), boards.end());

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The EZ-USB driver requests over libusb-1.0, for real adapter boards on Linux.
 //
-// "Ezusb-n" is the n-th attached device whose vendor ID is AdapterVendorId, counted in the
-// order of bus number and port path (stable while the boards stay plugged in where they are).
-// The requests map to USB as follows:
+// "Ezusb-n" is the n-th attached device whose vendor and product IDs are in AdapterUsbIds,
+// counted in the order of bus number and port path (stable while the boards stay plugged in where
+// they are). The requests map to USB as follows:
 //   device descriptor   the descriptor the device reported when it was attached
 //   string descriptor   GET_DESCRIPTOR(string, index) in language 0x0409, wLength = output size
 //   pipe information    the endpoints of the active configuration's first interface, in
@@ -26,7 +26,6 @@ namespace kva {
 
 inline constexpr unsigned kBulkTimeoutMs = 1000;
 inline constexpr uint16_t kStringLanguage = 0x0409;
-inline constexpr const char* kUdevRuleFile = "packaging/60-kva7710-usbspi.rules";
 
 // Shown once per run when a board may not be opened for lack of permission.
 std::string UsbPermissionMessage();

@@ -284,6 +284,8 @@ bool Kva7710::SetScenario(const std::string& name) {
   tempC_ = 25.0;
   auxV_ = 1.00;
   shocks_.clear();
+  vibrationOn_ = false;
+  noiseDensity_ = {};
   demo_ = name == "demo";
   RestartDemo();
   return true;
@@ -328,6 +330,23 @@ void Kva7710::SetSelfTestFault(bool fault) {
   }
 }
 
+void Kva7710::SetVibration(int axis, double hz, double amplitudeG, bool on) {
+  if (axis < 0 || axis > 2) throw std::out_of_range("vibration axis must be 0, 1 or 2");
+  if (!std::isfinite(hz) || !std::isfinite(amplitudeG) || !(hz > 0)) return;
+  Sync();
+  vibrationAxis_ = axis;
+  vibrationHz_ = hz;
+  vibrationG_ = amplitudeG;
+  vibrationOn_ = on;
+}
+
+void Kva7710::SetNoiseDensity(int axis, double ugPerRootHz) {
+  if (axis < 0 || axis > 2) throw std::out_of_range("noise axis must be 0, 1 or 2");
+  if (!std::isfinite(ugPerRootHz) || ugPerRootHz < 0) return;
+  Sync();
+  noiseDensity_[static_cast<size_t>(axis)] = ugPerRootHz;
+}
+
 BoardStimulusState Kva7710::State() const {
   BoardStimulusState s;
   s.scenario = demo_ ? "demo" : "bench";
@@ -338,6 +357,11 @@ BoardStimulusState Kva7710::State() const {
   s.tempC = tempC_;
   s.auxV = auxV_;
   s.selfTestFault = selfTestFault_;
+  s.vibrationOn = vibrationOn_;
+  s.vibrationAxis = vibrationAxis_;
+  s.vibrationHz = vibrationHz_;
+  s.vibrationG = vibrationG_;
+  s.noiseDensity = noiseDensity_;
   return s;
 }
 

@@ -118,8 +118,14 @@
 //   long, on a random axis. Both are deterministic for a given seed (default 1); setting the
 //   scenario or the seed restarts the random sequences at that moment. Setting a scenario also
 //   drops shocks in progress.
-// - Setters ignore values that are not finite; Shock ignores a duration that is not positive
-//   and throws std::out_of_range for an axis outside 0..2.
+// - In either scenario a vibration (a sine of a set frequency and peak amplitude on one axis,
+//   phase 0 at t = 0 of the clock) and white noise of a set density per axis can be added. The
+//   noise of sample n is a Gaussian number drawn from (seed, n, axis) alone, scaled by
+//   density x sqrt(rate / 2), so its density holds at any sample rate and a capture repeats
+//   exactly. Setting the scenario switches both off.
+// - Setters ignore values that are not finite; Shock ignores a duration that is not positive;
+//   a vibration ignores a frequency that is not positive, the noise a negative density. Both
+//   throw std::out_of_range for an axis outside 0..2, as Shock does.
 //
 // Time
 // - Each frame first brings the model up to the clock's now; a frame with no sample due costs
@@ -166,6 +172,8 @@ class Kva7710 : public SpiSlave, public BoardStimulus {
   void SetTemperature(double c) override;
   void SetAux(double volts) override;
   void SetSelfTestFault(bool fault) override;
+  void SetVibration(int axis, double hz, double amplitudeG, bool on) override;
+  void SetNoiseDensity(int axis, double ugPerRootHz) override;
   BoardStimulusState State() const override;
   void SetSeed(uint64_t seed);
 
@@ -253,6 +261,8 @@ class Kva7710 : public SpiSlave, public BoardStimulus {
   std::vector<Pulse> ShocksBetween(double t0, double t1) const;
   void RestartDemo();
   double SelfTestG(int axis) const;
+  double VibrationAndNoiseG(int64_t n, double t, int axis) const;
+  double VibrationAndNoiseBoundG(int axis) const;
 
   std::function<double()> clock_;
   std::string flashPath_;
@@ -295,6 +305,10 @@ class Kva7710 : public SpiSlave, public BoardStimulus {
   double supplyV_ = 3.30, tempC_ = 25.0, auxV_ = 1.00;
   bool demo_ = false;
   bool selfTestFault_ = false;
+  bool vibrationOn_ = false;
+  int vibrationAxis_ = 0;
+  double vibrationHz_ = 50.0, vibrationG_ = 0.5;
+  std::array<double, 3> noiseDensity_{};  // ug/sqrt(Hz)
   uint64_t seed_ = 1;
   double demoT0_ = 0;
   int64_t demoN0_ = 0;

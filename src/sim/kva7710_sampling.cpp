@@ -30,6 +30,9 @@ constexpr std::array<double, 3> kWobbleG = {0.087, 0.052, 0.0};
 constexpr std::array<double, 3> kWobblePeriod = {11.0, 17.0, 1.0};
 constexpr std::array<double, 3> kWobblePhase = {0.0, 1.0, 0.0};
 
+// The largest |Gaussian| the noise can draw: sqrt(-2 ln 2^-53) from the smallest uniform.
+constexpr double kGaussianBound = 8.58;
+
 // Catch-up tuning: short runs are taken sample by sample; a stretch is only worth a bounds
 // check when it is long enough; a stretch that fails the check is taken in chunks, after which
 // the check is tried again.
@@ -45,6 +48,13 @@ uint64_t Mix(uint64_t x) {
 }
 
 double Unit(uint64_t h) { return static_cast<double>(h >> 11) * 0x1.0p-53; }
+
+// A standard Gaussian number from a hash (Box-Muller on two uniforms drawn from it).
+double Gaussian(uint64_t h) {
+  const double u1 = (static_cast<double>(h >> 11) + 1) * 0x1.0p-53;  // (0, 1]
+  const double u2 = Unit(Mix(h));
+  return std::sqrt(-2 * std::log(u1)) * std::cos(2 * kPi * u2);
+}
 
 // value / lsb rounded, saturated to lo..hi.
 int Count(double value, double lsb, int lo, int hi) {
@@ -189,6 +199,7 @@ Kva7710::Sample Kva7710::ComputeSample(int64_t n, std::span<const Pulse> a,
         counts += static_cast<int>((((noise >> (7 * (3 * axis + k))) & 0x7F) * 3) >> 7) - 1;
       }
     }
+    g += VibrationAndNoiseG(n, t, axis);
     for (const Pulse& p : a) g += PulseAt(p, t, axis);
     for (const Pulse& p : b) g += PulseAt(p, t, axis);
     s.raw[axis] = std::clamp(Count(g, kAccelLsb, -8192, 8191) + counts, -8192, 8191);
@@ -197,6 +208,27 @@ Kva7710::Sample Kva7710::ComputeSample(int64_t n, std::span<const Pulse> a,
   }
   FillSlowChannels(s);
   return s;
+}
+
+double Kva7710::VibrationAndNoiseG(int64_t n, double t, int axis) const {
+  double g = 0;
+  if (vibrationOn_ && axis == vibrationAxis_)
+    g += vibrationG_ * std::sin(2 * kPi * vibrationHz_ * t);
+  const double density = noiseDensity_[static_cast<size_t>(axis)];
+  if (density > 0) {
+    // White noise of density D (g/sqrt(Hz)) spread over 0 .. rate / 2 has sigma D sqrt(rate / 2).
+    const double sigma = density * 1e-6 * std::sqrt(0.5 / period_);
+    const uint64_t key = static_cast<uint64_t>(n) * 3 + static_cast<uint64_t>(axis);
+    g += sigma * Gaussian(Mix(seed_ ^ Mix(0xA0153000ull ^ Mix(key))));
+  }
+  return g;
+}
+
+double Kva7710::VibrationAndNoiseBoundG(int axis) const {
+  double bound = vibrationOn_ && axis == vibrationAxis_ ? std::abs(vibrationG_) : 0.0;
+  const double density = noiseDensity_[static_cast<size_t>(axis)];
+  if (density > 0) bound += kGaussianBound * density * 1e-6 * std::sqrt(0.5 / period_);
+  return bound;
 }
 
 void Kva7710::FillSlowChannels(Sample& s) const {
@@ -299,14 +331,16 @@ Kva7710::Envelope Kva7710::SpanEnvelope(double t0, double t1) const {
       (p.peakG > 0 ? up : down)[p.axis] += p.peakG;
     }
   }
-  // Without pulses a sample's value is computed exactly as the bound is (a sine never adds more
-  // than its amplitude); a pulse adds in another order, which a count of margin covers.
-  const int margin = pulses ? 1 : 0;
+  // Without pulses, vibration or noise a sample's value is computed exactly as the bound is (a
+  // sine never adds more than its amplitude); the others add in another order, which a count
+  // of margin covers.
   const int noise = demo_ ? kNoiseCounts : 0;
   Envelope env;
   for (int axis = 0; axis < 3; ++axis) {
     const double base = accel_[axis] + SelfTestG(axis);
-    const double spread = demo_ ? kWobbleG[axis] : 0.0;
+    const double added = VibrationAndNoiseBoundG(axis);
+    const int margin = pulses || added > 0 ? 1 : 0;
+    const double spread = (demo_ ? kWobbleG[axis] : 0.0) + added;
     const int null = static_cast<int16_t>(regs_[XACCL_NULL + axis]);
     const int rawLo =
         std::max(Count(base - spread + down[axis], kAccelLsb, -8192, 8191) - margin - noise, -8192);

@@ -110,7 +110,25 @@ struct UsbAdapterRecord {
   bool operator==(const UsbAdapterRecord&) const = default;
 };
 
+// The USB vendor ID that marks an adapter board by default. Boards with other IDs are added at
+// run time (usbspi/adapter_ids.h), without a rebuild.
+inline constexpr uint16_t AdapterVendorId = 0x1209;
+inline constexpr uint16_t kAlderProductId = 0xED03;
+inline constexpr uint16_t kBirchProductId = 0xEF00;
+
+struct UsbId {
+  uint16_t vendor = 0;
+  uint16_t product = 0;
+  bool operator==(const UsbId&) const = default;
+};
+
+inline const std::vector<UsbId> kDefaultAdapterUsbIds = {{AdapterVendorId, kAlderProductId},
+                                                         {AdapterVendorId, kBirchProductId}};
+
 struct UsbState {
+  // The vendor and product IDs of the boards taken for adapters: ALDER's and BIRCH's, then
+  // those added at run time.
+  std::vector<UsbId> AdapterUsbIds = kDefaultAdapterUsbIds;
   std::array<UsbAdapterRecord, 4> UsbAdapterSlots{};
   int16_t UsbAdapterCount = 0;
   UsbAdapterRecord CurrentUsbAdapter{};

@@ -44,6 +44,7 @@ struct CaptureState {
   int32_t CaptureEventsStored = 0;            // EVENTS at the start of the readout (0..65535)
   int16_t CaptureEventLength = 0;             // L: locations per event buffer
   int16_t CaptureBufferCount = 0;             // N = 8192 / L
+  int32_t CaptureSmplPrd = -1;                // SMPL_PRD as read with the buffer, -1 before
   std::vector<CaptureHeader> CaptureHeaders;  // 0..N; event e at e, 0 stays zero
   CaptureGrid CaptureX, CaptureY, CaptureZ;   // (0..N, 0..L); sample j of event e at (e, j)
   // The same samples end to end, 0..8192 - 6N: sample j of event e at (e - 1)(L - 6) + j.

@@ -325,14 +325,16 @@ QImage PictureBox::SharedImage() const {
 
 void PictureBox::CopyImage() { QGuiApplication::clipboard()->setImage(SharedImage()); }
 
-void PictureBox::SaveImageAs() {
-  QString name = SaveFileName(this, "Save Image As", "plot.png", "PNG images (*.png)", "png");
+void PictureBox::SaveImageAs() { SaveImageAsPng(this, SharedImage(), "plot.png"); }
+
+void SaveImageAsPng(QWidget* parent, const QImage& image, const QString& suggested) {
+  QString name = SaveFileName(parent, "Save Image As", suggested, "PNG images (*.png)", "png");
   if (name.isEmpty()) return;
   if (QFileInfo(name).suffix().isEmpty()) name += ".png";
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  SharedImage().save(&buffer, "PNG");
+  image.save(&buffer, "PNG");
   if (auto failed = kva::WriteFileAtomically(
           S(name), std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())))) {
     kva::MsgBox(*failed);

@@ -132,4 +132,8 @@ class PictureBox : public QFrame {
   int drawWidth_ = 1;
 };
 
+// "Save Image As...": asks for a file name (".png" added to a name without an extension) and
+// writes the image there as PNG; a failed write is shown in a message box naming the file.
+void SaveImageAsPng(QWidget* parent, const QImage& image, const QString& suggested);
+
 }  // namespace kva::ui

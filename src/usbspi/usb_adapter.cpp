@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "usbspi/usb_adapter.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
 #include "app/hooks.h"
@@ -35,11 +37,18 @@ void CheckPipe(int pipe) {
 
 }  // namespace
 
+bool IsAdapterUsbId(uint16_t vendorId, uint16_t productId) {
+  return std::find(State().usb.AdapterUsbIds.begin(), State().usb.AdapterUsbIds.end(),
+                   UsbId{vendorId, productId}) != State().usb.AdapterUsbIds.end();
+}
+
 std::string BoardTypeOf(uint16_t vendorId, uint16_t productId) {
-  if (vendorId != AdapterVendorId) return "None";
+  if (!IsAdapterUsbId(vendorId, productId)) return "None";
   if (productId == kAlderProductId) return "ALDER";
   if (productId == kBirchProductId) return "BIRCH";
-  return "None";
+  char label[10];
+  std::snprintf(label, sizeof label, "%04X:%04X", vendorId, productId);
+  return label;
 }
 
 EzUsbHandle OpenUsbDevice(const std::string& deviceName) {

@@ -8,19 +8,19 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "usbspi/ezusb_driver.h"
 
 namespace kva {
 
-// The USB vendor ID that marks an adapter board. A board whose firmware reports another ID is
-// only found after changing this value (and the idVendor match in
-// packaging/60-kva7710-usbspi.rules) to that ID and rebuilding.
-inline constexpr uint16_t AdapterVendorId = 0x1209;
-inline constexpr uint16_t kAlderProductId = 0xED03;
-inline constexpr uint16_t kBirchProductId = 0xEF00;
+// The IDs taken for adapters (AdapterUsbIds, starting from kDefaultAdapterUsbIds) are in
+// State().usb.
+bool IsAdapterUsbId(uint16_t vendorId, uint16_t productId);
 
-// Board type of a device descriptor's IDs: "ALDER", "BIRCH", or "None" (not an adapter).
+// Board type of a device descriptor's IDs: "None" (not an adapter) unless they are in
+// AdapterUsbIds; then "ALDER" or "BIRCH" by the product ID, and an added ID with another
+// product ID is labelled by its IDs ("04B4:1004").
 std::string BoardTypeOf(uint16_t vendorId, uint16_t productId);
 
 // The adapter records and SPI settings are State().usb (UsbAdapterRecord, UsbState).

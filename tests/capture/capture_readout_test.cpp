@@ -154,10 +154,11 @@ TEST(CaptureReadout, RegisterTrafficOfThreeEventsInEight) {
   board.Set(CAPT_CFG, 0x0000);  // N = 8
   board.Set(EVENTS, 3);
   ReadCaptureMemory();
-  // EVENTS, CAPT_CFG, the pointer reset low byte first, then per location CAPT_BUF_1,
-  // CAPT_BUF_2 and the next pointer value, low byte first.
+  // EVENTS, CAPT_CFG, SMPL_PRD, the pointer reset low byte first, then per location
+  // CAPT_BUF_1, CAPT_BUF_2 and the next pointer value, low byte first.
   const std::string traffic = Traffic(board.sensor.frames);
-  EXPECT_EQ(traffic.substr(0, 59), "r1C r42 w40:00 w41:00 r16 r18 w40:01 w41:00 r16 r18 w40:02 ");
+  EXPECT_EQ(traffic.substr(0, 63),
+            "r1C r42 r48 w40:00 w41:00 r16 r18 w40:01 w41:00 r16 r18 w40:02 ");
   EXPECT_NE(traffic.find("r16 r18 w40:00 w41:0C "), std::string::npos);  // location 3071 -> 3072
   EXPECT_EQ(State().capture.CaptureHeaders[4].XYZ + State().capture.CaptureTraceX.at(3 * 1018 + 1),
             0.0);

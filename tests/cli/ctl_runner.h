@@ -55,6 +55,9 @@ inline CtlProcess StartCtl(const std::vector<std::string>& args, const std::stri
                            std::map<std::string, std::string> env = {}) {
   const auto cwd = std::filesystem::current_path();
   if (!env.count("XDG_CACHE_HOME")) env["XDG_CACHE_HOME"] = FastDelayCache(cwd).string();
+  // The user's own added adapter IDs stay out of the tests.
+  env.try_emplace("XDG_CONFIG_HOME", (cwd / "config").string());
+  env.try_emplace("KVA7710_USB_IDS", "");
   for (const char* var : {"LC_ALL", "LC_NUMERIC", "LC_TIME", "LANG"}) env.try_emplace(var, "");
   std::vector<std::string> envStrings;
   for (char** e = environ; *e != nullptr; ++e) {

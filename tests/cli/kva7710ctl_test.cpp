@@ -11,6 +11,7 @@
 #include "cli/ctl_runner.h"
 #include "support/dev_setup.h"
 #include "support/temp_dir.h"
+#include "usbspi/adapter_ids.h"
 
 namespace {
 
@@ -52,6 +53,31 @@ TEST_P(Ctl, ReadListAndWrite) {
             Failure(2, "kva7710ctl: PROD_ID is not writable (--force writes it all the same)\n"));
   // Forced: the frames go out, and the device keeps its read-only value.
   EXPECT_EQ(Run({"write", "--force", "PROD_ID", "1234"}).out, "PROD_ID\t1E1E\t7710.0\n");
+}
+
+TEST_P(Ctl, SimVibrationAndNoiseMoveTheOutputsUntilSwitchedOff) {
+  const auto lines = SplitLines(
+      Run({},
+          "sim vibration x 50 5\nsim wait 3\nread XACCL_OUT\nsim wait 4\nread XACCL_OUT\n"
+          "sim vibration off\nsim wait 3\nread XACCL_OUT\n"
+          "sim noise y 100000\nsim wait 3\nread YACCL_OUT\nsim wait 3\nread YACCL_OUT\n"
+          "sim noise y 0\nsim wait 3\nread YACCL_OUT\n")
+          .out);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_NE(lines[0], lines[1]);
+  EXPECT_EQ(lines[2], "XACCL_OUT\t0000\t0.0");
+  EXPECT_NE(lines[3], lines[4]);
+  EXPECT_EQ(lines[5], "YACCL_OUT\t0000\t0.0");
+  const std::pair<std::vector<std::string>, std::string> refused[] = {
+      {{"vibration", "x", "0", "1"}, "HZ must be above 0"},
+      {{"vibration", "x", "50"}, "vibration takes AXIS HZ G, or off"},
+      {{"noise", "w", "5"}, "AXIS must be x, y or z, not w"},
+      {{"noise", "x", "-1"}, "UG must not be negative"}};
+  for (const auto& [args, message] : refused) {
+    std::vector<std::string> command{"sim"};
+    command.insert(command.end(), args.begin(), args.end());
+    EXPECT_EQ(FailureOf(Run(command)), Failure(2, "kva7710ctl: " + message + "\n"));
+  }
 }
 
 TEST_P(Ctl, StatusFlagsInWindowOrder) {
@@ -372,6 +398,18 @@ TEST_F(CtlSession, FlashImagePersistsBetweenRunsAndTraceIsWritten) {
   r = RunCtl({"--simulate", "--interface", "usb", "--sim-flash", "flash.bin", "read", "SMPL_PRD",
               "ENDURANCE"});
   EXPECT_EQ(r.out, "SMPL_PRD\t003F\t63.0\nENDURANCE\t0001\t1.0\n");
+}
+
+TEST_F(CtlSession, UdevRuleOfTheIdsInUseAndBadIdRefused) {
+  const auto r =
+      RunCtl({"--usb-id", "04b4:1004", "udev-rule"}, "", {{"KVA7710_USB_IDS", "abcd:1"}});
+  EXPECT_EQ(FailureOf(r), Failure(0, ""));
+  EXPECT_EQ(r.out,
+            kva::UdevRuleText({{0x1209, 0xED03}, {0x1209, 0xEF00}, {0xABCD, 1}, {0x04B4, 0x1004}}));
+  EXPECT_EQ(FailureOf(RunCtl({"--usb-id", "04b4:1004", "--usb-id", "12g4:1", "list-adapters"})),
+            Failure(2,
+                    "kva7710ctl: bad USB ID \"12g4:1\" in --usb-id: give the vendor and product "
+                    "ID in hex, as VID:PID (for example 1209:ed03)\n"));
 }
 
 TEST_F(CtlSession, HelpAndVersion) {

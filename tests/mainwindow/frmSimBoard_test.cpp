@@ -52,10 +52,23 @@ class SimBoardWindowTest : public QObject {
     w.chkSelfTestFault->setChecked(true);
     QVERIFY(rig_->board.sensor().State().selfTestFault);
 
+    w.cmbVibrationAxis->setCurrentIndex(2);
+    w.txtVibrationHz->setValue(120.0);
+    w.txtVibrationG->setValue(0.3);
+    QVERIFY(!rig_->board.sensor().State().vibrationOn);  // set up while off
+    w.chkVibration->setChecked(true);
+    w.txtNoise[1]->setValue(250.0);
+    BoardStimulusState s = rig_->board.sensor().State();
+    QCOMPARE(s.vibrationOn && s.vibrationAxis == 2, true);
+    QCOMPARE(s.vibrationHz + s.vibrationG, 120.3);
+    QCOMPARE(s.noiseDensity, (std::array<double, 3>{0.0, 250.0, 0.0}));
+
     w.cmbScenario->setCurrentText("demo");  // the demo starts from its own values
     QCOMPARE(rig_->board.sensor().State().scenario, std::string("demo"));
     QCOMPARE(w.txtTilt[0]->value(), 0.0);
     QCOMPARE(w.txtSupply->value(), 3.3);
+    QVERIFY(!w.chkVibration->isChecked());
+    QCOMPARE(w.txtNoise[1]->value(), 0.0);
   }
 
   // Beside the main window, but never past the screen's edge.

@@ -439,6 +439,32 @@ TEST_F(EmulatedAdapter, UnplugDuringCaptureReadoutEndsItWithOneMessage) {
   EXPECT_TRUE(State().usb.UsbReady);
 }
 
+// A board with another ID takes no slot until its ID is added; then it is found like any.
+TEST_F(EmulatedAdapter, BoardWithAnotherIdIsFoundOnceItsIdIsAdded) {
+  sim::SimEzUsbBoard other;
+  other.vendorId = 0x04B4;
+  other.productId = 0x1004;
+  boards_->Plug(0, other);
+  boards_->Plug(1);
+  FindUsbAdapter();
+  EXPECT_EQ(State().usb.UsbAdapterCount, 1);
+  EXPECT_EQ(
+      (Texts{State().usb.UsbAdapterSlots[0].BoardType, State().usb.UsbAdapterSlots[1].DeviceName}),
+      (Texts{"ALDER", ""}));
+
+  State().usb.AdapterUsbIds.push_back({0x04B4, 0x1004});
+  FindUsbAdapter();
+  ASSERT_EQ(State().usb.UsbAdapterCount, 2);
+  EXPECT_EQ(
+      (Texts{State().usb.UsbAdapterSlots[0].BoardType, State().usb.UsbAdapterSlots[1].BoardType}),
+      (Texts{"04B4:1004", "ALDER"}));
+  ASSERT_TRUE(State().usb.UsbReady);
+  EXPECT_EQ(State().usb.UsbPortIndex, 0);
+  SetWord(ZACCL_OUT, 0x8013);
+  EXPECT_EQ(Read(ZACCL_OUT), 0x13);
+  EXPECT_EQ(messages, Texts{});
+}
+
 }  // namespace
 }  // namespace kva
 

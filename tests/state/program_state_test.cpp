@@ -12,6 +12,7 @@
 #include <sstream>
 // clang-format on
 
+#include "capture/frmCapAnalysis.h"
 #include "capture/frmCapDisplay.h"
 #include "capture/frmCaptConfig.h"
 #include "config/fmCalibration.h"
@@ -110,6 +111,7 @@ class ProgramStateResetTest : public QObject {
     rig->answerModal = [](QWidget& form) { form.close(); };
     rig->StartMainWindow();
     ui::ShowForm<frmCapDisplay>();
+    ui::ShowForm<frmCapAnalysis>();
     ui::ShowForm<frmCaptConfig>();
     ui::ShowForm<fmCalibration>();
     ui::ShowForm<frmAlarms>();

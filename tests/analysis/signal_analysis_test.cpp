@@ -1,0 +1,201 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "analysis/signal_analysis.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <random>
+
+namespace kva {
+namespace {
+
+std::vector<double> Sine(int n, double rate, double hz, double amplitude, double offset = 0) {
+  std::vector<double> x(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i)
+    x[static_cast<size_t>(i)] = offset + amplitude * std::sin(2 * std::numbers::pi * hz * i / rate);
+  return x;
+}
+
+// White noise whose one-sided density is `density` (g/sqrt(Hz)) up to rate / 2.
+std::vector<double> WhiteNoise(int n, double rate, double density, uint64_t seed) {
+  std::mt19937_64 generator(seed);
+  std::normal_distribution<double> normal(0.0, density * std::sqrt(rate / 2));
+  std::vector<double> x(static_cast<size_t>(n));
+  for (double& v : x) v = normal(generator);
+  return x;
+}
+
+double Variance(const std::vector<double>& x) {
+  const SignalStats s = ComputeSignalStats(x);
+  return s.stdDev * s.stdDev;
+}
+
+TEST(SignalStats, AgainstHandComputedValues) {
+  struct Case {
+    std::vector<double> x;
+    double mean, stdDev, rms, min, max;
+    int peakIndex;
+    double peakValue;
+  };
+  const Case cases[] = {
+      {{1, 2, 3, 4}, 2.5, std::sqrt(1.25), std::sqrt(7.5), 1, 4, 3, 4},
+      {{0.4, -3, 1},
+       -8.0 / 15,
+       std::sqrt(9.306666666666667 / 3),
+       std::sqrt(10.16 / 3),
+       -3,
+       1,
+       1,
+       -3},
+      {{2, -2}, 0, 2, 2, -2, 2, 0, 2},  // a tie keeps the first
+      // A large offset: a one-pass sum of squares would lose the spread entirely.
+      {{1e8 + 1, 1e8 + 2, 1e8 + 3},
+       1e8 + 2,
+       std::sqrt(2.0 / 3),
+       1e8 + 2,
+       1e8 + 1,
+       1e8 + 3,
+       2,
+       1e8 + 3},
+  };
+  for (const Case& c : cases) {
+    const SignalStats s = ComputeSignalStats(c.x);
+    EXPECT_EQ(s.count, static_cast<int>(c.x.size()));
+    EXPECT_DOUBLE_EQ(s.mean, c.mean);
+    EXPECT_NEAR(s.stdDev, c.stdDev, 1e-12 * std::max(1.0, c.stdDev));
+    EXPECT_NEAR(s.rms, c.rms, 1e-12 * c.rms);
+    EXPECT_EQ(s.min, c.min);
+    EXPECT_EQ(s.max, c.max);
+    EXPECT_EQ(s.peakToPeak, c.max - c.min);
+    EXPECT_EQ(s.peakIndex, c.peakIndex);
+    EXPECT_EQ(s.peakValue, c.peakValue);
+  }
+  const SignalStats empty = ComputeSignalStats({});
+  EXPECT_EQ(empty.count, 0);
+  EXPECT_EQ(empty.peakIndex, -1);
+}
+
+// On-bin sines, a DC offset that the segments' mean removal must drop, and a record shorter
+// than a segment.
+TEST(WelchSpectrum, SinePeakAndAmplitude) {
+  struct Case {
+    int samples;
+    double rate;
+    int segment;
+    double hz, amplitude, offset;
+    int segments;
+  };
+  const Case cases[] = {
+      {8192, 1024, 1024, 50, 0.5, 0, 15}, {8192, 1024, 256, 100, 0.2, 1, 63},
+      {8192, 4096, 8192, 1000, 2, -1, 1}, {5000, 100, 512, 12.5, 0.05, 0, 18},
+      {300, 1024, 1024, 100, 0.5, 3, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.hz);
+    const Spectrum s =
+        WelchSpectrum(Sine(c.samples, c.rate, c.hz, c.amplitude, c.offset), c.rate, c.segment);
+    EXPECT_EQ(s.segments, c.segments);
+    EXPECT_EQ(s.segmentLength, c.segment);
+    EXPECT_DOUBLE_EQ(s.binHz, c.rate / c.segment);
+    ASSERT_EQ(s.frequency.size(), static_cast<size_t>(c.segment / 2 + 1));
+    EXPECT_DOUBLE_EQ(s.frequency.back(), c.rate / 2);
+    ASSERT_EQ(s.density.size(), s.frequency.size());
+    const SpectrumPeak peak = HighestPeak(s);
+    EXPECT_LE(std::abs(peak.frequency - c.hz), s.binHz);
+    EXPECT_NEAR(peak.amplitude, c.amplitude, 0.02 * c.amplitude);
+    EXPECT_EQ(peak.density, s.density[static_cast<size_t>(peak.bin)]);
+    EXPECT_LT(s.amplitude[0], 0.01 * c.amplitude);  // the offset is gone
+  }
+}
+
+// White noise of a known density, alone and under a sine: the band density within 10 %, and
+// the variance equal to the integral of the density within 1 %.
+TEST(WelchSpectrum, NoiseDensityAndParseval) {
+  struct Case {
+    double rate, density, sineHz;
+    int segment;
+  };
+  const Case cases[] = {
+      {1024, 100e-6, 0, 1024},
+      {1024, 300e-6, 0, 256},
+      {4096, 50e-6, 0, 8192},
+      {1024, 1e-3, 50, 512},
+  };
+  uint64_t seed = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.segment);
+    std::vector<double> x = WhiteNoise(65536, c.rate, c.density, seed++);
+    if (c.sineHz > 0) {
+      const auto sine = Sine(65536, c.rate, c.sineHz, 0.1);
+      for (size_t i = 0; i < x.size(); ++i) x[i] += sine[i];
+    }
+    const Spectrum s = WelchSpectrum(x, c.rate, c.segment);
+    const double lo = c.sineHz > 0 ? c.sineHz + 10 : 10;
+    EXPECT_NEAR(BandNoiseDensity(s, lo, 400), c.density, 0.1 * c.density);
+    const double integral = std::pow(BandRms(s, 0, c.rate), 2);
+    EXPECT_NEAR(integral, Variance(x), 0.01 * Variance(x));
+  }
+}
+
+// Inclusive band edges, and bin 0 never the peak.
+TEST(WelchSpectrum, BandsAndPeakOnAGivenSpectrum) {
+  Spectrum s;
+  s.binHz = 2;
+  s.frequency = {0, 2, 4, 6, 8};
+  s.density = {100, 2, 3, 4, 5};
+  s.amplitude = {100, 1, 3, 2, 3};
+  EXPECT_DOUBLE_EQ(BandRms(s, 2, 6), std::sqrt((2 + 3 + 4) * 2.0));
+  EXPECT_DOUBLE_EQ(BandNoiseDensity(s, 2, 6), std::sqrt(3.0));
+  EXPECT_DOUBLE_EQ(BandRms(s, 3, 100), std::sqrt((3 + 4 + 5) * 2.0));
+  EXPECT_EQ(BandNoiseDensity(s, 2.5, 3.5), 0);
+  const SpectrumPeak peak = HighestPeak(s);
+  EXPECT_EQ(peak.bin, 2);  // the first of two equal amplitudes
+  EXPECT_EQ(peak.frequency, 4);
+  EXPECT_EQ(peak.density, 3);
+  EXPECT_EQ(HighestPeak(Spectrum{}).bin, -1);
+}
+
+TEST(SpectrumCsv, TextAsWritten) {
+  Spectrum x, y;
+  x.frequency = y.frequency = {0, 0.5, 1};
+  x.density = {0, 1.5, 1e-7};
+  x.amplitude = {0, 2, 3};
+  y.density = {0, 0.25, 4};
+  y.amplitude = {0, 5, 6};
+  EXPECT_EQ(SpectrumCsvText({"X (g^2/Hz)", "Y (g^2/Hz)"}, {&x, &y}, true, '\t', ','),
+            "Frequency (Hz)\tX (g^2/Hz)\tY (g^2/Hz)\r\n"
+            "0\t0\t0\r\n"
+            "0,5\t1,5\t0,25\r\n"
+            "1\t1E-07\t4\r\n");
+  EXPECT_EQ(SpectrumCsvText({"X (g)"}, {&x}, false, ',', '.'),
+            "Frequency (Hz),X (g)\r\n0,0\r\n0.5,2\r\n1,3\r\n");
+}
+
+TEST(AnalysisTexts, DecimalsFollowTheStep) {
+  const std::pair<double, int> steps[] = {{0.2, 1}, {0.0514f, 4}, {1, 0},      {0.00488f, 5},
+                                          {4, 0},   {0.05, 2},    {1.0 / 3, 6}};
+  for (const auto& [step, decimals] : steps) EXPECT_EQ(StepDecimals(step), decimals) << step;
+
+  SignalStats s;
+  s.mean = -0.00049;
+  s.stdDev = 0.35355;
+  s.rms = 1.0;
+  s.min = -0.6000000000000001;
+  s.max = 25.4;
+  s.peakToPeak = 26.0;
+  s.peakValue = 25.4;
+  const SignalStatsTexts t = StatsTexts(s, kCaptureStepG);
+  EXPECT_EQ(t.mean, "0.000");  // no "-0.000"
+  EXPECT_EQ(t.stdDev, "0.354");
+  EXPECT_EQ(t.rms, "1.000");
+  EXPECT_EQ(t.min, "-0.6");
+  EXPECT_EQ(t.max, "25.4");
+  EXPECT_EQ(t.peakToPeak, "26.0");
+  EXPECT_EQ(t.peakValue, "25.4");
+  EXPECT_EQ(SignificantText(0.000012346), "1.235e-05");
+  EXPECT_EQ(SignificantText(123.45678), "123.5");
+}
+
+}  // namespace
+}  // namespace kva
