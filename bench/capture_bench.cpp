@@ -48,7 +48,8 @@ void TimedReadouts(benchmark::State& state, int settles) {
     settle += CpuSeconds() - middle;
   }
   state.counters["x_settles"] = readout / settle;
-  if (kva::CaptureEventsStored != 8 || kva::CaptureTraceX.size() != 8145)
+  if (kva::State().capture.CaptureEventsStored != 8 ||
+      kva::State().capture.CaptureTraceX.size() != 8145)
     state.SkipWithError("the readout did not walk the whole memory");
 }
 
@@ -59,12 +60,12 @@ void BM_CaptureReadoutUsb(benchmark::State& state) {
   bus.SetLogging(false);
   kva::SetEzUsbDriver(&bus);
   kva::InitRegisterMap();
-  kva::InterfaceType = 2;
+  kva::State().settings.InterfaceType = kva::Interface::Usb;
   kva::FindUsbAdapter();
   TimedReadouts(state, 24576);
   kva::SetEzUsbDriver(nullptr);
-  kva::ResetUsbAdapter();
-  kva::InterfaceType = 0;
+  kva::State().usb = {};
+  kva::State().settings.InterfaceType = kva::Interface::None;
 }
 BENCHMARK(BM_CaptureReadoutUsb)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
@@ -73,12 +74,12 @@ void BM_CaptureReadoutLpt(benchmark::State& state) {
   kvabench::FullCaptureMemory memory;
   kva::sim::SimParallelPort port(memory);
   kva::InitRegisterMap();
-  kva::InterfaceType = 1;
-  kva::PortAddress = 0x378;
+  kva::State().settings.InterfaceType = kva::Interface::Parallel;
+  kva::State().settings.PortAddress = 0x378;
   kva::SetPortIo(&port);
   TimedReadouts(state, 73728);
   kva::SetPortIo(nullptr);
-  kva::InterfaceType = 0;
+  kva::State().settings.InterfaceType = kva::Interface::None;
 }
 BENCHMARK(BM_CaptureReadoutLpt)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
 

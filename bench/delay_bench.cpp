@@ -29,8 +29,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 void BM_WaitDelay100usSpread(benchmark::State& state) {
-  kva::ResetDelay();
-  kva::DelayCalibrated = true;  // the count does not decide a wait's end
+  kva::State().delay = {};
+  kva::State().delay.DelayCalibrated = true;  // the count does not decide a wait's end
   std::vector<double> seconds(10000);
   for (auto _ : state) {
     for (double& s : seconds) {

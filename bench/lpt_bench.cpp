@@ -26,7 +26,7 @@ void Calibrate(const benchmark::State&) {
   static bool done = false;
   if (done) return;
   done = true;
-  kva::ResetDelay();
+  kva::State().delay = {};
   kva::CalibrateDelay();
 }
 
@@ -34,8 +34,8 @@ void Calibrate(const benchmark::State&) {
 struct Board {
   Board() {
     kva::InitRegisterMap();
-    kva::InterfaceType = 1;
-    kva::PortAddress = 0x378;
+    kva::State().settings.InterfaceType = kva::Interface::Parallel;
+    kva::State().settings.PortAddress = 0x378;
     kva::SetPortIo(&port);
   }
   ~Board() { kva::SetPortIo(nullptr); }
@@ -76,7 +76,7 @@ void BM_LptRegisterRead(benchmark::State& state) {
       state,
       [] {
         kva::ReadRegister(kva::ZACCL_OUT);
-        benchmark::DoNotOptimize(kva::RegRawValue);
+        benchmark::DoNotOptimize(kva::State().registers.RegRawValue);
       },
       "reads/s");
 }
@@ -101,19 +101,19 @@ void BM_SimPortReadWithoutSettles(benchmark::State& state) {
   Echo device;
   kva::sim::SimParallelPort port(device);
   kva::InitRegisterMap();
-  kva::InterfaceType = 1;
-  kva::PortAddress = 0x378;
+  kva::State().settings.InterfaceType = kva::Interface::Parallel;
+  kva::State().settings.PortAddress = 0x378;
   kva::SetPortIo(&port);
-  const int32_t count = kva::DelayLoopCount;
+  const int32_t count = kva::State().delay.DelayLoopCount;
   AgainstSettles(
       state,
       [count] {
-        kva::DelayLoopCount = 0;
-        kva::DelayWait = &kva::CountedWait;
+        kva::State().delay.DelayLoopCount = 0;
+        kva::State().delay.DelayWait = &kva::CountedWait;
         kva::ReadRegister(kva::PROD_ID);
-        benchmark::DoNotOptimize(kva::RegRawValue);
-        kva::DelayWait = &kva::TimedWait;
-        kva::DelayLoopCount = count;
+        benchmark::DoNotOptimize(kva::State().registers.RegRawValue);
+        kva::State().delay.DelayWait = &kva::TimedWait;
+        kva::State().delay.DelayLoopCount = count;
       },
       "reads/s");
   kva::SetPortIo(nullptr);

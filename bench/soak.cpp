@@ -18,12 +18,12 @@
 #include "device/port_io.h"
 #include "device/register_map.h"
 #include "mainwindow/output_pass.h"
-#include "mainwindow/program_state.h"
 #include "sim/ezusb_faults.h"
 #include "sim/kva7710.h"
 #include "sim/port_faults.h"
 #include "sim/sim_ezusb_bus.h"
 #include "sim/sim_parallel_port.h"
+#include "state/program_state.h"
 #include "usbspi/usb_adapter.h"
 
 namespace {
@@ -44,7 +44,7 @@ struct Counts {
 void Passes(long count, const char* name, Counts& counts, bool usb) {
   std::printf("%-8s start  resident %ld KiB\n", name, ResidentKiB());
   for (long pass = 1; pass <= count; ++pass) {
-    if (usb && !kva::UsbReady) {
+    if (usb && !kva::State().usb.UsbReady) {
       ++counts.researches;  // what the user does after an adapter error: search again
       kva::FindUsbAdapter();
     }
@@ -62,9 +62,9 @@ int main(int argc, char** argv) {
   const long passes = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 100000;
   const uint64_t seed = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1;
   kva::ResetProgramState();
-  kva::DelayCalibrated = true;  // one iteration per step: counted, not spent
-  kva::DelayLoopCount = 1;
-  kva::DelayWait = &kva::CountedWait;
+  kva::State().delay.DelayCalibrated = true;  // one iteration per step: counted, not spent
+  kva::State().delay.DelayLoopCount = 1;
+  kva::State().delay.DelayWait = &kva::CountedWait;
   Counts counts;
   kva::SetMsgBoxHandler([&counts](const std::string&, const std::string&) { ++counts.messages; });
 
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   kva::sim::FaultyEzUsbDriver usbFaults(bus, seed);
   usbFaults.FailWithProbability(5e-5);
   kva::SetEzUsbDriver(&usbFaults);
-  kva::InterfaceType = 2;
+  kva::State().settings.InterfaceType = kva::Interface::Usb;
   kva::FindUsbAdapter();
   Passes(passes, "usb", counts, true);
   const long usbMessages = counts.messages;
@@ -90,8 +90,8 @@ int main(int argc, char** argv) {
   kva::sim::PortFaults portFaults(port, 0x378, seed);
   portFaults.FlipStatusReads(5e-5);
   kva::SetPortIo(&portFaults);
-  kva::InterfaceType = 1;
-  kva::PortAddress = 0x378;
+  kva::State().settings.InterfaceType = kva::Interface::Parallel;
+  kva::State().settings.PortAddress = 0x378;
   Passes(passes, "parallel", counts, false);
   std::printf("parallel %llu flipped status reads of %llu, %ld messages\n",
               static_cast<unsigned long long>(portFaults.FlippedReads()),

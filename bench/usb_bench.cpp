@@ -51,7 +51,7 @@ void BM_UsbRegisterRead(benchmark::State& state) {
   kva::sim::FaultyEzUsbDriver counter(bus);  // no faults armed: it only counts
   kva::SetEzUsbDriver(&counter);
   kva::InitRegisterMap();
-  kva::InterfaceType = 2;
+  kva::State().settings.InterfaceType = kva::Interface::Usb;
   kva::FindUsbAdapter();
   counter.ClearFaults();
   // Each read is followed by the settle it stands against (counter x_settle).
@@ -59,19 +59,20 @@ void BM_UsbRegisterRead(benchmark::State& state) {
       state, "x_settle",
       [] {
         kva::ReadRegister(kva::XACCL_OUT);
-        benchmark::DoNotOptimize(kva::RegRawValue);
+        benchmark::DoNotOptimize(kva::State().registers.RegRawValue);
       },
       [] { kva::WaitDelay(0.1); }, kvabench::ThreadCpuSeconds);
   const auto reads = static_cast<int64_t>(state.iterations());
-  if (!kva::UsbReady || kva::RegRawValue != 0x0123) state.SkipWithError("the read went wrong");
+  if (!kva::State().usb.UsbReady || kva::State().registers.RegRawValue != 0x0123)
+    state.SkipWithError("the read went wrong");
   state.SetItemsProcessed(reads);
   state.counters["requests_per_read"] =
       static_cast<double>(counter.RequestCount()) / static_cast<double>(reads);
   state.counters["opens_per_read"] =
       static_cast<double>(counter.OpenCount()) / static_cast<double>(reads);
   kva::SetEzUsbDriver(nullptr);
-  kva::ResetUsbAdapter();
-  kva::InterfaceType = 0;
+  kva::State().usb = {};
+  kva::State().settings.InterfaceType = kva::Interface::None;
 }
 BENCHMARK(BM_UsbRegisterRead)->UseManualTime();
 
@@ -82,17 +83,18 @@ void BM_UsbExchangeOnly(benchmark::State& state) {
   bus.SetLogging(false);
   kva::SetEzUsbDriver(&bus);
   kva::FindUsbAdapter();
-  kva::SpiTxWords[1] = 0x0400;
-  kva::SpiTxWords[2] = 0;
+  kva::State().usb.SpiTxWords[1] = 0x0400;
+  kva::State().usb.SpiTxWords[2] = 0;
   for (auto _ : state) {
     uint8_t n = 2;
     kva::UsbSpiTransfer(n);
-    benchmark::DoNotOptimize(kva::SpiRxWords[2]);
+    benchmark::DoNotOptimize(kva::State().usb.SpiRxWords[2]);
   }
-  if (!kva::UsbReady || kva::SpiRxWords[2] != 0x8123) state.SkipWithError("the exchange failed");
+  if (!kva::State().usb.UsbReady || kva::State().usb.SpiRxWords[2] != 0x8123)
+    state.SkipWithError("the exchange failed");
   state.SetItemsProcessed(state.iterations());
   kva::SetEzUsbDriver(nullptr);
-  kva::ResetUsbAdapter();
+  kva::State().usb = {};
 }
 BENCHMARK(BM_UsbExchangeOnly);
 

@@ -8,21 +8,26 @@
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  kva::ResetSettings();
-  kva::InterfaceType = 7;  // never produced by a valid line: shows whether one applied
+  kva::State().settings = {};
+  kva::State().settings.InterfaceType =
+      static_cast<kva::Interface>(7);  // never produced by a valid line: shows whether one applied
   const kvafuzz::MemoryFile file(data, size);
   kva::LoadCommSettings(file.path());
 
   static const std::string copy =
       (std::filesystem::temp_directory_path() / ("kva-fuzz-" + std::to_string(getpid()) + ".cfg"))
           .string();
-  const int16_t type = kva::InterfaceType, port = kva::PortAddress, factory = kva::FactoryMode;
-  if (type == 7 && port == 0 && factory == 0) return 0;  // nothing applied: nothing to keep
+  const kva::Interface type = kva::State().settings.InterfaceType;
+  const int16_t port = kva::State().settings.PortAddress,
+                factory = kva::State().settings.FactoryMode;
+  if (type == static_cast<kva::Interface>(7) && port == 0 && factory == 0)
+    return 0;  // nothing applied: nothing to keep
   if (!kva::SaveCommSettings(copy)) return 0;
-  kva::ResetSettings();
+  kva::State().settings = {};
   kva::LoadCommSettings(copy);
   std::filesystem::remove(copy);
-  if (kva::InterfaceType != type || kva::PortAddress != port || kva::FactoryMode != factory) {
+  if (kva::State().settings.InterfaceType != type || kva::State().settings.PortAddress != port ||
+      kva::State().settings.FactoryMode != factory) {
     std::abort();
   }
   return 0;

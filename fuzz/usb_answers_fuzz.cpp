@@ -98,8 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)mapped;
   FuzzedDataProvider in(data, size);
   kva::SetMsgBoxHandler([](const std::string&, const std::string&) {});
-  kva::ResetUsbAdapter();
-  kva::InterfaceType = 2;
+  kva::State().usb = {};
+  kva::State().settings.InterfaceType = kva::Interface::Usb;
   FuzzedLibUsb usb(in);
   kva::LibUsbEzUsbDriver driver(usb);
   kva::SetEzUsbDriver(&driver);

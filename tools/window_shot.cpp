@@ -124,10 +124,10 @@ int main(int argc, char* argv[]) {
   options.clock = [] { return simSeconds; };
   sim::SimBoard board(options);
   // The picture needs no exact waits, so the delay is not calibrated and waits are counted.
-  DelayCalibrated = true;
-  DelayWait = &CountedWait;
+  State().delay.DelayCalibrated = true;
+  State().delay.DelayWait = &CountedWait;
   InitRegisterMap();
-  InterfaceType = 2;
+  State().settings.InterfaceType = Interface::Usb;
   if (!BringUpUsbAdapter()) return 3;
 
   QWidget& window = windows.at(argv[1])();

@@ -43,7 +43,7 @@ class FullMemoryOnAdapter {
     }
     bus_.SetLogging(false);
     kva::SetEzUsbDriver(&bus_);
-    kva::InterfaceType = 2;
+    kva::State().settings.InterfaceType = kva::Interface::Usb;
     kva::FindUsbAdapter();
   }
   ~FullMemoryOnAdapter() {
@@ -72,22 +72,23 @@ void BM_CaptureReadoutWindow(benchmark::State& state) {
     core += CpuSeconds() - middle;
   }
   state.counters["x_core"] = window / core;
-  if (kva::CaptureEventsStored != 8) state.SkipWithError("the readout did not run");
+  if (kva::State().capture.CaptureEventsStored != 8) state.SkipWithError("the readout did not run");
 }
 BENCHMARK(BM_CaptureReadoutWindow)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 // 1024 samples of three traces across four events of 256 locations (250 samples each).
 void FourEvents() {
-  kva::CaptureEventsStored = 32;
-  kva::CaptureEventLength = 256;
-  kva::CaptureBufferCount = 32;
-  kva::CaptureHeaders.assign(33, kva::CaptureHeader{});
-  kva::CaptureTraceX.assign(8192 - 6 * 32 + 1, 0.0);
-  kva::CaptureTraceY = kva::CaptureTraceZ = kva::CaptureTraceX;
-  for (size_t i = 1; i < kva::CaptureTraceX.size(); ++i) {
-    kva::CaptureTraceX[i] = static_cast<double>(i % 61) * 0.2 - 6;
-    kva::CaptureTraceY[i] = static_cast<double>(i % 37) * 0.3 - 5;
-    kva::CaptureTraceZ[i] = static_cast<double>(i % 13) * 0.2 + 1;
+  kva::State().capture.CaptureEventsStored = 32;
+  kva::State().capture.CaptureEventLength = 256;
+  kva::State().capture.CaptureBufferCount = 32;
+  kva::State().capture.CaptureHeaders.assign(33, kva::CaptureHeader{});
+  kva::State().capture.CaptureTraceX.assign(8192 - 6 * 32 + 1, 0.0);
+  kva::State().capture.CaptureTraceY = kva::State().capture.CaptureTraceZ =
+      kva::State().capture.CaptureTraceX;
+  for (size_t i = 1; i < kva::State().capture.CaptureTraceX.size(); ++i) {
+    kva::State().capture.CaptureTraceX[i] = static_cast<double>(i % 61) * 0.2 - 6;
+    kva::State().capture.CaptureTraceY[i] = static_cast<double>(i % 37) * 0.3 - 5;
+    kva::State().capture.CaptureTraceZ[i] = static_cast<double>(i % 13) * 0.2 + 1;
   }
 }
 
@@ -100,8 +101,9 @@ void BM_PlotCaptureBuffer(benchmark::State& state) {
   const QSize size = display.Picture1->AreaSize();
   QImage image(size, QImage::Format_RGB32);
   QPolygonF traces[3];
-  const std::vector<double>* data[3] = {&kva::CaptureTraceX, &kva::CaptureTraceY,
-                                        &kva::CaptureTraceZ};
+  const std::vector<double>* data[3] = {&kva::State().capture.CaptureTraceX,
+                                        &kva::State().capture.CaptureTraceY,
+                                        &kva::State().capture.CaptureTraceZ};
   kvabench::InTurn(
       state, "x_bare", [&display] { display.PlotCaptureBuffer(); },
       [&] {

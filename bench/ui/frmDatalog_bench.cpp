@@ -28,14 +28,15 @@ constexpr int kSamplesPerRun = 1000;  // the window's default file length
 // Settings (the USB adapter), register map and the adapter's bring-up, once.
 void BringUpAdapter() {
   TheUiBench();
-  if (kva::UsbReady && kva::InterfaceType == 2) return;
+  if (kva::State().usb.UsbReady && kva::State().settings.InterfaceType == kva::Interface::Usb)
+    return;
   kva::RunStartupSteps();
   kva::BringUpUsbAdapter();
 }
 
 void TenRegisterReads() {
   for (int16_t n = kva::SUPPLY_OUT; n <= kva::XYZ_PK_OUT; ++n) kva::ReadRegister(n);
-  benchmark::DoNotOptimize(kva::RegRawValue);
+  benchmark::DoNotOptimize(kva::State().registers.RegRawValue);
 }
 
 void BM_DatalogRun(benchmark::State& state) {

@@ -28,7 +28,7 @@ struct UiBench {
     std::filesystem::create_directories(folder);
     std::filesystem::current_path(folder);
     std::ofstream("CommPort.cfg", std::ios::binary) << "Interface = 2\r\n";
-    kva::DelayCalibrated = false;
+    kva::State().delay.DelayCalibrated = false;
     kva::CalibrateDelay();
     board = std::make_unique<kva::sim::SimBoard>();
   }

@@ -29,10 +29,10 @@ int64_t MonotonicNs() {
 // calibration adjusts, timed without the clock that ends ordinary waits.
 double Measure(float ms) {
   const int64_t steps = DelaySteps(ms);
-  const double start = DelayClock();
-  DelayStepsRun += steps;
-  DelaySpin(steps, DelayLoopCount);
-  return DelayClock() - start;
+  const double start = State().delay.DelayClock();
+  State().delay.DelayStepsRun += steps;
+  State().delay.DelaySpin(steps, State().delay.DelayLoopCount);
+  return State().delay.DelayClock() - start;
 }
 
 // Counts can run past 32 bits when the clock never advances; they stop at the largest value.
@@ -79,56 +79,59 @@ void TimedWait(int64_t steps) {
   }
 }
 
-void CountedWait(int64_t steps) { DelaySpin(steps, DelayLoopCount); }
+void CountedWait(int64_t steps) { State().delay.DelaySpin(steps, State().delay.DelayLoopCount); }
 
 void WaitDelay(float& t) {
   if (t == 0.0f) return;
   if (t < 0.01f) t = 0.01f;
   const int64_t steps = DelaySteps(t);
-  if (!DelayCalibrated) CalibrateDelay();
-  DelayStepsRun += steps;
-  DelayWait(steps);
+  if (!State().delay.DelayCalibrated) CalibrateDelay();
+  State().delay.DelayStepsRun += steps;
+  State().delay.DelayWait(steps);
 }
 
 void CalibrateDelay() {
-  DelayCalibrated = true;
-  DelayLoopCount = 1000;
+  State().delay.DelayCalibrated = true;
+  State().delay.DelayLoopCount = 1000;
   SetBusyPointer(true);
 
   double first = Measure(500), second = 0, third = 0;
   double d = first;
   if (d < 0.005) {
-    DelayLoopCount = ClampCount(static_cast<double>(DelayLoopCount) * 40);
+    State().delay.DelayLoopCount =
+        ClampCount(static_cast<double>(State().delay.DelayLoopCount) * 40);
     second = d = Measure(500);
   }
   if (d < 0.1) {
-    DelayLoopCount = ClampCount(static_cast<double>(DelayLoopCount) * 6);
+    State().delay.DelayLoopCount =
+        ClampCount(static_cast<double>(State().delay.DelayLoopCount) * 6);
     third = d = Measure(500);
   }
   if (d < 0.0005) d = 0.0005;
-  DelayLoopCount = ClampCount(0.5 / d * DelayLoopCount);
+  State().delay.DelayLoopCount = ClampCount(0.5 / d * State().delay.DelayLoopCount);
 
   double threeSec = Measure(3000);
   if (threeSec < 0.1) threeSec = 0.1;
-  DelayLoopCount = ClampCount(3.0 / threeSec * DelayLoopCount);
+  State().delay.DelayLoopCount = ClampCount(3.0 / threeSec * State().delay.DelayLoopCount);
 
-  MinDelayMs = static_cast<float>(40.0 / DelayLoopCount * 0.01);
-  MinDelayCount =
-      static_cast<int32_t>(RoundHalfEven(static_cast<double>(MinDelayMs) * DelayLoopCount / 0.01));
+  State().delay.MinDelayMs = static_cast<float>(40.0 / State().delay.DelayLoopCount * 0.01);
+  State().delay.MinDelayCount = static_cast<int32_t>(RoundHalfEven(
+      static_cast<double>(State().delay.MinDelayMs) * State().delay.DelayLoopCount / 0.01));
   SetBusyPointer(false);
 
   const auto line = [](const char* label, const std::string& value) {
     return std::string(label) + value + "\r\n";
   };
-  DelayReport =
+  State().delay.DelayReport =
       line("First 0.5Sec delay =    ", GeneralText(static_cast<float>(first))) +
       line("2nd 0.5Sec delay =   ", GeneralText(static_cast<float>(second))) +
       line("3rd 0.5Sec delay =   ", GeneralText(static_cast<float>(third))) +
       line("Actual 3Sec delay =  ", GeneralText(static_cast<float>(threeSec))) +
-      line("10uS Delay Count =   ", std::to_string(DelayLoopCount)) +
+      line("10uS Delay Count =   ", std::to_string(State().delay.DelayLoopCount)) +
       line("Minimum Delay=      ",
-           GeneralText(static_cast<float>(static_cast<double>(MinDelayMs) * 1000)) + " uS") +
-      line("Minimum Delay Count= ", std::to_string(MinDelayCount));
+           GeneralText(static_cast<float>(static_cast<double>(State().delay.MinDelayMs) * 1000)) +
+               " uS") +
+      line("Minimum Delay Count= ", std::to_string(State().delay.MinDelayCount));
 }
 
 bool DelayCountHolds(double tolerance) {
@@ -137,18 +140,6 @@ bool DelayCountHolds(double tolerance) {
   for (double& w : waits) w = Measure(10);
   std::sort(waits.begin(), waits.end());
   return std::abs(waits[1] / 0.010 - 1.0) <= tolerance;
-}
-
-void ResetDelay() {
-  DelayLoopCount = 1000;
-  DelayCalibrated = false;
-  MinDelayMs = 0.0f;
-  MinDelayCount = 0;
-  DelayReport.clear();
-  DelayStepsRun = 0;
-  DelaySpin = &SpinDelaySteps;
-  DelayWait = &TimedWait;
-  DelayClock = &ThreadCpuSeconds;
 }
 
 }  // namespace kva

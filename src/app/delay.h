@@ -9,16 +9,11 @@
 #include <cstdint>
 #include <string>
 
+#include "state/program_state.h"
+
 namespace kva {
 
-inline int32_t DelayLoopCount = 1000;  // inner iterations per 10 microseconds
-inline bool DelayCalibrated = false;
-inline float MinDelayMs = 0.0f;
-inline int32_t MinDelayCount = 0;
-inline std::string DelayReport;
-
-// Steps run by WaitDelay since the last reset (tests and benchmarks read it).
-inline int64_t DelayStepsRun = 0;
+// The counts, the report and the seams below live in State().delay.
 
 // t in milliseconds, by reference: below 0.01 it is raised to 0.01 in the caller's variable.
 // 0 returns at once without calibrating.
@@ -42,29 +37,20 @@ bool DelayCountHolds(double tolerance = 0.05);
 // The counted loop: steps x count iterations of an empty loop that the compiler keeps. The
 // calibration times it; tests replace it so that calibration stages can be checked without
 // spending real seconds.
-using DelaySpinFn = void (*)(int64_t steps, int32_t count);
-void SpinDelaySteps(int64_t steps, int32_t count);
-inline DelaySpinFn DelaySpin = &SpinDelaySteps;
+// (DelaySpin, with SpinDelaySteps as its start value.)
 
 // How WaitDelay spends its steps once counted. TimedWait: until the monotonic clock has passed
 // start + steps x 10 us, sleeping through all but the last half millisecond of a wait of 2 ms
 // or more and spinning on the clock for the rest (a woken thread may start late, never early).
 // CountedWait: DelaySpin with DelayLoopCount and no clock, for tests whose waits are counted
 // rather than spent. The simulated board's session wraps whichever is in place.
-using DelayWaitFn = void (*)(int64_t steps);
-void TimedWait(int64_t steps);
+// (DelayWait, with TimedWait as its start value.)
 void CountedWait(int64_t steps);
-inline DelayWaitFn DelayWait = &TimedWait;
 
 // The clock the calibration and DelayCountHolds time the spin with, in seconds: by default the
 // processor time of the calling thread, so that being scheduled out on a loaded machine does
 // not pass for a slow loop (a count calibrated that way is too small once the load has gone,
 // and cuts every settle delay short). Tests put a fake clock here.
-using DelayClockFn = double (*)();
-double ThreadCpuSeconds();
-inline DelayClockFn DelayClock = &ThreadCpuSeconds;
-
-// Back to the uncalibrated state (tests).
-void ResetDelay();
+// (DelayClock, with ThreadCpuSeconds as its start value.)
 
 }  // namespace kva

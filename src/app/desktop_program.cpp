@@ -130,7 +130,7 @@ int RunDesktopProgram(int argc, char* argv[], const std::function<void()>& whenS
   ui::ShowForm<frmMsg>();
   LetWindowPaint(msg);
 
-  DelayCalibrated = false;
+  State().delay.DelayCalibrated = false;
   CalibrateDelay();
 
   RunStartupSteps();

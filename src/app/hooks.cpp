@@ -9,11 +9,6 @@
 namespace kva {
 namespace {
 
-MsgBoxHandler msgBoxHandler;
-std::function<void()> yieldHandler;
-std::function<void(bool)> busyHandler;
-ClockHooks clockHooks;
-
 LocalDateTime SystemLocalNow() {
   const std::time_t now = std::time(nullptr);
   std::tm tm{};
@@ -23,43 +18,45 @@ LocalDateTime SystemLocalNow() {
 
 }  // namespace
 
-void SetMsgBoxHandler(MsgBoxHandler handler) { msgBoxHandler = std::move(handler); }
+void SetMsgBoxHandler(MsgBoxHandler handler) { State().hooks.msgBox = std::move(handler); }
 
 void MsgBox(const std::string& text, const std::string& title) {
-  if (msgBoxHandler) {
-    msgBoxHandler(text, title);
+  if (State().hooks.msgBox) {
+    State().hooks.msgBox(text, title);
   } else {
     std::cerr << text << '\n';
   }
 }
 
-void SetYieldHandler(std::function<void()> handler) { yieldHandler = std::move(handler); }
+void SetYieldHandler(std::function<void()> handler) { State().hooks.yield = std::move(handler); }
 
 void Yield() {
-  if (yieldHandler) yieldHandler();
+  if (State().hooks.yield) State().hooks.yield();
 }
 
-void SetBusyPointerHandler(std::function<void(bool)> handler) { busyHandler = std::move(handler); }
+void SetBusyPointerHandler(std::function<void(bool)> handler) {
+  State().hooks.busy = std::move(handler);
+}
 
 void SetBusyPointer(bool on) {
-  if (busyHandler) busyHandler(on);
+  if (State().hooks.busy) State().hooks.busy(on);
 }
 
-void SetClockHooks(ClockHooks hooks) { clockHooks = std::move(hooks); }
+void SetClockHooks(ClockHooks hooks) { State().hooks.clocks = std::move(hooks); }
 
 double MonotonicSeconds() {
-  if (clockHooks.monotonic) return clockHooks.monotonic();
+  if (State().hooks.clocks.monotonic) return State().hooks.clocks.monotonic();
   using namespace std::chrono;
   return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
 LocalDateTime LocalNow() {
-  if (clockHooks.localNow) return clockHooks.localNow();
+  if (State().hooks.clocks.localNow) return State().hooks.clocks.localNow();
   return SystemLocalNow();
 }
 
 float Timer() {
-  if (clockHooks.timer) return clockHooks.timer();
+  if (State().hooks.clocks.timer) return State().hooks.clocks.timer();
   using namespace std::chrono;
   const auto now = system_clock::now();
   const std::time_t tt = system_clock::to_time_t(now);
@@ -67,13 +64,6 @@ float Timer() {
   localtime_r(&tt, &tm);
   const double frac = duration<double>(now.time_since_epoch()).count() - static_cast<double>(tt);
   return static_cast<float>(tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec + frac);
-}
-
-void ResetHooks() {
-  msgBoxHandler = nullptr;
-  yieldHandler = nullptr;
-  busyHandler = nullptr;
-  clockHooks = {};
 }
 
 }  // namespace kva

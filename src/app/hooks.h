@@ -8,13 +8,14 @@
 #include <functional>
 #include <string>
 
+#include "state/program_state.h"
+
 namespace kva {
 
 // Application title, used as the caption of every message box.
 inline constexpr const char* kAppTitle = "KVA7710_Eval_Rev_1";
 
 // An OK-only message box. The title is the application title unless one is given.
-using MsgBoxHandler = std::function<void(const std::string& text, const std::string& title)>;
 void SetMsgBoxHandler(MsgBoxHandler handler);  // empty handler: back to stderr
 void MsgBox(const std::string& text, const std::string& title = kAppTitle);
 
@@ -26,25 +27,11 @@ void Yield();
 void SetBusyPointerHandler(std::function<void(bool)> handler);
 void SetBusyPointer(bool on);
 
-// Local calendar date and time, as the PC clock shows it.
-struct LocalDateTime {
-  int year = 2000, month = 1, day = 1;
-  int hour = 0, minute = 0, second = 0;
-};
-
 // The clocks. Timer() is seconds since local midnight in single precision (it wraps at
 // midnight); MonotonicSeconds() never goes back and is what measurements use.
-struct ClockHooks {
-  std::function<double()> monotonic;  // seconds, arbitrary origin
-  std::function<float()> timer;       // seconds since midnight
-  std::function<LocalDateTime()> localNow;
-};
 void SetClockHooks(ClockHooks hooks);  // empty members: the system clocks
 double MonotonicSeconds();
 LocalDateTime LocalNow();
 float Timer();
-
-// Back to the defaults (stderr messages, no-op yield and pointer, system clocks).
-void ResetHooks();
 
 }  // namespace kva

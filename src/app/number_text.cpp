@@ -10,6 +10,8 @@
 #include <locale>
 #include <stdexcept>
 
+#include "state/program_state.h"
+
 namespace kva {
 namespace {
 
@@ -155,8 +157,6 @@ double ParseScanned(std::string_view number) {
   return value;
 }
 
-std::optional<char> decimalMarkOverride;
-
 char EnvironmentDecimalMark() {
   for (const char* var : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
     const char* name = std::getenv(var);
@@ -253,12 +253,12 @@ int64_t RoundHalfEven(double value) {
 }
 
 char LocaleDecimalMark() {
-  if (decimalMarkOverride) return *decimalMarkOverride;
+  if (State().run.decimalMarkOverride) return *State().run.decimalMarkOverride;
   static const char mark = EnvironmentDecimalMark();
   return mark;
 }
 
-void SetDecimalMarkOverride(std::optional<char> mark) { decimalMarkOverride = mark; }
+void SetDecimalMarkOverride(std::optional<char> mark) { State().run.decimalMarkOverride = mark; }
 
 std::string Hex4(double value) { return Hex4(RoundHalfEven(value)); }
 

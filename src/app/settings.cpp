@@ -64,11 +64,11 @@ void ApplyItem(std::string_view item) {
   const auto value = ParseInt16(valueText);
   if (!value) return;
   if (key == "Interface") {
-    InterfaceType = *value;
+    State().settings.InterfaceType = static_cast<Interface>(*value);
   } else if (key == "Port Address") {
-    PortAddress = *value;
+    State().settings.PortAddress = *value;
   } else if (key == "Factory") {
-    FactoryMode = *value;
+    State().settings.FactoryMode = *value;
   }
 }
 
@@ -99,19 +99,11 @@ void LoadCommSettings(const std::string& path) {
 bool SaveCommSettings() { return SaveCommSettings(kSettingsFileName); }
 
 bool SaveCommSettings(const std::string& path) {
-  const std::string text = "Interface = " + NumberPrintForm(InterfaceType) + "\r\n" +
-                           "Port Address = " + NumberPrintForm(PortAddress) + "\r\n" +
-                           "Factory = " + NumberPrintForm(FactoryMode) + "\r\n";
+  const std::string text =
+      "Interface = " + NumberPrintForm(static_cast<int16_t>(State().settings.InterfaceType)) +
+      "\r\n" + "Port Address = " + NumberPrintForm(State().settings.PortAddress) + "\r\n" +
+      "Factory = " + NumberPrintForm(State().settings.FactoryMode) + "\r\n";
   return ReplaceFile(path, text) == 0;
-}
-
-void ResetSettings() {
-  InterfaceType = 0;
-  PortAddress = 0;
-  FactoryMode = 0;
-  DebugLoopStop = true;
-  PortDriverReady = false;
-  CaptureFileName = "DataCapBuff";
 }
 
 }  // namespace kva

@@ -1,22 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The interface settings and the settings file CommPort.cfg, plus the other globals that
-// start-up gives their values.
+// The settings file CommPort.cfg, which holds the interface settings (State().settings).
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "state/program_state.h"
+
 namespace kva {
-
-// Persistent settings (CommPort.cfg).
-inline int16_t InterfaceType = 0;  // 0 none, 1 parallel port, 2 USB adapter
-inline int16_t PortAddress = 0;    // parallel port base; 0x8000 and above held as negatives
-inline int16_t FactoryMode = 0;    // carried through the file unchanged
-
-// Set afresh at every start.
-inline bool DebugLoopStop = true;     // no USB debug loop is running
-inline bool PortDriverReady = false;  // port access not yet set up in this run
-inline std::string CaptureFileName = "DataCapBuff";
 
 inline constexpr const char* kSettingsFileName = "CommPort.cfg";
 
@@ -34,8 +25,5 @@ bool SaveCommSettings(const std::string& path);
 
 // The numeric print form of the settings file: a blank (or "-") before and a blank after.
 std::string NumberPrintForm(long value);
-
-// Every global of this module back to its start-up value (tests).
-void ResetSettings();
 
 }  // namespace kva

@@ -11,22 +11,26 @@ namespace kva {
 namespace {
 
 const std::vector<double>& Trace(int axis) {
-  static const std::vector<double>* const traces[3] = {&CaptureTraceX, &CaptureTraceY,
-                                                       &CaptureTraceZ};
+  static const std::vector<double>* const traces[3] = {&State().capture.CaptureTraceX,
+                                                       &State().capture.CaptureTraceY,
+                                                       &State().capture.CaptureTraceZ};
   return *traces[axis];
 }
 
 const CaptureGrid& Grid(int axis) {
-  static const CaptureGrid* const grids[3] = {&CaptureX, &CaptureY, &CaptureZ};
+  static const CaptureGrid* const grids[3] = {&State().capture.CaptureX, &State().capture.CaptureY,
+                                              &State().capture.CaptureZ};
   return *grids[axis];
 }
 
 }  // namespace
 
-int CaptureEventsRead() { return std::min<int>(CaptureEventsStored, CaptureBufferCount); }
+int CaptureEventsRead() {
+  return std::min<int>(State().capture.CaptureEventsStored, State().capture.CaptureBufferCount);
+}
 
 std::vector<double> CaptureAxisSamples(int axis, int event) {
-  const int perEvent = CaptureEventLength - kCaptureHeaderWords;
+  const int perEvent = State().capture.CaptureEventLength - kCaptureHeaderWords;
   const int events = CaptureEventsRead();
   if (perEvent <= 0 || event < 0 || event > events) return {};
   if (event == 0) {
@@ -40,7 +44,9 @@ std::vector<double> CaptureAxisSamples(int axis, int event) {
   return x;
 }
 
-double CaptureSampleRate() { return CaptureSmplPrd < 0 ? 0.0 : RateForSmplPrd(CaptureSmplPrd); }
+double CaptureSampleRate() {
+  return State().capture.CaptureSmplPrd < 0 ? 0.0 : RateForSmplPrd(State().capture.CaptureSmplPrd);
+}
 
 AxisAnalysis AnalyseSamples(std::span<const double> x, const AnalysisRequest& r) {
   AxisAnalysis a;

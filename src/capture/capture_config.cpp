@@ -68,17 +68,18 @@ namespace {
 
 int32_t Read(int16_t index) {
   ReadRegister(index);
-  return RegRawValue;
+  return State().registers.RegRawValue;
 }
 
 }  // namespace
 
 TriggerConfig ReadTriggerConfig() {
   const int32_t captCfg = Read(CAPT_CFG);
-  AlmCtrlValue = Read(ALM_CTRL);
-  AlmMag1Value = Read(ALM_MAG1);
-  AlmMag2Value = Read(ALM_MAG2);
-  return DecodeTriggerConfig(captCfg, AlmCtrlValue, AlmMag1Value, AlmMag2Value);
+  State().control.AlmCtrlValue = Read(ALM_CTRL);
+  State().control.AlmMag1Value = Read(ALM_MAG1);
+  State().control.AlmMag2Value = Read(ALM_MAG2);
+  return DecodeTriggerConfig(captCfg, State().control.AlmCtrlValue, State().control.AlmMag1Value,
+                             State().control.AlmMag2Value);
 }
 
 void WriteTriggerChange(const TriggerChange& change) {
@@ -95,12 +96,12 @@ void WriteTriggerChange(const TriggerChange& change) {
     enabled[t] = change.enabled[t].value_or(now.enabled[t]);
   }
   if (change.source[0] || change.source[1] || change.enabled[0] || change.enabled[1]) {
-    AlmCtrlValue =
+    State().control.AlmCtrlValue =
         AlmCtrlWord(source[0], source[1],
                     (enabled[0] ? kTrigger1Enable : 0) + (enabled[1] ? kTrigger2Enable : 0), 0, 0,
                     0) +
         (now.almCtrl & 7);
-    WriteRegister(ALM_CTRL, AlmCtrlValue);
+    WriteRegister(ALM_CTRL, State().control.AlmCtrlValue);
   }
   for (int t = 0; t < 2; ++t) {
     if (!change.level[t] && !change.greater[t]) continue;

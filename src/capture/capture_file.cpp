@@ -25,11 +25,12 @@ char CaptureFileDecimalMark(char separator, char localeMark) {
 std::string CaptureFileText(char separator, char decimalMark) {
   const std::string S(1, separator);
   const auto num = [decimalMark](double v) { return Number(v, decimalMark); };
-  const int count = std::min<int>(CaptureEventsStored, CaptureBufferCount);
-  const int samples = CaptureEventLength - kCaptureHeaderWords;
+  const int count =
+      std::min<int>(State().capture.CaptureEventsStored, State().capture.CaptureBufferCount);
+  const int samples = State().capture.CaptureEventLength - kCaptureHeaderWords;
   std::string out;
   for (int e = 1; e <= count; ++e) {
-    const CaptureHeader& h = CaptureHeaders.at(static_cast<size_t>(e));
+    const CaptureHeader& h = State().capture.CaptureHeaders.at(static_cast<size_t>(e));
     out += "\r\n";
     out += "Event #" + S + "XYZ" + S + "Time" + S + "Date" + S + "Temp" + S + "Voltage" + S +
            "Aux\r\n";
@@ -37,7 +38,8 @@ std::string CaptureFileText(char separator, char decimalMark) {
            num(h.Temp) + S + num(h.Voltage) + S + num(h.Aux) + "\r\n";
     out += "Xg" + S + "Yg" + S + "Zg\r\n";
     for (int j = 1; j <= samples; ++j) {
-      out += num(CaptureX(e, j)) + S + num(CaptureY(e, j)) + S + num(CaptureZ(e, j)) + "\r\n";
+      out += num(State().capture.CaptureX(e, j)) + S + num(State().capture.CaptureY(e, j)) + S +
+             num(State().capture.CaptureZ(e, j)) + "\r\n";
     }
   }
   return out;

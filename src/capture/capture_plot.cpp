@@ -64,11 +64,11 @@ std::string Clock(double value, double limit, const char* separator) {
 }  // namespace
 
 std::string CaptureHeaderText(int& n) {
-  const int last = static_cast<int>(CaptureHeaders.size()) - 1;
+  const int last = static_cast<int>(State().capture.CaptureHeaders.size()) - 1;
   if (n > last) n = last;
   if (n < 0) n = 0;
-  const CaptureHeader h = static_cast<size_t>(n) < CaptureHeaders.size()
-                              ? CaptureHeaders[static_cast<size_t>(n)]
+  const CaptureHeader h = static_cast<size_t>(n) < State().capture.CaptureHeaders.size()
+                              ? State().capture.CaptureHeaders[static_cast<size_t>(n)]
                               : CaptureHeader{};
   return "Event = " + std::to_string(n) + "\r\n" +  //
          "XYZ = " + GeneralText(h.XYZ) + "\r\n" +   //

@@ -64,31 +64,17 @@ std::string CaptureProgressText(int event, int bufferCount) {
   return "Event = " + std::to_string(event) + " of " + std::to_string(bufferCount) + ".";
 }
 
-void ResetCapture() {
-  CaptureEventsStored = 0;
-  CaptureEventLength = 0;
-  CaptureBufferCount = 0;
-  CaptureSmplPrd = -1;
-  CaptureHeaders.clear();
-  CaptureX = {};
-  CaptureY = {};
-  CaptureZ = {};
-  CaptureTraceX.clear();
-  CaptureTraceY.clear();
-  CaptureTraceZ.clear();
-}
-
 namespace {
 
 int32_t ReadBuf1() {
   ReadRegister(CAPT_BUF_1);
-  return RegRawValue;
+  return State().registers.RegRawValue;
 }
 
 // Reads CAPT_BUF_2 and moves the pointer to the next location.
 double ReadBuf2AndAdvance(int32_t& pointer) {
   ReadRegister(CAPT_BUF_2);
-  const double z = RegScaledValue;
+  const double z = State().registers.RegScaledValue;
   ++pointer;
   WriteRegister(CAPT_PNTR, pointer);
   return z;
@@ -100,34 +86,36 @@ void ReadCaptureMemory(const CaptureProgress& progress) {
   Yield();
   if (ProgramEnding()) return;
   ReadRegister(EVENTS);
-  CaptureEventsStored = static_cast<int32_t>(RoundHalfEven(RegScaledValue));
+  State().capture.CaptureEventsStored =
+      static_cast<int32_t>(RoundHalfEven(State().registers.RegScaledValue));
   ReadRegister(CAPT_CFG);
-  const int L = EventLengthForConfig(RegRawValue);
+  const int L = EventLengthForConfig(State().registers.RegRawValue);
   const int N = static_cast<int>(RoundHalfEven(static_cast<double>(kCaptureLocations) / L));
-  CaptureEventLength = static_cast<int16_t>(L);
-  CaptureBufferCount = static_cast<int16_t>(N);
+  State().capture.CaptureEventLength = static_cast<int16_t>(L);
+  State().capture.CaptureBufferCount = static_cast<int16_t>(N);
   ReadRegister(SMPL_PRD);  // the rate the samples were taken at, for their analysis
-  CaptureSmplPrd = RegRawValue;
+  State().capture.CaptureSmplPrd = State().registers.RegRawValue;
 
   const int traceTop = kCaptureLocations - kCaptureHeaderWords * N;
-  CaptureHeaders.assign(static_cast<size_t>(N + 1), CaptureHeader{});
-  CaptureX.Allocate(N, L);
-  CaptureY.Allocate(N, L);
-  CaptureZ.Allocate(N, L);
-  CaptureTraceX.assign(static_cast<size_t>(traceTop + 1), 0.0);
-  CaptureTraceY.assign(static_cast<size_t>(traceTop + 1), 0.0);
-  CaptureTraceZ.assign(static_cast<size_t>(traceTop + 1), 0.0);
+  State().capture.CaptureHeaders.assign(static_cast<size_t>(N + 1), CaptureHeader{});
+  State().capture.CaptureX.Allocate(N, L);
+  State().capture.CaptureY.Allocate(N, L);
+  State().capture.CaptureZ.Allocate(N, L);
+  State().capture.CaptureTraceX.assign(static_cast<size_t>(traceTop + 1), 0.0);
+  State().capture.CaptureTraceY.assign(static_cast<size_t>(traceTop + 1), 0.0);
+  State().capture.CaptureTraceZ.assign(static_cast<size_t>(traceTop + 1), 0.0);
 
   int32_t pointer = 0;
   WriteRegister(CAPT_PNTR, pointer);
   size_t t = 0;
-  const int events = CaptureEventsStored > N ? N : CaptureEventsStored;
+  const int events =
+      State().capture.CaptureEventsStored > N ? N : State().capture.CaptureEventsStored;
   for (int e = 1; e <= events; ++e) {
     if (progress) progress(e, N, CaptureProgressText(e, N));
     Yield();
     if (ProgramEnding()) return;
 
-    CaptureHeader& h = CaptureHeaders[static_cast<size_t>(e)];
+    CaptureHeader& h = State().capture.CaptureHeaders[static_cast<size_t>(e)];
     for (int location = 0; location < kCaptureHeaderWords; ++location) {
       const int32_t w = ReadBuf1();
       switch (location) {
@@ -149,7 +137,7 @@ void ReadCaptureMemory(const CaptureProgress& progress) {
         default: {
           // The auxiliary input is ratiometric to the supply recorded with the event.
           SetAuxScaleFromSupply(static_cast<float>(h.Voltage));
-          h.Aux = DecodeCaptureAux(w, RegisterMap[AUX_ADC].RegScale);
+          h.Aux = DecodeCaptureAux(w, State().registers.RegisterMap[AUX_ADC].RegScale);
         }
       }
       ReadBuf2AndAdvance(pointer);
@@ -158,9 +146,12 @@ void ReadCaptureMemory(const CaptureProgress& progress) {
     for (int j = 1; j <= L - kCaptureHeaderWords; ++j) {
       const int32_t buf1 = ReadBuf1();
       ++t;
-      CaptureX(e, j) = CaptureTraceX.at(t) = DecodeCaptureSampleX(buf1);
-      CaptureY(e, j) = CaptureTraceY.at(t) = DecodeCaptureSampleY(buf1);
-      CaptureZ(e, j) = CaptureTraceZ.at(t) = DecodeCaptureSampleZ(ReadBuf2AndAdvance(pointer));
+      State().capture.CaptureX(e, j) = State().capture.CaptureTraceX.at(t) =
+          DecodeCaptureSampleX(buf1);
+      State().capture.CaptureY(e, j) = State().capture.CaptureTraceY.at(t) =
+          DecodeCaptureSampleY(buf1);
+      State().capture.CaptureZ(e, j) = State().capture.CaptureTraceZ.at(t) =
+          DecodeCaptureSampleZ(ReadBuf2AndAdvance(pointer));
     }
   }
 }

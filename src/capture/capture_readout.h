@@ -10,45 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "state/program_state.h"
+
 namespace kva {
 
 inline constexpr int kCaptureLocations = 8192;
 inline constexpr int kCaptureHeaderWords = 6;
 
-struct CaptureHeader {
-  double XYZ = 0;      // g
-  double Time = 0;     // hours * 100 + minutes
-  double Date = 0;     // month * 100 + day
-  double Temp = 0;     // degrees C
-  double Voltage = 0;  // V
-  double Aux = 0;      // V
-};
-
-// A (0..rows, 0..cols) array of doubles, all 0 at allocation. Indices outside it are a
-// programming error (std::out_of_range).
-class CaptureGrid {
- public:
-  void Allocate(int maxRow, int maxCol);
-  double& operator()(int row, int col) { return data_.at(Offset(row, col)); }
-  double operator()(int row, int col) const { return data_.at(Offset(row, col)); }
-  int maxRow() const { return maxRow_; }
-  int maxCol() const { return maxCol_; }
-
- private:
-  size_t Offset(int row, int col) const;
-  int maxRow_ = -1, maxCol_ = -1;
-  std::vector<double> data_;
-};
-
-// Filled by ReadCaptureMemory, rebuilt on every readout.
-inline int32_t CaptureEventsStored = 0;            // EVENTS at the start of the readout (0..65535)
-inline int16_t CaptureEventLength = 0;             // L: locations per event buffer
-inline int16_t CaptureBufferCount = 0;             // N = 8192 / L
-inline int32_t CaptureSmplPrd = -1;                // SMPL_PRD as read with the buffer, -1 before
-inline std::vector<CaptureHeader> CaptureHeaders;  // 0..N; event e at e, 0 stays zero
-inline CaptureGrid CaptureX, CaptureY, CaptureZ;   // (0..N, 0..L); sample j of event e at (e, j)
-// The same samples end to end, 0..8192 - 6N: sample j of event e at (e - 1)(L - 6) + j.
-inline std::vector<double> CaptureTraceX, CaptureTraceY, CaptureTraceZ;
+// The decoded capture (CaptureHeader, CaptureGrid) is State().capture, rebuilt on every readout.
 
 // value's low `bits` bits read as a two's-complement number.
 int32_t SignExtend(int bits, int32_t value);
@@ -80,8 +49,5 @@ using CaptureProgress = std::function<void(int event, int bufferCount, const std
 // per event, and returns after a yield at which the program is ending (the events not read stay
 // zero). Leaves the AUX_ADC scale at the last event's supply / 1024.
 void ReadCaptureMemory(const CaptureProgress& progress = {});
-
-// Empty arrays and zero counts (tests).
-void ResetCapture();
 
 }  // namespace kva

@@ -208,9 +208,10 @@ void frmCapAnalysis::LoadBuffer() {
   cmbEvent->clear();
   cmbEvent->addItem("All events");
   for (int e = 1; e <= CaptureEventsRead(); ++e) cmbEvent->addItem(QString("Event %1").arg(e));
-  if (CaptureSmplPrd >= 0) {
+  if (State().capture.CaptureSmplPrd >= 0) {
     txtRate->setValue(CaptureSampleRate());
-    lblRate->setText(QString("SMPL_PRD %1 read with the buffer").arg(Q(Hex4(CaptureSmplPrd))));
+    lblRate->setText(
+        QString("SMPL_PRD %1 read with the buffer").arg(Q(Hex4(State().capture.CaptureSmplPrd))));
   } else {
     lblRate->setText("No SMPL_PRD read with this buffer");
   }

@@ -183,13 +183,13 @@ void frmCapDisplay::LayOut() {
 }
 
 void frmCapDisplay::SyncWithCapture() {
-  const int traces = CaptureTraceSamples(CaptureBufferCount);
+  const int traces = CaptureTraceSamples(State().capture.CaptureBufferCount);
   if (HScroll1->maximum() != traces) {
     // A value beyond the new end moves back to it; the plot that follows draws it.
     const QSignalBlocker quiet(HScroll1);
     HScroll1->setMaximum(traces);
   }
-  const QString name = Q(CaptureFileName);
+  const QString name = Q(State().settings.CaptureFileName);
   if (txtFileName->text() != name) txtFileName->setText(name);
 }
 
@@ -208,14 +208,16 @@ void frmCapDisplay::PlotCaptureBuffer() {
   SyncWithCapture();  // a new readout may hold another number of buffers
   Picture1->Cls();
   const CapturePlotPlan plan =
-      PlanCapturePlot(HScroll1->value(), S(cmdScale->text()), CaptureEventLength);
+      PlanCapturePlot(HScroll1->value(), S(cmdScale->text()), State().capture.CaptureEventLength);
   const double fs = plan.fullScale;
   Picture1->Scale(plan.xStart, fs, plan.xEnd, -fs);
   LbLMinX->setText(Q(plan.minXLabel));
   LbLMaxX->setText(Q(plan.maxXLabel));
   Picture1->SetDrawWidth(1);
   for (int i : plan.boundaries) Picture1->Line(i, -fs, i, fs, ui::kBoundaryGrey);
-  const std::vector<double>* traces[3] = {&CaptureTraceX, &CaptureTraceY, &CaptureTraceZ};
+  const std::vector<double>* traces[3] = {&State().capture.CaptureTraceX,
+                                          &State().capture.CaptureTraceY,
+                                          &State().capture.CaptureTraceZ};
   std::vector<QPointF> points(static_cast<size_t>(plan.xEnd - plan.xStart + 1));
   for (int trace = 0; trace < 3; ++trace) {
     for (int i = plan.xStart; i <= plan.xEnd; ++i) {
@@ -259,19 +261,23 @@ void frmCapDisplay::Picture1_MouseMove(int button, int shift, double x, double y
   const CaptureReadout r = CaptureReadoutAt(x, y);
   LblSample->setText(Q(r.sample));
   LblValue->setText(Q(r.value));
-  HoverEventNumber = static_cast<int16_t>(CaptureEventOfSample(x, CaptureEventLength));
+  HoverEventNumber =
+      static_cast<int16_t>(CaptureEventOfSample(x, State().capture.CaptureEventLength));
   ShowEventHeader(HoverEventNumber);
 }
 
-void frmCapDisplay::txtFileName_Change() { CaptureFileName = S(txtFileName->text()); }
+void frmCapDisplay::txtFileName_Change() {
+  State().settings.CaptureFileName = S(txtFileName->text());
+}
 
 void frmCapDisplay::Cmd_Save_Click() {
   const CaptureFileFormat& format = ComboFileExt->currentIndex() == 1 ? kCaptureTxt : kCaptureCsv;
   std::optional<std::string> error;
   {
     ui::GreenWhileBusy busy({txtFileName}, true);
-    error = WriteCaptureFile(CaptureFilePath(CaptureFolder(), CaptureFileName, format),
-                             format.separator);
+    error =
+        WriteCaptureFile(CaptureFilePath(CaptureFolder(), State().settings.CaptureFileName, format),
+                         format.separator);
     WaitDelay(200.0);
   }
   Yield();

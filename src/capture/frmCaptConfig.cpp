@@ -224,7 +224,7 @@ void frmCaptConfig::Read_CAPT_CFG() {
   ui::GreenWhileBusy busy({LBLCAPT_CFG});
   WaitDelay(100.0);
   ReadRegister(CAPT_CFG);
-  const int32_t v = RegRawValue;
+  const int32_t v = State().registers.RegRawValue;
   ComboBuffLength->setCurrentIndex(CaptCfgLengthCode(v));
   ComboPreTrigLength->setCurrentIndex(CaptCfgPreTrigger(v));
   LBLCAPT_CFG->setText(Q(Hex4(v)));
@@ -234,8 +234,8 @@ void frmCaptConfig::Read_ALM_CTRL() {
   ui::GreenWhileBusy busy({LBLALM_CTRL});
   WaitDelay(100.0);
   ReadRegister(ALM_CTRL);
-  const int32_t v = RegRawValue;
-  AlmCtrlValue = v;
+  const int32_t v = State().registers.RegRawValue;
+  State().control.AlmCtrlValue = v;
   switch (v & (kTrigger1Enable | kTrigger2Enable)) {
     case kTrigger1Enable:
       Option_A1->setChecked(true);
@@ -260,15 +260,17 @@ void frmCaptConfig::Read_ALM_MAG() {
   ui::GreenWhileBusy busy({LBLALM_MAG1, LBLALM_MAG2});
   WaitDelay(100.0);
   ReadRegister(ALM_MAG1);
-  AlmMag1Value = RegRawValue;
-  ComboPolBuff1->setCurrentIndex((AlmMag1Value & 0x8000) != 0 ? 1 : 0);
-  txtTrigLevelBuff1->setText(Q(TriggerLevelText(Code(ComboSourceBuff1), AlmMag1Value)));
+  State().control.AlmMag1Value = State().registers.RegRawValue;
+  ComboPolBuff1->setCurrentIndex((State().control.AlmMag1Value & 0x8000) != 0 ? 1 : 0);
+  txtTrigLevelBuff1->setText(
+      Q(TriggerLevelText(Code(ComboSourceBuff1), State().control.AlmMag1Value)));
   ReadRegister(ALM_MAG2);
-  AlmMag2Value = RegRawValue;
-  ComboPolBuff2->setCurrentIndex((AlmMag2Value & 0x8000) != 0 ? 1 : 0);
-  txtTrigLevelBuff2->setText(Q(TriggerLevelText(Code(ComboSourceBuff2), AlmMag2Value)));
-  LBLALM_MAG1->setText(Q(Hex4(AlmMag1Value)));
-  LBLALM_MAG2->setText(Q(Hex4(AlmMag2Value)));
+  State().control.AlmMag2Value = State().registers.RegRawValue;
+  ComboPolBuff2->setCurrentIndex((State().control.AlmMag2Value & 0x8000) != 0 ? 1 : 0);
+  txtTrigLevelBuff2->setText(
+      Q(TriggerLevelText(Code(ComboSourceBuff2), State().control.AlmMag2Value)));
+  LBLALM_MAG1->setText(Q(Hex4(State().control.AlmMag1Value)));
+  LBLALM_MAG2->setText(Q(Hex4(State().control.AlmMag2Value)));
 }
 
 void frmCaptConfig::cmdCapt_CFG_Click() {

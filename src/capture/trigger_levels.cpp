@@ -61,7 +61,7 @@ std::optional<float> AlarmMagToEng(int16_t code, int32_t raw) {
   const SourceRule& rule = kRules[code];
   if (rule.isSigned && raw > 8191) raw -= 16384;
   if (code == 5 && raw > 4095) raw = 4095;
-  const RegisterRow& row = RegisterMap[rule.row];
+  const RegisterRow& row = State().registers.RegisterMap[rule.row];
   double value = static_cast<double>(raw) * row.RegScale;
   if (code == 6) value += row.RegOffset;
   return static_cast<float>(value);
@@ -72,7 +72,7 @@ std::optional<int32_t> EngToAlarmMag(int16_t code, double level) {
   const SourceRule& rule = kRules[code];
   if (!(level >= rule.low)) level = rule.low;  // NaN counts as the low limit
   if (level > rule.high) level = rule.high;
-  const RegisterRow& row = RegisterMap[rule.row];
+  const RegisterRow& row = State().registers.RegisterMap[rule.row];
   if (code == 6) {
     const int64_t q = RoundHalfEven((level - row.RegOffset) / row.RegScale);
     return static_cast<int32_t>(std::clamp<int64_t>(q, 0, kMaxMagnitude));

@@ -10,13 +10,9 @@
 #include <optional>
 #include <string_view>
 
-namespace kva {
+#include "state/program_state.h"
 
-// The last ALM_CTRL read (by a configuration window or at the main window's start-up) or
-// written by the alarm window, and the last ALM_MAG1 / ALM_MAG2 read or written.
-inline int32_t AlmCtrlValue = 0;
-inline int32_t AlmMag1Value = 0;
-inline int32_t AlmMag2Value = 0;
+namespace kva {
 
 inline constexpr int kTriggerSources = 9;  // codes 0..8; 9..15 are invalid in a source field
 

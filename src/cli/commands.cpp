@@ -64,7 +64,8 @@ double ParseFinite(const std::string& text, const char* what) {
 
 std::string RegisterLine(int index) {
   const RegisterReadout shown = ReadRegisterShown(static_cast<int16_t>(index));
-  return RightTrim(RegisterMap[index].Label) + "\t" + shown.hex + "\t" + shown.scaled + "\n";
+  return RightTrim(State().registers.RegisterMap[index].Label) + "\t" + shown.hex + "\t" +
+         shown.scaled + "\n";
 }
 
 // {"registers": [...]}: each register read in turn.
@@ -101,8 +102,8 @@ void Write(Session& session, const CommandRequest& r, std::ostream& out) {
       });
   if (!hex) BadInput("the value must be one to four hex digits, not " + r.hex);
   const int32_t value = HexTextToValue(r.hex);
-  if (RegisterMap[index].WriteFlag != kTrue && !r.force) {
-    BadInput(RightTrim(RegisterMap[index].Label) +
+  if (State().registers.RegisterMap[index].WriteFlag != kTrue && !r.force) {
+    BadInput(RightTrim(State().registers.RegisterMap[index].Label) +
              " is not writable (--force writes it all the same)");
   }
   session.EnsureDevice();
@@ -120,7 +121,7 @@ std::string ListingJson() {
     if (i >= RESERVED_19 && i <= RESERVED_22) continue;
     ReadRegister(static_cast<int16_t>(i));
     WriteRegisterReading(json, i, i >= SUPPLY_OUT && i <= XYZ_PK_OUT);
-    if (i == SUPPLY_OUT) SetAuxScaleFromSupply(RegScaledValue);
+    if (i == SUPPLY_OUT) SetAuxScaleFromSupply(State().registers.RegScaledValue);
   }
   json.EndArray().EndObject();
   return json.Document();
@@ -189,11 +190,11 @@ void Watch(Session& session, const CommandRequest& r, std::ostream& out) {
 void TimeJson(Session& session, const CommandRequest& r, std::ostream& out) {
   if (r.sync) SyncClockToPc();
   ReadRegister(DATE_REG);
-  const int32_t date = RegRawValue;
+  const int32_t date = State().registers.RegRawValue;
   ReadRegister(YEAR_REG);
-  const int32_t year = RegRawValue;
+  const int32_t year = State().registers.RegRawValue;
   ReadRegister(TIME_REG);
-  const int32_t time = RegRawValue;
+  const int32_t time = State().registers.RegRawValue;
   session.CheckTransport();
   JsonWriter json;
   json.BeginObject()
@@ -230,18 +231,18 @@ void Time(Session& session, const CommandRequest& r, std::ostream& out) {
 
 // What a readout found; with no file given, the events themselves (header and samples in g).
 JsonWriter CaptureJson(const std::string* file) {
-  const int buffers = CaptureBufferCount;
-  const int events = std::min<int>(CaptureEventsStored, buffers);
+  const int buffers = State().capture.CaptureBufferCount;
+  const int events = std::min<int>(State().capture.CaptureEventsStored, buffers);
   JsonWriter json;
   json.BeginObject();
   if (file != nullptr) json.Field("file", *file);
-  json.Field("events_stored", CaptureEventsStored)
-      .Field("event_length", CaptureEventLength)
+  json.Field("events_stored", State().capture.CaptureEventsStored)
+      .Field("event_length", State().capture.CaptureEventLength)
       .Field("buffers", buffers);
   if (file == nullptr) {
     json.Key("events").BeginArray();
     for (int e = 1; e <= events; ++e) {
-      const CaptureHeader& h = CaptureHeaders[static_cast<size_t>(e)];
+      const CaptureHeader& h = State().capture.CaptureHeaders[static_cast<size_t>(e)];
       json.BeginObject()
           .Field("event", e)
           .Field("xyz", h.XYZ)
@@ -250,10 +251,11 @@ JsonWriter CaptureJson(const std::string* file) {
           .Field("temp", h.Temp)
           .Field("voltage", h.Voltage)
           .Field("aux", h.Aux);
-      for (const auto& [name, grid] :
-           {std::pair{"x", &CaptureX}, {"y", &CaptureY}, {"z", &CaptureZ}}) {
+      for (const auto& [name, grid] : {std::pair{"x", &State().capture.CaptureX},
+                                       {"y", &State().capture.CaptureY},
+                                       {"z", &State().capture.CaptureZ}}) {
         json.Key(name).BeginArray();
-        for (int j = 1; j <= CaptureEventLength - kCaptureHeaderWords; ++j)
+        for (int j = 1; j <= State().capture.CaptureEventLength - kCaptureHeaderWords; ++j)
           json.Real((*grid)(e, j));
         json.EndArray();
       }
@@ -270,7 +272,7 @@ void Capture(Session& session, const CommandRequest& r, std::ostream& out) {
   ReadCaptureMemory([showProgress](int, int, const std::string& text) {
     if (showProgress) std::cerr << "\r" << text << std::flush;
   });
-  if (showProgress && CaptureEventsStored > 0) std::cerr << "\n";
+  if (showProgress && State().capture.CaptureEventsStored > 0) std::cerr << "\n";
   session.CheckTransport();
   const std::string target = r.out.empty() ? "-" : r.out;
   const char separator = r.tab ? '\t' : ',';
@@ -591,7 +593,7 @@ void RunCommand(Session& session, const CommandRequest& r, std::ostream& out) {
   } else if (r.name == "sim") {
     Sim(session, r);
   } else if (r.name == "udev-rule") {
-    out << UdevRuleText(AdapterUsbIds);
+    out << UdevRuleText(State().usb.AdapterUsbIds);
   } else if (!RunSpiCommand(session, r.name, r.spi, out) &&
              !RunConfigCommand(session, r.name, r.config, out) &&
              !RunTriggerCommand(session, r.name, r.trigger, out) &&

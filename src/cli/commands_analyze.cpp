@@ -136,8 +136,9 @@ Analysis Analyze(const AnalyzeRequest& r) {
     c.name = column.name;
     const bool capture = file.kind == AnalysisFileKind::Capture;
     c.unit = capture ? "g" : RegisterUnit(column.registerIndex);
-    c.step = capture || column.registerIndex == 0 ? kCaptureStepG
-                                                  : RegisterMap[column.registerIndex].RegScale;
+    c.step = capture || column.registerIndex == 0
+                 ? kCaptureStepG
+                 : State().registers.RegisterMap[column.registerIndex].RegScale;
     const std::span<const double> x(column.values.data() + begin, end - begin);
     c.stats = ComputeSignalStats(x);
     c.spectrum = WelchSpectrum(x, a.rate, r.segment);

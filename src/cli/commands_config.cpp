@@ -40,7 +40,7 @@ std::string Joined(std::span<const ControlBit> bits) {
 
 int32_t ReadRaw(int16_t index) {
   ReadRegister(index);
-  return RegRawValue;
+  return State().registers.RegRawValue;
 }
 
 void Rate(Session& session, const ConfigRequest& r, std::ostream& out) {
@@ -75,13 +75,13 @@ void Offsets(Session& session, const ConfigRequest& r, std::ostream& out) {
     const OffsetReading reading = ReadOffset(a);
     const OffsetAxis& axis = kOffsetAxes[static_cast<size_t>(a)];
     if (!session.json()) {
-      out << RegisterMap[axis.nullRegister].Label << "\t" << reading.hex << "\t" << reading.mg
-          << "\n";
+      out << State().registers.RegisterMap[axis.nullRegister].Label << "\t" << reading.hex << "\t"
+          << reading.mg << "\n";
       continue;
     }
     json.BeginObject()
         .Field("axis", axis.name)
-        .Field("register", RegisterMap[axis.nullRegister].Label)
+        .Field("register", State().registers.RegisterMap[axis.nullRegister].Label)
         .Field("hex", reading.hex)
         .Field("raw", reading.counts)
         .Field("value", std::strtod(reading.mg.c_str(), nullptr))  // as the text shows it
@@ -95,8 +95,8 @@ void AlarmsJson(std::ostream& out) {
   JsonWriter json;
   json.BeginObject().Key("alarms").BeginArray();
   for (int alarm : {1, 2}) {
-    const int32_t mag = alarm == 1 ? AlmMag1Value : AlmMag2Value;
-    const int16_t source = AlarmSourceOf(AlmCtrlValue, alarm);
+    const int32_t mag = alarm == 1 ? State().control.AlmMag1Value : State().control.AlmMag2Value;
+    const int16_t source = AlarmSourceOf(State().control.AlmCtrlValue, alarm);
     json.BeginObject()
         .Field("alarm", alarm)
         .Field("register", alarm == 1 ? "ALM_MAG1" : "ALM_MAG2")
@@ -113,11 +113,11 @@ void AlarmsJson(std::ostream& out) {
       .Key("indicator")
       .BeginObject()
       .Field("register", "ALM_CTRL")
-      .Field("hex", Hex4(AlmCtrlValue))
-      .Field("raw", AlmCtrlValue)
-      .Field("enabled", (AlmCtrlValue & 4) != 0)
-      .Field("line", (AlmCtrlValue & 1) != 0 ? "DIO1" : "DIO0")
-      .Field("active", (AlmCtrlValue & 2) != 0 ? "high" : "low")
+      .Field("hex", Hex4(State().control.AlmCtrlValue))
+      .Field("raw", State().control.AlmCtrlValue)
+      .Field("enabled", (State().control.AlmCtrlValue & 4) != 0)
+      .Field("line", (State().control.AlmCtrlValue & 1) != 0 ? "DIO1" : "DIO0")
+      .Field("active", (State().control.AlmCtrlValue & 2) != 0 ? "high" : "low")
       .EndObject()
       .EndObject();
   PrintJson(json, out);
@@ -127,18 +127,18 @@ void ShowAlarms(std::ostream& out, bool json) {
   ReadAlarmRegisters();
   if (json) return AlarmsJson(out);
   for (int alarm : {1, 2}) {
-    const int32_t mag = alarm == 1 ? AlmMag1Value : AlmMag2Value;
-    const int16_t source = AlarmSourceOf(AlmCtrlValue, alarm);
+    const int32_t mag = alarm == 1 ? State().control.AlmMag1Value : State().control.AlmMag2Value;
+    const int16_t source = AlarmSourceOf(State().control.AlmCtrlValue, alarm);
     const std::string level = AlarmLevelText(source, mag);
     out << "ALM_MAG" << alarm << "\t" << Hex4(mag) << "\t"
         << kAlarmSourceTexts[static_cast<size_t>(source)] << "\t"
         << ((mag & 0x8000) != 0 ? "greater" : "less") << (level.empty() ? "" : "\t" + level)
         << "\n";
   }
-  out << "ALM_CTRL\t" << Hex4(AlmCtrlValue) << "\tindicator "
-      << ((AlmCtrlValue & 4) != 0 ? "on" : "off") << "\t"
-      << ((AlmCtrlValue & 1) != 0 ? "DIO1" : "DIO0") << "\tactive "
-      << ((AlmCtrlValue & 2) != 0 ? "high" : "low") << "\n";
+  out << "ALM_CTRL\t" << Hex4(State().control.AlmCtrlValue) << "\tindicator "
+      << ((State().control.AlmCtrlValue & 4) != 0 ? "on" : "off") << "\t"
+      << ((State().control.AlmCtrlValue & 1) != 0 ? "DIO1" : "DIO0") << "\tactive "
+      << ((State().control.AlmCtrlValue & 2) != 0 ? "high" : "low") << "\n";
 }
 
 // Which of two words (ignoring case) the text is: false for the first, true for the second.
@@ -205,7 +205,7 @@ void Bits(Session& session, std::span<const ControlBit> bits, int16_t index, con
   if (session.json()) {
     JsonWriter json;
     json.BeginObject()
-        .Field("register", RegisterMap[index].Label)
+        .Field("register", State().registers.RegisterMap[index].Label)
         .Field("hex", Hex4(now))
         .Field("raw", now)
         .Key("bits")
@@ -221,7 +221,7 @@ void Bits(Session& session, std::span<const ControlBit> bits, int16_t index, con
     PrintJson(json.EndArray().EndObject(), out);
     return;
   }
-  out << RegisterMap[index].Label << "\t" << Hex4(now) << "\n";
+  out << State().registers.RegisterMap[index].Label << "\t" << Hex4(now) << "\n";
   for (const auto& bit : bits)
     out << bit.name << "\t" << ((now & bit.value) != 0 ? bit.setWord : bit.clearWord) << "\n";
 }

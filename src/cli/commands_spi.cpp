@@ -25,7 +25,7 @@ int32_t ParseHex(const std::string& text, size_t maxDigits, const std::string& w
 
 // The adapter, brought up: these commands have no meaning on the parallel port.
 void EnsureAdapter(Session& session, const std::string& name) {
-  if (InterfaceType == 1) {
+  if (State().settings.InterfaceType == Interface::Parallel) {
     throw CommandError(kExitUsage, name + " works on the USB adapter only (--interface usb)");
   }
   session.EnsureDevice();
@@ -45,12 +45,12 @@ void Spi(Session& session, const SpiRequest& r, std::ostream& out) {
   SetDelay(r.delayUs);
   // Channel and polarity hold for this exchange only: register access after it, in a batch,
   // goes on with its own.
-  const bool polarity = SpiInputPolarity;
-  SpiChannel = static_cast<uint8_t>(r.channel);
-  SpiInputPolarity = r.polarity == "pos";
+  const bool polarity = State().usb.SpiInputPolarity;
+  State().usb.SpiChannel = static_cast<uint8_t>(r.channel);
+  State().usb.SpiInputPolarity = r.polarity == "pos";
   const std::vector<uint16_t> back = ExchangeSpiWords(words);
-  SpiInputPolarity = polarity;
-  SpiChannel = 1;
+  State().usb.SpiInputPolarity = polarity;
+  State().usb.SpiChannel = 1;
   session.CheckTransport();
   if (session.json()) {
     JsonWriter json;
@@ -78,27 +78,27 @@ void SpiSetup(Session& session, const SpiRequest& r, std::ostream& out) {
   SetDelay(r.delayUs);
   ReadSpiSetup();
   session.CheckTransport();
-  const std::string hexBits = Hex4(SpiStaticBits).substr(2);
+  const std::string hexBits = Hex4(State().usb.SpiStaticBits).substr(2);
   if (session.json()) {
     JsonWriter json;
     json.BeginObject()
         .Key("static_bits")
         .BeginObject()
         .Field("hex", hexBits)
-        .Field("raw", SpiStaticBits)
-        .Field("names", StaticBitNames(SpiStaticBits))
+        .Field("raw", State().usb.SpiStaticBits)
+        .Field("names", StaticBitNames(State().usb.SpiStaticBits))
         .EndObject()
         .Key("word_delay")
         .BeginObject()
-        .Field("value", SpiWordDelay)
+        .Field("value", State().usb.SpiWordDelay)
         .Unit("us")
         .EndObject()
         .EndObject();
     PrintJson(json, out);
     return;
   }
-  out << "static bits\t" << hexBits << "\t" << StaticBitNames(SpiStaticBits) << "\n"
-      << "word delay\t" << static_cast<int>(SpiWordDelay) << "\n";
+  out << "static bits\t" << hexBits << "\t" << StaticBitNames(State().usb.SpiStaticBits) << "\n"
+      << "word delay\t" << static_cast<int>(State().usb.SpiWordDelay) << "\n";
 }
 
 // One line per slot: SLOT, DEVICE, TYPE, DESCRIPTOR0, DESCRIPTOR1, REV, SPEED and "in use" for
@@ -112,7 +112,7 @@ void ListAdapters(Session& session, std::ostream& out) {
   json.BeginObject().Key("slots").BeginArray();
   std::string text;
   for (int n = 0; n < 4; ++n) {
-    const UsbAdapterRecord& slot = UsbAdapterSlots[n];
+    const UsbAdapterRecord& slot = State().usb.UsbAdapterSlots[n];
     const std::string device = "Ezusb-" + std::to_string(n);
     const bool found = !slot.DeviceName.empty();
     json.BeginObject().Field("slot", n).Field("device", device).Field("found", found);

@@ -58,20 +58,20 @@ bool WriteDelayCache(const std::filesystem::path& path, int32_t count, std::time
 }
 
 void PrepareDelay(bool forceCalibration, bool checkAgainstClock) {
-  if (DelayCalibrated) return;
+  if (State().delay.DelayCalibrated) return;
   const std::filesystem::path path = DelayCachePath();
   const std::time_t now = std::time(nullptr);
   if (!forceCalibration && !path.empty()) {
     if (auto count = ReadDelayCache(path, now)) {
-      DelayLoopCount = *count;
-      DelayCalibrated = true;
+      State().delay.DelayLoopCount = *count;
+      State().delay.DelayCalibrated = true;
       if (!checkAgainstClock || DelayCountHolds()) return;
     }
   }
   if (::isatty(STDERR_FILENO) == 1) std::cerr << "Calibrating Delay function.\n";
   CalibrateDelay();
   // A cache that cannot be written only costs the next run another calibration.
-  if (!path.empty()) WriteDelayCache(path, DelayLoopCount, std::time(nullptr));
+  if (!path.empty()) WriteDelayCache(path, State().delay.DelayLoopCount, std::time(nullptr));
 }
 
 }  // namespace kva::ctl

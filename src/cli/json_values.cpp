@@ -35,16 +35,17 @@ const char* TriggerSourceUnit(int16_t code) {
 }
 
 void WriteRegisterReading(JsonWriter& json, int index, bool flags) {
-  const RegisterRow& row = RegisterMap[index];
+  const RegisterRow& row = State().registers.RegisterMap[index];
   json.BeginObject()
       .Field("name", RightTrim(row.Label))
       .Field("index", index)
       .Field("address", Hex4(row.BaseAddr))
-      .Field("hex", Hex4(RegRawValue))
-      .Field("raw", RegRawValue)
-      .Field("value", RegScaledValue)
+      .Field("hex", Hex4(State().registers.RegRawValue))
+      .Field("raw", State().registers.RegRawValue)
+      .Field("value", State().registers.RegScaledValue)
       .Unit(RegisterUnit(index));
-  if (flags) json.Field("ea", RegEABit != 0).Field("nd", RegNDBit != 0);
+  if (flags)
+    json.Field("ea", State().registers.RegEABit != 0).Field("nd", State().registers.RegNDBit != 0);
   json.EndObject();
 }
 

@@ -60,32 +60,34 @@ std::vector<int> ParseSlotList(const std::string& text) {
 Session::Session(GlobalOptions options) : options_(std::move(options)) {
   RunStartupSteps();
   if (options_.interface == "usb") {
-    InterfaceType = 2;
+    State().settings.InterfaceType = Interface::Usb;
   } else if (options_.interface == "parallel") {
-    InterfaceType = 1;
+    State().settings.InterfaceType = Interface::Parallel;
   } else if (!options_.interface.empty()) {
     throw CommandError(kExitUsage,
                        "--interface must be usb or parallel, not " + options_.interface);
   }
   // The simulated board answers on both interfaces; with none chosen it is reached through
   // its adapter, so `kva7710ctl --simulate read ...` works in any folder.
-  if (options_.simulate && InterfaceType != 1 && InterfaceType != 2) InterfaceType = 2;
+  if (options_.simulate && State().settings.InterfaceType != Interface::Parallel &&
+      State().settings.InterfaceType != Interface::Usb)
+    State().settings.InterfaceType = Interface::Usb;
   if (!options_.port.empty()) {
     const auto value = CheckedHexTextToInt16(options_.port);
     if (!value || !AllHexDigits(options_.port)) {
       throw CommandError(kExitUsage, "--port takes up to four hex digits, not " + options_.port);
     }
-    PortAddress = *value;
-  } else if (PortAddress == 0) {
-    PortAddress = 0x378;
+    State().settings.PortAddress = *value;
+  } else if (State().settings.PortAddress == 0) {
+    State().settings.PortAddress = 0x378;
   }
-  if (!options_.vcd.empty() && InterfaceType != 1) {
+  if (!options_.vcd.empty() && State().settings.InterfaceType != Interface::Parallel) {
     throw CommandError(kExitUsage, "--vcd traces the parallel port only");
   }
   if (!options_.simulate && !options_.simFlash.empty()) {
     throw CommandError(kExitUsage, "--sim-flash needs --simulate");
   }
-  if (options_.adapter >= 0 && InterfaceType == 1) {
+  if (options_.adapter >= 0 && State().settings.InterfaceType == Interface::Parallel) {
     throw CommandError(
         kExitUsage, "--adapter picks a USB adapter board, not the parallel port (--interface usb)");
   }
@@ -101,13 +103,14 @@ Session::~Session() {
     SetPortIo(untraced_);
   }
   board_.reset();
-  if (DelayWait == &WaitAndAdvance) DelayWait = waitOutsideSession;
+  if (State().delay.DelayWait == &WaitAndAdvance) State().delay.DelayWait = waitOutsideSession;
 }
 
 void Session::EnsureDevice() {
   if (ready_) return;
-  if (InterfaceType != 1 && InterfaceType != 2) {
-    InterfaceType = 0;
+  if (State().settings.InterfaceType != Interface::Parallel &&
+      State().settings.InterfaceType != Interface::Usb) {
+    State().settings.InterfaceType = Interface::None;
     throw CommandError(kExitUsage, "Please select an interface before taking data");
   }
   // The simulated board's clock follows the nominal delays, so there a count that is off only
@@ -116,16 +119,16 @@ void Session::EnsureDevice() {
 
   if (options_.simulate) {
     if (!board_) CreateSimBoard();
-    if (DelayWait != &WaitAndAdvance) waitOutsideSession = DelayWait;
-    DelayWait = &WaitAndAdvance;
-  } else if (InterfaceType == 1) {
+    if (State().delay.DelayWait != &WaitAndAdvance) waitOutsideSession = State().delay.DelayWait;
+    State().delay.DelayWait = &WaitAndAdvance;
+  } else if (State().settings.InterfaceType == Interface::Parallel) {
     // Without direct port I/O in this build the access step below says why.
     InstallRealPortIo();
   } else if (!InstallLibUsbEzUsbDriver()) {
     throw CommandError(kExitDevice, "this build of kva7710ctl has no USB adapter support");
   }
 
-  if (InterfaceType == 1) {
+  if (State().settings.InterfaceType == Interface::Parallel) {
     BringUpParallel();
   } else {
     BringUpUsb();
@@ -161,18 +164,18 @@ void Session::PrepareAdapterScan() {
 }
 
 int Session::AdapterInUse() const {
-  if (InterfaceType != 2) return -1;
+  if (State().settings.InterfaceType != Interface::Usb) return -1;
   if (ready_) {
-    if (!UsbReady) return -1;
+    if (!State().usb.UsbReady) return -1;
     for (int n = 0; n < 4; ++n) {
-      if (CurrentUsbAdapter.DeviceName == "Ezusb-" + std::to_string(n)) return n;
+      if (State().usb.CurrentUsbAdapter.DeviceName == "Ezusb-" + std::to_string(n)) return n;
     }
     return -1;
   }
   if (options_.adapter >= 0)
-    return UsbAdapterSlots[options_.adapter].Present ? options_.adapter : -1;
+    return State().usb.UsbAdapterSlots[options_.adapter].Present ? options_.adapter : -1;
   for (int n = 0; n < 4; ++n) {
-    if (UsbAdapterSlots[n].Present) return n;
+    if (State().usb.UsbAdapterSlots[n].Present) return n;
   }
   return -1;
 }
@@ -181,11 +184,12 @@ void Session::BringUpParallel() {
   bool traceFailed = false;
   const bool granted = BringUpParallelPort([this, &traceFailed] {
     if (options_.vcd.empty() || CurrentPortIo() == nullptr ||
-        !PortAccessGranted(static_cast<uint16_t>(PortAddress))) {
+        !PortAccessGranted(static_cast<uint16_t>(State().settings.PortAddress))) {
       return;
     }
     untraced_ = CurrentPortIo();
-    trace_ = std::make_unique<PortTrace>(*untraced_, static_cast<uint16_t>(PortAddress));
+    trace_ = std::make_unique<PortTrace>(*untraced_,
+                                         static_cast<uint16_t>(State().settings.PortAddress));
     if (trace_->Open(options_.vcd)) {
       SetPortIo(trace_.get());
     } else {
@@ -194,7 +198,8 @@ void Session::BringUpParallel() {
     }
   });
   if (!granted || CurrentPortIo() == nullptr) {
-    throw CommandError(kExitDevice, "no access to the parallel port at " + HexNoPad(PortAddress));
+    throw CommandError(
+        kExitDevice, "no access to the parallel port at " + HexNoPad(State().settings.PortAddress));
   }
   if (traceFailed) throw CommandError(kExitFile, "the bus trace could not be started");
 }
@@ -206,7 +211,7 @@ void Session::BringUpUsb() {
   } else {
     // The search, then the chosen board, as in the selection window.
     FindUsbAdapter();
-    const UsbAdapterRecord& slot = UsbAdapterSlots[n];
+    const UsbAdapterRecord& slot = State().usb.UsbAdapterSlots[n];
     const std::string where = "slot " + std::to_string(n) + " (Ezusb-" + std::to_string(n) + ")";
     if (slot.DeviceName.empty()) throw CommandError(kExitDevice, "no adapter board in " + where);
     if (!slot.Present) {
@@ -219,7 +224,8 @@ void Session::BringUpUsb() {
 }
 
 void Session::CheckTransport() const {
-  if (InterfaceType == 2 && !UsbReady) throw CommandError(kExitDevice, "USB adapter not ready");
+  if (State().settings.InterfaceType == Interface::Usb && !State().usb.UsbReady)
+    throw CommandError(kExitDevice, "USB adapter not ready");
 }
 
 sim::Kva7710& Session::SimSensor() {

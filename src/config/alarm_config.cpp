@@ -20,16 +20,16 @@ int SourceShift(int alarm) {
 
 int32_t ReadRaw(int16_t index) {
   ReadRegister(index);
-  return RegRawValue;
+  return State().registers.RegRawValue;
 }
 
 void WriteAlmCtrl(int32_t value) {
-  AlmCtrlValue = value;
-  WriteRegister(ALM_CTRL, AlmCtrlValue);
+  State().control.AlmCtrlValue = value;
+  WriteRegister(ALM_CTRL, State().control.AlmCtrlValue);
 }
 
 void WriteMag(int alarm, const AlarmSetup& setup) {
-  int32_t& global = alarm == 1 ? AlmMag1Value : AlmMag2Value;
+  int32_t& global = alarm == 1 ? State().control.AlmMag1Value : State().control.AlmMag2Value;
   global = AlarmMagValue(setup.source, setup.level, setup.greater);
   WriteRegister(alarm == 1 ? ALM_MAG1 : ALM_MAG2, global);
 }
@@ -64,13 +64,13 @@ std::string AlarmLevelText(int16_t source, int32_t almMag, std::string_view pict
 }
 
 void ReadAlarmRegisters() {
-  AlmMag1Value = ReadRaw(ALM_MAG1);
-  AlmMag2Value = ReadRaw(ALM_MAG2);
-  AlmCtrlValue = ReadRaw(ALM_CTRL);
+  State().control.AlmMag1Value = ReadRaw(ALM_MAG1);
+  State().control.AlmMag2Value = ReadRaw(ALM_MAG2);
+  State().control.AlmCtrlValue = ReadRaw(ALM_CTRL);
 }
 
 int32_t ReadAlarmMag(int alarm) {
-  int32_t& global = alarm == 1 ? AlmMag1Value : AlmMag2Value;
+  int32_t& global = alarm == 1 ? State().control.AlmMag1Value : State().control.AlmMag2Value;
   global = ReadRaw(alarm == 1 ? ALM_MAG1 : ALM_MAG2);
   return global;
 }

@@ -8,7 +8,9 @@ namespace kva {
 namespace {
 
 float AxisScale(int axis) {
-  return RegisterMap[kOffsetAxes.at(static_cast<size_t>(axis)).outputRegister].RegScale;
+  return State()
+      .registers.RegisterMap[kOffsetAxes.at(static_cast<size_t>(axis)).outputRegister]
+      .RegScale;
 }
 
 float OffsetMg(int axis, int32_t counts) {
@@ -40,8 +42,8 @@ std::string OffsetReadText(int axis, int32_t counts) {
 OffsetReading ReadOffset(int axis) {
   ReadRegister(kOffsetAxes.at(static_cast<size_t>(axis)).nullRegister);
   // The null registers are two's complement with scale 1: the scaled value is the count.
-  const auto counts = static_cast<int32_t>(RegScaledValue);
-  return {counts, Hex4(RegRawValue), OffsetReadText(axis, counts)};
+  const auto counts = static_cast<int32_t>(State().registers.RegScaledValue);
+  return {counts, Hex4(State().registers.RegRawValue), OffsetReadText(axis, counts)};
 }
 
 int32_t WriteOffset(int axis, double mg) {

@@ -25,8 +25,8 @@ void WriteMiscCtrl(int32_t value) {
 }
 
 void WriteGpioCtrl(int32_t value) {
-  GpioCtrlValue = value;
-  WriteRegister(GPIO_CTR, GpioCtrlValue);
+  State().control.GpioCtrlValue = value;
+  WriteRegister(GPIO_CTR, State().control.GpioCtrlValue);
   WaitDelay(100.0);
 }
 

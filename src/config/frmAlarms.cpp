@@ -126,20 +126,20 @@ void frmAlarms::Form_Activate() {
 
 void frmAlarms::ReadA1A2AC() {
   ReadAlarmRegisters();
-  cmboAsource1->setCurrentIndex(AlarmSourceOf(AlmCtrlValue, 1));
-  cmboAsource2->setCurrentIndex(AlarmSourceOf(AlmCtrlValue, 2));
-  Select(opTrigPol1_Greater, opTrigPol1_Less, (AlmMag1Value & 0x8000) != 0);
-  Select(opTrigPol2_greater, opTrigPol2_Less, (AlmMag2Value & 0x8000) != 0);
-  lblALM_MAG1->setText(Q(Hex4(AlmMag1Value)));
-  txtLevel1->setText(
-      Q(AlarmLevelText(static_cast<int16_t>(cmboAsource1->currentIndex()), AlmMag1Value)));
-  lblALM_MAG2->setText(Q(Hex4(AlmMag2Value)));
-  txtLevel2->setText(
-      Q(AlarmLevelText(static_cast<int16_t>(cmboAsource2->currentIndex()), AlmMag2Value)));
-  Select(opDigLine_one, opDigLine_zero, (AlmCtrlValue & 1) != 0);
-  Select(opDigPol_high, opDigPol_low, (AlmCtrlValue & 2) != 0);
-  Select(opDig_Enabled, opDig_Disabled, (AlmCtrlValue & 4) != 0);
-  LBLAlmCtrl->setText(Q(Hex4(AlmCtrlValue)));
+  cmboAsource1->setCurrentIndex(AlarmSourceOf(State().control.AlmCtrlValue, 1));
+  cmboAsource2->setCurrentIndex(AlarmSourceOf(State().control.AlmCtrlValue, 2));
+  Select(opTrigPol1_Greater, opTrigPol1_Less, (State().control.AlmMag1Value & 0x8000) != 0);
+  Select(opTrigPol2_greater, opTrigPol2_Less, (State().control.AlmMag2Value & 0x8000) != 0);
+  lblALM_MAG1->setText(Q(Hex4(State().control.AlmMag1Value)));
+  txtLevel1->setText(Q(AlarmLevelText(static_cast<int16_t>(cmboAsource1->currentIndex()),
+                                      State().control.AlmMag1Value)));
+  lblALM_MAG2->setText(Q(Hex4(State().control.AlmMag2Value)));
+  txtLevel2->setText(Q(AlarmLevelText(static_cast<int16_t>(cmboAsource2->currentIndex()),
+                                      State().control.AlmMag2Value)));
+  Select(opDigLine_one, opDigLine_zero, (State().control.AlmCtrlValue & 1) != 0);
+  Select(opDigPol_high, opDigPol_low, (State().control.AlmCtrlValue & 2) != 0);
+  Select(opDig_Enabled, opDig_Disabled, (State().control.AlmCtrlValue & 4) != 0);
+  LBLAlmCtrl->setText(Q(Hex4(State().control.AlmCtrlValue)));
 }
 
 void frmAlarms::ShowStoredLevel(int alarm) {

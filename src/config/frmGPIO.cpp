@@ -83,7 +83,7 @@ void frmGPIO::Form_Load() {
 
 void frmGPIO::ReadGPIO() {
   ReadRegister(GPIO_CTR);
-  const int32_t v = RegRawValue;
+  const int32_t v = State().registers.RegRawValue;
   LBLGPIO->setText(ui::Q(Hex4(v)));
   reading_ = true;
   for (size_t i = 0; i < kGpioCtrlBits.size(); ++i)

@@ -116,7 +116,8 @@ frmManualReg::frmManualReg() {
 void frmManualReg::Form_Load() {
   if (const QWidget* main = ui::MainWindow()) move(main->pos());
   lastRegister_ = kListingLastRegister;
-  for (int i = 0; i <= lastRegister_; ++i) cmboRegister->addItem(Q(RegisterMap[i].Label));
+  for (int i = 0; i <= lastRegister_; ++i)
+    cmboRegister->addItem(Q(State().registers.RegisterMap[i].Label));
   ReadAll();
 }
 
@@ -125,8 +126,8 @@ void frmManualReg::ReadAll() { Text1->setPlainText(ui::QLines(RegisterListingTex
 void frmManualReg::cmdReadUserReg_Click() { ReadAll(); }
 
 void frmManualReg::cmboRegister_Click() {
-  SelectedRegister = static_cast<int16_t>(cmboRegister->currentIndex());
-  const RegisterRow& row = RegisterMap[SelectedRegister];
+  State().control.SelectedRegister = static_cast<int16_t>(cmboRegister->currentIndex());
+  const RegisterRow& row = State().registers.RegisterMap[State().control.SelectedRegister];
   txtRegAddr->setText(Q(Hex4(row.BaseAddr)));
   txtRegByte->setText(Q(GeneralText(static_cast<double>(row.NumBytes))));
   txtRegRead->setText(Flag(row.ReadFlag));
@@ -138,7 +139,7 @@ void frmManualReg::cmboRegister_Click() {
 
 void frmManualReg::ReadSelectedOne() {
   const int k = cmboRegister->currentIndex();
-  if (k < 0 || RegisterMap[k].ReadFlag == kFalse) return;
+  if (k < 0 || State().registers.RegisterMap[k].ReadFlag == kFalse) return;
   const RegisterReadout shown = ReadRegisterShown(static_cast<int16_t>(k));
   txtHex->setText(Q(shown.hex));
   txtRegVal->setText(Q(shown.scaled));
@@ -147,7 +148,8 @@ void frmManualReg::ReadSelectedOne() {
 void frmManualReg::cmdRead_Click() { ReadSelectedOne(); }
 
 void frmManualReg::cmdWrite_Click() {
-  WriteRegisterAndSettle(SelectedRegister, HexTextToValue(ui::S(txtDataWrite->text())));
+  WriteRegisterAndSettle(State().control.SelectedRegister,
+                         HexTextToValue(ui::S(txtDataWrite->text())));
   ReadSelectedOne();
 }
 

@@ -86,7 +86,7 @@ void frmMscCtrl::ShowBusy() {
 void frmMscCtrl::ReadMSC() {
   ShowBusy();
   ReadRegister(MISC_CTRL);
-  const int32_t v = RegRawValue;
+  const int32_t v = State().registers.RegRawValue;
   lblHex->setText(ui::Q(Hex4(v)));
   for (size_t i = 0; i < kMiscCtrlBits.size(); ++i)
     bitControls_[i]->setChecked((v & kMiscCtrlBits[i].value) != 0);

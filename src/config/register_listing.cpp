@@ -20,14 +20,14 @@ std::string RegisterListingText(const std::string& lineEnd, char decimalMark) {
   for (int i = 0; i <= kListingLastRegister; ++i) {
     if (i >= RESERVED_19 && i <= RESERVED_22) continue;
     ReadRegister(static_cast<int16_t>(i));
-    const std::string hex = Hex4(RegRawValue);
-    const float scaled = RegScaledValue;
+    const std::string hex = Hex4(State().registers.RegRawValue);
+    const float scaled = State().registers.RegScaledValue;
     if (i == SUPPLY_OUT) SetAuxScaleFromSupply(scaled);
     // Only the output registers carry the alarm and new-data bits.
     const bool flagged = i >= SUPPLY_OUT && i <= XYZ_PK_OUT;
-    const std::string ea = flagged ? (RegEABit != 0 ? "1" : "0") : " ";
-    const std::string nd = flagged ? (RegNDBit != 0 ? "1" : "0") : " ";
-    const RegisterRow& row = RegisterMap[i];
+    const std::string ea = flagged ? (State().registers.RegEABit != 0 ? "1" : "0") : " ";
+    const std::string nd = flagged ? (State().registers.RegNDBit != 0 ? "1" : "0") : " ";
+    const RegisterRow& row = State().registers.RegisterMap[i];
     text += RightTrim(row.Label) + "      \t" + Hex4(row.BaseAddr) + "\t" + hex + "\t   " + ea +
             "   " + nd + "\t" + FormatNumber(scaled, "0.0##", decimalMark) + lineEnd;
   }
@@ -36,7 +36,8 @@ std::string RegisterListingText(const std::string& lineEnd, char decimalMark) {
 
 RegisterReadout ReadRegisterShown(int16_t index) {
   ReadRegister(index);
-  return {Hex4(RegRawValue), FormatNumber(RegScaledValue, "0.0##")};
+  return {Hex4(State().registers.RegRawValue),
+          FormatNumber(State().registers.RegScaledValue, "0.0##")};
 }
 
 void WriteRegisterAndSettle(int16_t index, int32_t value) {

@@ -6,12 +6,11 @@
 #include <cstdint>
 #include <string>
 
+#include "state/program_state.h"
+
 namespace kva {
 
 inline constexpr int kListingLastRegister = 39;
-
-// The register last chosen in the register browser; its write button writes this one.
-inline int16_t SelectedRegister = 0;
 
 // "Name\t\tAddr\tHex\tEA  ND\tScaledValue" and its rule line, without line ends.
 std::string RegisterListingHeader();

@@ -27,7 +27,7 @@ std::string SampleRateText(int32_t smplPrd) {
 
 int32_t ReadSmplPrd() {
   ReadRegister(SMPL_PRD);
-  return RegRawValue;
+  return State().registers.RegRawValue;
 }
 
 void WriteSampleRate(double rate) {

@@ -154,8 +154,9 @@ DatalogResult RunDatalog(const DatalogSettings& settings, const DatalogCallbacks
       for (int k = 1; k <= kDatalogSignals; ++k) {
         if (!settings.checked[static_cast<size_t>(k)]) continue;
         ReadRegister(static_cast<int16_t>(k));
-        const float value = RegScaledValue;
-        line += (RegNDBit != 0 ? "1" : "0") + S + DatalogNumberText(value, mark) + S;
+        const float value = State().registers.RegScaledValue;
+        line +=
+            (State().registers.RegNDBit != 0 ? "1" : "0") + S + DatalogNumberText(value, mark) + S;
         if (k == SUPPLY_OUT) SetAuxScaleFromSupply(value);
       }
       lines[static_cast<size_t>(s - 1)] = std::move(line);

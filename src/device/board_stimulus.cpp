@@ -2,12 +2,8 @@
 #include "device/board_stimulus.h"
 
 namespace kva {
-namespace {
-BoardStimulus* current = nullptr;
-}
+void SetBoardStimulus(BoardStimulus* stimulus) { State().seams.boardStimulus = stimulus; }
 
-void SetBoardStimulus(BoardStimulus* stimulus) { current = stimulus; }
-
-BoardStimulus* CurrentBoardStimulus() { return current; }
+BoardStimulus* CurrentBoardStimulus() { return State().seams.boardStimulus; }
 
 }  // namespace kva

@@ -7,6 +7,8 @@
 #include <array>
 #include <string>
 
+#include "state/program_state.h"
+
 namespace kva {
 
 struct BoardStimulusState {

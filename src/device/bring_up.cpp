@@ -10,33 +10,33 @@
 namespace kva {
 
 void RunStartupSteps() {
-  DebugLoopStop = true;
-  PortDriverReady = false;
-  SpiInputPolarity = true;
-  SpiChannel = 1;
-  SpiStaticBits = 120;
-  SpiWordDelay = 25;
-  FactoryMode = 0;
-  InterfaceType = 0;
+  // The settings and the adapter's SPI settings start from their start values, whatever an
+  // earlier run in this process left.
+  ProgramState& state = State();
+  state.settings = {};
+  const UsbState fresh;
+  state.usb.SpiInputPolarity = fresh.SpiInputPolarity;
+  state.usb.SpiChannel = fresh.SpiChannel;
+  state.usb.SpiStaticBits = fresh.SpiStaticBits;
+  state.usb.SpiWordDelay = fresh.SpiWordDelay;
   LoadCommSettings();
   InitRegisterMap();
-  CaptureFileName = "DataCapBuff";
 }
 
 bool BringUpParallelPort(const std::function<void()>& beforeIdleLevels) {
   SetupGiveIO();
   giveio();
-  PortDriverReady = true;
+  State().settings.PortDriverReady = true;
   if (beforeIdleLevels) beforeIdleLevels();
   LptInit();
-  return PortAccessGranted(static_cast<uint16_t>(PortAddress));
+  return PortAccessGranted(static_cast<uint16_t>(State().settings.PortAddress));
 }
 
 bool BringUpUsbAdapter() {
   FindUsbAdapter();
-  if (!UsbReady) return false;
-  SetSpiStaticBits(SpiStaticBits);
-  SetSpiWordDelay(SpiWordDelay);
+  if (!State().usb.UsbReady) return false;
+  SetSpiStaticBits(State().usb.SpiStaticBits);
+  SetSpiWordDelay(State().usb.SpiWordDelay);
   return true;
 }
 

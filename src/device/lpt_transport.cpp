@@ -10,17 +10,17 @@ namespace kva {
 namespace {
 
 // Data register levels: D0 chip select, D1 clock, D2 inverted data out.
-void out(int32_t value) { vbOut(PortAddress, value); }
+void out(int32_t value) { vbOut(State().settings.PortAddress, value); }
 void pause() { WaitDelay(0.0); }
 void settle() { WaitDelay(0.1); }
 
 }  // namespace
 
 void LptWriteFrame(int32_t word) {
-  if (InterfaceType != 1) return;
+  if (State().settings.InterfaceType != Interface::Parallel) return;
   out(4), pause();
   out(5), pause();
-  LptReadAccumulator = 0;
+  State().registers.LptReadAccumulator = 0;
   for (int i = 15; i >= 0; --i) {
     const bool one = (word & (1 << i)) != 0;
     out(7), pause();
@@ -34,28 +34,28 @@ void LptWriteFrame(int32_t word) {
 
 int32_t LptReadWord(int16_t& address) {
   address = static_cast<int16_t>(address & 0x7F);
-  if (InterfaceType != 1) return 0;
-  LptReadAccumulator = 0;
+  if (State().settings.InterfaceType != Interface::Parallel) return 0;
+  State().registers.LptReadAccumulator = 0;
   LptWriteFrame(address * 256);
   out(4);
   out(5), pause();
   for (int i = 15; i >= 0; --i) {
     out(7), pause();
-    const int32_t s = vbInp(PortAddress + 1);
-    if ((s & 0x40) == 0) LptReadAccumulator += 1 << i;
+    const int32_t s = vbInp(State().settings.PortAddress + 1);
+    if ((s & 0x40) == 0) State().registers.LptReadAccumulator += 1 << i;
     out(5), pause();
   }
   out(0);
   settle();
-  SpiReadResult = LptReadAccumulator;
+  State().registers.SpiReadResult = State().registers.LptReadAccumulator;
   out(2), pause();
   out(0);
-  return LptReadAccumulator;
+  return State().registers.LptReadAccumulator;
 }
 
 void LptInit() {
-  if (InterfaceType != 1) return;
-  vbOut(PortAddress + 1, 0x40);
+  if (State().settings.InterfaceType != Interface::Parallel) return;
+  vbOut(State().settings.PortAddress + 1, 0x40);
   settle();
   out(0);
 }

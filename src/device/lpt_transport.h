@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-namespace kva {
+#include "state/program_state.h"
 
-inline int32_t LptReadAccumulator = 0;
+namespace kva {
 
 // Sends bits 15..0 of word as one chip-select period. Nothing unless InterfaceType is 1.
 void LptWriteFrame(int32_t word);

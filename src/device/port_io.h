@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "state/program_state.h"
+
 namespace kva {
 
 class PortIo {

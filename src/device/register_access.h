@@ -5,16 +5,11 @@
 
 #include <cstdint>
 
+#include "state/program_state.h"
+
 namespace kva {
 
-// Results of the last call; callers copy them at once.
-inline int32_t RegRawValue = 0;
-inline float RegScaledValue = 0.0f;
-inline int16_t RegHighByte = 0;
-inline int16_t RegLowByte = 0;
-inline int32_t RegNDBit = 0;
-inline int32_t RegEABit = 0;
-inline int32_t SpiReadResult = 0;
+// Results of the last call are left in State().registers; callers copy them at once.
 
 // index 0..60 (anything else throws std::out_of_range before a frame is sent).
 void ReadRegister(int16_t index);
@@ -31,8 +26,5 @@ int32_t SpiReadWord(int16_t& address);
 // Decodes a raw 16-bit word with the columns of register index (the decode step of
 // ReadRegister, for callers that hold a word already).
 int32_t DecodeRegisterWord(int16_t index, int32_t raw);
-
-// Result globals back to 0 (tests).
-void ResetRegisterAccess();
 
 }  // namespace kva

@@ -84,10 +84,10 @@ std::string NormalisedLabel(const std::string& text) {
 }  // namespace
 
 void InitRegisterMap() {
-  RegisterMap.Clear();
+  State().registers.RegisterMap.Clear();
   for (int i = 0; i < kDeviceRegisters; ++i) {
     const Def& d = kRegisters[i];
-    RegisterRow& r = RegisterMap[i];
+    RegisterRow& r = State().registers.RegisterMap[i];
     r.Index = static_cast<int16_t>(i);
     r.Label = d.label;
     r.BaseAddr = d.addr;
@@ -106,7 +106,7 @@ void InitRegisterMap() {
 }
 
 void SetAuxScaleFromSupply(float supplyVolts) {
-  RegisterMap[AUX_ADC].RegScale = supplyVolts / 1024.0f;
+  State().registers.RegisterMap[AUX_ADC].RegScale = supplyVolts / 1024.0f;
 }
 
 int FindRegisterByLabel(const std::string& label) {
@@ -115,7 +115,7 @@ int FindRegisterByLabel(const std::string& label) {
   wanted = NormalisedLabel(wanted);
   if (wanted.empty()) return -1;
   for (int i = 0; i < kDeviceRegisters; ++i) {
-    std::string have = RegisterMap[i].Label;
+    std::string have = State().registers.RegisterMap[i].Label;
     while (!have.empty() && have.back() == ' ') have.pop_back();
     if (NormalisedLabel(have) == wanted) return i;
   }

@@ -7,48 +7,11 @@
 #include <cstdint>
 #include <string>
 
+#include "state/program_state.h"
+
 namespace kva {
 
-// The program's 16-bit Booleans.
-inline constexpr int16_t kTrue = -1;
-inline constexpr int16_t kFalse = 0;
-
-struct RegisterRow {
-  int16_t Index = 0;
-  std::string Label;
-  int32_t BaseAddr = 0;
-  uint8_t NumBytes = 0;
-  int16_t ReadLen = 0;
-  int16_t TwosCompl = kFalse;
-  float RegScale = 0.0f;
-  float RegOffset = 0.0f;
-  int16_t ReadFlag = kFalse;
-  int16_t WriteFlag = kFalse;
-  int16_t ECflag = kFalse;
-  int16_t NDflag = kFalse;
-  int16_t Hidden = kFalse;
-  int16_t EmbMemflag = kFalse;
-  int32_t AuxBaseAddr = 0;
-  int32_t AuxAddr = 0;
-};
-
-inline constexpr int kRegisterSlots = 61;    // indices 0..60
-inline constexpr int kDeviceRegisters = 40;  // indices 0..39 hold the device's registers
-
-// The table. Every access is checked: an index outside 0..60 is a programming error and throws
-// std::out_of_range, never wrapping to another slot.
-class RegisterTable {
- public:
-  RegisterRow& operator[](int index) { return rows_.at(Checked(index)); }
-  const RegisterRow& operator[](int index) const { return rows_.at(Checked(index)); }
-  void Clear() { rows_ = {}; }
-
- private:
-  static size_t Checked(int index);
-  std::array<RegisterRow, kRegisterSlots> rows_{};
-};
-
-inline RegisterTable RegisterMap;
+// The table and its rows are State().registers.RegisterMap (state/device_state.h).
 
 // Index constants, named after the labels. A blank in a label becomes "_", and the clock
 // registers, whose labels end in three underscores, are TIME_REG, DATE_REG and YEAR_REG.

@@ -41,19 +41,19 @@ void frmPort::Form_Load() {
   if (const QWidget* main = ui::MainWindow()) move(main->pos());
 }
 
-void frmPort::Form_Activate() { txtUser->setText(ui::Q(HexNoPad(PortAddress))); }
+void frmPort::Form_Activate() { txtUser->setText(ui::Q(HexNoPad(State().settings.PortAddress))); }
 
 void frmPort::cmdOK_Click() {
   const std::string text = ui::S(txtUser->text());
   if (text.empty()) return;
-  PortAddress = HexTextToInt16(text);
-  txtUser->setText(ui::Q(HexNoPad(PortAddress)));
-  InterfaceType = 1;
+  State().settings.PortAddress = HexTextToInt16(text);
+  txtUser->setText(ui::Q(HexNoPad(State().settings.PortAddress)));
+  State().settings.InterfaceType = Interface::Parallel;
   // Access is granted per address here, so a new address needs its own grant even when the
   // step has run before in this run.
-  const bool needsAccess =
-      !PortDriverReady || !PortAccessGranted(static_cast<uint16_t>(PortAddress));
-  if ((OsName == "WinXP" || OsName == "WinNT") && needsAccess) {
+  const bool needsAccess = !State().settings.PortDriverReady ||
+                           !PortAccessGranted(static_cast<uint16_t>(State().settings.PortAddress));
+  if ((State().control.OsName == "WinXP" || State().control.OsName == "WinNT") && needsAccess) {
     BringUpParallelPort();
   }
   hide();

@@ -3,13 +3,11 @@
 
 #include <unistd.h>
 
-#include <bitset>
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <memory>
-#include <set>
 #include <utility>
+#include <vector>
 
 #include "app/hooks.h"
 #include "app/number_text.h"
@@ -21,13 +19,9 @@ namespace {
 constexpr uint16_t kPortCount = 3;           // data, status, control
 constexpr uint32_t kLowestPortBase = 0x100;  // below: DMA, interrupt controllers, timers, ...
 
-PortPermissionRequest request;
-std::unique_ptr<std::bitset<0x10000>> granted;  // by port
-std::set<uint16_t> refused;                     // by first port, already reported
-
-std::bitset<0x10000>& Granted() {
-  if (!granted) granted = std::make_unique<std::bitset<0x10000>>();
-  return *granted;
+bool Granted(uint32_t port) {
+  const std::vector<bool>& granted = State().seams.grantedPorts;
+  return port < granted.size() && granted[port];
 }
 
 std::string Hex(uint32_t value) { return HexNoPad(static_cast<int32_t>(value)); }
@@ -42,9 +36,10 @@ std::string ProgramPath() {
 }  // namespace
 
 void SetPortPermissionRequest(PortPermissionRequest r) {
-  request = std::move(r);
-  if (granted) granted->reset();
-  refused.clear();
+  SeamState& seams = State().seams;
+  seams.portRequest = std::move(r);
+  seams.grantedPorts.clear();
+  seams.refusedPorts.clear();
 }
 
 PortPermissionAnswer GrantAllPorts(uint16_t, uint16_t) { return {}; }
@@ -100,39 +95,39 @@ std::string PortAccessRefusalText(uint16_t base, const PortPermissionAnswer& ans
 
 bool RequestPortAccess(uint16_t first) {
   const uint32_t last = static_cast<uint32_t>(first) + kPortCount - 1;
-  if (last <= 0xFFFF && Granted()[first] && Granted()[first + 1] && Granted()[last]) return true;
-  if (refused.count(first)) return false;
+  if (last <= 0xFFFF && Granted(first) && Granted(first + 1u) && Granted(last)) return true;
+  if (State().seams.refusedPorts.count(first)) return false;
 
   PortPermissionAnswer answer;
   if (first < kLowestPortBase || last > 0xFFFF) {
     answer.error = EINVAL;
-  } else if (request) {
-    answer = request(first, kPortCount);
+  } else if (State().seams.portRequest) {
+    answer = State().seams.portRequest(first, kPortCount);
   } else {
     answer.error = ENOSYS;  // no port I/O installed in this run
   }
   if (answer.error == 0) {
-    for (uint32_t p = first; p <= last; ++p) Granted()[p] = true;
+    std::vector<bool>& granted = State().seams.grantedPorts;
+    granted.resize(0x10000);
+    for (uint32_t p = first; p <= last; ++p) granted[p] = true;
     return true;
   }
-  refused.insert(first);
+  State().seams.refusedPorts.insert(first);
   MsgBox(PortAccessRefusalText(first, answer, geteuid() == 0), "Error");
   return false;
 }
 
-bool PortAccessGranted(uint16_t port) { return granted && (*granted)[port]; }
+bool PortAccessGranted(uint16_t port) { return Granted(port); }
 
 bool EnsurePortAccess(uint16_t port) {
   if (PortAccessGranted(port)) return true;
-  const uint16_t base = static_cast<uint16_t>(PortAddress);
+  const uint16_t base = static_cast<uint16_t>(State().settings.PortAddress);
   const bool inPortRange = port >= base && port - base <= 2;
   return RequestPortAccess(inPortRange ? base : port) && PortAccessGranted(port);
 }
 
-void SetupGiveIO() { RequestPortAccess(static_cast<uint16_t>(PortAddress)); }
+void SetupGiveIO() { RequestPortAccess(static_cast<uint16_t>(State().settings.PortAddress)); }
 
-void giveio() { RequestPortAccess(static_cast<uint16_t>(PortAddress)); }
-
-void ResetPortAccess() { SetPortPermissionRequest(nullptr); }
+void giveio() { RequestPortAccess(static_cast<uint16_t>(State().settings.PortAddress)); }
 
 }  // namespace kva

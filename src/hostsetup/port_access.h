@@ -17,15 +17,12 @@
 #include <functional>
 #include <string>
 
+#include "state/program_state.h"
+
 namespace kva {
 
-// The host's answer to a request for the ports first .. first + count - 1.
-struct PortPermissionAnswer {
-  int error = 0;       // 0 granted; else an errno value: EPERM / EACCES not allowed, EBUSY held
-                       // by another driver, EINVAL not a usable range, ENOSYS no port I/O here
-  std::string holder;  // with EBUSY: the driver that holds the ports, when known
-};
-using PortPermissionRequest = std::function<PortPermissionAnswer(uint16_t first, uint16_t count)>;
+// The host's answer to a request for the ports first .. first + count - 1 is a
+// PortPermissionAnswer; the request, the grants and the refusals are in State().seams.
 
 // Replaces the request (empty: none, so nothing is granted). Forgets earlier grants and
 // refusals, as a new run would.
@@ -57,8 +54,5 @@ std::string PortAccessRefusalText(uint16_t base, const PortPermissionAnswer& ans
 // start-up: each requests access for PortAddress .. PortAddress + 2 (see above).
 void SetupGiveIO();
 void giveio();
-
-// Forgets grants and refusals and removes the request (tests).
-void ResetPortAccess();
 
 }  // namespace kva

@@ -34,7 +34,7 @@ void RunDeviceCommand(DeviceCommand command, double waitMs) {
   const DeviceCommandInfo& info = CommandInfo(command);
   if (command == DeviceCommand::SelfTestOn || command == DeviceCommand::SelfTestOff) {
     ReadRegister(MISC_CTRL);
-    const int32_t misc = RegRawValue;
+    const int32_t misc = State().registers.RegRawValue;
     WriteRegister(MISC_CTRL, command == DeviceCommand::SelfTestOn ? SelfTestOnValue(misc)
                                                                   : SelfTestOffValue(misc));
   } else {

@@ -65,9 +65,9 @@ void SetColour(QWidget& w, const QColor& c) {
 // ---- start-up and exit ----
 
 void frmForm1::Form_Load() {
-  OsName = DetermineOsName();
+  State().control.OsName = DetermineOsName();
 
-  const InterfaceBringUp up = BringUpInterface(OsName);
+  const InterfaceBringUp up = BringUpInterface(State().control.OsName);
   if (up.checkPort) SetInterfaceMarks(true, usbMark_);
   if (up.hideUsb) {
     SetInterfaceMarks(portMark_, false);
@@ -149,8 +149,8 @@ void frmForm1::mnuPort_Click() {
   // A checkable item flips its own mark when chosen; the marks follow the dialog's outcome.
   SetInterfaceMarks(portMark_, usbMark_);
   ui::ShowForm<frmPort>(ui::ShowMode::Modal);
-  if (PortAddress != 0) {
-    InterfaceType = 1;
+  if (State().settings.PortAddress != 0) {
+    State().settings.InterfaceType = Interface::Parallel;
     SetInterfaceMarks(true, false);
   }
 }
@@ -158,11 +158,11 @@ void frmForm1::mnuPort_Click() {
 void frmForm1::mnuUsb_Click() {
   SetInterfaceMarks(portMark_, usbMark_);
   ui::ShowForm<frmUSBselect>(ui::ShowMode::Modal);
-  if (UsbReady) {
-    InterfaceType = 2;
+  if (State().usb.UsbReady) {
+    State().settings.InterfaceType = Interface::Usb;
     SetInterfaceMarks(false, true);
   } else {
-    InterfaceType = 0;
+    State().settings.InterfaceType = Interface::None;
     SetInterfaceMarks(false, false);
   }
 }
@@ -178,7 +178,7 @@ void frmForm1::mnuRegisters_Click() { ui::ShowForm<frmManualReg>(); }
 // ---- output registers and the read loop ----
 
 void frmForm1::cmdReadData_Click() {
-  if (InterfaceType == 0) return;
+  if (State().settings.InterfaceType == Interface::None) return;
   if (ckLoop->isChecked()) {
     if (cmdReadData->text() == "Read") {
       cmdReadData->setText("STOP");
@@ -268,7 +268,9 @@ void frmForm1::optSTOFF_Click() { RunDeviceCommand(DeviceCommand::SelfTestOff); 
 // ---- event capture ----
 
 void frmForm1::cmdCaptDisplay_Click() {
-  if (InterfaceType == 1 || InterfaceType == 2) ReadCaptureMemory();
+  if (State().settings.InterfaceType == Interface::Parallel ||
+      State().settings.InterfaceType == Interface::Usb)
+    ReadCaptureMemory();
 }
 
 void frmForm1::ReadCaptureMemory() {
@@ -300,7 +302,7 @@ void frmForm1::ReadCaptureMemory() {
 void frmForm1::cmdClearCapture_Click() {
   RunDeviceCommand(DeviceCommand::ClearCapture);
   ReadRegister(EVENTS);
-  txtReadReg[0]->setText(Q(GeneralText(RegScaledValue)));
+  txtReadReg[0]->setText(Q(GeneralText(State().registers.RegScaledValue)));
 }
 
 void frmForm1::cmdCaptConfig_Click() { ui::ShowForm<frmCaptConfig>(); }

@@ -6,9 +6,9 @@
 
 #include <string>
 
-namespace kva {
+#include "state/program_state.h"
 
-inline std::string OsName;  // set once by the main window's load handler
+namespace kva {
 
 // Platform family 1 is the consumer family; any other id is the family where user programs
 // need port access granted.

@@ -11,13 +11,14 @@ OutputPassResult ReadOutputPass(const OutputRegisterCallback& onRegister) {
   OutputPassResult result;
   for (int n = kFirstOutputRegister; n <= kLastOutputRegister; ++n) {
     ReadRegister(static_cast<int16_t>(n));
-    const float value = RegScaledValue;
+    const float value = State().registers.RegScaledValue;
     if (onRegister) onRegister(n, value);
-    if (RegisterMap[n].NDflag == kTrue) result.samples[static_cast<size_t>(n)] = value;
+    if (State().registers.RegisterMap[n].NDflag == kTrue)
+      result.samples[static_cast<size_t>(n)] = value;
     if (n == SUPPLY_OUT) SetAuxScaleFromSupply(value);
   }
   ReadRegister(EVENTS);
-  result.eventCount = RegScaledValue;
+  result.eventCount = State().registers.RegScaledValue;
   return result;
 }
 

@@ -41,14 +41,14 @@ std::string DateDisplayText(int32_t dateWord, int32_t yearWord) {
 
 std::string ReadTimeText() {
   ReadRegister(TIME_REG);
-  return TimeDisplayText(RegRawValue);
+  return TimeDisplayText(State().registers.RegRawValue);
 }
 
 std::string ReadDateText() {
   ReadRegister(DATE_REG);
-  const int32_t date = RegRawValue;
+  const int32_t date = State().registers.RegRawValue;
   ReadRegister(YEAR_REG);
-  return DateDisplayText(date, RegRawValue);
+  return DateDisplayText(date, State().registers.RegRawValue);
 }
 
 ClockTexts SyncClockToPc() {

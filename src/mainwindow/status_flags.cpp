@@ -14,7 +14,7 @@ StatusFlagState FlagState(int32_t statusWord, const StatusFlag& flag) {
 
 int32_t ReadStatusWord() {
   ReadRegister(STATUS);
-  return RegRawValue;
+  return State().registers.RegRawValue;
 }
 
 }  // namespace kva

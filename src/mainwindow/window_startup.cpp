@@ -11,15 +11,15 @@ namespace kva {
 
 InterfaceBringUp BringUpInterface(const std::string& osName) {
   InterfaceBringUp result;
-  if (InterfaceType == 1) {
+  if (State().settings.InterfaceType == Interface::Parallel) {
     if (osName == "WinXP" || osName == "WinNT") {
       BringUpParallelPort();
       result.checkPort = true;
     }
-  } else if (InterfaceType == 2) {
+  } else if (State().settings.InterfaceType == Interface::Usb) {
     if (osName == "Win95") {
       MsgBox("USB not available for Windows95");
-      InterfaceType = 0;
+      State().settings.InterfaceType = Interface::None;
       result.hideUsb = true;
     } else {
       if (BringUpUsbAdapter()) {
@@ -29,7 +29,7 @@ InterfaceBringUp BringUpInterface(const std::string& osName) {
       }
     }
   } else {
-    InterfaceType = 0;
+    State().settings.InterfaceType = Interface::None;
     MsgBox("Please select an interface before taking data");
   }
   return result;
@@ -38,9 +38,9 @@ InterfaceBringUp BringUpInterface(const std::string& osName) {
 void ReadStartupRegisters() {
   ReadRegister(MISC_CTRL);
   ReadRegister(GPIO_CTR);
-  GpioCtrlValue = RegRawValue;
+  State().control.GpioCtrlValue = State().registers.RegRawValue;
   ReadRegister(ALM_CTRL);
-  AlmCtrlValue = RegRawValue;
+  State().control.AlmCtrlValue = State().registers.RegRawValue;
   ReadRegister(MISC_CTRL);
 }
 

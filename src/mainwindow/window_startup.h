@@ -7,12 +7,9 @@
 #include <string>
 
 #include "capture/trigger_levels.h"
+#include "state/program_state.h"
 
 namespace kva {
-
-// Raw GPIO_CTR as last written, or as read when the main window loaded; the digital-line
-// window starts from it. ALM_CTRL's lives with the trigger levels (capture/trigger_levels.h).
-inline int32_t GpioCtrlValue = 0;
 
 // What the window has to show after the interface bring-up.
 struct InterfaceBringUp {

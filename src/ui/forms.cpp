@@ -14,35 +14,8 @@
 namespace kva::ui {
 namespace {
 
-std::map<std::type_index, QPointer<QWidget>>& Registry() {
-  static std::map<std::type_index, QPointer<QWidget>> registry;
-  return registry;
-}
-
-// The window of ours that last became active; Form_Activate runs only on a change, so the
-// synchronous call from ShowForm and the platform's later activation event do not both run it.
-QPointer<QWidget>& MainWindowPointer() {
-  static QPointer<QWidget> main;
-  return main;
-}
-
-QPointer<QWidget>& ActiveForm() {
-  static QPointer<QWidget> active;
-  return active;
-}
-
-ModalHook& TheModalHook() {
-  static ModalHook hook;
-  return hook;
-}
-
-std::function<void()>& EndHandler() {
-  static std::function<void()> handler;
-  return handler;
-}
-
 void Forget(QWidget& w) {
-  auto& reg = Registry();
+  auto& reg = Windows().forms;
   for (auto it = reg.begin(); it != reg.end();) {
     if (it->second == &w || it->second.isNull()) {
       it = reg.erase(it);
@@ -50,7 +23,7 @@ void Forget(QWidget& w) {
       ++it;
     }
   }
-  if (ActiveForm() == &w) ActiveForm() = nullptr;
+  if (Windows().activeForm == &w) Windows().activeForm = nullptr;
 }
 
 bool AskToUnload(FormEvents& f, UnloadMode mode) {
@@ -93,13 +66,13 @@ namespace detail {
 void InitForm(QWidget& w) { w.setWindowFlag(Qt::Window, true); }
 
 void OnFormActivated(QWidget& w, FormEvents& f) {
-  if (ActiveForm() == &w) return;
-  ActiveForm() = &w;
+  if (Windows().activeForm == &w) return;
+  Windows().activeForm = &w;
   f.Form_Activate();
 }
 
 void OnFormHidden(QWidget& w) {
-  if (ActiveForm() == &w) ActiveForm() = nullptr;
+  if (Windows().activeForm == &w) Windows().activeForm = nullptr;
 }
 
 bool OnFormClose(QWidget& w, FormEvents& f) {
@@ -110,7 +83,7 @@ bool OnFormClose(QWidget& w, FormEvents& f) {
 }
 
 QWidget* FindRegistered(std::type_index type) {
-  auto& reg = Registry();
+  auto& reg = Windows().forms;
   auto it = reg.find(type);
   if (it == reg.end()) return nullptr;
   if (it->second.isNull()) {
@@ -120,7 +93,7 @@ QWidget* FindRegistered(std::type_index type) {
   return it->second.data();
 }
 
-void Register(std::type_index type, QWidget* w) { Registry()[type] = w; }
+void Register(std::type_index type, QWidget* w) { Windows().forms[type] = w; }
 
 void Show(QWidget& w, FormEvents& f, ShowMode mode) {
   if (mode == ShowMode::Modeless) {
@@ -135,8 +108,8 @@ void Show(QWidget& w, FormEvents& f, ShowMode mode) {
   Raise(w);
   OnFormActivated(w, f);
   if (guard && guard->isVisible() && !ProgramEnding()) {
-    if (TheModalHook()) {
-      TheModalHook()(*guard);
+    if (Windows().modal) {
+      Windows().modal(*guard);
       if (guard && guard->isVisible()) guard->hide();
     } else {
       QEventLoop loop;
@@ -170,29 +143,31 @@ bool UnloadThis(QWidget& w, UnloadMode mode) {
   return detail::Unload(w, *f, mode);
 }
 
-void SetMainWindow(QWidget* w) { MainWindowPointer() = w; }
+void SetMainWindow(QWidget* w) { Windows().mainWindow = w; }
 
-QWidget* MainWindow() { return MainWindowPointer().data(); }
+QWidget* MainWindow() { return Windows().mainWindow.data(); }
 
 void UnloadAllForms() {
   std::vector<QPointer<QWidget>> forms;
-  for (auto& [type, w] : Registry()) forms.push_back(w);
-  Registry().clear();
-  ActiveForm() = nullptr;
+  for (auto& [type, w] : Windows().forms) forms.push_back(w);
+  Windows().forms.clear();
+  Windows().activeForm = nullptr;
   for (auto& w : forms) delete w.data();
 }
 
-void SetModalHook(ModalHook hook) { TheModalHook() = std::move(hook); }
+void SetModalHook(ModalHook hook) { Windows().modal = std::move(hook); }
 
-void SetEndProgramHandler(std::function<void()> handler) { EndHandler() = std::move(handler); }
+void SetEndProgramHandler(std::function<void()> handler) {
+  Windows().endProgram = std::move(handler);
+}
 
 void EndProgram() {
-  if (EndHandler()) {
-    EndHandler()();
+  if (Windows().endProgram) {
+    Windows().endProgram();
     return;
   }
   SetProgramEnding(true);
-  for (auto& [type, w] : Registry()) {
+  for (auto& [type, w] : Windows().forms) {
     if (w) w->hide();
   }
   QCoreApplication::exit(0);

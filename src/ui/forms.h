@@ -40,6 +40,8 @@
 #include <functional>
 #include <typeindex>
 
+#include "ui/window_state.h"
+
 namespace kva::ui {
 
 // Why a window is being unloaded (passed to Form_QueryUnload).
@@ -171,7 +173,6 @@ void UnloadAllForms();
 // Tests: called instead of blocking when a window is shown modal. The window is visible and
 // activated when the hook runs; the modal call returns when the hook returns (a window the
 // hook left visible is hidden then). An empty hook restores the real modal loop.
-using ModalHook = std::function<void(QWidget& form)>;
 void SetModalHook(ModalHook hook);
 
 // Ends the program: marks it ending (kva::ProgramEnding), hides every window and leaves the

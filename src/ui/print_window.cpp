@@ -14,14 +14,9 @@
 namespace kva::ui {
 namespace {
 
-PrinterHook& ThePrinterHook() {
-  static PrinterHook hook;
-  return hook;
-}
-
 // The default printer as it stands, or the user's choice when the system has none.
 bool ChoosePrinter(QPrinter& printer, QWidget& window) {
-  if (ThePrinterHook()) return ThePrinterHook()(printer);
+  if (Windows().printer) return Windows().printer(printer);
   const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
   if (!defaultPrinter.isNull()) {
     printer.setPrinterName(defaultPrinter.printerName());
@@ -62,6 +57,6 @@ PrintOutcome PrintWindowImage(QWidget& window) {
   return PrintOutcome::Printed;
 }
 
-void SetPrinterHook(PrinterHook hook) { ThePrinterHook() = std::move(hook); }
+void SetPrinterHook(PrinterHook hook) { Windows().printer = std::move(hook); }
 
 }  // namespace kva::ui

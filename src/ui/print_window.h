@@ -7,6 +7,8 @@
 #include <QPrinter>
 #include <functional>
 
+#include "ui/window_state.h"
+
 class QWidget;
 
 namespace kva::ui {
@@ -18,7 +20,6 @@ PrintOutcome PrintWindowImage(QWidget& window);
 // Tests: called instead of choosing the default printer or showing the dialog. It sets the
 // printer up (a PDF file, for instance) and returns false to cancel. An empty hook restores
 // the real choice.
-using PrinterHook = std::function<bool(QPrinter& printer)>;
 void SetPrinterHook(PrinterHook hook);
 
 }  // namespace kva::ui

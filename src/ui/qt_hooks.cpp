@@ -14,28 +14,16 @@
 namespace kva::ui {
 namespace {
 
-MessageHook& TheMessageHook() {
-  static MessageHook hook;
-  return hook;
-}
-
-SaveFileHook& TheSaveFileHook() {
-  static SaveFileHook hook;
-  return hook;
-}
-
-bool busyShown = false;
-
 void ShowMessageBox(const std::string& text, const std::string& title) {
-  if (TheMessageHook()) {
-    TheMessageHook()(text, title);
+  if (Windows().message) {
+    Windows().message(text, title);
     return;
   }
   QMessageBox box(QMessageBox::NoIcon, Q(title), QLines(text), QMessageBox::Ok,
                   QApplication::activeWindow());
   box.setWindowModality(Qt::ApplicationModal);
   // The hourglass belongs to the work, not to the question.
-  const bool wasBusy = busyShown;
+  const bool wasBusy = Windows().busyShown;
   if (wasBusy) QApplication::restoreOverrideCursor();
   box.exec();
   if (wasBusy) QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -49,8 +37,8 @@ void YieldOnce() {
 }
 
 void SetBusy(bool on) {
-  if (on == busyShown) return;
-  busyShown = on;
+  if (on == Windows().busyShown) return;
+  Windows().busyShown = on;
   if (on) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
   } else {
@@ -66,7 +54,7 @@ void InstallQtHooks() {
   SetBusyPointerHandler(&SetBusy);
 }
 
-void SetMessageHook(MessageHook hook) { TheMessageHook() = std::move(hook); }
+void SetMessageHook(MessageHook hook) { Windows().message = std::move(hook); }
 
 MessageRecorder::MessageRecorder() {
   SetMessageHook([this](const std::string& text, const std::string& title) {
@@ -85,7 +73,7 @@ std::vector<std::string> MessageRecorder::texts() const {
 
 QString SaveFileName(QWidget* parent, const QString& title, const QString& suggested,
                      const QString& filter, const QString& suffix) {
-  if (TheSaveFileHook()) return TheSaveFileHook()(title, suggested);
+  if (Windows().saveFile) return Windows().saveFile(title, suggested);
   QFileDialog dialog(parent, title, QDir::current().filePath(suggested), filter);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(suffix);
@@ -93,9 +81,9 @@ QString SaveFileName(QWidget* parent, const QString& title, const QString& sugge
   return dialog.selectedFiles().front();
 }
 
-void SetSaveFileHook(SaveFileHook hook) { TheSaveFileHook() = std::move(hook); }
+void SetSaveFileHook(SaveFileHook hook) { Windows().saveFile = std::move(hook); }
 
-bool BusyPointerShown() { return busyShown; }
+bool BusyPointerShown() { return Windows().busyShown; }
 
 QString QLines(const std::string& s) {
   QString q = Q(s);

@@ -16,12 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "ui/window_state.h"
+
 namespace kva::ui {
 
 void InstallQtHooks();
 
 // Tests: called instead of showing the box. An empty hook restores the real box.
-using MessageHook = std::function<void(const std::string& text, const std::string& title)>;
 void SetMessageHook(MessageHook hook);
 
 // Records every message box while it lives, answering each with OK at once.
@@ -54,7 +55,6 @@ QString SaveFileName(QWidget* parent, const QString& title, const QString& sugge
 
 // Tests: called instead of the dialog, returns the chosen name (empty: cancelled). An empty
 // hook restores the dialog.
-using SaveFileHook = std::function<QString(const QString& title, const QString& suggested)>;
 void SetSaveFileHook(SaveFileHook hook);
 
 // Whether the hourglass is showing (SetBusyPointer state).

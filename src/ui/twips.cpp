@@ -6,15 +6,11 @@
 #include <QWidget>
 #include <cmath>
 
+#include "ui/window_state.h"
+
 namespace kva::ui {
-namespace {
-
-std::optional<double> dpiOverride;
-
-}  // namespace
-
 double TwipsDpi() {
-  if (dpiOverride) return *dpiOverride;
+  if (Windows().dpiOverride) return *Windows().dpiOverride;
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const double dpi = screen->logicalDotsPerInch();
     if (dpi > 0) return dpi;
@@ -22,7 +18,7 @@ double TwipsDpi() {
   return 96.0;
 }
 
-void SetTwipsDpiOverride(std::optional<double> dpi) { dpiOverride = dpi; }
+void SetTwipsDpiOverride(std::optional<double> dpi) { Windows().dpiOverride = dpi; }
 
 int TwipsToPixels(double twips) {
   return static_cast<int>(std::lround(twips * TwipsDpi() / 1440.0));

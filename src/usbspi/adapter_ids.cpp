@@ -87,7 +87,7 @@ std::string AddAdapterUsbIds(const std::vector<std::string>& options) {
     if (std::string error = ParseList(option, "--usb-id", added); !error.empty()) return error;
   }
   for (const UsbId id : added) {
-    if (!IsAdapterUsbId(id.vendor, id.product)) AdapterUsbIds.push_back(id);
+    if (!IsAdapterUsbId(id.vendor, id.product)) State().usb.AdapterUsbIds.push_back(id);
   }
   return {};
 }

@@ -4,15 +4,9 @@
 #include <algorithm>
 
 namespace kva {
-namespace {
+void SetEzUsbDriver(EzUsbDriver* driver) { State().seams.ezUsbDriver = driver; }
 
-EzUsbDriver* currentDriver = nullptr;
-
-}  // namespace
-
-void SetEzUsbDriver(EzUsbDriver* driver) { currentDriver = driver; }
-
-EzUsbDriver* CurrentEzUsbDriver() { return currentDriver; }
+EzUsbDriver* CurrentEzUsbDriver() { return State().seams.ezUsbDriver; }
 
 void BuildPipeInfo(const EzUsbInterfaceInfo& interface, const EzUsbPipe* pipes, size_t count,
                    std::array<uint8_t, kPipeInfoSize>& block) {

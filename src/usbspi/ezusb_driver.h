@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "state/program_state.h"
+
 namespace kva {
 
 // An open device. Handles are small non-negative numbers chosen by the driver.

@@ -194,8 +194,10 @@ void frmUSBdebug::Form_Load() {
 
 void frmUSBdebug::Form_Activate() {
   cmdFindEzUsb_Click();
-  if (SpiChannel >= 1 && SpiChannel <= 4) SelectChannel(SpiChannel);
-  cmdPolarity->setText(SpiInputPolarity ? QStringLiteral("Pos") : QStringLiteral("Neg"));
+  if (State().usb.SpiChannel >= 1 && State().usb.SpiChannel <= 4)
+    SelectChannel(State().usb.SpiChannel);
+  cmdPolarity->setText(State().usb.SpiInputPolarity ? QStringLiteral("Pos")
+                                                    : QStringLiteral("Neg"));
 }
 
 void frmUSBdebug::Form_QueryUnload(int& cancel, ui::UnloadMode mode) {
@@ -216,11 +218,12 @@ void frmUSBdebug::SelectChannel(int index) {
 }
 
 void frmUSBdebug::NoneIfFailed(bool wasReady) {
-  if (wasReady && !UsbReady) SelectPort(4);
+  if (wasReady && !State().usb.UsbReady) SelectPort(4);
 }
 
 void frmUSBdebug::ShowReadback() {
-  for (int i = 1; i <= SpiWordCount; ++i) txtReadSpi[i]->setText(HexText(SpiRxWords[i]));
+  for (int i = 1; i <= State().usb.SpiWordCount; ++i)
+    txtReadSpi[i]->setText(HexText(State().usb.SpiRxWords[i]));
 }
 
 void frmUSBdebug::cmdFindEzUsb_Click() {
@@ -233,39 +236,39 @@ void frmUSBdebug::cmdFindEzUsb_Click() {
   }
   FindUsbAdapter();
   for (int n = 0; n < 4; ++n) {
-    const UsbAdapterRecord& slot = UsbAdapterSlots[n];
+    const UsbAdapterRecord& slot = State().usb.UsbAdapterSlots[n];
     if (!slot.Present) continue;
     const SlotRowTexts row = SlotRowTextsOf(slot, n);
     txtUsbPort[n]->setText(ui::Q(row.device));
     optUsbPort[n]->setEnabled(true);
-    if (UsbPortIndex == n) SelectPort(n);
+    if (State().usb.UsbPortIndex == n) SelectPort(n);
     txtDescript0[n]->setText(ui::Q(row.descript0));
     txtDescript1[n]->setText(ui::Q(row.descript1));
     txtDriverRev[n]->setText(ui::Q(row.rev));
     txtSpeed[n]->setText(ui::Q(row.speed));
   }
-  if (UsbPortIndex == -1) SelectPort(4);
+  if (State().usb.UsbPortIndex == -1) SelectPort(4);
 }
 
 void frmUSBdebug::optUsbPort_Click(int index) {
   if (index == 4) {
     frameSPIsetup->setEnabled(false);
     frameManual->setEnabled(false);
-    UsbReady = false;
-    DebugLoopStop = true;
+    State().usb.UsbReady = false;
+    State().settings.DebugLoopStop = true;
     return;
   }
-  CurrentUsbAdapter = UsbAdapterSlots[index];
+  State().usb.CurrentUsbAdapter = State().usb.UsbAdapterSlots[index];
   frameSPIsetup->setEnabled(true);
   frameManual->setEnabled(true);
-  optSpiChan_Click(SpiChannel);
-  const bool wasReady = UsbReady;
-  SetSpiStaticBits(SpiStaticBits);
-  SetSpiWordDelay(SpiWordDelay);
+  optSpiChan_Click(State().usb.SpiChannel);
+  const bool wasReady = State().usb.UsbReady;
+  SetSpiStaticBits(State().usb.SpiStaticBits);
+  SetSpiWordDelay(State().usb.SpiWordDelay);
   NoneIfFailed(wasReady);
   // Show what the board now holds. A board that failed above has switched the panel to "None"
   // after its own message; without a ready adapter one "select a buffer" message is enough.
-  if (UsbReady) {
+  if (State().usb.UsbReady) {
     cmdReadDelay_Click();
     cmdReadBits_Click();
   } else if (!wasReady) {
@@ -273,10 +276,12 @@ void frmUSBdebug::optUsbPort_Click(int index) {
   }
 }
 
-void frmUSBdebug::optSpiChan_Click(int index) { SpiChannel = static_cast<uint8_t>(index); }
+void frmUSBdebug::optSpiChan_Click(int index) {
+  State().usb.SpiChannel = static_cast<uint8_t>(index);
+}
 
 void frmUSBdebug::cmdSetSpiBits_Click() {
-  if (!UsbReady) {
+  if (!State().usb.UsbReady) {
     SelectBufferFirst();
     SelectPort(4);
     return;
@@ -290,58 +295,59 @@ void frmUSBdebug::cmdSetSpiBits_Click() {
 }
 
 void frmUSBdebug::cmdReadBits_Click() {
-  if (!UsbReady) {
+  if (!State().usb.UsbReady) {
     SelectBufferFirst();
-    txtLoopDelay->setText(QString::number(SpiWordDelay));
+    txtLoopDelay->setText(QString::number(State().usb.SpiWordDelay));
     return;
   }
   for (int k = kFirstStaticBox; k <= kLastStaticBox; ++k) chkStaticBits[k]->setChecked(false);
   ReadSpiSetup();
   for (int k = kFirstStaticBox; k <= kLastStaticBox; ++k) {
-    chkStaticBits[k]->setChecked((SpiStaticBits & StaticBitOfBox(k)) != 0);
+    chkStaticBits[k]->setChecked((State().usb.SpiStaticBits & StaticBitOfBox(k)) != 0);
   }
   NoneIfFailed(true);
 }
 
 void frmUSBdebug::cmdReadDelay_Click() {
-  if (UsbReady) {
+  if (State().usb.UsbReady) {
     ReadSpiSetup();
     NoneIfFailed(true);
   } else {
     SelectBufferFirst();
   }
-  txtLoopDelay->setText(QString::number(SpiWordDelay));
+  txtLoopDelay->setText(QString::number(State().usb.SpiWordDelay));
 }
 
 void frmUSBdebug::txtLoopDelay_KeyDown(int keyCode) {
   if (keyCode != kEnterKey) return;
-  if (UsbReady) {
+  if (State().usb.UsbReady) {
     uint8_t delay = SpiWordDelayFor(LeadingNumber(ui::S(txtLoopDelay->text())));
     SetSpiWordDelay(delay);
     NoneIfFailed(true);
   } else {
     SelectBufferFirst();
   }
-  txtLoopDelay->setText(QString::number(SpiWordDelay));
+  txtLoopDelay->setText(QString::number(State().usb.SpiWordDelay));
 }
 
 void frmUSBdebug::cmdPolarity_Click() {
-  SpiInputPolarity = cmdPolarity->text() != QStringLiteral("Pos");
-  cmdPolarity->setText(SpiInputPolarity ? QStringLiteral("Pos") : QStringLiteral("Neg"));
+  State().usb.SpiInputPolarity = cmdPolarity->text() != QStringLiteral("Pos");
+  cmdPolarity->setText(State().usb.SpiInputPolarity ? QStringLiteral("Pos")
+                                                    : QStringLiteral("Neg"));
 }
 
 void frmUSBdebug::cmdWriteSpi_Click() {
-  if (!UsbReady) {
+  if (!State().usb.UsbReady) {
     SelectBufferFirst();
     SelectPort(4);
-    DebugLoopStop = true;
+    State().settings.DebugLoopStop = true;
     return;
   }
   const QString typedCount = txtNumWords->text();
   // An empty box keeps the count of the last exchange.
-  const uint8_t count =
-      SpiWordCountFor(typedCount.isEmpty() ? SpiWordCount : LeadingNumber(ui::S(typedCount)));
-  SpiWordCount = count;
+  const uint8_t count = SpiWordCountFor(typedCount.isEmpty() ? State().usb.SpiWordCount
+                                                             : LeadingNumber(ui::S(typedCount)));
+  State().usb.SpiWordCount = count;
   txtNumWords->setText(QString::number(count));
   std::vector<uint16_t> words;
   for (int i = 1; i <= count; ++i) {
@@ -359,24 +365,24 @@ void frmUSBdebug::cmdWriteSpi_Click() {
 void frmUSBdebug::cmdLoop_Click() {
   if (cmdLoop->text() == QStringLiteral("Loop")) {
     cmdLoop->setText(QStringLiteral("Stop"));
-    DebugLoopStop = false;
+    State().settings.DebugLoopStop = false;
     cmdWriteSpi_Click();
-    while (!DebugLoopStop) {
-      UsbSpiTransfer(SpiWordCount);
+    while (!State().settings.DebugLoopStop) {
+      UsbSpiTransfer(State().usb.SpiWordCount);
       NoneIfFailed(true);
       ShowReadback();
       Yield();
       if (ProgramEnding()) return;
     }
   } else if (cmdLoop->text() == QStringLiteral("Stop")) {
-    DebugLoopStop = true;
+    State().settings.DebugLoopStop = true;
   }
   cmdLoop->setText(QStringLiteral("Loop"));
 }
 
 void frmUSBdebug::cmdExit_Click() {
   // A loop must not go on exchanging words behind a panel that is no longer there.
-  DebugLoopStop = true;
+  State().settings.DebugLoopStop = true;
   hide();
 }
 

@@ -101,22 +101,22 @@ void frmUSBselect::cmdFindEzUsb_Click() {
   }
   FindUsbAdapter();
   for (int n = 0; n < 4; ++n) {
-    const UsbAdapterRecord& slot = UsbAdapterSlots[n];
+    const UsbAdapterRecord& slot = State().usb.UsbAdapterSlots[n];
     if (!slot.Present) continue;
     optUsbPort[n]->setEnabled(true);
-    if (UsbPortIndex == n) SelectOption(n);
+    if (State().usb.UsbPortIndex == n) SelectOption(n);
     const SlotRowTexts row = SlotRowTextsOf(slot, n);
     txtDescript0[n]->setText(ui::Q(row.descript0));
     txtDriverRev[n]->setText(ui::Q(row.rev));
     txtSpeed[n]->setText(ui::Q(row.speed));
   }
-  if (UsbPortIndex == -1) SelectOption(4);
+  if (State().usb.UsbPortIndex == -1) SelectOption(4);
 }
 
 void frmUSBselect::optUsbPort_Click(int index) {
   if (index == 4) {
-    UsbReady = false;
-    DebugLoopStop = true;
+    State().usb.UsbReady = false;
+    State().settings.DebugLoopStop = true;
     return;
   }
   SelectUsbAdapterSlot(index);

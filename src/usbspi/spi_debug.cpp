@@ -42,10 +42,10 @@ std::vector<uint16_t> ExchangeSpiWords(std::span<const uint16_t> words) {
     throw std::out_of_range("an SPI exchange carries 1 to 16 words");
   }
   uint8_t n = static_cast<uint8_t>(words.size());
-  for (uint8_t i = 1; i <= n; ++i) SpiTxWords[i] = words[i - 1];
+  for (uint8_t i = 1; i <= n; ++i) State().usb.SpiTxWords[i] = words[i - 1];
   UsbSpiTransfer(n);
   std::vector<uint16_t> back;
-  for (uint8_t i = 1; i <= n; ++i) back.push_back(static_cast<uint16_t>(SpiRxWords[i]));
+  for (uint8_t i = 1; i <= n; ++i) back.push_back(static_cast<uint16_t>(State().usb.SpiRxWords[i]));
   return back;
 }
 

@@ -28,7 +28,7 @@ bool SendPacket(EzUsbHandle handle, PacketBuffer& buffer, int32_t count) {
 // silent) until the user selects it again.
 void StepFailed(const char* message) {
   MsgBox(message);
-  UsbReady = false;
+  State().usb.UsbReady = false;
 }
 
 void CheckPipe(int pipe) {
@@ -38,8 +38,8 @@ void CheckPipe(int pipe) {
 }  // namespace
 
 bool IsAdapterUsbId(uint16_t vendorId, uint16_t productId) {
-  return std::find(AdapterUsbIds.begin(), AdapterUsbIds.end(), UsbId{vendorId, productId}) !=
-         AdapterUsbIds.end();
+  return std::find(State().usb.AdapterUsbIds.begin(), State().usb.AdapterUsbIds.end(),
+                   UsbId{vendorId, productId}) != State().usb.AdapterUsbIds.end();
 }
 
 std::string BoardTypeOf(uint16_t vendorId, uint16_t productId) {
@@ -121,8 +121,8 @@ std::string GetUsbStringDescriptor(EzUsbHandle handle, int stringIndex) {
 }
 
 void ScanUsbAdapters() {
-  UsbAdapterCount = 0;
-  for (UsbAdapterRecord& slot : UsbAdapterSlots) {
+  State().usb.UsbAdapterCount = 0;
+  for (UsbAdapterRecord& slot : State().usb.UsbAdapterSlots) {
     slot.DeviceName.clear();
     slot.Present = false;
   }
@@ -141,8 +141,8 @@ void ScanUsbAdapters() {
     if (ok) {
       const std::string type = BoardTypeOf(GetLe16(&descriptor[8]), GetLe16(&descriptor[10]));
       if (type != "None") {
-        ++UsbAdapterCount;
-        UsbAdapterRecord& slot = UsbAdapterSlots[n];
+        ++State().usb.UsbAdapterCount;
+        UsbAdapterRecord& slot = State().usb.UsbAdapterSlots[n];
         slot.Present = true;
         slot.DeviceName = name;
         slot.BoardType = type;
@@ -154,7 +154,7 @@ void ScanUsbAdapters() {
 }
 
 void ReadBoardInfo(EzUsbHandle handle, int slotIndex) {
-  UsbAdapterRecord& slot = UsbAdapterSlots.at(static_cast<size_t>(slotIndex));
+  UsbAdapterRecord& slot = State().usb.UsbAdapterSlots.at(static_cast<size_t>(slotIndex));
   if (!slot.Present || handle == kNoEzUsbHandle) return;
   const auto fail = [&slot] {
     MsgBox("Error getting Board Info");
@@ -175,18 +175,18 @@ void ReadBoardInfo(EzUsbHandle handle, int slotIndex) {
 }
 
 void FindUsbAdapter() {
-  UsbReady = false;
-  UsbPortIndex = -1;
+  State().usb.UsbReady = false;
+  State().usb.UsbPortIndex = -1;
   ScanUsbAdapters();
-  if (UsbAdapterCount == 0) {
+  if (State().usb.UsbAdapterCount == 0) {
     MsgBox("No USB Buffers Found, Please Verify Setup and Restart");
     return;
   }
   for (int n = 0; n < 4; ++n) {
-    if (UsbAdapterSlots[n].Present) {
-      CurrentUsbAdapter = UsbAdapterSlots[n];
-      UsbReady = true;
-      UsbPortIndex = static_cast<int16_t>(n);
+    if (State().usb.UsbAdapterSlots[n].Present) {
+      State().usb.CurrentUsbAdapter = State().usb.UsbAdapterSlots[n];
+      State().usb.UsbReady = true;
+      State().usb.UsbPortIndex = static_cast<int16_t>(n);
       return;
     }
   }
@@ -194,16 +194,16 @@ void FindUsbAdapter() {
 }
 
 void SelectUsbAdapterSlot(int slot) {
-  CurrentUsbAdapter = UsbAdapterSlots.at(static_cast<size_t>(slot));
-  SetSpiWordDelay(SpiWordDelay);
-  SetSpiStaticBits(SpiStaticBits);
+  State().usb.CurrentUsbAdapter = State().usb.UsbAdapterSlots.at(static_cast<size_t>(slot));
+  SetSpiWordDelay(State().usb.SpiWordDelay);
+  SetSpiStaticBits(State().usb.SpiStaticBits);
 }
 
 void ReadSpiSetup() {
-  if (!UsbReady) return;
+  if (!State().usb.UsbReady) return;
   // The delay is only replaced by what the board answers: clearing it first would leave 0 after
   // a failed read, and the next selection of a board would then send a 1 us delay.
-  const EzUsbHandle handle = OpenUsbDevice(CurrentUsbAdapter.DeviceName);
+  const EzUsbHandle handle = OpenUsbDevice(State().usb.CurrentUsbAdapter.DeviceName);
   PacketBuffer buffer{};
   buffer[0] = kCmdReadSetup;
   if (!SendPacket(handle, buffer, 1)) StepFailed("Error Setting up SPI");
@@ -212,16 +212,16 @@ void ReadSpiSetup() {
     CloseUsbDevice(handle);
     return;
   }
-  SpiWordDelay = buffer[0];
-  SpiStaticBits = buffer[1] & 0x78;
+  State().usb.SpiWordDelay = buffer[0];
+  State().usb.SpiStaticBits = buffer[1] & 0x78;
   CloseUsbDevice(handle);
 }
 
 void SetSpiWordDelay(uint8_t& delay) {
-  if (!UsbReady) return;
+  if (!State().usb.UsbReady) return;
   if (delay < 1) delay = 1;
-  SpiWordDelay = delay;
-  const EzUsbHandle handle = OpenUsbDevice(CurrentUsbAdapter.DeviceName);
+  State().usb.SpiWordDelay = delay;
+  const EzUsbHandle handle = OpenUsbDevice(State().usb.CurrentUsbAdapter.DeviceName);
   PacketBuffer buffer{};
   buffer[0] = kCmdSetWordDelay;
   buffer[1] = delay;
@@ -230,32 +230,32 @@ void SetSpiWordDelay(uint8_t& delay) {
 }
 
 void SetSpiStaticBits(uint8_t& bits) {
-  if (!UsbReady) return;
-  const EzUsbHandle handle = OpenUsbDevice(CurrentUsbAdapter.DeviceName);
+  if (!State().usb.UsbReady) return;
+  const EzUsbHandle handle = OpenUsbDevice(State().usb.CurrentUsbAdapter.DeviceName);
   PacketBuffer buffer{};
   buffer[0] = kCmdSetStaticBits;
   buffer[1] = bits;  // sent as passed; only the read-back is masked
   const bool sent = SendPacket(handle, buffer, 2);
-  SpiStaticBits = bits;
+  State().usb.SpiStaticBits = bits;
   if (!sent) StepFailed("Error Setting SPI Bits");
   CloseUsbDevice(handle);
 }
 
 void UsbSpiTransfer(uint8_t& n) {
   if (n < 1 || n > kMaxSpiWords) throw std::out_of_range("SPI exchange of more than 16 words");
-  if (!UsbReady) return;
-  if (SpiChannel == 0) SpiChannel = 1;
-  if (SpiChannel > 5) SpiChannel = 5;
-  SpiWordCount = n;
+  if (!State().usb.UsbReady) return;
+  if (State().usb.SpiChannel == 0) State().usb.SpiChannel = 1;
+  if (State().usb.SpiChannel > 5) State().usb.SpiChannel = 5;
+  State().usb.SpiWordCount = n;
   const int32_t packetLength = 2 * n + 3;
-  const EzUsbHandle handle = OpenUsbDevice(CurrentUsbAdapter.DeviceName);
+  const EzUsbHandle handle = OpenUsbDevice(State().usb.CurrentUsbAdapter.DeviceName);
   PacketBuffer buffer{};
-  buffer[0] = SpiInputPolarity ? kCmdExchangePos : kCmdExchangeNeg;
-  buffer[1] = SpiChannel;
+  buffer[0] = State().usb.SpiInputPolarity ? kCmdExchangePos : kCmdExchangeNeg;
+  buffer[1] = State().usb.SpiChannel;
   buffer[2] = n;
   for (int i = 1; i <= n; ++i) {
-    buffer[2 * i + 1] = static_cast<uint8_t>((SpiTxWords[i] >> 8) & 0xFF);
-    buffer[2 * i + 2] = static_cast<uint8_t>(SpiTxWords[i] & 0xFF);
+    buffer[2 * i + 1] = static_cast<uint8_t>((State().usb.SpiTxWords[i] >> 8) & 0xFF);
+    buffer[2 * i + 2] = static_cast<uint8_t>(State().usb.SpiTxWords[i] & 0xFF);
   }
   if (!SendPacket(handle, buffer, packetLength)) {
     StepFailed("Error Writing SPI");
@@ -267,24 +267,9 @@ void UsbSpiTransfer(uint8_t& n) {
     CloseUsbDevice(handle);
     return;
   }
-  for (int i = 0; i < n; ++i) SpiRxWords[i + 1] = buffer[2 * i] * 256 + buffer[2 * i + 1];
+  for (int i = 0; i < n; ++i)
+    State().usb.SpiRxWords[i + 1] = buffer[2 * i] * 256 + buffer[2 * i + 1];
   CloseUsbDevice(handle);
-}
-
-void ResetUsbAdapter() {
-  UsbAdapterSlots = {};
-  UsbAdapterCount = 0;
-  CurrentUsbAdapter = {};
-  UsbReady = false;
-  UsbPortIndex = 0;
-  SpiChannel = 1;
-  SpiStaticBits = 120;
-  SpiWordDelay = 25;
-  SpiInputPolarity = true;
-  SpiWordCount = 0;
-  SpiTxWords = {};
-  SpiRxWords = {};
-  AdapterUsbIds = kDefaultAdapterUsbIds;
 }
 
 }  // namespace kva

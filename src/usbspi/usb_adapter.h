@@ -14,24 +14,8 @@
 
 namespace kva {
 
-// The USB vendor ID that marks an adapter board by default. Boards with other IDs are added at
-// run time (usbspi/adapter_ids.h), without a rebuild.
-inline constexpr uint16_t AdapterVendorId = 0x1209;
-inline constexpr uint16_t kAlderProductId = 0xED03;
-inline constexpr uint16_t kBirchProductId = 0xEF00;
-
-struct UsbId {
-  uint16_t vendor = 0;
-  uint16_t product = 0;
-  bool operator==(const UsbId&) const = default;
-};
-
-// The vendor and product IDs of the boards taken for adapters: ALDER's and BIRCH's, then those
-// added at run time.
-inline const std::vector<UsbId> kDefaultAdapterUsbIds = {{AdapterVendorId, kAlderProductId},
-                                                         {AdapterVendorId, kBirchProductId}};
-inline std::vector<UsbId> AdapterUsbIds = kDefaultAdapterUsbIds;
-
+// The IDs taken for adapters (AdapterUsbIds, starting from kDefaultAdapterUsbIds) are in
+// State().usb.
 bool IsAdapterUsbId(uint16_t vendorId, uint16_t productId);
 
 // Board type of a device descriptor's IDs: "None" (not an adapter) unless they are in
@@ -39,28 +23,7 @@ bool IsAdapterUsbId(uint16_t vendorId, uint16_t productId);
 // product ID is labelled by its IDs ("04B4:1004").
 std::string BoardTypeOf(uint16_t vendorId, uint16_t productId);
 
-struct UsbAdapterRecord {
-  std::string DeviceName;  // "Ezusb-0".."Ezusb-3"; empty when the slot held no adapter
-  bool Present = false;
-  std::string BoardType;
-  std::string Descript0;
-  std::string Descript1;
-  float DriverRev = 0.0f;
-  std::string Speed;
-};
-
-inline std::array<UsbAdapterRecord, 4> UsbAdapterSlots{};
-inline int16_t UsbAdapterCount = 0;
-inline UsbAdapterRecord CurrentUsbAdapter{};
-inline bool UsbReady = false;
-inline int16_t UsbPortIndex = 0;  // set only by FindUsbAdapter; -1 when it selected none
-inline uint8_t SpiChannel = 1;
-inline uint8_t SpiStaticBits = 120;
-inline uint8_t SpiWordDelay = 25;
-inline bool SpiInputPolarity = true;  // true "Pos", false "Neg"
-inline uint8_t SpiWordCount = 0;
-inline std::array<int32_t, 17> SpiTxWords{};  // entries 1..16 used
-inline std::array<int32_t, 17> SpiRxWords{};
+// The adapter records and SPI settings are State().usb (UsbAdapterRecord, UsbState).
 
 // Adapter command bytes (pipe 0 to the board, pipe 1 back).
 inline constexpr uint8_t kCmdRevision = 0x00;
@@ -108,9 +71,5 @@ void SetSpiStaticBits(uint8_t& bits);
 // Sends entries 1..n of SpiTxWords and leaves the words clocked back in SpiRxWords 1..n.
 // Nothing when UsbReady is false. n outside 1..16 is a programming error (std::out_of_range).
 void UsbSpiTransfer(uint8_t& n);
-
-// Every global of this module back to its start value (tests), AdapterUsbIds too. The driver
-// stays installed.
-void ResetUsbAdapter();
 
 }  // namespace kva

@@ -14,17 +14,18 @@ using AnalysisFileRead = kvatest::ProgramStateTest;
 
 // The capture writer's own output, in both of its forms, read back end to end.
 TEST_F(AnalysisFileRead, CaptureFilesAsWritten) {
-  CaptureEventsStored = 2;
-  CaptureEventLength = 8;
-  CaptureBufferCount = 1024;
-  CaptureHeaders.assign(1025, CaptureHeader{});
-  CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
-  CaptureX.Allocate(1024, 8);
-  CaptureY.Allocate(1024, 8);
-  CaptureZ.Allocate(1024, 8);
-  CaptureX(1, 1) = 0.2, CaptureY(1, 1) = -0.4, CaptureZ(1, 1) = 1;
-  CaptureX(1, 2) = -25.6, CaptureZ(1, 2) = 25.4;
-  CaptureX(2, 1) = 1e-5, CaptureY(2, 2) = 0.6;
+  State().capture.CaptureEventsStored = 2;
+  State().capture.CaptureEventLength = 8;
+  State().capture.CaptureBufferCount = 1024;
+  State().capture.CaptureHeaders.assign(1025, CaptureHeader{});
+  State().capture.CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
+  State().capture.CaptureX.Allocate(1024, 8);
+  State().capture.CaptureY.Allocate(1024, 8);
+  State().capture.CaptureZ.Allocate(1024, 8);
+  State().capture.CaptureX(1, 1) = 0.2, State().capture.CaptureY(1, 1) = -0.4,
+                              State().capture.CaptureZ(1, 1) = 1;
+  State().capture.CaptureX(1, 2) = -25.6, State().capture.CaptureZ(1, 2) = 25.4;
+  State().capture.CaptureX(2, 1) = 1e-5, State().capture.CaptureY(2, 2) = 0.6;
   for (const auto& [separator, mark] : {std::pair{',', '.'}, {'\t', ','}, {'\t', '.'}}) {
     const AnalysisFile f = ReadAnalysisFile(CaptureFileText(separator, mark));
     ASSERT_TRUE(f.ok()) << f.errorLine << ": " << f.error;

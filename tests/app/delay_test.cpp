@@ -25,14 +25,14 @@ class Delay : public kvatest::ProgramStateTest {
   void SetUp() override {
     kva::ResetProgramState();
     SpinLog::calls.clear();
-    DelaySpin = &SpinLog::Record;
-    DelayWait = &CountedWait;
-    DelayClock = &MonotonicSeconds;  // faked by SetClockReadings
+    State().delay.DelaySpin = &SpinLog::Record;
+    State().delay.DelayWait = &CountedWait;
+    State().delay.DelayClock = &MonotonicSeconds;  // faked by SetClockReadings
   }
 };
 
 TEST_F(Delay, StepsAreWholeTenMicrosecondUnitsTiesToEven) {
-  DelayCalibrated = true;
+  State().delay.DelayCalibrated = true;
   struct Case {
     float t;
     int64_t steps;
@@ -53,11 +53,11 @@ TEST_F(Delay, StepsAreWholeTenMicrosecondUnitsTiesToEven) {
 TEST_F(Delay, ZeroReturnsAtOnceAndFirstOtherUseCalibrates) {
   float t = 0;
   WaitDelay(t);
-  EXPECT_FALSE(DelayCalibrated);
+  EXPECT_FALSE(State().delay.DelayCalibrated);
   EXPECT_TRUE(SpinLog::calls.empty());
   kvatest::SetClockReadings({0, 0.5, 10, 13});
   WaitDelay(0.1);
-  EXPECT_TRUE(DelayCalibrated);
+  EXPECT_TRUE(State().delay.DelayCalibrated);
   // The 500 ms and 3 s measurements, then the call itself with the calibrated count.
   ASSERT_EQ(SpinLog::calls.size(), 3u);
   EXPECT_EQ(SpinLog::calls[2].first, 10);
@@ -69,12 +69,12 @@ TEST_F(Delay, QuarterSecondExampleNeedsNoMultiplication) {
   SetBusyPointerHandler([&](bool on) { busy.push_back(on); });
   kvatest::SetClockReadings({0, 0.25, 100, 103});
   CalibrateDelay();
-  EXPECT_EQ(DelayLoopCount, 2000);
+  EXPECT_EQ(State().delay.DelayLoopCount, 2000);
   ASSERT_EQ(SpinLog::calls.size(), 2u);
   EXPECT_EQ(SpinLog::calls[0], std::make_pair(int64_t{50000}, int32_t{1000}));
   EXPECT_EQ(SpinLog::calls[1], std::make_pair(int64_t{300000}, int32_t{2000}));
   EXPECT_EQ(busy, (std::vector<bool>{true, false}));
-  EXPECT_EQ(DelayReport,
+  EXPECT_EQ(State().delay.DelayReport,
             "First 0.5Sec delay =    0.25\r\n"
             "2nd 0.5Sec delay =   0\r\n"
             "3rd 0.5Sec delay =   0\r\n"
@@ -92,28 +92,29 @@ TEST_F(Delay, FastMachineGoesThroughBothMultiplications) {
   EXPECT_EQ(SpinLog::calls[1].second, 40000);
   EXPECT_EQ(SpinLog::calls[2].second, 240000);
   EXPECT_EQ(SpinLog::calls[3].second, 600000);
-  EXPECT_EQ(DelayLoopCount, 600000);
-  EXPECT_NE(DelayReport.find("2nd 0.5Sec delay =   0.01\r\n"), std::string::npos);
-  EXPECT_NE(DelayReport.find("3rd 0.5Sec delay =   0.2\r\n"), std::string::npos);
+  EXPECT_EQ(State().delay.DelayLoopCount, 600000);
+  EXPECT_NE(State().delay.DelayReport.find("2nd 0.5Sec delay =   0.01\r\n"), std::string::npos);
+  EXPECT_NE(State().delay.DelayReport.find("3rd 0.5Sec delay =   0.2\r\n"), std::string::npos);
 }
 
 TEST_F(Delay, ClockThatStandsStillOrWrapsIsBounded) {
   kvatest::SetClockReadings({5});
   CalibrateDelay();
-  EXPECT_EQ(DelayLoopCount, std::numeric_limits<int32_t>::max());
-  EXPECT_NE(DelayReport.find("Actual 3Sec delay =  0.1\r\n"), std::string::npos);
-  EXPECT_NE(DelayReport.find("10uS Delay Count =   2147483647\r\n"), std::string::npos);
-  EXPECT_NE(DelayReport.find("Minimum Delay Count= 40\r\n"), std::string::npos);
+  EXPECT_EQ(State().delay.DelayLoopCount, std::numeric_limits<int32_t>::max());
+  EXPECT_NE(State().delay.DelayReport.find("Actual 3Sec delay =  0.1\r\n"), std::string::npos);
+  EXPECT_NE(State().delay.DelayReport.find("10uS Delay Count =   2147483647\r\n"),
+            std::string::npos);
+  EXPECT_NE(State().delay.DelayReport.find("Minimum Delay Count= 40\r\n"), std::string::npos);
 
   // A negative span counts as too short: multiplied through, then bounded.
   kvatest::SetClockReadings({86399.9, 0.1, 0.2, 0.1, 0.3, 0.2, 1, 4});
   CalibrateDelay();
-  EXPECT_EQ(DelayLoopCount, 240000000);
+  EXPECT_EQ(State().delay.DelayLoopCount, 240000000);
 }
 
 TEST_F(Delay, CountHoldsWhenTheMiddleOfThreeWaitsIsWithinTolerance) {
-  DelayCalibrated = true;
-  DelayLoopCount = 1234;
+  State().delay.DelayCalibrated = true;
+  State().delay.DelayLoopCount = 1234;
   const struct {
     std::vector<double> waits;  // seconds each 10 ms wait took
     bool holds;
@@ -134,9 +135,9 @@ TEST_F(Delay, CountHoldsWhenTheMiddleOfThreeWaitsIsWithinTolerance) {
 }
 
 TEST(DelayWaits, LastTheirLengthWhateverTheCountAndSleepWhenLong) {
-  ResetDelay();
-  DelayCalibrated = true;
-  DelayLoopCount = 1;  // a count far too small, as after calibrating on a slower core
+  State().delay = {};
+  State().delay.DelayCalibrated = true;
+  State().delay.DelayLoopCount = 1;  // a count far too small, as after calibrating on a slower core
   for (const float ms : {0.01f, 0.1f, 1.5f, 3.0f, 25.0f}) {
     const double start = MonotonicSeconds();
     const double cpuStart = ThreadCpuSeconds();
@@ -150,11 +151,11 @@ TEST(DelayWaits, LastTheirLengthWhateverTheCountAndSleepWhenLong) {
 }
 
 TEST(DelaySpin, CalibrationClockLeavesOutTimeSpentNotRunning) {
-  ResetDelay();
-  EXPECT_EQ(DelayClock, &ThreadCpuSeconds);
-  const double start = DelayClock();
+  State().delay = {};
+  EXPECT_EQ(State().delay.DelayClock, &ThreadCpuSeconds);
+  const double start = State().delay.DelayClock();
   usleep(50000);
-  EXPECT_LT(DelayClock() - start, 0.01);
+  EXPECT_LT(State().delay.DelayClock() - start, 0.01);
 }
 
 TEST(DelaySpin, RealLoopTakesTime) {

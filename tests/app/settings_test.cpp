@@ -25,9 +25,9 @@ class SettingsFile : public kvatest::ProgramStateTest {
 };
 
 TEST_F(SettingsFile, SaveWritesThreeCrLfLinesInPrintForm) {
-  InterfaceType = 1;
-  PortAddress = 888;
-  FactoryMode = 0;
+  State().settings.InterfaceType = Interface::Parallel;
+  State().settings.PortAddress = 888;
+  State().settings.FactoryMode = 0;
   ASSERT_TRUE(SaveCommSettings());
   EXPECT_EQ(ReadFileBytes("CommPort.cfg"),
             "Interface =  1 \r\nPort Address =  888 \r\nFactory =  0 \r\n");
@@ -36,9 +36,9 @@ TEST_F(SettingsFile, SaveWritesThreeCrLfLinesInPrintForm) {
 TEST_F(SettingsFile, LoadThenSaveReproducesTheLinesWhateverTheSpacing) {
   WriteFileBytes("CommPort.cfg", "   Factory = 3\nInterface =    2   \r\nPort Address = -6144\r\n");
   LoadCommSettings();
-  EXPECT_EQ(InterfaceType, 2);
-  EXPECT_EQ(static_cast<uint16_t>(PortAddress), 0xE800);
-  EXPECT_EQ(FactoryMode, 3);
+  EXPECT_EQ(State().settings.InterfaceType, Interface::Usb);
+  EXPECT_EQ(static_cast<uint16_t>(State().settings.PortAddress), 0xE800);
+  EXPECT_EQ(State().settings.FactoryMode, 3);
   ASSERT_TRUE(SaveCommSettings());
   EXPECT_EQ(ReadFileBytes("CommPort.cfg"),
             "Interface =  2 \r\nPort Address = -6144 \r\nFactory =  3 \r\n");
@@ -46,11 +46,13 @@ TEST_F(SettingsFile, LoadThenSaveReproducesTheLinesWhateverTheSpacing) {
 
 TEST_F(SettingsFile, AnyLineEndSeparatesTheLines) {
   for (const char* end : {"\r\n", "\n", "\r"}) {
-    InterfaceType = PortAddress = FactoryMode = 0;
+    State().settings = {};
     WriteFileBytes("CommPort.cfg", std::string("Interface =  2 ") + end + "Port Address =  888 " +
                                        end + "Factory =  1 " + end);
     LoadCommSettings();
-    EXPECT_EQ(std::tuple(InterfaceType, PortAddress, FactoryMode), std::tuple(2, 888, 1))
+    EXPECT_EQ(std::tuple(State().settings.InterfaceType, State().settings.PortAddress,
+                         State().settings.FactoryMode),
+              std::tuple(Interface::Usb, 888, 1))
         << int(end[0]);
   }
 }
@@ -70,21 +72,21 @@ TEST_F(SettingsFile, KeysMatchExactlyBadLinesAreSkippedAndTheLastLineWins) {
                  "Factory = 2.5\r\n"       // not an integer
                  "Port Address = 956\r\n");
   LoadCommSettings();
-  EXPECT_EQ(InterfaceType, 2);
-  EXPECT_EQ(PortAddress, 956);
-  EXPECT_EQ(FactoryMode, 9);
+  EXPECT_EQ(State().settings.InterfaceType, Interface::Usb);
+  EXPECT_EQ(State().settings.PortAddress, 956);
+  EXPECT_EQ(State().settings.FactoryMode, 9);
 }
 
 TEST_F(SettingsFile, FailedSaveKeepsThePreviousFile) {
   WriteFileBytes("CommPort.cfg", "Interface =  1 \r\n");
-  InterfaceType = 2;
+  State().settings.InterfaceType = Interface::Usb;
   EXPECT_FALSE(SaveCommSettings((dir.path() / "missing-folder" / "CommPort.cfg").string()));
   EXPECT_EQ(ReadFileBytes("CommPort.cfg"), "Interface =  1 \r\n");
 }
 
 TEST_F(SettingsFile, SavedOverItsFileInAFolderThatTakesNoNewFile) {
   WriteFileBytes("CommPort.cfg", "Interface =  1 \r\nPort Address =  888 \r\nFactory =  0 \r\n");
-  InterfaceType = 2;
+  State().settings.InterfaceType = Interface::Usb;
   kvatest::ClosedFolder closed(dir.path());
   if (!closed.held()) GTEST_SKIP() << "no way to close a folder here";
   ASSERT_TRUE(SaveCommSettings());
@@ -95,22 +97,22 @@ TEST_F(SettingsFile, SavedOverItsFileInAFolderThatTakesNoNewFile) {
 TEST_F(SettingsFile, StartupStepsSetTheStartValuesThenReadTheFile) {
   // A file with one line leaves the other values at their start values.
   WriteFileBytes("CommPort.cfg", "Port Address = 888\r\n");
-  InterfaceType = 2;
-  FactoryMode = 5;
-  SpiChannel = 4;
-  CaptureFileName.assign(1, 'x');
+  State().settings.InterfaceType = Interface::Usb;
+  State().settings.FactoryMode = 5;
+  State().usb.SpiChannel = 4;
+  State().settings.CaptureFileName.assign(1, 'x');
   RunStartupSteps();
-  EXPECT_EQ(InterfaceType, 0);
-  EXPECT_EQ(FactoryMode, 0);
-  EXPECT_EQ(PortAddress, 888);
-  EXPECT_EQ(SpiChannel, 1);
-  EXPECT_EQ(CaptureFileName, "DataCapBuff");
-  EXPECT_EQ(RegisterMap[XACCL_OUT].Label, "XACCL_OUT");
+  EXPECT_EQ(State().settings.InterfaceType, Interface::None);
+  EXPECT_EQ(State().settings.FactoryMode, 0);
+  EXPECT_EQ(State().settings.PortAddress, 888);
+  EXPECT_EQ(State().usb.SpiChannel, 1);
+  EXPECT_EQ(State().settings.CaptureFileName, "DataCapBuff");
+  EXPECT_EQ(State().registers.RegisterMap[XACCL_OUT].Label, "XACCL_OUT");
 
   std::filesystem::remove("CommPort.cfg");
-  PortAddress = 0x278;
+  State().settings.PortAddress = 0x278;
   LoadCommSettings();  // no file: the values stand
-  EXPECT_EQ(PortAddress, 0x278);
+  EXPECT_EQ(State().settings.PortAddress, 0x278);
 }
 
 }  // namespace

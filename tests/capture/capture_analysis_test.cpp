@@ -22,20 +22,23 @@ namespace {
 
 // Two events of L = 1024 at 1024 samples/s: X a 1 g sine at 100 Hz, Y 0.4 g, Z 1 g.
 void SineBuffer() {
-  CaptureEventsStored = 2;
-  CaptureEventLength = 1024;
-  CaptureBufferCount = 8;
-  CaptureSmplPrd = 31;
-  CaptureHeaders.assign(9, CaptureHeader{});
-  for (CaptureGrid* g : {&CaptureX, &CaptureY, &CaptureZ}) g->Allocate(8, 1024);
-  CaptureTraceX.assign(8192 - 48 + 1, 0.0);
-  CaptureTraceY = CaptureTraceZ = CaptureTraceX;
+  State().capture.CaptureEventsStored = 2;
+  State().capture.CaptureEventLength = 1024;
+  State().capture.CaptureBufferCount = 8;
+  State().capture.CaptureSmplPrd = 31;
+  State().capture.CaptureHeaders.assign(9, CaptureHeader{});
+  for (CaptureGrid* g :
+       {&State().capture.CaptureX, &State().capture.CaptureY, &State().capture.CaptureZ})
+    g->Allocate(8, 1024);
+  State().capture.CaptureTraceX.assign(8192 - 48 + 1, 0.0);
+  State().capture.CaptureTraceY = State().capture.CaptureTraceZ = State().capture.CaptureTraceX;
   for (int e = 1; e <= 2; ++e) {
     for (int j = 1; j <= 1018; ++j) {
       const size_t t = static_cast<size_t>((e - 1) * 1018 + j);
-      CaptureX(e, j) = CaptureTraceX[t] = std::sin(2 * M_PI * 100 * (j - 1) / 1024.0);
-      CaptureY(e, j) = CaptureTraceY[t] = 0.4;
-      CaptureZ(e, j) = CaptureTraceZ[t] = 1.0;
+      State().capture.CaptureX(e, j) = State().capture.CaptureTraceX[t] =
+          std::sin(2 * M_PI * 100 * (j - 1) / 1024.0);
+      State().capture.CaptureY(e, j) = State().capture.CaptureTraceY[t] = 0.4;
+      State().capture.CaptureZ(e, j) = State().capture.CaptureTraceZ[t] = 1.0;
     }
   }
 }

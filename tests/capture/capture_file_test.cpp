@@ -13,19 +13,22 @@ namespace {
 
 // Two events of L = 8 (two samples each) as a readout would leave them, N = 1024.
 void FillTwoEvents(int eventsStored) {
-  ResetCapture();
-  CaptureEventsStored = eventsStored;
-  CaptureEventLength = 8;
-  CaptureBufferCount = 1024;
-  CaptureHeaders.assign(1025, CaptureHeader{});
-  CaptureX.Allocate(1024, 8);
-  CaptureY.Allocate(1024, 8);
-  CaptureZ.Allocate(1024, 8);
-  CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
-  CaptureHeaders[2] = {0.2 * 3, 905, 1231, -206 * 0.244, 675 * 0.00488, -256 * (3.294f / 1024.0f)};
-  CaptureX(1, 1) = 0.2, CaptureY(1, 1) = -0.4, CaptureZ(1, 1) = 1;
-  CaptureX(1, 2) = -25.6, CaptureY(1, 2) = 0, CaptureZ(1, 2) = 127 * 0.2;
-  CaptureX(2, 1) = 0.2 * 3;
+  State().capture = {};
+  State().capture.CaptureEventsStored = eventsStored;
+  State().capture.CaptureEventLength = 8;
+  State().capture.CaptureBufferCount = 1024;
+  State().capture.CaptureHeaders.assign(1025, CaptureHeader{});
+  State().capture.CaptureX.Allocate(1024, 8);
+  State().capture.CaptureY.Allocate(1024, 8);
+  State().capture.CaptureZ.Allocate(1024, 8);
+  State().capture.CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
+  State().capture.CaptureHeaders[2] = {0.2 * 3,      905,           1231,
+                                       -206 * 0.244, 675 * 0.00488, -256 * (3.294f / 1024.0f)};
+  State().capture.CaptureX(1, 1) = 0.2, State().capture.CaptureY(1, 1) = -0.4,
+                              State().capture.CaptureZ(1, 1) = 1;
+  State().capture.CaptureX(1, 2) = -25.6, State().capture.CaptureY(1, 2) = 0,
+                              State().capture.CaptureZ(1, 2) = 127 * 0.2;
+  State().capture.CaptureX(2, 1) = 0.2 * 3;
 }
 
 using CaptureFile = kvatest::ProgramStateTest;
@@ -65,7 +68,7 @@ TEST_F(CaptureFile, EventCountCappedAtBuffersAndEmptyWhenNone) {
   FillTwoEvents(0);
   EXPECT_EQ(CaptureFileText(',', '.'), "");
   FillTwoEvents(300);
-  CaptureBufferCount = 2;  // only two buffers exist
+  State().capture.CaptureBufferCount = 2;  // only two buffers exist
   const std::string text = CaptureFileText(',', '.');
   EXPECT_TRUE(text.ends_with(
       "\r\n2,0.6,905,1231,-50.264,3.294,-0.823499977588654\r\nXg,Yg,Zg\r\n0.6,0,0\r\n0,0,0\r\n"));

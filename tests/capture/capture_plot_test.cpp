@@ -32,9 +32,9 @@ TEST_F(CapturePlot, ScaleCycleAndWindowEdges) {
 }
 
 TEST_F(CapturePlot, HeaderLines) {
-  CaptureHeaders.assign(3, CaptureHeader{});
-  CaptureHeaders[1] = {2.5, 905, 415, 24.46, 3.3, 0.5};
-  CaptureHeaders[2] = {0.2, 2600, 1301, -50.264, 0, 0};
+  State().capture.CaptureHeaders.assign(3, CaptureHeader{});
+  State().capture.CaptureHeaders[1] = {2.5, 905, 415, 24.46, 3.3, 0.5};
+  State().capture.CaptureHeaders[2] = {0.2, 2600, 1301, -50.264, 0, 0};
   int n = 1;
   EXPECT_EQ(CaptureHeaderText(n),
             "Event = 1\r\nXYZ = 2.5\r\nTime = 09:05\r\nDate = 04/15\r\nDeg C = 24.5\r\n"

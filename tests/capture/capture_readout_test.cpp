@@ -47,36 +47,37 @@ TEST(CaptureReadout, WalksEventsInMemoryOrder) {
 
   EXPECT_EQ(progress, (std::vector<std::string>{"Event = 1 of 1024.", "Event = 2 of 1024."}));
   EXPECT_EQ(yields, 3);
-  EXPECT_EQ(CaptureEventsStored, 2);
-  ASSERT_EQ(CaptureHeaders.size(), 1025u);
-  ASSERT_EQ(CaptureTraceX.size(), 8192u - 6 * 1024 + 1);
+  EXPECT_EQ(State().capture.CaptureEventsStored, 2);
+  ASSERT_EQ(State().capture.CaptureHeaders.size(), 1025u);
+  ASSERT_EQ(State().capture.CaptureTraceX.size(), 8192u - 6 * 1024 + 1);
 
-  const CaptureHeader& h1 = CaptureHeaders[1];
+  const CaptureHeader& h1 = State().capture.CaptureHeaders[1];
   EXPECT_DOUBLE_EQ(h1.XYZ, 5.0);
   EXPECT_EQ(h1.Date, 415);
   EXPECT_DOUBLE_EQ(h1.Temp, 0.0);
   EXPECT_DOUBLE_EQ(h1.Voltage, 0x290 * 0.00488);
   EXPECT_DOUBLE_EQ(h1.Aux,
                    256 * static_cast<double>(static_cast<float>(0x290 * 0.00488) / 1024.0f));
-  const CaptureHeader& h2 = CaptureHeaders[2];
+  const CaptureHeader& h2 = State().capture.CaptureHeaders[2];
   EXPECT_EQ(h2.Time, 905);
   EXPECT_EQ(h2.Date, 1231);  // bits 15..14 are not part of the month
   EXPECT_DOUBLE_EQ(h2.Temp, -206 * 0.244);
   EXPECT_DOUBLE_EQ(h2.Aux,
                    -256 * static_cast<double>(static_cast<float>(0x2A3 * 0.00488) / 1024.0f));
   // The AUX_ADC scale is left at the last event's supply / 1024.
-  EXPECT_FLOAT_EQ(RegisterMap[AUX_ADC].RegScale, static_cast<float>(0x2A3 * 0.00488) / 1024.0f);
-  EXPECT_EQ(CaptureHeaders[3].XYZ, 0.0);  // not stored, not read
+  EXPECT_FLOAT_EQ(State().registers.RegisterMap[AUX_ADC].RegScale,
+                  static_cast<float>(0x2A3 * 0.00488) / 1024.0f);
+  EXPECT_EQ(State().capture.CaptureHeaders[3].XYZ, 0.0);  // not stored, not read
 
-  EXPECT_DOUBLE_EQ(CaptureX(1, 1), -0.2);
-  EXPECT_DOUBLE_EQ(CaptureY(1, 1), -25.6);
-  EXPECT_DOUBLE_EQ(CaptureZ(1, 1), -0.6000000000000001);
-  EXPECT_DOUBLE_EQ(CaptureZ(1, 2), 25.400000000000002);
-  EXPECT_DOUBLE_EQ(CaptureY(2, 1), 0.4);
+  EXPECT_DOUBLE_EQ(State().capture.CaptureX(1, 1), -0.2);
+  EXPECT_DOUBLE_EQ(State().capture.CaptureY(1, 1), -25.6);
+  EXPECT_DOUBLE_EQ(State().capture.CaptureZ(1, 1), -0.6000000000000001);
+  EXPECT_DOUBLE_EQ(State().capture.CaptureZ(1, 2), 25.400000000000002);
+  EXPECT_DOUBLE_EQ(State().capture.CaptureY(2, 1), 0.4);
   // End to end: event 2's samples follow event 1's.
-  EXPECT_EQ(CaptureTraceZ[2], CaptureZ(1, 2));
-  EXPECT_EQ(CaptureTraceY[3], CaptureY(2, 1));
-  EXPECT_EQ(CaptureTraceX[5], 0.0);
+  EXPECT_EQ(State().capture.CaptureTraceZ[2], State().capture.CaptureZ(1, 2));
+  EXPECT_EQ(State().capture.CaptureTraceY[3], State().capture.CaptureY(2, 1));
+  EXPECT_EQ(State().capture.CaptureTraceX[5], 0.0);
 
   // One pointer write per location, counting up from the reset to 0.
   const auto writes = board.sensor.WordWrites();
@@ -99,10 +100,10 @@ TEST(CaptureReadout, MoreEventsThanBuffersReadsEachBufferOnce) {
     EXPECT_EQ(n, 8);
   });
   EXPECT_EQ(events.size(), 8u);
-  EXPECT_EQ(CaptureEventsStored, 300);
-  ASSERT_EQ(CaptureTraceX.size(), 8145u);  // 1018 samples per event, 1..8144
-  EXPECT_DOUBLE_EQ(CaptureHeaders[8].XYZ, 8 * 0.2);
-  EXPECT_DOUBLE_EQ(CaptureTraceX[1018 * 7 + 1], 0.2);
+  EXPECT_EQ(State().capture.CaptureEventsStored, 300);
+  ASSERT_EQ(State().capture.CaptureTraceX.size(), 8145u);  // 1018 samples per event, 1..8144
+  EXPECT_DOUBLE_EQ(State().capture.CaptureHeaders[8].XYZ, 8 * 0.2);
+  EXPECT_DOUBLE_EQ(State().capture.CaptureTraceX[1018 * 7 + 1], 0.2);
   EXPECT_EQ(board.sensor.WordWrites().back().second, 8192 & 0xFFFF);
 }
 
@@ -116,8 +117,8 @@ TEST(CaptureReadout, StopsWhenTheProgramEnds) {
   SetYieldHandler([&] { SetProgramEnding(++yields == 3); });  // during event 2's yield
   ReadCaptureMemory();
   SetProgramEnding(false);
-  EXPECT_DOUBLE_EQ(CaptureHeaders[1].XYZ, 0.2);
-  EXPECT_EQ(CaptureHeaders[2].XYZ, 0.0);
+  EXPECT_DOUBLE_EQ(State().capture.CaptureHeaders[1].XYZ, 0.2);
+  EXPECT_EQ(State().capture.CaptureHeaders[2].XYZ, 0.0);
   EXPECT_EQ(board.sensor.WordWrites().size(), 1u + 8u);  // pointer reset, then event 1 only
 }
 
@@ -125,10 +126,10 @@ TEST(CaptureReadout, NoEventsLeavesZeroedArrays) {
   kvatest::FakeBoard board;
   board.Set(CAPT_CFG, 0x0003);
   ReadCaptureMemory();
-  EXPECT_EQ(CaptureBufferCount, 64);
-  EXPECT_EQ(CaptureHeaders.size(), 65u);
+  EXPECT_EQ(State().capture.CaptureBufferCount, 64);
+  EXPECT_EQ(State().capture.CaptureHeaders.size(), 65u);
   EXPECT_EQ(board.sensor.WordWrites().size(), 1u);  // only the pointer reset
-  EXPECT_THROW(CaptureX(65, 0), std::out_of_range);
+  EXPECT_THROW(State().capture.CaptureX(65, 0), std::out_of_range);
 }
 
 // The frames of a readout in short: "rAA" a read command, "wAA:DD" a byte write.
@@ -159,7 +160,8 @@ TEST(CaptureReadout, RegisterTrafficOfThreeEventsInEight) {
   EXPECT_EQ(traffic.substr(0, 63),
             "r1C r42 r48 w40:00 w41:00 r16 r18 w40:01 w41:00 r16 r18 w40:02 ");
   EXPECT_NE(traffic.find("r16 r18 w40:00 w41:0C "), std::string::npos);  // location 3071 -> 3072
-  EXPECT_EQ(CaptureHeaders[4].XYZ + CaptureTraceX.at(3 * 1018 + 1), 0.0);
+  EXPECT_EQ(State().capture.CaptureHeaders[4].XYZ + State().capture.CaptureTraceX.at(3 * 1018 + 1),
+            0.0);
 }
 
 }  // namespace

@@ -44,20 +44,22 @@ class CaptureWindowsTest : public QObject {
 
   // Two events of L = 8 (two samples each) as a readout leaves them, for the display alone.
   static void TwoSmallEvents() {
-    CaptureEventsStored = 2;
-    CaptureEventLength = 8;
-    CaptureBufferCount = 1024;
-    CaptureHeaders.assign(1025, CaptureHeader{});
-    CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
-    for (CaptureGrid* g : {&CaptureX, &CaptureY, &CaptureZ}) g->Allocate(1024, 8);
-    CaptureTraceX.assign(8192 - 6144 + 1, 0.0);
-    CaptureTraceY = CaptureTraceZ = CaptureTraceX;
+    State().capture.CaptureEventsStored = 2;
+    State().capture.CaptureEventLength = 8;
+    State().capture.CaptureBufferCount = 1024;
+    State().capture.CaptureHeaders.assign(1025, CaptureHeader{});
+    State().capture.CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
+    for (CaptureGrid* g :
+         {&State().capture.CaptureX, &State().capture.CaptureY, &State().capture.CaptureZ})
+      g->Allocate(1024, 8);
+    State().capture.CaptureTraceX.assign(8192 - 6144 + 1, 0.0);
+    State().capture.CaptureTraceY = State().capture.CaptureTraceZ = State().capture.CaptureTraceX;
     const double x[] = {0.2, -0.4, 1, 0.6};
     for (int t = 1; t <= 4; ++t) {
       const int e = (t + 1) / 2, j = 2 - t % 2;
-      CaptureX(e, j) = CaptureTraceX[t] = x[t - 1];
-      CaptureY(e, j) = CaptureTraceY[t] = -x[t - 1];
-      CaptureZ(e, j) = CaptureTraceZ[t] = 1;
+      State().capture.CaptureX(e, j) = State().capture.CaptureTraceX[t] = x[t - 1];
+      State().capture.CaptureY(e, j) = State().capture.CaptureTraceY[t] = -x[t - 1];
+      State().capture.CaptureZ(e, j) = State().capture.CaptureTraceZ[t] = 1;
     }
   }
 
@@ -123,13 +125,14 @@ class CaptureWindowsTest : public QObject {
     QVERIFY(main.cmdCaptDisplay->isEnabled() && main.cmdClearCapture->isEnabled());
     QVERIFY(!ui::FindForm<frmBusyMsg>()->isVisible());
 
-    QCOMPARE(CaptureEventsStored, 1);
+    QCOMPARE(State().capture.CaptureEventsStored, 1);
     // 256 samples from before the trigger (at rest: X 0, Z 1 g), then the one that crossed.
     int first = 0;
-    for (int t = 1; t <= 1018 && !first; ++t) first = CaptureTraceX[size_t(t)] > 11.9 ? t : 0;
+    for (int t = 1; t <= 1018 && !first; ++t)
+      first = State().capture.CaptureTraceX[size_t(t)] > 11.9 ? t : 0;
     QCOMPARE(first, 257);
-    QCOMPARE(CaptureTraceX[1] + CaptureTraceX[200], 0.0);
-    QCOMPARE(CaptureTraceZ[1], 1.0);
+    QCOMPARE(State().capture.CaptureTraceX[1] + State().capture.CaptureTraceX[200], 0.0);
+    QCOMPARE(State().capture.CaptureTraceZ[1], 1.0);
 
     frmCapDisplay* display = ui::FindForm<frmCapDisplay>();
     QVERIFY(display && display->isVisible());
@@ -186,7 +189,7 @@ class CaptureWindowsTest : public QObject {
     TwoSmallEvents();
     frmCapDisplay& d = ui::LoadForm<frmCapDisplay>();
     d.txtFileName->setText("cap");
-    QCOMPARE(QString::fromStdString(CaptureFileName), QString("cap"));
+    QCOMPARE(QString::fromStdString(State().settings.CaptureFileName), QString("cap"));
     d.Cmd_Save->click();
     const std::string block2 = "\r\nEvent #,XYZ,Time,Date,Temp,Voltage,Aux\r\n2,0,0,0,0,0,0\r\n";
     QCOMPARE(kvatest::ReadFileBytes("cap.csv"),

@@ -103,7 +103,7 @@ class ConfigWindowsTest : public QObject {
     QCOMPARE(Written(), (Words{{0x38, 0x8267}, {0x3A, 0x0000}, {0x3C, 0x0137}}));
     QCOMPARE(w.LBLAlmCtrl->text() + "|" + w.lblALM_MAG1->text() + "|" + w.txtLevel1->text(),
              QString("0137|8267|3.001"));
-    QCOMPARE(AlmCtrlValue + AlmMag1Value, 0x0137 + 0x8267);
+    QCOMPARE(State().control.AlmCtrlValue + State().control.AlmMag1Value, 0x0137 + 0x8267);
 
     Set(ALM_CTRL, 0x2310);
     w.opDigLine_one->setChecked(true);
@@ -176,7 +176,7 @@ class ConfigWindowsTest : public QObject {
       colours = {ui::BackColor(*w.lblXoffset), ui::BackColor(*w.lblYoffset),
                  ui::BackColor(*w.lblZoffset), ui::BackColor(*w.cmdFlashUpdate)};
       framesAtYield = board_->sensor.frames.size();
-      stepsAtYield = DelayStepsRun;
+      stepsAtYield = State().delay.DelayStepsRun;
     });
     const struct {
       QPushButton* button;
@@ -186,7 +186,7 @@ class ConfigWindowsTest : public QObject {
         {w.cmdAutoNull, 1, 25000}, {w.cmdFactoryCal, 2, 50000}, {w.cmdFlashUpdate, 8, 60000}};
     for (const auto& c : cases) {
       board_->sensor.frames.clear();
-      const int64_t before = DelayStepsRun;
+      const int64_t before = State().delay.DelayStepsRun;
       c.button->click();
       QCOMPARE(Written(), (Words{{0x4A, c.command}}));
       if (c.command != 8) {
@@ -194,10 +194,10 @@ class ConfigWindowsTest : public QObject {
         QVERIFY(stepsAtYield - before >= c.waitSteps);
         // Green from before the first offset read to the last, and at least 200 ms.
         QCOMPARE(framesAtYield, size_t(2));  // the command's two write frames only
-        QVERIFY(DelayStepsRun - stepsAtYield >= 20000);
+        QVERIFY(State().delay.DelayStepsRun - stepsAtYield >= 20000);
       } else {
         QCOMPARE(colours[3], ui::kGreen);
-        QVERIFY(DelayStepsRun - before >= c.waitSteps);
+        QVERIFY(State().delay.DelayStepsRun - before >= c.waitSteps);
       }
       QCOMPARE(ui::BackColor(*w.lblXoffset), face);
       QCOMPARE(ui::BackColor(*w.cmdFlashUpdate), face);
@@ -247,7 +247,7 @@ class ConfigWindowsTest : public QObject {
     fresh.optPol_zero_high->click();  // already chosen: no write
     QCOMPARE(Written(), (Words{{0x44, 0x0001}, {0x44, 0x0101}}));
     QCOMPARE(fresh.LBLGPIO->text(), QString("0101"));
-    QCOMPARE(GpioCtrlValue, 0x0101);
+    QCOMPARE(State().control.GpioCtrlValue, 0x0101);
     fresh.cmdFlash->click();
     QCOMPARE(Written(), (Words{{0x4A, 0x0008}}));
   }

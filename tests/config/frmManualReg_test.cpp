@@ -21,10 +21,12 @@ namespace {
 struct TimedSensor : kvatest::FakeSensor {
   std::vector<int64_t> stepsAt;
   uint16_t Transfer(uint16_t mosi) override {
-    stepsAt.push_back(DelayStepsRun);
+    stepsAt.push_back(State().delay.DelayStepsRun);
     return FakeSensor::Transfer(mosi);
   }
-  void Set(int16_t index, uint16_t word) { SetWord(uint8_t(RegisterMap[index].BaseAddr), word); }
+  void Set(int16_t index, uint16_t word) {
+    SetWord(uint8_t(State().registers.RegisterMap[index].BaseAddr), word);
+  }
 };
 
 void Choose(QComboBox& list, int index) {

@@ -73,7 +73,7 @@ class FrmDatalogTest : public QObject {
     sim::SimBoardOptions options;
     options.clock = [] { return 50.0; };
     board_ = std::make_unique<sim::SimBoard>(options);
-    InterfaceType = 2;
+    State().settings.InterfaceType = Interface::Usb;
     QVERIFY(BringUpUsbAdapter());
     SetDecimalMarkOverride('.');
     monotonic_ = 0;
@@ -178,8 +178,9 @@ class FrmDatalogTest : public QObject {
     QCOMPARE(DataLines(file).size(), size_t(3));
     // The supply just read scales the auxiliary input everywhere from now on.
     ReadRegister(SUPPLY_OUT);
-    QCOMPARE(RegisterMap[AUX_ADC].RegScale, RegScaledValue / 1024.0f);
-    QVERIFY(RegisterMap[AUX_ADC].RegScale != 3.3f / 1024.0f);
+    QCOMPARE(State().registers.RegisterMap[AUX_ADC].RegScale,
+             State().registers.RegScaledValue / 1024.0f);
+    QVERIFY(State().registers.RegisterMap[AUX_ADC].RegScale != 3.3f / 1024.0f);
   }
 
   void cancelAtASampleKeepsExactlyTheSamplesTaken() {

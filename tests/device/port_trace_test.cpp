@@ -140,7 +140,7 @@ TEST_F(PortTraceTest, LogicAnalyserSoftwareDecodesTheFramesAndAnswers) {
   WriteRegister(SMPL_PRD, 0x1234);
   ReadRegister(PROD_ID);
   ASSERT_TRUE(trace.Close());
-  ASSERT_EQ(RegRawValue, 0x1E1E);
+  ASSERT_EQ(State().registers.RegRawValue, 0x1E1E);
 
   EXPECT_THAT(Decode("bus.vcd", "mosi-data"),
               ElementsAre(0x0400, 0x0000, 0xC912, 0xC834, 0x4C00, 0x0000));

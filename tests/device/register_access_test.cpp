@@ -22,9 +22,9 @@ using ::testing::ElementsAre;
 class RegisterAccess : public ::testing::Test {
  protected:
   void SetUp() override {
-    UsbReady = false;
-    SpiTxWords = {};
-    SpiRxWords = {};
+    State().usb.UsbReady = false;
+    State().usb.SpiTxWords = {};
+    State().usb.SpiRxWords = {};
   }
   kvatest::RecordingPortIo port;
   kvatest::LptSetup setup{&port};
@@ -48,16 +48,18 @@ TEST_F(RegisterAccess, ReadsDecodeWidthSignScaleAndFlags) {
   };
   for (const Case& c : cases) {
     port.events.clear();
-    DelayStepsRun = 0;
+    State().delay.DelayStepsRun = 0;
     port.QueueAnswer(c.raw);
     ReadRegister(c.index);
     EXPECT_THAT(DecodeFrames(port.DataWrites()), ElementsAre(c.address * 256, 0)) << c.index;
-    EXPECT_EQ(RegRawValue, c.count) << c.index;
-    EXPECT_FLOAT_EQ(RegScaledValue, c.scaled) << c.index;
-    EXPECT_EQ(std::pair(RegNDBit, RegEABit), std::pair(c.nd, c.ea)) << c.index;
-    EXPECT_EQ(RegHighByte * 256 + RegLowByte, c.raw) << c.index;
+    EXPECT_EQ(State().registers.RegRawValue, c.count) << c.index;
+    EXPECT_FLOAT_EQ(State().registers.RegScaledValue, c.scaled) << c.index;
+    EXPECT_EQ(std::pair(State().registers.RegNDBit, State().registers.RegEABit),
+              std::pair(c.nd, c.ea))
+        << c.index;
+    EXPECT_EQ(State().registers.RegHighByte * 256 + State().registers.RegLowByte, c.raw) << c.index;
     // Command frame settle, data frame settle, the access's own settle: 10 steps each.
-    EXPECT_EQ(DelayStepsRun, 30) << c.index;
+    EXPECT_EQ(State().delay.DelayStepsRun, 30) << c.index;
   }
 }
 
@@ -74,10 +76,11 @@ TEST_F(RegisterAccess, WritesHighByteFirstExceptTheCapturePointer) {
   };
   for (const Case& c : cases) {
     port.events.clear();
-    DelayStepsRun = 0;
+    State().delay.DelayStepsRun = 0;
     WriteRegister(c.index, c.value);
     EXPECT_THAT(DecodeFrames(port.DataWrites()), ElementsAre(c.first, c.second)) << c.index;
-    EXPECT_EQ(DelayStepsRun, 30);  // a settle after each frame and one after the access
+    EXPECT_EQ(State().delay.DelayStepsRun,
+              30);  // a settle after each frame and one after the access
   }
 }
 
@@ -85,24 +88,24 @@ TEST_F(RegisterAccess, UnreadableSlotsAndBadIndexesSendNothing) {
   port.QueueAnswer(0xBFF6);
   ReadRegister(XACCL_OUT);
   port.events.clear();
-  DelayStepsRun = 0;
+  State().delay.DelayStepsRun = 0;
   for (int16_t index : {RESERVED_19, RESERVED_22, int16_t{40}, int16_t{60}}) {
-    RegRawValue = 5;
-    RegScaledValue = 5.0f;
+    State().registers.RegRawValue = 5;
+    State().registers.RegScaledValue = 5.0f;
     ReadRegister(index);
-    EXPECT_EQ(RegRawValue, 0) << index;
-    EXPECT_EQ(RegScaledValue, 0.0f) << index;
+    EXPECT_EQ(State().registers.RegRawValue, 0) << index;
+    EXPECT_EQ(State().registers.RegScaledValue, 0.0f) << index;
   }
   // The bytes and flags of the last real read stay.
-  EXPECT_EQ(RegHighByte * 256 + RegLowByte, 0xBFF6);
-  EXPECT_EQ(RegNDBit, 32768);
+  EXPECT_EQ(State().registers.RegHighByte * 256 + State().registers.RegLowByte, 0xBFF6);
+  EXPECT_EQ(State().registers.RegNDBit, 32768);
 
   EXPECT_THROW(ReadRegister(61), std::out_of_range);
   EXPECT_THROW(ReadRegister(-1), std::out_of_range);
   EXPECT_THROW(WriteRegister(61, 0x1234), std::out_of_range);
   EXPECT_THROW(WriteRegister(-1, 0x1234), std::out_of_range);
   EXPECT_TRUE(port.events.empty());
-  EXPECT_EQ(DelayStepsRun, 0);
+  EXPECT_EQ(State().delay.DelayStepsRun, 0);
 }
 
 TEST_F(RegisterAccess, FrameLayerMasksItsArgumentsInPlace) {
@@ -122,32 +125,35 @@ TEST_F(RegisterAccess, FrameLayerMasksItsArgumentsInPlace) {
 TEST_F(RegisterAccess, OtherInterfacesLeaveThePortQuiet) {
   port.QueueAnswer(0xFFFF);
   ReadRegister(TEMP_OUT);
-  ASSERT_EQ(RegNDBit, 32768);
+  ASSERT_EQ(State().registers.RegNDBit, 32768);
   port.events.clear();
 
   // No interface: nothing is sent and reads decode zero.
-  InterfaceType = 0;
+  State().settings.InterfaceType = Interface::None;
   ReadRegister(TEMP_OUT);
-  EXPECT_EQ(RegScaledValue, -50.0f);
-  EXPECT_EQ(RegRawValue + RegNDBit + RegEABit, 0);
+  EXPECT_EQ(State().registers.RegScaledValue, -50.0f);
+  EXPECT_EQ(State().registers.RegRawValue + State().registers.RegNDBit + State().registers.RegEABit,
+            0);
   WriteRegister(SMPL_PRD, 0x1234);
   LptWriteFrame(0x8000);
 
   // The USB adapter gets the frames.
-  InterfaceType = 2;
-  SpiChannel = 3;
+  State().settings.InterfaceType = Interface::Usb;
+  State().usb.SpiChannel = 3;
   WriteRegister(SMPL_PRD, 0x1234);
-  EXPECT_EQ(std::pair(SpiTxWords[1], SpiTxWords[2]), std::pair(0xC912, 0xC834));
-  EXPECT_EQ(SpiChannel, 1);
+  EXPECT_EQ(std::pair(State().usb.SpiTxWords[1], State().usb.SpiTxWords[2]),
+            std::pair(0xC912, 0xC834));
+  EXPECT_EQ(State().usb.SpiChannel, 1);
   // Not ready: the read gives zero, not the word left over from an earlier exchange.
-  SpiRxWords[2] = 0xBFF6;
-  SpiReadResult = 0xBFF6;
+  State().usb.SpiRxWords[2] = 0xBFF6;
+  State().registers.SpiReadResult = 0xBFF6;
   ReadRegister(XACCL_OUT);
-  EXPECT_EQ(std::pair(SpiTxWords[1], SpiTxWords[2]), std::pair(0x0400, 0x0000));
-  EXPECT_EQ(SpiReadResult + RegRawValue, 0);
+  EXPECT_EQ(std::pair(State().usb.SpiTxWords[1], State().usb.SpiTxWords[2]),
+            std::pair(0x0400, 0x0000));
+  EXPECT_EQ(State().registers.SpiReadResult + State().registers.RegRawValue, 0);
 
-  for (int type : {0, 2}) {
-    InterfaceType = type;
+  for (Interface type : {Interface::None, Interface::Usb}) {
+    State().settings.InterfaceType = type;
     LptInit();
     int16_t address = 0x04;
     EXPECT_EQ(LptReadWord(address), 0);
@@ -163,30 +169,30 @@ TEST_F(RegisterAccess, LptWriteFrameOf0x8000) {
   expected.push_back(0);
   EXPECT_EQ(port.DataWrites(), expected);
   EXPECT_EQ(port.events.size(), expected.size());  // nothing but the data register
-  EXPECT_EQ(DelayStepsRun, 10);
+  EXPECT_EQ(State().delay.DelayStepsRun, 10);
 }
 
 TEST_F(RegisterAccess, LptReadWordSendsCommandThenClocksTheAnswerIn) {
   port.QueueAnswer(0xA5C3);
-  LptReadAccumulator = 77;
+  State().registers.LptReadAccumulator = 77;
   int16_t address = 0x1A;
   EXPECT_EQ(LptReadWord(address), 0xA5C3);
-  EXPECT_EQ(SpiReadResult, 0xA5C3);
-  EXPECT_EQ(LptReadAccumulator, 0xA5C3);
+  EXPECT_EQ(State().registers.SpiReadResult, 0xA5C3);
+  EXPECT_EQ(State().registers.LptReadAccumulator, 0xA5C3);
 
   // The answer is clocked in with one status read per bit, and the lines end idle.
   const auto reads = std::count_if(port.events.begin(), port.events.end(),
                                    [](const PortEvent& e) { return !e.out; });
   EXPECT_EQ(reads, 16);
   EXPECT_EQ(port.DataWrites().back(), 0);
-  EXPECT_EQ(DelayStepsRun, 20);
+  EXPECT_EQ(State().delay.DelayStepsRun, 20);
 }
 
 TEST_F(RegisterAccess, LptInitSetsTheStatusRegisterThenIdlesTheLines) {
-  PortAddress = 0x278;
+  State().settings.PortAddress = 0x278;
   LptInit();
   EXPECT_THAT(port.events, ElementsAre(PortEvent{true, 0x279, 0x40}, PortEvent{true, 0x278, 0}));
-  EXPECT_EQ(DelayStepsRun, 10);
+  EXPECT_EQ(State().delay.DelayStepsRun, 10);
 }
 
 }  // namespace

@@ -66,16 +66,16 @@ TEST(RegisterMap, EveryRowDecodesItsWordAsTheRegisterTableSays) {
 
   for (const Row& r : rows) {
     board.sensor.frames.clear();
-    RegNDBit = RegEABit = kKept;
+    State().registers.RegNDBit = State().registers.RegEABit = kKept;
     ReadRegister(static_cast<int16_t>(r.index));
     const std::vector<uint16_t> frames =
         r.raw == 0 ? std::vector<uint16_t>{}
                    : std::vector<uint16_t>{static_cast<uint16_t>(r.address << 8), 0};
     EXPECT_EQ(board.sensor.frames, frames) << r.index;
-    EXPECT_EQ(RegRawValue, r.raw) << r.index;
-    EXPECT_FLOAT_EQ(RegScaledValue, static_cast<float>(r.scaled)) << r.index;
-    EXPECT_EQ(RegNDBit, r.nd) << r.index;
-    EXPECT_EQ(RegEABit, r.ea) << r.index;
+    EXPECT_EQ(State().registers.RegRawValue, r.raw) << r.index;
+    EXPECT_FLOAT_EQ(State().registers.RegScaledValue, static_cast<float>(r.scaled)) << r.index;
+    EXPECT_EQ(State().registers.RegNDBit, r.nd) << r.index;
+    EXPECT_EQ(State().registers.RegEABit, r.ea) << r.index;
   }
 }
 

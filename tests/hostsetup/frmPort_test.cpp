@@ -32,7 +32,7 @@ class FrmPortTest : public QObject {
  private slots:
   void init() {
     kvatest::PrepareWindowTests();
-    OsName = "WinXP";
+    State().control.OsName = "WinXP";
     requests_.clear();
     refuseWith_ = 0;
     SetPortPermissionRequest([this](uint16_t first, uint16_t) {
@@ -45,7 +45,7 @@ class FrmPortTest : public QObject {
   void cleanup() { kvatest::EndWindowTest(); }
 
   void captionsAndTheAddressShown() {
-    PortAddress = 888;
+    State().settings.PortAddress = 888;
     auto& d = Dialog();
     QCOMPARE(d.windowTitle() + "|" + d.lblSelect->text() + "|" + d.Label1->text(),
              QString("Parallel Port Setup|Select the Parallel Port Address|Port Address (Hex)"));
@@ -63,9 +63,10 @@ class FrmPortTest : public QObject {
     } cases[] = {{"3bc", 0x3BC, "3BC"}, {"e800", -6144, "E800"}, {"3g8", 0x308, "308"}};
     for (const auto& c : cases) {
       auto& d = Ok(c.typed);
-      QCOMPARE(PortAddress, c.address);
+      QCOMPARE(State().settings.PortAddress, c.address);
       QCOMPARE(d.txtUser->text(), QString(c.shown));
-      QVERIFY(PortDriverReady && InterfaceType == 1 && !d.isVisible());
+      QVERIFY(State().settings.PortDriverReady &&
+              State().settings.InterfaceType == Interface::Parallel && !d.isVisible());
       QCOMPARE(requests_.back(), uint16_t(c.address));
       // The lines are put idle: data register 0 last.
       QCOMPARE(port_.Writes(uint16_t(c.address)).back(), uint8_t(0));
@@ -81,7 +82,7 @@ class FrmPortTest : public QObject {
   }
 
   void emptyTextOrCancelChangesNothing() {
-    PortAddress = 888;
+    State().settings.PortAddress = 888;
     auto& d = Dialog();
     d.txtUser->clear();
     QTest::mouseClick(d.cmdOK, Qt::LeftButton);
@@ -89,8 +90,8 @@ class FrmPortTest : public QObject {
     d.txtUser->setText("278");
     QTest::mouseClick(d.cmdCancel, Qt::LeftButton);
     QVERIFY(!d.isVisible() && requests_.empty());
-    QCOMPARE(PortAddress, int16_t(888));
-    QCOMPARE(InterfaceType, int16_t(0));
+    QCOMPARE(State().settings.PortAddress, int16_t(888));
+    QCOMPARE(State().settings.InterfaceType, Interface::None);
   }
 
   void refusedAccessIsReportedOncePerAddressAndTheProgramGoesOn() {
@@ -101,16 +102,19 @@ class FrmPortTest : public QObject {
     QCOMPARE(messages.messages().size(), size_t(1));
     QCOMPARE(messages.messages()[0].title, std::string("Error"));
     QVERIFY(messages.messages()[0].text.find("378") != std::string::npos);
-    QVERIFY(PortDriverReady && InterfaceType == 1 && !ui::FindForm<frmPort>()->isVisible());
+    QVERIFY(State().settings.PortDriverReady &&
+            State().settings.InterfaceType == Interface::Parallel &&
+            !ui::FindForm<frmPort>()->isVisible());
     Ok("278");
     QCOMPARE(requests_, (std::vector<uint16_t>{0x378, 0x278}));
     QCOMPARE(messages.messages().size(), size_t(2));
   }
 
   void consumerFamilyNeedsNoAccessStep() {
-    OsName = "Win98";
+    State().control.OsName = "Win98";
     Ok("378");
-    QVERIFY(InterfaceType == 1 && !PortDriverReady);
+    QVERIFY(State().settings.InterfaceType == Interface::Parallel &&
+            !State().settings.PortDriverReady);
     QVERIFY(requests_.empty() && port_.events.empty());
   }
 
@@ -118,7 +122,7 @@ class FrmPortTest : public QObject {
     QPointer<frmPort> first(&Dialog());
     first->close();
     QVERIFY(ui::FindForm<frmPort>() == nullptr);
-    PortAddress = 0x278;
+    State().settings.PortAddress = 0x278;
     QCOMPARE(Dialog().txtUser->text(), QString("278"));
   }
 };

@@ -24,7 +24,7 @@ class PortAccess : public kvatest::ProgramStateTest {
  protected:
   void SetUp() override {
     ProgramStateTest::SetUp();
-    PortAddress = 0x378;
+    State().settings.PortAddress = 0x378;
     SetMsgBoxHandler([this](const std::string& text, const std::string& title) {
       messages.emplace_back(title, text);
     });
@@ -47,7 +47,8 @@ TEST_F(PortAccess, OneRequestPerAddressForTheThreeRegisters) {
   EXPECT_FALSE(PortAccessGranted(0x377));
   EXPECT_TRUE(PortAccessGranted(0x37A));
   EXPECT_FALSE(PortAccessGranted(0x37B));
-  PortAddress = static_cast<int16_t>(0xE800);  // a plug-in card, held as a negative number
+  State().settings.PortAddress =
+      static_cast<int16_t>(0xE800);  // a plug-in card, held as a negative number
   giveio();
   EXPECT_THAT(requests, ElementsAre(Pair(0x378, 3), Pair(0xE800, 3)));
   EXPECT_TRUE(messages.empty());
@@ -70,9 +71,9 @@ TEST_F(PortAccess, RefusalTextsNameAddressReasonAndFix) {
 
 TEST_F(PortAccess, SystemBoardAndOutOfRangeAddressesAreRefusedWithoutAsking) {
   Host(0);
-  PortAddress = 0x20;  // the interrupt controller
+  State().settings.PortAddress = 0x20;  // the interrupt controller
   giveio();
-  PortAddress = static_cast<int16_t>(0xFFFE);
+  State().settings.PortAddress = static_cast<int16_t>(0xFFFE);
   giveio();
   EXPECT_TRUE(requests.empty());
   ASSERT_EQ(messages.size(), 2u);

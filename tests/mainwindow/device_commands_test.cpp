@@ -23,15 +23,16 @@ TEST(DeviceCommands, WordOnTheBusThenTheWait) {
   for (const auto& c : cases) {
     board.Set(MISC_CTRL, c.miscBefore);
     board.sensor.writes.clear();
-    int64_t before = DelayStepsRun;
+    int64_t before = State().delay.DelayStepsRun;
     RunDeviceCommand(c.command);
-    const int64_t spent = DelayStepsRun - before;
+    const int64_t spent = State().delay.DelayStepsRun - before;
     EXPECT_EQ(board.sensor.WordWrites(), (std::vector<std::pair<uint8_t, uint16_t>>{c.write}));
 
-    before = DelayStepsRun;
+    before = State().delay.DelayStepsRun;
     if (c.write.first == 0x46) ReadRegister(MISC_CTRL);
     WriteRegister(COMMAND, 0);
-    EXPECT_EQ(spent - (DelayStepsRun - before), c.waitSteps) << CommandInfo(c.command).name;
+    EXPECT_EQ(spent - (State().delay.DelayStepsRun - before), c.waitSteps)
+        << CommandInfo(c.command).name;
   }
 }
 

@@ -123,7 +123,7 @@ class FrmForm1Test : public QObject {
     QCOMPARE(rig_->events.front(),
              std::string("msg:No USB Buffers Found, Please Verify Setup and Restart"));
     QCOMPARE(std::count(rig_->events.begin(), rig_->events.end(), "modal:kva::frmUSBselect"), 1);
-    QCOMPARE(InterfaceType, int16_t(2));
+    QCOMPARE(State().settings.InterfaceType, Interface::Usb);
     QCOMPARE(form.windowTitle() + Checked(form), QString(kTitle));
     QVERIFY(form.ckLoop->isChecked());  // start-up went on to its end
   }
@@ -174,7 +174,7 @@ class FrmForm1Test : public QObject {
                  {2.601f, "2.601", ui::kWhite},
                  {2.600f, "2.600", ui::kWhite}};
     for (const auto& s : steps) {
-      RegisterMap[SUPPLY_OUT].RegScale = s.shown / 533.0f;
+      State().registers.RegisterMap[SUPPLY_OUT].RegScale = s.shown / 533.0f;
       form.cmdReadData->click();
       QCOMPARE(form.txtReadReg[1]->text(), QString(s.text));
       QCOMPARE(ui::BackColor(*form.txtReadReg[1]), s.colour);
@@ -317,7 +317,7 @@ class FrmForm1Test : public QObject {
     // Parallel, left with Cancel: nothing changes, check marks included.
     rig_->answerModal = [](QWidget& w) { static_cast<frmPort&>(w).cmdCancel->click(); };
     form.mnuPort->trigger();
-    QCOMPARE(InterfaceType, int16_t(2));
+    QCOMPARE(State().settings.InterfaceType, Interface::Usb);
     QCOMPARE(Checked(form), QString("usb"));
 
     rig_->answerModal = [](QWidget& w) {
@@ -404,7 +404,9 @@ class FrmForm1Test : public QObject {
     Accelerate(-0.2, 0, 1);
     static double* boardClock = nullptr;
     boardClock = &rig_->now;
-    DelaySpin = [](int64_t steps, int32_t) { *boardClock += static_cast<double>(steps) * 1e-5; };
+    State().delay.DelaySpin = [](int64_t steps, int32_t) {
+      *boardClock += static_cast<double>(steps) * 1e-5;
+    };
     form.MnuAlarms->trigger();
     frmAlarms& alarms = *ui::FindForm<frmAlarms>();
     alarms.cmboAsource1->setCurrentIndex(2);

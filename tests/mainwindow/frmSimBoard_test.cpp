@@ -20,13 +20,13 @@ class SimBoardWindowTest : public QObject {
 
   static float Read(int16_t index) {
     ReadRegister(index);
-    return RegScaledValue;
+    return State().registers.RegScaledValue;
   }
 
  private slots:
   void init() {
     rig_.emplace();
-    InterfaceType = 2;
+    State().settings.InterfaceType = Interface::Usb;
     QVERIFY(BringUpUsbAdapter());
   }
   void cleanup() { rig_.reset(); }

@@ -44,25 +44,25 @@ class WindowStartup : public kvatest::ProgramStateTest {
 };
 
 TEST_F(WindowStartup, ParallelPortAccessOnlyOnTheNtFamily) {
-  InterfaceType = 1;
-  PortAddress = 0x378;
+  State().settings.InterfaceType = Interface::Parallel;
+  State().settings.PortAddress = 0x378;
   EXPECT_FALSE(BringUpInterface("Win98").checkPort);
-  EXPECT_FALSE(PortDriverReady);
+  EXPECT_FALSE(State().settings.PortDriverReady);
   EXPECT_TRUE(accessRequests.empty());
 
   EXPECT_TRUE(BringUpInterface("WinXP").checkPort);
-  EXPECT_TRUE(PortDriverReady);
+  EXPECT_TRUE(State().settings.PortDriverReady);
   EXPECT_EQ(accessRequests, std::vector<uint16_t>{0x378});
   EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(WindowStartup, UsbIsRefusedOnWin95) {
-  InterfaceType = 2;
+  State().settings.InterfaceType = Interface::Usb;
   const InterfaceBringUp up = BringUpInterface("Win95");
   EXPECT_EQ(messages, std::vector<std::string>{"USB not available for Windows95"});
   EXPECT_TRUE(up.hideUsb);
   EXPECT_FALSE(up.checkUsb);
-  EXPECT_EQ(InterfaceType, 0);
+  EXPECT_EQ(State().settings.InterfaceType, Interface::None);
   EXPECT_EQ(board.bus().RequestCount(), 0u);
 }
 

@@ -301,7 +301,7 @@ class EmulatedAdapter : public kvatest::SimRig {
     api_ = MakeSystemLibUsbApi();
     driver_ = std::make_unique<LibUsbEzUsbDriver>(*api_);
     SetEzUsbDriver(driver_.get());
-    UseInterface(2);
+    UseInterface(kva::Interface::Usb);
   }
   void TearDown() override {
     if (!boards_) return;
@@ -314,7 +314,8 @@ class EmulatedAdapter : public kvatest::SimRig {
 
   void SetWord(int16_t index, uint16_t word) {
     std::lock_guard<std::mutex> lock(boards_->mutex());
-    boards_->sensor().SetWord(static_cast<uint8_t>(RegisterMap[index].BaseAddr), word);
+    boards_->sensor().SetWord(static_cast<uint8_t>(State().registers.RegisterMap[index].BaseAddr),
+                              word);
   }
 
   std::unique_ptr<EmulatedBoards> boards_;
@@ -329,27 +330,27 @@ TEST_F(EmulatedAdapter, SearchFindsBoardsInPortOrderAndReadsRegisters) {
   boards_->Plug(1, second);
   FindUsbAdapter();
   EXPECT_EQ(messages, Texts{});
-  ASSERT_TRUE(UsbReady);
-  EXPECT_EQ(UsbPortIndex, 0);  // the only board is the first device
-  EXPECT_EQ(
-      (Texts{CurrentUsbAdapter.Descript0, CurrentUsbAdapter.Descript1, CurrentUsbAdapter.Speed}),
-      (Texts{"KVA7710 USB-SPI Adapter", "SECOND", "1.1"}));
+  ASSERT_TRUE(State().usb.UsbReady);
+  EXPECT_EQ(State().usb.UsbPortIndex, 0);  // the only board is the first device
+  EXPECT_EQ((Texts{State().usb.CurrentUsbAdapter.Descript0, State().usb.CurrentUsbAdapter.Descript1,
+                   State().usb.CurrentUsbAdapter.Speed}),
+            (Texts{"KVA7710 USB-SPI Adapter", "SECOND", "1.1"}));
 
   boards_->Plug(0);
   FindUsbAdapter();
-  ASSERT_EQ(UsbAdapterCount, 2);
-  EXPECT_EQ((Texts{UsbAdapterSlots[0].Descript1, UsbAdapterSlots[0].Speed,
-                   UsbAdapterSlots[1].Descript1, UsbAdapterSlots[1].Speed}),
+  ASSERT_EQ(State().usb.UsbAdapterCount, 2);
+  EXPECT_EQ((Texts{State().usb.UsbAdapterSlots[0].Descript1, State().usb.UsbAdapterSlots[0].Speed,
+                   State().usb.UsbAdapterSlots[1].Descript1, State().usb.UsbAdapterSlots[1].Speed}),
             (Texts{"SIMULATED", "2", "SECOND", "1.1"}));
-  EXPECT_EQ(UsbAdapterSlots[0].DriverRev, 2.3f);
+  EXPECT_EQ(State().usb.UsbAdapterSlots[0].DriverRev, 2.3f);
 
   // Set-up read and written through the firmware, then a register exchange.
   ReadSpiSetup();
-  EXPECT_EQ(SpiWordDelay, 10);
+  EXPECT_EQ(State().usb.SpiWordDelay, 10);
   uint8_t delay = 40;
   SetSpiWordDelay(delay);
   ReadSpiSetup();
-  EXPECT_EQ(SpiWordDelay, 40);
+  EXPECT_EQ(State().usb.SpiWordDelay, 40);
   SetWord(ZACCL_OUT, 0x8013);
   EXPECT_EQ(Read(ZACCL_OUT), 0x13);
   EXPECT_EQ(messages, Texts{});
@@ -361,23 +362,23 @@ TEST_F(EmulatedAdapter, StallAndTimeoutFailTheirStepWithoutDroppingTheBoard) {
   FindUsbAdapter();
   EXPECT_EQ(messages, (Texts{"Error getting Board Info",
                              "No Valid USB Buffers Found, Please Verify Setup and Restart"}));
-  EXPECT_FALSE(UsbReady);
+  EXPECT_FALSE(State().usb.UsbReady);
 
   boards_->knobs().stallStrings = false;
   messages.clear();
   FindUsbAdapter();
-  ASSERT_TRUE(UsbReady);
+  ASSERT_TRUE(State().usb.UsbReady);
   boards_->knobs().holdBulkIn = true;  // the board takes the command but never answers
   SetWord(ZACCL_OUT, 0x0013);
   EXPECT_EQ(Read(ZACCL_OUT), 0);
   EXPECT_EQ(messages, Texts{"Error Reading SPI"});
-  EXPECT_FALSE(UsbReady);
+  EXPECT_FALSE(State().usb.UsbReady);
   EXPECT_EQ(driver_->HeldDevices(), 1);
 
   boards_->knobs().holdBulkIn = false;
   messages.clear();
   FindUsbAdapter();
-  ASSERT_TRUE(UsbReady);
+  ASSERT_TRUE(State().usb.UsbReady);
   EXPECT_EQ(Read(ZACCL_OUT), 0x13);
 }
 
@@ -385,7 +386,7 @@ TEST_F(EmulatedAdapter, StallAndTimeoutFailTheirStepWithoutDroppingTheBoard) {
 TEST_F(EmulatedAdapter, UnplugDuringReadLoopGivesOneMessageAndNoStaleValue) {
   boards_->Plug(0);
   FindUsbAdapter();
-  ASSERT_TRUE(UsbReady);
+  ASSERT_TRUE(State().usb.UsbReady);
   SetWord(XACCL_OUT, 0x0014);
   SetWord(ZACCL_OUT, 0x0013);
   const OutputPassResult before = ReadOutputPass();
@@ -398,7 +399,7 @@ TEST_F(EmulatedAdapter, UnplugDuringReadLoopGivesOneMessageAndNoStaleValue) {
     }));
   }
   EXPECT_EQ(messages, Texts{"Error Writing SPI"});
-  EXPECT_FALSE(UsbReady);
+  EXPECT_FALSE(State().usb.UsbReady);
   EXPECT_EQ(driver_->HeldDevices(), 0);
   EXPECT_EQ(OutputValueText(passes[0].samples[XACCL_OUT]), "1.028") << "read before the unplug";
   for (const OutputPassResult& p : passes) EXPECT_EQ(p.samples[ZACCL_OUT], 0.0f);
@@ -408,14 +409,14 @@ TEST_F(EmulatedAdapter, UnplugDuringReadLoopGivesOneMessageAndNoStaleValue) {
   boards_->Plug(0);
   FindUsbAdapter();
   EXPECT_EQ(messages, Texts{});
-  ASSERT_TRUE(UsbReady);
+  ASSERT_TRUE(State().usb.UsbReady);
   EXPECT_EQ(OutputValueText(ReadOutputPass().samples[ZACCL_OUT]), "0.977");
 }
 
 TEST_F(EmulatedAdapter, UnplugDuringCaptureReadoutEndsItWithOneMessage) {
   boards_->Plug(0);
   FindUsbAdapter();
-  ASSERT_TRUE(UsbReady);
+  ASSERT_TRUE(State().usb.UsbReady);
   SetWord(EVENTS, 3);
   SetWord(CAPT_CFG, 7);  // events of 8 samples
   {
@@ -429,13 +430,13 @@ TEST_F(EmulatedAdapter, UnplugDuringCaptureReadoutEndsItWithOneMessage) {
   });
   EXPECT_EQ(progress, (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(messages, Texts{"Error Writing SPI"});
-  EXPECT_FALSE(UsbReady);
-  EXPECT_NE(CaptureX(1, 1), 0.0);
-  EXPECT_EQ(CaptureX(3, 1), 0.0) << "nothing of the board's last answers is kept";
+  EXPECT_FALSE(State().usb.UsbReady);
+  EXPECT_NE(State().capture.CaptureX(1, 1), 0.0);
+  EXPECT_EQ(State().capture.CaptureX(3, 1), 0.0) << "nothing of the board's last answers is kept";
 
   boards_->Plug(0);
   FindUsbAdapter();
-  EXPECT_TRUE(UsbReady);
+  EXPECT_TRUE(State().usb.UsbReady);
 }
 
 // A board with another ID takes no slot until its ID is added; then it is found like any.
@@ -446,17 +447,19 @@ TEST_F(EmulatedAdapter, BoardWithAnotherIdIsFoundOnceItsIdIsAdded) {
   boards_->Plug(0, other);
   boards_->Plug(1);
   FindUsbAdapter();
-  EXPECT_EQ(UsbAdapterCount, 1);
-  EXPECT_EQ((Texts{UsbAdapterSlots[0].BoardType, UsbAdapterSlots[1].DeviceName}),
-            (Texts{"ALDER", ""}));
+  EXPECT_EQ(State().usb.UsbAdapterCount, 1);
+  EXPECT_EQ(
+      (Texts{State().usb.UsbAdapterSlots[0].BoardType, State().usb.UsbAdapterSlots[1].DeviceName}),
+      (Texts{"ALDER", ""}));
 
-  AdapterUsbIds.push_back({0x04B4, 0x1004});
+  State().usb.AdapterUsbIds.push_back({0x04B4, 0x1004});
   FindUsbAdapter();
-  ASSERT_EQ(UsbAdapterCount, 2);
-  EXPECT_EQ((Texts{UsbAdapterSlots[0].BoardType, UsbAdapterSlots[1].BoardType}),
-            (Texts{"04B4:1004", "ALDER"}));
-  ASSERT_TRUE(UsbReady);
-  EXPECT_EQ(UsbPortIndex, 0);
+  ASSERT_EQ(State().usb.UsbAdapterCount, 2);
+  EXPECT_EQ(
+      (Texts{State().usb.UsbAdapterSlots[0].BoardType, State().usb.UsbAdapterSlots[1].BoardType}),
+      (Texts{"04B4:1004", "ALDER"}));
+  ASSERT_TRUE(State().usb.UsbReady);
+  EXPECT_EQ(State().usb.UsbPortIndex, 0);
   SetWord(ZACCL_OUT, 0x8013);
   EXPECT_EQ(Read(ZACCL_OUT), 0x13);
   EXPECT_EQ(messages, Texts{});

@@ -50,7 +50,7 @@ TEST(PortHolder, OnlyDriversOtherThanTheParallelPortsHoldPorts) {
 class RealPort : public kvatest::SimRig {};
 
 TEST_F(RealPort, RefusedPortReadsAsAnEmptyAddressWithOneMessage) {
-  UseInterface(1);
+  UseInterface(kva::Interface::Parallel);
   // The host refuses: the backend must then never touch the port (which would fault).
   int requests = 0;
   SetPortPermissionRequest([&requests](uint16_t, uint16_t) {
@@ -62,8 +62,8 @@ TEST_F(RealPort, RefusedPortReadsAsAnEmptyAddressWithOneMessage) {
   ReadRegister(PROD_ID);
   WriteRegister(SMPL_PRD, 0x1234);
   EXPECT_EQ(port.In(0x379), 0xFF);
-  EXPECT_EQ(SpiReadResult, 0);
-  EXPECT_EQ(RegRawValue, 0);
+  EXPECT_EQ(State().registers.SpiReadResult, 0);
+  EXPECT_EQ(State().registers.RegRawValue, 0);
   EXPECT_EQ(requests, 1);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_NE(messages[0].find("378"), std::string::npos);

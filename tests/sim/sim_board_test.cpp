@@ -19,9 +19,9 @@ class SimBoardTest : public kvatest::SimRig {
   void SetUp() override {
     SimRig::SetUp();
     board = std::make_unique<SimBoard>(Options());
-    UseInterface(2);
+    UseInterface(kva::Interface::Usb);
     FindUsbAdapter();
-    ASSERT_TRUE(UsbReady) << ::testing::PrintToString(messages);
+    ASSERT_TRUE(State().usb.UsbReady) << ::testing::PrintToString(messages);
   }
   void TearDown() override {
     EXPECT_TRUE(messages.empty()) << ::testing::PrintToString(messages);
@@ -48,11 +48,11 @@ TEST_F(SimBoardTest, WritesOverUsbReadBackOnBothInterfaces) {
       {XACCL_NULL, -300, -300},
   };
   for (const Case& c : cases) {
-    InterfaceType = 2;
+    State().settings.InterfaceType = Interface::Usb;
     WriteRegister(c.index, c.written);
-    EXPECT_EQ(Read(c.index), c.read) << RegisterMap[c.index].Label;
-    InterfaceType = 1;
-    EXPECT_EQ(Read(c.index), c.read) << RegisterMap[c.index].Label;
+    EXPECT_EQ(Read(c.index), c.read) << State().registers.RegisterMap[c.index].Label;
+    State().settings.InterfaceType = Interface::Parallel;
+    EXPECT_EQ(Read(c.index), c.read) << State().registers.RegisterMap[c.index].Label;
   }
   EXPECT_EQ(Read(SW_REV), 0x0100);
   EXPECT_EQ(board->port().DroppedFrames(), 0u);
@@ -60,19 +60,20 @@ TEST_F(SimBoardTest, WritesOverUsbReadBackOnBothInterfaces) {
 
 // The bench values themselves are the tool's end-to-end test, on both interfaces.
 TEST_F(SimBoardTest, NewDataFlagFollowsTheSamplesOnBothInterfaces) {
-  InterfaceType = 1;
+  State().settings.InterfaceType = Interface::Parallel;
   EXPECT_EQ(Read(ZACCL_OUT), 19);
-  EXPECT_EQ(RegNDBit + RegEABit, 32768);  // the power-on sample is new
-  EXPECT_EQ(Read(ZACCL_OUT), 19);         // read again before the next sample: no longer new
-  EXPECT_EQ(RegNDBit, 0);
+  EXPECT_EQ(State().registers.RegNDBit + State().registers.RegEABit,
+            32768);                // the power-on sample is new
+  EXPECT_EQ(Read(ZACCL_OUT), 19);  // read again before the next sample: no longer new
+  EXPECT_EQ(State().registers.RegNDBit, 0);
   now += 1.0;
-  InterfaceType = 2;
+  State().settings.InterfaceType = Interface::Usb;
   EXPECT_EQ(Read(ZACCL_OUT), 19);
-  EXPECT_EQ(RegNDBit, 32768);
+  EXPECT_EQ(State().registers.RegNDBit, 32768);
 }
 
 TEST_F(SimBoardTest, StuckDataInLineHidesTheDeviceButWritesReachIt) {
-  UseInterface(1);
+  UseInterface(kva::Interface::Parallel);
   sim::PortFaults faults(board->port());
   SetPortIo(&faults);
   faults.StickDataIn(0);

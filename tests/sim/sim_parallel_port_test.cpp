@@ -36,7 +36,7 @@ class SimPort : public kvatest::SimRig {
  protected:
   void SetUp() override {
     SimRig::SetUp();
-    UseInterface(1);
+    UseInterface(kva::Interface::Parallel);
     SetPortIo(&port);
   }
   // One chip-select period of the given clock count, sending all ones or all zeros.
@@ -57,8 +57,8 @@ class SimPort : public kvatest::SimRig {
 TEST_F(SimPort, RegisterAccessFramesReachTheDeviceBitForBit) {
   slave.answers = {0x1234, 0xBFF6};  // answer of the command frame, then of the data frame
   ReadRegister(XACCL_OUT);
-  EXPECT_EQ(SpiReadResult, 0xBFF6);
-  EXPECT_EQ(RegRawValue, -10);
+  EXPECT_EQ(State().registers.SpiReadResult, 0xBFF6);
+  EXPECT_EQ(State().registers.RegRawValue, -10);
   EXPECT_THAT(slave.received, ElementsAre(0x0400, 0x0000));
   EXPECT_EQ(port.DroppedFrames(), 0u);  // the trailing clock pulse has chip select off
   EXPECT_FALSE(port.Selected());
@@ -66,9 +66,9 @@ TEST_F(SimPort, RegisterAccessFramesReachTheDeviceBitForBit) {
   // A program looking at another address sees an empty port (0xFF) and reaches nothing.
   slave.received.clear();
   slave.pendingCalls = 0;
-  PortAddress = 0x278;
+  State().settings.PortAddress = 0x278;
   ReadRegister(STATUS);
-  EXPECT_EQ(SpiReadResult, 0);
+  EXPECT_EQ(State().registers.SpiReadResult, 0);
   EXPECT_TRUE(slave.received.empty());
   EXPECT_EQ(slave.pendingCalls, 0);
 }

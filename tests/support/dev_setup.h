@@ -24,8 +24,8 @@ class LptSetup {
  public:
   explicit LptSetup(kva::PortIo* port) {
     FreshProgramState();
-    kva::InterfaceType = 1;
-    kva::PortAddress = 0x378;
+    kva::State().settings.InterfaceType = kva::Interface::Parallel;
+    kva::State().settings.PortAddress = 0x378;
     kva::SetPortIo(port);
   }
   ~LptSetup() { kva::ResetProgramState(); }

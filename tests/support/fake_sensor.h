@@ -84,7 +84,7 @@ class FakeSensor : public kva::sim::SpiSlave {
 class FakeBoard {
  public:
   void Set(int16_t index, uint16_t word) {
-    sensor.words[static_cast<uint8_t>(kva::RegisterMap[index].BaseAddr)] = word;
+    sensor.words[static_cast<uint8_t>(kva::State().registers.RegisterMap[index].BaseAddr)] = word;
   }
 
   FakeSensor sensor;

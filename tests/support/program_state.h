@@ -1,20 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The one place tests make the program's state fresh: every global back to its start value
-// (kva::ResetProgramState), with waits that are counted rather than spent.
+// The one place tests make the program's state fresh: a fresh ProgramState with the register
+// map loaded, and waits that are counted rather than spent.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include "app/delay.h"
-#include "mainwindow/program_state.h"
+#include "device/register_map.h"
+#include "state/program_state.h"
 
 namespace kvatest {
 
 inline void FreshProgramState() {
   kva::ResetProgramState();
-  kva::DelayCalibrated = true;
-  kva::DelayLoopCount = 1;
-  kva::DelayWait = &kva::CountedWait;
+  kva::InitRegisterMap();
+  kva::State().delay.DelayCalibrated = true;
+  kva::State().delay.DelayLoopCount = 1;
+  kva::State().delay.DelayWait = &kva::CountedWait;
 }
 
 // Fresh state before and after each test.

@@ -32,13 +32,13 @@ class SimRig : public ProgramStateTest {
   }
 
   // Parallel-port access at the usual address (1) or the USB adapter (2).
-  static void UseInterface(int16_t type) {
-    kva::InterfaceType = type;
-    kva::PortAddress = 0x378;
+  static void UseInterface(kva::Interface type) {
+    kva::State().settings.InterfaceType = type;
+    kva::State().settings.PortAddress = 0x378;
   }
   static int32_t Read(int16_t index) {
     kva::ReadRegister(index);
-    return kva::RegRawValue;
+    return kva::State().registers.RegRawValue;
   }
 
   std::vector<std::string> messages;

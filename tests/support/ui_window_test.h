@@ -21,13 +21,11 @@ inline void PrepareWindowTests() {
   kva::ui::InstallQtHooks();
 }
 
-// Closes every window and drops the hooks a test installed.
+// Closes every window, then the windows' and the program's state start afresh (the hooks a
+// test installed go with them).
 inline void EndWindowTest() {
   kva::ui::UnloadAllForms();
-  kva::ui::SetModalHook({});
-  kva::ui::SetMessageHook({});
-  kva::ui::SetSaveFileHook({});
-  kva::ui::SetEndProgramHandler({});
+  kva::ui::Windows() = {};
   kva::ResetProgramState();
 }
 

@@ -54,7 +54,8 @@ class WindowRig {
   // A register's word as the sensor holds it now.
   uint16_t Peek(int16_t index) {
     board.sensor().Sync();
-    return board.sensor().Peek(static_cast<uint8_t>(kva::RegisterMap[index].BaseAddr));
+    return board.sensor().Peek(
+        static_cast<uint8_t>(kva::State().registers.RegisterMap[index].BaseAddr));
   }
 
   // The entry procedure's steps after the delay calibration with this settings file (none

@@ -45,7 +45,7 @@ class AddedUsbIds : public kvatest::ProgramStateTest {
   }
   static std::vector<std::string> Ids() {
     std::vector<std::string> texts;
-    for (const UsbId id : AdapterUsbIds) texts.push_back(UsbIdText(id));
+    for (const UsbId id : State().usb.AdapterUsbIds) texts.push_back(UsbIdText(id));
     return texts;
   }
   kvatest::TempDir dir;
@@ -86,7 +86,7 @@ TEST_F(AddedUsbIds, FirstBadIdIsNamedWithItsSourceAndNothingIsAdded) {
     WriteIdsFile(c.file);
     setenv(kUsbIdsVariable, c.variable, 1);
     EXPECT_EQ(AddAdapterUsbIds(c.options), c.message);
-    EXPECT_EQ(AdapterUsbIds, kDefaultAdapterUsbIds);
+    EXPECT_EQ(State().usb.AdapterUsbIds, kDefaultAdapterUsbIds);
   }
 }
 

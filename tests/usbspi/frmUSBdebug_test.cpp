@@ -75,8 +75,8 @@ class FrmUsbDebugTest : public QObject {
     birch.productId = kBirchProductId;
     birch.descriptor2 = "SECOND";
     bus_->Attach(2, birch);
-    SpiChannel = 3;
-    SpiInputPolarity = false;
+    State().usb.SpiChannel = 3;
+    State().usb.SpiInputPolarity = false;
     auto& w = ui::ShowForm<frmUSBdebug>();
     QVERIFY(messages.messages().empty());
     QCOMPARE(w.windowTitle(), QString("USB SPI Card Setup"));
@@ -169,7 +169,7 @@ class FrmUsbDebugTest : public QObject {
     w.cmdWriteSpi->click();
     QCOMPARE(LastPacket()[1], uint8_t(3));
     QCOMPARE(w.txtReadSpi[1]->text(), QString("FFFF"));
-    InterfaceType = 2;
+    State().settings.InterfaceType = Interface::Usb;
     ReadRegister(SUPPLY_OUT);
     QCOMPARE(LastPacket(), (Bytes{kCmdExchangePos, 1, 2, 0x02, 0x00, 0x00, 0x00}));
   }
@@ -182,13 +182,14 @@ class FrmUsbDebugTest : public QObject {
     std::function<void()> atThirdYield = [&] { w.cmdLoop->click(); };
     SetYieldHandler([&] {
       if (++yields == 3) atThirdYield();
-      if (yields == 50) DebugLoopStop = true;  // a loop that missed its stop must not hang
+      if (yields == 50)
+        State().settings.DebugLoopStop = true;  // a loop that missed its stop must not hang
       QCoreApplication::processEvents();
     });
     w.cmdLoop->click();
     // The write, then one exchange per yield until the Stop click.
     QCOMPARE(Packets().size(), size_t(1 + 3));
-    QVERIFY(DebugLoopStop);
+    QVERIFY(State().settings.DebugLoopStop);
     QCOMPARE(w.cmdLoop->text() + w.txtReadSpi[1]->text(), QString("Loop1234"));
     QVERIFY(messages.messages().empty());
 
@@ -196,7 +197,7 @@ class FrmUsbDebugTest : public QObject {
     yields = 0;
     atThirdYield = [&] { w.close(); };
     w.cmdLoop->click();
-    QVERIFY(yields == 3 && DebugLoopStop && !w.isVisible());
+    QVERIFY(yields == 3 && State().settings.DebugLoopStop && !w.isVisible());
     QCOMPARE(w.cmdLoop->text(), QString("Loop"));
     ui::ShowForm<frmUSBdebug>();
 
@@ -208,7 +209,8 @@ class FrmUsbDebugTest : public QObject {
     w.cmdLoop->click();
     QCOMPARE(messages.texts(), std::vector<std::string>{"Error Reading SPI"});
     QCOMPARE(yields, -100 + 2);
-    QVERIFY(w.optUsbPort[4]->isChecked() && !UsbReady && DebugLoopStop);
+    QVERIFY(w.optUsbPort[4]->isChecked() && !State().usb.UsbReady &&
+            State().settings.DebugLoopStop);
     QVERIFY(!w.frameManual->isEnabled() && !w.frameSPIsetup->isEnabled());
     QCOMPARE(w.cmdLoop->text(), QString("Loop"));
     // The readback keeps the words of the last good exchange.

@@ -70,8 +70,8 @@ class FrmUsbSelectTest : public QObject {
   void oneBoardOnSlot1IsFoundAndSelected() {
     ui::MessageRecorder messages;
     bus_->Attach(1);
-    SpiWordDelay = 40;
-    SpiStaticBits = 0x70;
+    State().usb.SpiWordDelay = 40;
+    State().usb.SpiStaticBits = 0x70;
     auto& w = Window();
     QStringList captions{w.windowTitle(), w.frameBufferSetup->title()};
     for (auto* option : w.optUsbPort) captions << option->text();
@@ -79,22 +79,23 @@ class FrmUsbSelectTest : public QObject {
              QString("USB SPI Card Selection|Buffer Select|EzUsb0|EzUsb1|EzUsb2|EzUsb3|None"));
 
     QVERIFY(messages.messages().empty());
-    QVERIFY(w.optUsbPort[1]->isChecked() && UsbReady);
+    QVERIFY(w.optUsbPort[1]->isChecked() && State().usb.UsbReady);
     QCOMPARE(Row(w, 1), QString("on|KVA7710 USB-SPI Adapter|2.3|2.0"));
     QCOMPARE(Row(w, 0), QString("off|||"));
-    QCOMPARE(UsbPortIndex, int16_t(1));
-    QCOMPARE(CurrentUsbAdapter.DeviceName, std::string("Ezusb-1"));
+    QCOMPARE(State().usb.UsbPortIndex, int16_t(1));
+    QCOMPARE(State().usb.CurrentUsbAdapter.DeviceName, std::string("Ezusb-1"));
     QVERIFY(SettingsSent(*bus_, 1, 40, 0x70));
   }
 
   void noBoardSelectsNoneAndABoardWithoutInformationStaysDisabled() {
     ui::MessageRecorder messages;
-    DebugLoopStop = false;
+    State().settings.DebugLoopStop = false;
     auto& w = Window();
     QCOMPARE(messages.texts(),
              std::vector<std::string>{"No USB Buffers Found, Please Verify Setup and Restart"});
     QCOMPARE(Row(w, 2), QString("off|||"));
-    QVERIFY(w.optUsbPort[4]->isChecked() && !UsbReady && DebugLoopStop);
+    QVERIFY(w.optUsbPort[4]->isChecked() && !State().usb.UsbReady &&
+            State().settings.DebugLoopStop);
 
     sim::SimEzUsbBoard mute;
     mute.descriptor1 = std::nullopt;
@@ -122,17 +123,17 @@ class FrmUsbSelectTest : public QObject {
     bus_->ClearLog();
 
     QTest::mouseClick(w.optUsbPort[2], Qt::LeftButton);
-    QCOMPARE(CurrentUsbAdapter.DeviceName, std::string("Ezusb-2"));
-    QCOMPARE(UsbPortIndex, int16_t(0));
-    QVERIFY(UsbReady && bus_->Packets(0).empty());
-    QVERIFY(SettingsSent(*bus_, 2, SpiWordDelay, SpiStaticBits));
+    QCOMPARE(State().usb.CurrentUsbAdapter.DeviceName, std::string("Ezusb-2"));
+    QCOMPARE(State().usb.UsbPortIndex, int16_t(0));
+    QVERIFY(State().usb.UsbReady && bus_->Packets(0).empty());
+    QVERIFY(SettingsSent(*bus_, 2, State().usb.SpiWordDelay, State().usb.SpiStaticBits));
 
     // "None" gives the adapter up; a new search selects the first board again.
     QTest::mouseClick(w.optUsbPort[4], Qt::LeftButton);
-    QVERIFY(!UsbReady);
+    QVERIFY(!State().usb.UsbReady);
     QTest::mouseClick(w.cmdFindEzUsb, Qt::LeftButton);
-    QVERIFY(UsbReady && w.optUsbPort[0]->isChecked());
-    QCOMPARE(CurrentUsbAdapter.DeviceName, std::string("Ezusb-0"));
+    QVERIFY(State().usb.UsbReady && w.optUsbPort[0]->isChecked());
+    QCOMPARE(State().usb.CurrentUsbAdapter.DeviceName, std::string("Ezusb-0"));
   }
 
   void closeBoxHidesLikeOkAndEveryShowingSearchesAgain() {
@@ -149,7 +150,7 @@ class FrmUsbSelectTest : public QObject {
     bus_->Attach(3);
     QCOMPARE(&ui::ShowForm<frmUSBselect>(ui::ShowMode::Modal), &w);
     QVERIFY(!w.isVisible());
-    QCOMPARE(UsbPortIndex, int16_t(3));
+    QCOMPARE(State().usb.UsbPortIndex, int16_t(3));
     QCOMPARE(Row(w, 0) + Row(w, 3), QString("off|||on|KVA7710 USB-SPI Adapter|2.3|2.0"));
   }
 };

@@ -35,7 +35,7 @@ class UsbAdapter : public kvatest::SimRig {
   void Select() {
     faults.ClearFaults();
     FindUsbAdapter();
-    ASSERT_TRUE(UsbReady);
+    ASSERT_TRUE(State().usb.UsbReady);
     bus.ClearLog();
     faults.ClearFaults();
     messages.clear();
@@ -58,7 +58,7 @@ class UsbAdapter : public kvatest::SimRig {
 TEST_F(UsbAdapter, DefaultBoardIsFoundWithItsBoardInformation) {
   FindUsbAdapter();
   EXPECT_TRUE(messages.empty());
-  ASSERT_TRUE(UsbReady);
+  ASSERT_TRUE(State().usb.UsbReady);
   // What the record holds, the two adapter windows show; here, the requests that fill it.
   // String descriptors: the 5-byte input, a 4-byte head, then the whole descriptor.
   const auto strings = RequestsOf(kEzUsbGetStringDescriptor);
@@ -80,21 +80,21 @@ TEST_F(UsbAdapter, FirstUsableSlotIsSelectedInSlotOrder) {
   bus.Attach(3, otherVendor);
   FindUsbAdapter();
   EXPECT_EQ(messages, Texts{kBoardInfo});
-  EXPECT_EQ(UsbAdapterCount, 3);
-  EXPECT_EQ(CurrentUsbAdapter.BoardType, "BIRCH");  // slot 1
+  EXPECT_EQ(State().usb.UsbAdapterCount, 3);
+  EXPECT_EQ(State().usb.CurrentUsbAdapter.BoardType, "BIRCH");  // slot 1
   EXPECT_EQ(bus.Packets(3).size(), 0u) << "an unknown board is not spoken to";
 
   // Slot 2's request fails after slot 1 filled the buffer with an adapter's IDs: it is empty.
   faults.ClearFaults();
   faults.FailCodeOccurrence(kEzUsbGetDeviceDescriptor, 3);
   FindUsbAdapter();
-  EXPECT_EQ(UsbAdapterCount, 2);
-  EXPECT_EQ(UsbAdapterSlots[2].DeviceName, "");
+  EXPECT_EQ(State().usb.UsbAdapterCount, 2);
+  EXPECT_EQ(State().usb.UsbAdapterSlots[2].DeviceName, "");
 
   SetEzUsbDriver(nullptr);  // no driver at all
   FindUsbAdapter();
   EXPECT_EQ(messages.back(), "No USB Buffers Found, Please Verify Setup and Restart");
-  EXPECT_EQ(UsbPortIndex, -1);
+  EXPECT_EQ(State().usb.UsbPortIndex, -1);
 }
 
 TEST_F(UsbAdapter, EachBoardInformationStepCanFail) {
@@ -117,8 +117,8 @@ TEST_F(UsbAdapter, EachBoardInformationStepCanFail) {
     EXPECT_EQ(messages,
               (Texts{kBoardInfo, "No Valid USB Buffers Found, Please Verify Setup and Restart"}))
         << what;
-    EXPECT_FALSE(UsbReady || UsbAdapterSlots[0].Present) << what;
-    EXPECT_EQ(UsbAdapterSlots[0].Descript0, descript0) << what;
+    EXPECT_FALSE(State().usb.UsbReady || State().usb.UsbAdapterSlots[0].Present) << what;
+    EXPECT_EQ(State().usb.UsbAdapterSlots[0].Descript0, descript0) << what;
   }
 }
 
@@ -131,35 +131,35 @@ TEST_F(UsbAdapter, SetupCommandsCarryTheirExactBytes) {
   bus.Firmware(0).wordDelay = 0x19;
   bus.Firmware(0).staticBits = 0x7F;
   ReadSpiSetup();
-  EXPECT_EQ(SpiWordDelay, 25);
-  EXPECT_EQ(SpiStaticBits, 0x78);
+  EXPECT_EQ(State().usb.SpiWordDelay, 25);
+  EXPECT_EQ(State().usb.SpiStaticBits, 0x78);
   EXPECT_EQ(bus.Packets(0), (std::vector<Bytes>{{0x0B, 0x01}, {0x0C, 0xFF}, {0x01}}));
 }
 
 TEST_F(UsbAdapter, ExchangePacketsAndAnswers) {
   Select();
   sensor.SetWord(0x12, 0xBEEF);
-  SpiTxWords[1] = 0x1200;
-  SpiTxWords[2] = 0x0000;
+  State().usb.SpiTxWords[1] = 0x1200;
+  State().usb.SpiTxWords[2] = 0x0000;
   Exchange(2);
   EXPECT_EQ(bus.Packets(0), (std::vector<Bytes>{{0x0D, 0x01, 0x02, 0x12, 0x00, 0x00, 0x00}}));
   EXPECT_EQ(RequestsOf(kEzUsbBulkRead).at(0).outputLength, 4u);
-  EXPECT_EQ(SpiRxWords[2], 0xBEEF);
+  EXPECT_EQ(State().usb.SpiRxWords[2], 0xBEEF);
   // One open, pipe information before each of the two transfers.
   EXPECT_EQ(faults.OpenCount(), 1u);
   EXPECT_EQ(RequestsOf(kEzUsbGetPipeInfo).size(), 2u);
 
-  for (int i = 1; i <= 16; ++i) SpiTxWords[i] = 0x8000 | (i << 8) | i;  // write frames
+  for (int i = 1; i <= 16; ++i) State().usb.SpiTxWords[i] = 0x8000 | (i << 8) | i;  // write frames
   Exchange(16);
   EXPECT_EQ(bus.Packets(0).back().size(), 35u);
   EXPECT_THROW(Exchange(17), std::out_of_range);
 
   // The channel is clamped to 1..5; the input polarity chooses the command.
-  SpiChannel = 9;
-  SpiInputPolarity = false;
+  State().usb.SpiChannel = 9;
+  State().usb.SpiInputPolarity = false;
   sensor.SetWord(0x12, 0x9234);
-  SpiTxWords[1] = 0x1200;
-  SpiTxWords[2] = 0x0000;
+  State().usb.SpiTxWords[1] = 0x1200;
+  State().usb.SpiTxWords[2] = 0x0000;
   Exchange(2);
   EXPECT_EQ(Bytes(bus.Packets(0).back().begin(), bus.Packets(0).back().begin() + 2),
             (Bytes{0x0E, 5}));
@@ -197,14 +197,15 @@ TEST_F(UsbAdapter, EveryFailureRowGivesItsMessageAndLeavesTheAdapterNotReady) {
     // Reads come back short rather than failing: the answer shares the buffer with the packet.
     if (failingCode == kEzUsbBulkRead) faults.TruncateCode(kEzUsbBulkRead, 1);
     if (failingCode == kEzUsbBulkWrite) faults.FailCode(kEzUsbBulkWrite);
-    const auto delay = SpiWordDelay;
-    SpiRxWords[2] = 0x2222;
+    const auto delay = State().usb.SpiWordDelay;
+    State().usb.SpiRxWords[2] = 0x2222;
     run();
     EXPECT_EQ(messages, expected) << operation;
-    EXPECT_FALSE(UsbReady) << operation;
+    EXPECT_FALSE(State().usb.UsbReady) << operation;
     // What failed replaces nothing: a zero delay would be sent to the next board.
-    EXPECT_EQ(SpiWordDelay, operation == std::string("word delay") ? 30 : delay) << operation;
-    EXPECT_EQ(SpiRxWords[2], 0x2222) << operation;
+    EXPECT_EQ(State().usb.SpiWordDelay, operation == std::string("word delay") ? 30 : delay)
+        << operation;
+    EXPECT_EQ(State().usb.SpiRxWords[2], 0x2222) << operation;
     // Silent and idle afterwards, until the next search.
     messages.clear();
     const uint64_t opens = bus.OpenCount();
