@@ -75,6 +75,17 @@ def ninja_deps(build):
     return deps
 
 
+def object_of(entry):
+    """The unit's object file as ninja names it: the database's "output", else the -o argument."""
+    if entry.get("output"):
+        return entry["output"]
+    args = entry.get("arguments") or shlex.split(entry["command"])
+    for i, a in enumerate(args[:-1]):
+        if a == "-o":
+            return args[i + 1]
+    return None
+
+
 def compiler_deps(entry):
     """What the unit reads, from the compiler itself (-M; -MG lists headers it cannot find)."""
     args = entry.get("arguments") or shlex.split(entry["command"])
@@ -132,7 +143,7 @@ def main():
         if unit is None or unit not in layers or (only and unit not in only):
             continue
         from_layer = layers[unit]
-        obj = entry.get("output")
+        obj = object_of(entry)
         deps = None
         if obj and obj in recorded and not only:
             deps = recorded[obj]
