@@ -12,6 +12,7 @@
 #include <mutex>
 #include <numbers>
 #include <numeric>
+#include <type_traits>
 
 #include "app/number_text.h"
 
@@ -25,20 +26,26 @@ struct FftwFree {
 using RealBuffer = std::unique_ptr<double[], FftwFree>;
 using ComplexBuffer = std::unique_ptr<fftw_complex[], FftwFree>;
 
+struct PlanDestroy {
+  void operator()(fftw_plan p) const { fftw_destroy_plan(p); }
+};
+using Plan = std::unique_ptr<std::remove_pointer_t<fftw_plan>, PlanDestroy>;
+
 // Planning is not thread-safe in FFTW and costs more than a transform, so each length is
-// planned once, under a lock, and the plan is kept for the life of the program; executing a
-// plan on other buffers (fftw_execute_dft_r2c) is thread-safe.
+// planned once, under a lock, and the plan is kept until the program ends (then destroyed,
+// so that nothing FFTW allocated outlives the cache); executing a plan on other buffers
+// (fftw_execute_dft_r2c) is thread-safe.
 fftw_plan PlanFor(int n) {
   static std::mutex mutex;
-  static std::map<int, fftw_plan> plans;
+  static std::map<int, Plan> plans;
   std::lock_guard lock(mutex);
   auto it = plans.find(n);
-  if (it != plans.end()) return it->second;
+  if (it != plans.end()) return it->second.get();
   RealBuffer in(fftw_alloc_real(static_cast<size_t>(n)));
   ComplexBuffer out(fftw_alloc_complex(static_cast<size_t>(n / 2 + 1)));
-  fftw_plan plan = fftw_plan_dft_r2c_1d(n, in.get(), out.get(), FFTW_ESTIMATE);
-  plans.emplace(n, plan);
-  return plan;
+  Plan& plan = plans[n];
+  plan.reset(fftw_plan_dft_r2c_1d(n, in.get(), out.get(), FFTW_ESTIMATE));
+  return plan.get();
 }
 
 // A thread's transform buffers, kept from call to call for the last segment length: freeing
