@@ -7,7 +7,6 @@
 #include <libusb.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "app/hooks.h"
 #include "app/settings.h"
@@ -72,7 +71,7 @@ class FuzzedLibUsb : public kva::LibUsbApi {
     const int rc = Result();
     if (rc != 0) return rc;
     const auto bytes = in_.ConsumeBytes<uint8_t>(in_.ConsumeIntegralInRange(0, length));
-    std::memcpy(data, bytes.data(), bytes.size());
+    std::copy(bytes.begin(), bytes.end(), data);
     return static_cast<int>(bytes.size());
   }
   int BulkTransfer(kva::LibUsbHandle, uint8_t endpoint, uint8_t* data, int length, int& transferred,
@@ -81,7 +80,7 @@ class FuzzedLibUsb : public kva::LibUsbApi {
     transferred = in_.ConsumeIntegralInRange(0, length);
     if (endpoint & 0x80) {
       const auto bytes = in_.ConsumeBytes<uint8_t>(static_cast<size_t>(transferred));
-      std::memcpy(data, bytes.data(), bytes.size());
+      std::copy(bytes.begin(), bytes.end(), data);
     }
     return Result();
   }
