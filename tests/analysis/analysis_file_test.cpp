@@ -14,18 +14,16 @@ using AnalysisFileRead = kvatest::ProgramStateTest;
 
 // The capture writer's own output, in both of its forms, read back end to end.
 TEST_F(AnalysisFileRead, CaptureFilesAsWritten) {
-  State().capture.CaptureEventsStored = 2;
-  State().capture.CaptureEventLength = 8;
-  State().capture.CaptureBufferCount = 1024;
-  State().capture.CaptureHeaders.assign(1025, CaptureHeader{});
-  State().capture.CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
-  State().capture.CaptureX.Allocate(1024, 8);
-  State().capture.CaptureY.Allocate(1024, 8);
-  State().capture.CaptureZ.Allocate(1024, 8);
-  State().capture.CaptureX(1, 1) = 0.2, State().capture.CaptureY(1, 1) = -0.4,
-                              State().capture.CaptureZ(1, 1) = 1;
-  State().capture.CaptureX(1, 2) = -25.6, State().capture.CaptureZ(1, 2) = 25.4;
-  State().capture.CaptureX(2, 1) = 1e-5, State().capture.CaptureY(2, 2) = 0.6;
+  auto& c = State().capture;
+  c.CaptureEventsStored = 2;
+  c.CaptureEventLength = 8;
+  c.CaptureBufferCount = 1024;
+  c.CaptureHeaders.assign(1025, CaptureHeader{});
+  c.CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
+  for (auto* axis : {&c.CaptureX, &c.CaptureY, &c.CaptureZ}) axis->Allocate(1024, 8);
+  c.CaptureX(1, 1) = 0.2, c.CaptureY(1, 1) = -0.4, c.CaptureZ(1, 1) = 1;
+  c.CaptureX(1, 2) = -25.6, c.CaptureZ(1, 2) = 25.4;
+  c.CaptureX(2, 1) = 1e-5, c.CaptureY(2, 2) = 0.6;
   for (const auto& [separator, mark] : {std::pair{',', '.'}, {'\t', ','}, {'\t', '.'}}) {
     const AnalysisFile f = ReadAnalysisFile(CaptureFileText(separator, mark));
     ASSERT_TRUE(f.ok()) << f.errorLine << ": " << f.error;

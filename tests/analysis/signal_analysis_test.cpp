@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <tuple>
 
 namespace kva {
 namespace {
@@ -32,48 +33,25 @@ double Variance(const std::vector<double>& x) {
 }
 
 TEST(SignalStats, AgainstHandComputedValues) {
-  struct Case {
-    std::vector<double> x;
-    double mean, stdDev, rms, min, max;
-    int peakIndex;
-    double peakValue;
-  };
-  const Case cases[] = {
-      {{1, 2, 3, 4}, 2.5, std::sqrt(1.25), std::sqrt(7.5), 1, 4, 3, 4},
-      {{0.4, -3, 1},
-       -8.0 / 15,
-       std::sqrt(9.306666666666667 / 3),
-       std::sqrt(10.16 / 3),
-       -3,
-       1,
-       1,
-       -3},
-      {{2, -2}, 0, 2, 2, -2, 2, 0, 2},  // a tie keeps the first
+  // x; mean, standard deviation, rms, min, max, peak index, peak value
+  const std::pair<std::vector<double>, std::array<double, 7>> cases[] = {
+      {{1, 2, 3, 4}, {2.5, std::sqrt(1.25), std::sqrt(7.5), 1, 4, 3, 4}},
+      {{0.4, -3, 1}, {-8.0 / 15, std::sqrt(9.306666666666667 / 3), std::sqrt(10.16 / 3), -3, 1, 1, -3}},
+      {{2, -2}, {0, 2, 2, -2, 2, 0, 2}},  // a tie keeps the first
       // A large offset: a one-pass sum of squares would lose the spread entirely.
-      {{1e8 + 1, 1e8 + 2, 1e8 + 3},
-       1e8 + 2,
-       std::sqrt(2.0 / 3),
-       1e8 + 2,
-       1e8 + 1,
-       1e8 + 3,
-       2,
-       1e8 + 3},
+      {{1e8 + 1, 1e8 + 2, 1e8 + 3}, {1e8 + 2, std::sqrt(2.0 / 3), 1e8 + 2, 1e8 + 1, 1e8 + 3, 2, 1e8 + 3}},
   };
-  for (const Case& c : cases) {
-    const SignalStats s = ComputeSignalStats(c.x);
-    EXPECT_EQ(s.count, static_cast<int>(c.x.size()));
-    EXPECT_DOUBLE_EQ(s.mean, c.mean);
-    EXPECT_NEAR(s.stdDev, c.stdDev, 1e-12 * std::max(1.0, c.stdDev));
-    EXPECT_NEAR(s.rms, c.rms, 1e-12 * c.rms);
-    EXPECT_EQ(s.min, c.min);
-    EXPECT_EQ(s.max, c.max);
-    EXPECT_EQ(s.peakToPeak, c.max - c.min);
-    EXPECT_EQ(s.peakIndex, c.peakIndex);
-    EXPECT_EQ(s.peakValue, c.peakValue);
+  for (const auto& [x, w] : cases) {
+    const SignalStats s = ComputeSignalStats(x);
+    EXPECT_EQ(s.count, static_cast<int>(x.size()));
+    EXPECT_DOUBLE_EQ(s.mean, w[0]);
+    EXPECT_NEAR(s.stdDev, w[1], 1e-12 * std::max(1.0, w[1]));
+    EXPECT_NEAR(s.rms, w[2], 1e-12 * w[2]);
+    EXPECT_EQ((std::array<double, 5>{s.min, s.max, s.peakToPeak, double(s.peakIndex), s.peakValue}),
+              (std::array<double, 5>{w[3], w[4], w[4] - w[3], w[5], w[6]}));
   }
   const SignalStats empty = ComputeSignalStats({});
-  EXPECT_EQ(empty.count, 0);
-  EXPECT_EQ(empty.peakIndex, -1);
+  EXPECT_EQ(empty.count + empty.peakIndex, -1);
 }
 
 // On-bin sines, a DC offset that the segments' mean removal must drop, and a record shorter
@@ -178,25 +156,16 @@ TEST(AnalysisTexts, DecimalsFollowTheStep) {
   for (const auto& [step, decimals] : steps) EXPECT_EQ(StepDecimals(step), decimals) << step;
 
   SignalStats s;
-  s.mean = -0.00049;
-  s.stdDev = 0.35355;
-  s.rms = 1.0;
-  s.min = -0.6000000000000001;
-  s.max = 25.4;
-  s.peakToPeak = 26.0;
-  s.peakValue = 25.4;
+  s.mean = -0.00049, s.stdDev = 0.35355, s.rms = 1.0, s.min = -0.6000000000000001, s.max = 25.4;
+  s.peakToPeak = 26.0, s.peakValue = 25.4;
   const SignalStatsTexts t = StatsTexts(s, kCaptureStepG);
-  EXPECT_EQ(t.mean, "0.000");  // no "-0.000"
-  EXPECT_EQ(t.stdDev, "0.354");
-  EXPECT_EQ(t.rms, "1.000");
-  EXPECT_EQ(t.min, "-0.6");
-  EXPECT_EQ(t.max, "25.4");
-  EXPECT_EQ(t.peakToPeak, "26.0");
-  EXPECT_EQ(t.peakValue, "25.4");
-  EXPECT_EQ(SignificantText(0.000012346), "1.235e-05");
-  EXPECT_EQ(SignificantText(123.45678), "123.5");
-  EXPECT_EQ(SignificantText(53289.7), "53290");
-  EXPECT_EQ(SignificantText(-1234567.0, 3), "-1230000");
+  // No "-0.000" for the mean.
+  EXPECT_EQ(std::vector<std::string>({t.mean, t.stdDev, t.rms, t.min, t.max, t.peakToPeak, t.peakValue}),
+            std::vector<std::string>({"0.000", "0.354", "1.000", "-0.6", "25.4", "26.0", "25.4"}));
+  for (const auto& [value, digits, text] :
+       {std::tuple{0.000012346, 4, "1.235e-05"}, {123.45678, 4, "123.5"}, {53289.7, 4, "53290"},
+        {-1234567.0, 3, "-1230000"}})
+    EXPECT_EQ(SignificantText(value, digits), text);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "app/hooks.h"
@@ -31,85 +32,62 @@ class Delay : public kvatest::ProgramStateTest {
   }
 };
 
-TEST_F(Delay, StepsAreWholeTenMicrosecondUnitsTiesToEven) {
-  State().delay.DelayCalibrated = true;
-  struct Case {
-    float t;
-    int64_t steps;
-    float after;
-  };
-  for (const Case c :
-       {Case{0.004f, 1, 0.01f}, Case{-5.0f, 1, 0.01f}, Case{0.1f, 10, 0.1f},
-        Case{0.125f, 12, 0.125f}, Case{0.375f, 38, 0.375f}, Case{500.0f, 50000, 500.0f}}) {
-    SpinLog::calls.clear();
-    float t = c.t;
-    WaitDelay(t);
-    ASSERT_EQ(SpinLog::calls.size(), 1u) << c.t;
-    EXPECT_EQ(SpinLog::calls[0].first, c.steps) << c.t;
-    EXPECT_EQ(t, c.after) << c.t;
-  }
-}
-
-TEST_F(Delay, ZeroReturnsAtOnceAndFirstOtherUseCalibrates) {
-  float t = 0;
-  WaitDelay(t);
+// Whole 10 us steps, ties to even, at least one; 0 returns at once; the first other wait
+// calibrates (the 500 ms and 3 s measurements come before it).
+TEST_F(Delay, StepsAreWholeTenMicrosecondUnitsAndTheFirstUseCalibrates) {
+  const std::tuple<float, int64_t, float> cases[] = {
+      {0.004f, 1, 0.01f}, {-5.0f, 1, 0.01f},   {0.1f, 10, 0.1f},
+      {0.125f, 12, 0.125f}, {0.375f, 38, 0.375f}, {500.0f, 50000, 500.0f}};
+  float zero = 0;
+  WaitDelay(zero);
   EXPECT_FALSE(State().delay.DelayCalibrated);
   EXPECT_TRUE(SpinLog::calls.empty());
   kvatest::SetClockReadings({0, 0.5, 10, 13});
   WaitDelay(0.1);
-  EXPECT_TRUE(State().delay.DelayCalibrated);
-  // The 500 ms and 3 s measurements, then the call itself with the calibrated count.
-  ASSERT_EQ(SpinLog::calls.size(), 3u);
-  EXPECT_EQ(SpinLog::calls[2].first, 10);
-  EXPECT_EQ(SpinLog::calls[2].second, 1000);
+  EXPECT_EQ(SpinLog::calls.back(), std::make_pair(int64_t{10}, int32_t{1000}));
+  EXPECT_EQ(SpinLog::calls.size(), 3u);
+  for (auto [t, steps, after] : cases) {
+    SpinLog::calls.clear();
+    const float typed = t;
+    WaitDelay(t);
+    EXPECT_EQ(SpinLog::calls, (std::vector<std::pair<int64_t, int32_t>>{{steps, 1000}})) << typed;
+    EXPECT_EQ(t, after) << typed;
+  }
 }
 
-TEST_F(Delay, QuarterSecondExampleNeedsNoMultiplication) {
+// Too short a first measurement is multiplied up (x40, then x6); a clock that stands still or
+// runs backwards gives a bounded count.
+TEST_F(Delay, CalibrationCountsAndReport) {
   std::vector<bool> busy;
   SetBusyPointerHandler([&](bool on) { busy.push_back(on); });
-  kvatest::SetClockReadings({0, 0.25, 100, 103});
-  CalibrateDelay();
-  EXPECT_EQ(State().delay.DelayLoopCount, 2000);
-  ASSERT_EQ(SpinLog::calls.size(), 2u);
-  EXPECT_EQ(SpinLog::calls[0], std::make_pair(int64_t{50000}, int32_t{1000}));
-  EXPECT_EQ(SpinLog::calls[1], std::make_pair(int64_t{300000}, int32_t{2000}));
-  EXPECT_EQ(busy, (std::vector<bool>{true, false}));
-  EXPECT_EQ(State().delay.DelayReport,
-            "First 0.5Sec delay =    0.25\r\n"
-            "2nd 0.5Sec delay =   0\r\n"
-            "3rd 0.5Sec delay =   0\r\n"
-            "Actual 3Sec delay =  3\r\n"
-            "10uS Delay Count =   2000\r\n"
-            "Minimum Delay=      0.2 uS\r\n"
-            "Minimum Delay Count= 40\r\n");
-}
-
-TEST_F(Delay, FastMachineGoesThroughBothMultiplications) {
-  // 1 ms, then 10 ms with x40, then 0.2 s with x6: count = 0.5/0.2 * 240000 = 600000.
-  kvatest::SetClockReadings({0, 0.001, 1, 1.01, 2, 2.2, 3, 6});
-  CalibrateDelay();
-  ASSERT_EQ(SpinLog::calls.size(), 4u);
-  EXPECT_EQ(SpinLog::calls[1].second, 40000);
-  EXPECT_EQ(SpinLog::calls[2].second, 240000);
-  EXPECT_EQ(SpinLog::calls[3].second, 600000);
-  EXPECT_EQ(State().delay.DelayLoopCount, 600000);
-  EXPECT_NE(State().delay.DelayReport.find("2nd 0.5Sec delay =   0.01\r\n"), std::string::npos);
-  EXPECT_NE(State().delay.DelayReport.find("3rd 0.5Sec delay =   0.2\r\n"), std::string::npos);
-}
-
-TEST_F(Delay, ClockThatStandsStillOrWrapsIsBounded) {
-  kvatest::SetClockReadings({5});
-  CalibrateDelay();
-  EXPECT_EQ(State().delay.DelayLoopCount, std::numeric_limits<int32_t>::max());
-  EXPECT_NE(State().delay.DelayReport.find("Actual 3Sec delay =  0.1\r\n"), std::string::npos);
-  EXPECT_NE(State().delay.DelayReport.find("10uS Delay Count =   2147483647\r\n"),
-            std::string::npos);
-  EXPECT_NE(State().delay.DelayReport.find("Minimum Delay Count= 40\r\n"), std::string::npos);
-
-  // A negative span counts as too short: multiplied through, then bounded.
-  kvatest::SetClockReadings({86399.9, 0.1, 0.2, 0.1, 0.3, 0.2, 1, 4});
-  CalibrateDelay();
-  EXPECT_EQ(State().delay.DelayLoopCount, 240000000);
+  const struct {
+    std::vector<double> clock;
+    std::vector<int32_t> spinCounts;
+    int32_t count;
+    const char* report;
+  } cases[] = {
+      {{0, 0.25, 100, 103}, {1000, 2000}, 2000,
+       "First 0.5Sec delay =    0.25\r\n2nd 0.5Sec delay =   0\r\n3rd 0.5Sec delay =   0\r\n"
+       "Actual 3Sec delay =  3\r\n10uS Delay Count =   2000\r\nMinimum Delay=      0.2 uS\r\n"
+       "Minimum Delay Count= 40\r\n"},
+      {{0, 0.001, 1, 1.01, 2, 2.2, 3, 6}, {1000, 40000, 240000, 600000}, 600000,
+       "2nd 0.5Sec delay =   0.01\r\n3rd 0.5Sec delay =   0.2\r\n"},
+      {{5}, {1000, 40000, 240000, 2147483647}, 2147483647,
+       "Actual 3Sec delay =  0.1\r\n10uS Delay Count =   2147483647\r\n"},
+      {{86399.9, 0.1, 0.2, 0.1, 0.3, 0.2, 1, 4}, {1000, 40000, 240000, 240000000}, 240000000, ""},
+  };
+  for (const auto& c : cases) {
+    SpinLog::calls.clear();
+    kvatest::SetClockReadings(c.clock);
+    CalibrateDelay();
+    std::vector<int32_t> counts;
+    for (const auto& call : SpinLog::calls) counts.push_back(call.second);
+    EXPECT_EQ(counts, c.spinCounts) << c.count;
+    EXPECT_EQ(State().delay.DelayLoopCount, c.count);
+    EXPECT_NE(State().delay.DelayReport.find(c.report), std::string::npos) << State().delay.DelayReport;
+  }
+  EXPECT_EQ(SpinLog::calls[0].first + SpinLog::calls.back().first, 50000 + 300000);  // 0.5 s, 3 s
+  EXPECT_EQ(busy, (std::vector<bool>{true, false, true, false, true, false, true, false}));
 }
 
 TEST_F(Delay, CountHoldsWhenTheMiddleOfThreeWaitsIsWithinTolerance) {
@@ -144,23 +122,18 @@ TEST(DelayWaits, LastTheirLengthWhateverTheCountAndSleepWhenLong) {
     WaitDelay(ms);
     const double wall = MonotonicSeconds() - start;
     EXPECT_GE(wall, ms * 1e-3) << ms;
-    if (ms >= 3.0f) {
-      EXPECT_LT(ThreadCpuSeconds() - cpuStart, wall / 2) << ms;
-    }
+    if (ms >= 3.0f) EXPECT_LT(ThreadCpuSeconds() - cpuStart, wall / 2) << ms;
   }
 }
 
-TEST(DelaySpin, CalibrationClockLeavesOutTimeSpentNotRunning) {
+// The calibration clock leaves out time spent not running; the compiled loop must not vanish.
+TEST(DelaySpin, RealLoopTakesTimeAndTheClockCountsOnlyRunning) {
   State().delay = {};
   EXPECT_EQ(State().delay.DelayClock, &ThreadCpuSeconds);
-  const double start = State().delay.DelayClock();
+  double start = State().delay.DelayClock();
   usleep(50000);
   EXPECT_LT(State().delay.DelayClock() - start, 0.01);
-}
-
-TEST(DelaySpin, RealLoopTakesTime) {
-  // The compiled loop must not vanish: a large count takes measurable time.
-  const double start = MonotonicSeconds();
+  start = MonotonicSeconds();
   SpinDelaySteps(1000, 100000);
   EXPECT_GT(MonotonicSeconds() - start, 0.005);
 }

@@ -19,87 +19,66 @@
 namespace kva {
 namespace {
 
-TEST(Hex, Hex4PadsCutsAndTakesTwosComplement) {
-  EXPECT_EQ(Hex4(int64_t{0x12345}), "2345");
-  EXPECT_EQ(Hex4(int64_t{-2}), "FFFE");
-  EXPECT_EQ(Hex4(2.5), "0002");  // rounded, halves to even
-  EXPECT_EQ(Hex4(3.5f), "0004");
+// Every text conversion: function, argument, text.
+TEST(NumberText, ConversionsToText) {
+  using F = std::function<std::string(double)>;
+  const F hex4 = [](double v) { return Hex4(static_cast<int64_t>(v)); };
+  const F general = [](double v) { return GeneralText(v); };
+  const F single = [](double v) { return GeneralText(static_cast<float>(v)); };
+  const auto picture = [](const char* p, char mark = '.') {
+    return F([p, mark](double v) { return FormatNumber(v, p, mark); });
+  };
+  const struct {
+    F f;
+    double value;
+    const char* text;
+  } cases[] = {
+      {hex4, 0x12345, "2345"},  {hex4, -2, "FFFE"},
+      {[](double v) { return Hex4(v); }, 2.5, "0002"},  // rounded, halves to even
+      {[](double v) { return Hex4(static_cast<float>(v)); }, 3.5, "0004"},
+      {[](double v) { return HexNoPad(static_cast<int32_t>(v)); }, -6144, "E800"},
+      {picture("0.000"), 0.0005, "0.001"},  // just above the tie in binary
+      {picture("0.00"), 0.125, "0.13"},     // an exact tie goes away from zero
+      {picture("0.00"), 2.675, "2.67"},     // 2.67499999... in binary
+      {picture("0.000"), 9.9996, "10.000"}, {picture("0.000"), static_cast<float>(0.0514) * -10, "-0.514"},
+      {picture("00"), 7, "07"},             {picture("0.0##"), 1.23456, "1.235"},
+      {picture("##0.0#######"), -12.3456789, "-12.3456789"},
+      {picture("##0.0#######"), 0.00000001, "0.00000001"}, {picture("##0.0#######"), 0.000000001, "0.0"},
+      {picture("#.0"), 0.5, ".5"},          {picture("#.0"), -0.25, "-.3"},
+      {picture("0.000", ','), 1.5, "1,500"},
+      {single, 0, "0"},  {single, 0.0514, "0.0514"}, {single, 1234567, "1234567"},
+      {single, 12345678, "1.234568E+07"}, {single, 0.00001, "1E-05"},
+      {general, 1.0 / 3.0, "0.333333333333333"}, {general, 2.5e20, "2.5E+20"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.f(c.value), c.text) << c.text;
+  EXPECT_THROW(FormatNumber(1, "0,00"), std::invalid_argument);
 }
 
-TEST(Hex, TextToValueCountsFromTheRightAndCheckedFormsRefuseLongerText) {
-  EXPECT_EQ(HexTextToValue("1a2B"), 6699);
-  EXPECT_EQ(HexTextToValue("G1"), 1);
-  EXPECT_EQ(HexTextToValue("x10"), 16);  // no prefix: x is a zero digit
+TEST(NumberText, HexTextCountsFromTheRightAndCheckedFormsRefuseLongerText) {
+  for (const auto& [text, value] : {std::pair{"1a2B", 6699}, {"G1", 1}, {"x10", 16}, {"12345", 0x2345}})
+    EXPECT_EQ(HexTextToValue(text), value) << text;  // no prefix: x is a zero digit
   EXPECT_EQ(HexTextToInt16("FFFF"), -1);
   EXPECT_EQ(HexTextToInt16("e800"), -6144);
-  EXPECT_EQ(HexTextToValue("12345"), 0x2345);
   EXPECT_FALSE(CheckedHexTextToValue("12345"));
   EXPECT_FALSE(CheckedHexTextToInt16("FFFF0"));
   EXPECT_EQ(CheckedHexTextToValue("FFFF"), 65535);
   EXPECT_EQ(CheckedHexTextToInt16("FFFF"), -1);
-  EXPECT_EQ(HexNoPad(-6144), "E800");
-}
-
-TEST(NumberPicture, FixedPlacesRoundHalfAwayFromZeroOnTheExactValue) {
-  EXPECT_EQ(FormatNumber(0.0005, "0.000"), "0.001");  // 0.0005 is just above the tie in binary
-  EXPECT_EQ(FormatNumber(0.125, "0.00"), "0.13");     // an exact tie goes away from zero
-  EXPECT_EQ(FormatNumber(2.675, "0.00"), "2.67");     // 2.67499999... in binary
-  EXPECT_EQ(FormatNumber(9.9996, "0.000"), "10.000");
-  EXPECT_EQ(FormatNumber(static_cast<float>(0.0514) * -10, "0.000"), "-0.514");
-  EXPECT_EQ(FormatNumber(7, "00"), "07");
-}
-
-TEST(NumberPicture, OptionalPlacesAndNoLeadingZero) {
-  EXPECT_EQ(FormatNumber(1.23456, "0.0##"), "1.235");
-  EXPECT_EQ(FormatNumber(-12.3456789, "##0.0#######"), "-12.3456789");
-  EXPECT_EQ(FormatNumber(0.00000001, "##0.0#######"), "0.00000001");
-  EXPECT_EQ(FormatNumber(0.000000001, "##0.0#######"), "0.0");
-  EXPECT_EQ(FormatNumber(0.5, "#.0"), ".5");
-  EXPECT_EQ(FormatNumber(-0.25, "#.0"), "-.3");
-  EXPECT_EQ(FormatNumber(1.5, "0.000", ','), "1,500");
-  EXPECT_THROW(FormatNumber(1, "0,00"), std::invalid_argument);
-}
-
-TEST(GeneralNumberText, SingleAndDoubleDigitsWithoutTrailingZeros) {
-  EXPECT_EQ(GeneralText(0.0f), "0");
-  EXPECT_EQ(GeneralText(0.0514f), "0.0514");
-  EXPECT_EQ(GeneralText(1234567.0f), "1234567");
-  EXPECT_EQ(GeneralText(12345678.0f), "1.234568E+07");
-  EXPECT_EQ(GeneralText(0.00001f), "1E-05");
-  EXPECT_EQ(GeneralText(1.0 / 3.0), "0.333333333333333");
-  EXPECT_EQ(GeneralText(2.5e20), "2.5E+20");
 }
 
 class TypedNumberLimits : public kvatest::ProgramStateTest {};
 
+// Beyond a double's range: the largest double of the sign, or 0 when too small.
 TEST(TypedNumbers, LeadingNumberAndHalfToEvenRounding) {
-  EXPECT_EQ(LeadingNumber("  12.5abc"), 12.5);
-  EXPECT_EQ(LeadingNumber("+.5"), 0.5);
-  EXPECT_EQ(LeadingNumber("1e3x"), 1000.0);
-  EXPECT_EQ(LeadingNumber("1ex"), 1.0);
-  EXPECT_EQ(LeadingNumber("-"), 0.0);
-  // Beyond a double's range: the largest double of the sign, or 0 when too small.
   constexpr double kMax = std::numeric_limits<double>::max();
-  EXPECT_EQ(LeadingNumber("1e999"), kMax);
-  EXPECT_EQ(LeadingNumber(" -1e400x"), -kMax);
-  EXPECT_EQ(LeadingNumber("123456789012345678901234567890e300"), kMax);
-  EXPECT_EQ(LeadingNumber("1e99999999999999999999"), kMax);
-  EXPECT_EQ(LeadingNumber("0.000001e-999"), 0.0);
-  EXPECT_EQ(LeadingNumber("-1e-400"), 0.0);
-  EXPECT_EQ(LeadingNumber("0.00001e310"), 1e305);
-  EXPECT_EQ(RoundHalfEven(1.5), 2);
-  EXPECT_EQ(RoundHalfEven(2.5), 2);
-  EXPECT_EQ(RoundHalfEven(-2.5), -2);
-  EXPECT_EQ(RoundHalfEven(-3.5), -4);
-}
-
-TEST(TypedNumbers, IsNumber) {
-  for (const char* yes : {"0", " 12 ", "-1.5", "+.5", "5.", "1e-3", "2E+10"}) {
-    EXPECT_TRUE(IsNumber(yes)) << yes;
-  }
-  for (const char* no : {"", "  ", "12abc", "1.2.3", "e5", "-", "1e", "0x10", "1 2"}) {
-    EXPECT_FALSE(IsNumber(no)) << no;
-  }
+  const std::pair<const char*, double> cases[] = {
+      {"  12.5abc", 12.5}, {"+.5", 0.5}, {"1e3x", 1000}, {"1ex", 1}, {"-", 0},
+      {"1e999", kMax}, {" -1e400x", -kMax}, {"123456789012345678901234567890e300", kMax},
+      {"1e99999999999999999999", kMax}, {"0.000001e-999", 0}, {"-1e-400", 0},
+      {"0.00001e310", 1e305}, {"1.7976931348623157e308", kMax}, {"-1.8e308", -kMax},
+  };
+  for (const auto& [text, value] : cases) EXPECT_EQ(LeadingNumber(text), value) << text;
+  for (const auto& [x, n] : {std::pair{1.5, 2}, {2.5, 2}, {-2.5, -2}, {-3.5, -4}})
+    EXPECT_EQ(RoundHalfEven(x), n) << x;
 }
 
 // Every box that reads a typed number meets a number too large for a double with its own

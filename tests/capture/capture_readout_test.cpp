@@ -51,33 +51,26 @@ TEST(CaptureReadout, WalksEventsInMemoryOrder) {
   ASSERT_EQ(State().capture.CaptureHeaders.size(), 1025u);
   ASSERT_EQ(State().capture.CaptureTraceX.size(), 8192u - 6 * 1024 + 1);
 
-  const CaptureHeader& h1 = State().capture.CaptureHeaders[1];
-  EXPECT_DOUBLE_EQ(h1.XYZ, 5.0);
-  EXPECT_EQ(h1.Date, 415);
-  EXPECT_DOUBLE_EQ(h1.Temp, 0.0);
-  EXPECT_DOUBLE_EQ(h1.Voltage, 0x290 * 0.00488);
-  EXPECT_DOUBLE_EQ(h1.Aux,
-                   256 * static_cast<double>(static_cast<float>(0x290 * 0.00488) / 1024.0f));
-  const CaptureHeader& h2 = State().capture.CaptureHeaders[2];
-  EXPECT_EQ(h2.Time, 905);
-  EXPECT_EQ(h2.Date, 1231);  // bits 15..14 are not part of the month
-  EXPECT_DOUBLE_EQ(h2.Temp, -206 * 0.244);
-  EXPECT_DOUBLE_EQ(h2.Aux,
-                   -256 * static_cast<double>(static_cast<float>(0x2A3 * 0.00488) / 1024.0f));
+  const auto& c = State().capture;
+  const auto fields = [](const CaptureHeader& h) {
+    return std::vector<double>{h.XYZ, double(h.Time), double(h.Date), h.Temp, h.Voltage, h.Aux};
+  };
+  const double v1 = 0x290 * 0.00488, v2 = 0x2A3 * 0.00488;
+  EXPECT_EQ(fields(c.CaptureHeaders[1]),
+            (std::vector<double>{5.0, 1430, 415, 0.0, v1, 256 * double(float(v1) / 1024.0f)}));
+  // Bits 15..14 of the date are not part of the month.
+  EXPECT_EQ(fields(c.CaptureHeaders[2]),
+            (std::vector<double>{2.0, 905, 1231, -206 * 0.244, v2, -256 * double(float(v2) / 1024.0f)}));
   // The AUX_ADC scale is left at the last event's supply / 1024.
-  EXPECT_FLOAT_EQ(State().registers.RegisterMap[AUX_ADC].RegScale,
-                  static_cast<float>(0x2A3 * 0.00488) / 1024.0f);
-  EXPECT_EQ(State().capture.CaptureHeaders[3].XYZ, 0.0);  // not stored, not read
-
-  EXPECT_DOUBLE_EQ(State().capture.CaptureX(1, 1), -0.2);
-  EXPECT_DOUBLE_EQ(State().capture.CaptureY(1, 1), -25.6);
-  EXPECT_DOUBLE_EQ(State().capture.CaptureZ(1, 1), -0.6000000000000001);
-  EXPECT_DOUBLE_EQ(State().capture.CaptureZ(1, 2), 25.400000000000002);
-  EXPECT_DOUBLE_EQ(State().capture.CaptureY(2, 1), 0.4);
+  EXPECT_EQ(State().registers.RegisterMap[AUX_ADC].RegScale, float(v2) / 1024.0f);
+  EXPECT_EQ(c.CaptureHeaders[3].XYZ, 0.0);  // not stored, not read
+  EXPECT_EQ((std::vector<double>{c.CaptureX(1, 1), c.CaptureY(1, 1), c.CaptureZ(1, 1), c.CaptureZ(1, 2),
+                                 c.CaptureY(2, 1)}),
+            (std::vector<double>{-0.2, -25.6, -0.6000000000000001, 25.400000000000002, 0.4}));
   // End to end: event 2's samples follow event 1's.
-  EXPECT_EQ(State().capture.CaptureTraceZ[2], State().capture.CaptureZ(1, 2));
-  EXPECT_EQ(State().capture.CaptureTraceY[3], State().capture.CaptureY(2, 1));
-  EXPECT_EQ(State().capture.CaptureTraceX[5], 0.0);
+  EXPECT_EQ(c.CaptureTraceZ[2], c.CaptureZ(1, 2));
+  EXPECT_EQ(c.CaptureTraceY[3], c.CaptureY(2, 1));
+  EXPECT_EQ(c.CaptureTraceX[5], 0.0);
 
   // One pointer write per location, counting up from the reset to 0.
   const auto writes = board.sensor.WordWrites();

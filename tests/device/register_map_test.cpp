@@ -5,22 +5,34 @@
 
 #include <vector>
 
+#include "app/number_text.h"
 #include "device/register_access.h"
 #include "support/fake_sensor.h"
 
 namespace kva {
 namespace {
 
-// Typed names match the labels whatever the case, and an underscore matches the space that
-// some labels carry.
-TEST(RegisterMap, FindsRegistersByTypedName) {
+// Labels, addresses and who may write or see each row ("w" writable, "h" hidden from lists);
+// typed names match the labels whatever the case, with "_" for a label's space.
+TEST(RegisterMap, LabelsAddressesAndAccess) {
   InitRegisterMap();
-  EXPECT_EQ(FindRegisterByLabel("temp_out"), TEMP_OUT);
-  EXPECT_EQ(FindRegisterByLabel("Y_PEAK OUT"), Y_PEAK_OUT);
-  EXPECT_EQ(FindRegisterByLabel("time___"), TIME_REG);
-  EXPECT_EQ(FindRegisterByLabel("smpl_prd"), SMPL_PRD);
-  EXPECT_EQ(FindRegisterByLabel("nothing"), -1);
-  EXPECT_EQ(FindRegisterByLabel(""), -1);
+  std::string rows;
+  for (int i = 0; i < 40; ++i) {
+    const RegisterRow& r = State().registers.RegisterMap[i];
+    rows += r.Label + ":" + Hex4(int64_t{r.BaseAddr}).substr(2) + (r.WriteFlag ? "w" : "") +
+            (r.Hidden ? "h" : "") + (r.ReadFlag ? "" : "-") + (r.NumBytes == 2 ? " " : "? ");
+  }
+  EXPECT_EQ(rows,
+            "ENDURANCE:00 SUPPLY_OUT:02 XACCL_OUT:04 YACCL_OUT:06 ZACCL_OUT:08 AUX_ADC:0A "
+            "TEMP OUT:0C X_PEAK OUT:0E Y_PEAK OUT:10 Z_PEAK_OUT:12 XYZ_PK_OUT:14 CAPT_BUF_1:16 "
+            "CAPT_BUF_2:18 STATUS:1A EVENTS:1C CHECKSUM:1E XACCL_NULL:20w YACCL_NULL:22w "
+            "ZACCL_NULL:24w reserved:26- reserved:28- reserved:2A- reserved:2C- TIME___:2Ew "
+            "DATE___:30w YEAR___:32w WAKE_TIME:34w WAKE_DATE:36w ALM_MAG1:38w ALM_MAG2:3Aw "
+            "ALM_CTRL:3Cw XTRIG_CTRL:3Ew CAPT_PNTR:40w CAPT_CFG:42w GPIO_CTR:44w MISC_CTRL:46w "
+            "SMPL_PRD:48w COMMAND:4Aw PROD_ID:4Ch SW_REV:4Eh ");
+  for (const auto& [typed, index] : {std::pair{"temp_out", int{TEMP_OUT}}, {"Y_PEAK OUT", Y_PEAK_OUT},
+                                     {"time___", TIME_REG}, {"smpl_prd", SMPL_PRD}, {"nothing", -1}, {"", -1}})
+    EXPECT_EQ(FindRegisterByLabel(typed), index) << typed;
 }
 
 // Every row of the map, read end to end from a sensor that holds a distinct word at each

@@ -8,7 +8,6 @@
 #include <memory>
 #include <stdexcept>
 
-#include "sim/port_faults.h"
 #include "support/sim_rig.h"
 
 namespace kva::sim {
@@ -56,31 +55,6 @@ TEST_F(SimBoardTest, WritesOverUsbReadBackOnBothInterfaces) {
   }
   EXPECT_EQ(Read(SW_REV), 0x0100);
   EXPECT_EQ(board->port().DroppedFrames(), 0u);
-}
-
-// The bench values themselves are the tool's end-to-end test, on both interfaces.
-TEST_F(SimBoardTest, NewDataFlagFollowsTheSamplesOnBothInterfaces) {
-  State().settings.InterfaceType = Interface::Parallel;
-  EXPECT_EQ(Read(ZACCL_OUT), 19);
-  EXPECT_EQ(State().registers.RegNDBit + State().registers.RegEABit,
-            32768);                // the power-on sample is new
-  EXPECT_EQ(Read(ZACCL_OUT), 19);  // read again before the next sample: no longer new
-  EXPECT_EQ(State().registers.RegNDBit, 0);
-  now += 1.0;
-  State().settings.InterfaceType = Interface::Usb;
-  EXPECT_EQ(Read(ZACCL_OUT), 19);
-  EXPECT_EQ(State().registers.RegNDBit, 32768);
-}
-
-TEST_F(SimBoardTest, StuckDataInLineHidesTheDeviceButWritesReachIt) {
-  UseInterface(kva::Interface::Parallel);
-  sim::PortFaults faults(board->port());
-  SetPortIo(&faults);
-  faults.StickDataIn(0);
-  EXPECT_EQ(Read(PROD_ID), 0xFFFF);
-  WriteRegister(SMPL_PRD, 0x0042);
-  faults.StickDataIn(-1);
-  EXPECT_EQ(Read(SMPL_PRD), 0x0042);
 }
 
 TEST_F(SimBoardTest, UnknownScenarioIsRefusedAndTheSeamsAreRestored) {
