@@ -29,7 +29,6 @@ class RecordingPortIo : public kva::PortIo {
     events.push_back({true, port, value});
     if (inner_) inner_->Out(port, value);
   }
-
   uint8_t In(uint16_t port) override {
     uint8_t value = 0xFF;
     if (inner_) {
@@ -41,18 +40,15 @@ class RecordingPortIo : public kva::PortIo {
     events.push_back({false, port, value});
     return value;
   }
-
   // The next 16 status reads answer word, most significant bit first.
   void QueueAnswer(uint16_t word) {
     for (int i = 15; i >= 0; --i) statusBits_.push_back(((word >> i) & 1) != 0);
   }
-
   // Values written to one port, in order.
   std::vector<uint8_t> Writes(uint16_t port) const {
     std::vector<uint8_t> out;
-    for (const PortEvent& e : events) {
+    for (const PortEvent& e : events)
       if (e.out && e.port == port) out.push_back(e.value);
-    }
     return out;
   }
   std::vector<uint8_t> DataWrites() const { return Writes(base_); }
@@ -65,34 +61,21 @@ class RecordingPortIo : public kva::PortIo {
   std::deque<bool> statusBits_;
 };
 
-// What a device on the cable receives: for each chip-select period (D0 high) of the given
-// data-register levels, the data-out bits (D2 inverted) taken at the falling clock (D1) edges.
-struct WireFrame {
-  uint32_t bits;  // most significant first
-  int count;      // clock falls in the period
-  bool operator==(const WireFrame&) const = default;
-};
-
-inline std::vector<WireFrame> DecodeWireFrames(const std::vector<uint8_t>& levels) {
-  std::vector<WireFrame> frames;
-  uint8_t previous = 0;
-  for (uint8_t v : levels) {
-    const bool wasSelected = previous & 1, selected = v & 1;
-    if (!wasSelected && selected) frames.push_back({0, 0});
-    if (selected && (previous & 2) && !(v & 2)) {
-      frames.back().bits = (frames.back().bits << 1) | ((v & 4) ? 0u : 1u);
-      ++frames.back().count;
-    }
-    previous = v;
-  }
-  return frames;
-}
-
-// The 16-bit frames on the wire, in order; a chip-select period of another length shows as -1.
+// The 16-bit frames a device on the cable receives from the given data-register levels: per
+// chip-select period (D0 high) the data-out bits (D2 inverted) at the falling clock (D1)
+// edges; a period of another length shows as -1.
 inline std::vector<int32_t> DecodeFrames(const std::vector<uint8_t>& levels) {
   std::vector<int32_t> words;
-  for (const WireFrame& f : DecodeWireFrames(levels)) {
-    words.push_back(f.count == 16 ? static_cast<int32_t>(f.bits) : -1);
+  int count = 0;
+  uint8_t previous = 0;
+  for (uint8_t v : levels) {
+    if (!(previous & 1) && (v & 1)) words.push_back(0), count = 0;
+    if ((v & 1) && (previous & 2) && !(v & 2)) {
+      words.back() = (words.back() << 1) | ((v & 4) ? 0 : 1);
+      if (++count > 16) words.back() = -1;
+    }
+    if ((previous & 1) && !(v & 1) && count != 16) words.back() = -1;
+    previous = v;
   }
   return words;
 }
