@@ -36,10 +36,12 @@ TEST(SignalStats, AgainstHandComputedValues) {
   // x; mean, standard deviation, rms, min, max, peak index, peak value
   const std::pair<std::vector<double>, std::array<double, 7>> cases[] = {
       {{1, 2, 3, 4}, {2.5, std::sqrt(1.25), std::sqrt(7.5), 1, 4, 3, 4}},
-      {{0.4, -3, 1}, {-8.0 / 15, std::sqrt(9.306666666666667 / 3), std::sqrt(10.16 / 3), -3, 1, 1, -3}},
+      {{0.4, -3, 1},
+       {-8.0 / 15, std::sqrt(9.306666666666667 / 3), std::sqrt(10.16 / 3), -3, 1, 1, -3}},
       {{2, -2}, {0, 2, 2, -2, 2, 0, 2}},  // a tie keeps the first
       // A large offset: a one-pass sum of squares would lose the spread entirely.
-      {{1e8 + 1, 1e8 + 2, 1e8 + 3}, {1e8 + 2, std::sqrt(2.0 / 3), 1e8 + 2, 1e8 + 1, 1e8 + 3, 2, 1e8 + 3}},
+      {{1e8 + 1, 1e8 + 2, 1e8 + 3},
+       {1e8 + 2, std::sqrt(2.0 / 3), 1e8 + 2, 1e8 + 1, 1e8 + 3, 2, 1e8 + 3}},
   };
   for (const auto& [x, w] : cases) {
     const SignalStats s = ComputeSignalStats(x);
@@ -160,11 +162,13 @@ TEST(AnalysisTexts, DecimalsFollowTheStep) {
   s.peakToPeak = 26.0, s.peakValue = 25.4;
   const SignalStatsTexts t = StatsTexts(s, kCaptureStepG);
   // No "-0.000" for the mean.
-  EXPECT_EQ(std::vector<std::string>({t.mean, t.stdDev, t.rms, t.min, t.max, t.peakToPeak, t.peakValue}),
-            std::vector<std::string>({"0.000", "0.354", "1.000", "-0.6", "25.4", "26.0", "25.4"}));
-  for (const auto& [value, digits, text] :
-       {std::tuple{0.000012346, 4, "1.235e-05"}, {123.45678, 4, "123.5"}, {53289.7, 4, "53290"},
-        {-1234567.0, 3, "-1230000"}})
+  EXPECT_EQ(
+      std::vector<std::string>({t.mean, t.stdDev, t.rms, t.min, t.max, t.peakToPeak, t.peakValue}),
+      std::vector<std::string>({"0.000", "0.354", "1.000", "-0.6", "25.4", "26.0", "25.4"}));
+  for (const auto& [value, digits, text] : {std::tuple{0.000012346, 4, "1.235e-05"},
+                                            {123.45678, 4, "123.5"},
+                                            {53289.7, 4, "53290"},
+                                            {-1234567.0, 3, "-1230000"}})
     EXPECT_EQ(SignificantText(value, digits), text);
 }
 

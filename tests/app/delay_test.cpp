@@ -35,9 +35,9 @@ class Delay : public kvatest::ProgramStateTest {
 // Whole 10 us steps, ties to even, at least one; 0 returns at once; the first other wait
 // calibrates (the 500 ms and 3 s measurements come before it).
 TEST_F(Delay, StepsAreWholeTenMicrosecondUnitsAndTheFirstUseCalibrates) {
-  const std::tuple<float, int64_t, float> cases[] = {
-      {0.004f, 1, 0.01f}, {-5.0f, 1, 0.01f},   {0.1f, 10, 0.1f},
-      {0.125f, 12, 0.125f}, {0.375f, 38, 0.375f}, {500.0f, 50000, 500.0f}};
+  const std::tuple<float, int64_t, float> cases[] = {{0.004f, 1, 0.01f},   {-5.0f, 1, 0.01f},
+                                                     {0.1f, 10, 0.1f},     {0.125f, 12, 0.125f},
+                                                     {0.375f, 38, 0.375f}, {500.0f, 50000, 500.0f}};
   float zero = 0;
   WaitDelay(zero);
   EXPECT_FALSE(State().delay.DelayCalibrated);
@@ -66,13 +66,19 @@ TEST_F(Delay, CalibrationCountsAndReport) {
     int32_t count;
     const char* report;
   } cases[] = {
-      {{0, 0.25, 100, 103}, {1000, 2000}, 2000,
+      {{0, 0.25, 100, 103},
+       {1000, 2000},
+       2000,
        "First 0.5Sec delay =    0.25\r\n2nd 0.5Sec delay =   0\r\n3rd 0.5Sec delay =   0\r\n"
        "Actual 3Sec delay =  3\r\n10uS Delay Count =   2000\r\nMinimum Delay=      0.2 uS\r\n"
        "Minimum Delay Count= 40\r\n"},
-      {{0, 0.001, 1, 1.01, 2, 2.2, 3, 6}, {1000, 40000, 240000, 600000}, 600000,
+      {{0, 0.001, 1, 1.01, 2, 2.2, 3, 6},
+       {1000, 40000, 240000, 600000},
+       600000,
        "2nd 0.5Sec delay =   0.01\r\n3rd 0.5Sec delay =   0.2\r\n"},
-      {{5}, {1000, 40000, 240000, 240000000}, 2147483647,
+      {{5},
+       {1000, 40000, 240000, 240000000},
+       2147483647,
        "Actual 3Sec delay =  0.1\r\n10uS Delay Count =   2147483647\r\n"},
       {{86399.9, 0.1, 0.2, 0.1, 0.3, 0.2, 1, 4}, {1000, 40000, 240000, 240000000}, 240000000, ""},
   };
@@ -84,7 +90,8 @@ TEST_F(Delay, CalibrationCountsAndReport) {
     for (const auto& call : SpinLog::calls) counts.push_back(call.second);
     EXPECT_EQ(counts, c.spinCounts) << c.count;
     EXPECT_EQ(State().delay.DelayLoopCount, c.count);
-    EXPECT_NE(State().delay.DelayReport.find(c.report), std::string::npos) << State().delay.DelayReport;
+    EXPECT_NE(State().delay.DelayReport.find(c.report), std::string::npos)
+        << State().delay.DelayReport;
   }
   EXPECT_EQ(SpinLog::calls[0].first + SpinLog::calls.back().first, 50000 + 300000);  // 0.5 s, 3 s
   EXPECT_EQ(busy, (std::vector<bool>{true, false, true, false, true, false, true, false}));
@@ -126,18 +133,6 @@ TEST(DelayWaits, LastTheirLengthWhateverTheCountAndSleepWhenLong) {
       EXPECT_LT(ThreadCpuSeconds() - cpuStart, wall / 2) << ms;
     }
   }
-}
-
-// The calibration clock leaves out time spent not running; the compiled loop must not vanish.
-TEST(DelaySpin, RealLoopTakesTimeAndTheClockCountsOnlyRunning) {
-  State().delay = {};
-  EXPECT_EQ(State().delay.DelayClock, &ThreadCpuSeconds);
-  double start = State().delay.DelayClock();
-  usleep(50000);
-  EXPECT_LT(State().delay.DelayClock() - start, 0.01);
-  start = MonotonicSeconds();
-  SpinDelaySteps(1000, 100000);
-  EXPECT_GT(MonotonicSeconds() - start, 0.005);
 }
 
 }  // namespace

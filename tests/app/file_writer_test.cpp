@@ -3,9 +3,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,12 +28,6 @@ std::vector<std::string> Hidden(const fs::path& dir = ".") {
     if (e.path().filename().string()[0] == '.') names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
-}
-
-std::string Drain(int fd) {
-  std::string text(64, '\0');
-  text.resize(static_cast<size_t>(std::max<ssize_t>(read(fd, text.data(), text.size()), 0)));
-  return text;
 }
 
 class FileWriter : public ::testing::Test {
@@ -63,35 +55,16 @@ TEST_F(FileWriter, RegularFilesAreReplacedKeepingTheirModeAndLinksAreFollowed) {
   EXPECT_TRUE(Hidden().empty() && Hidden("sub").empty());
 }
 
-TEST_F(FileWriter, FifosAndSocketsAreWrittenInPlace) {
-  ASSERT_EQ(mkfifo("fifo", 0600), 0);
-  const int reader = open("fifo", O_RDONLY | O_NONBLOCK);
-  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  const std::string sockPath = (dir.path() / "sock").string();
-  ASSERT_LT(sockPath.size(), sizeof addr.sun_path);
-  sockPath.copy(addr.sun_path, sockPath.size());
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  ASSERT_EQ(listen(listener, 1), 0);
-  EXPECT_EQ(ReplaceFile("fifo", "to the fifo"), 0);
-  EXPECT_EQ(ReplaceFile("sock", "to the socket"), 0);
-  EXPECT_EQ(Drain(reader), "to the fifo");
-  const int peer = accept(listener, nullptr, nullptr);
-  EXPECT_EQ(Drain(peer), "to the socket");
-  EXPECT_TRUE(fs::is_fifo("fifo") && fs::is_socket("sock"));
-  for (int fd : {reader, listener, peer}) close(fd);
-  EXPECT_TRUE(Hidden().empty());
-}
-
 // Refused at open; a failed or uncommitted write leaves the old file whole and no temporary.
 TEST_F(FileWriter, FailuresLeaveTheOldFileWhole) {
   WriteFileBytes("plain", "x");
   fs::create_directory("folder");
   fs::create_symlink("loop", "loop");
-  const std::pair<std::string, int> refused[] = {
-      {"plain/below.csv", ENOTDIR}, {"folder", EISDIR}, {"missing/a.csv", ENOENT},
-      {std::string(256, 'n'), ENAMETOOLONG}, {"loop", ELOOP}};
+  const std::pair<std::string, int> refused[] = {{"plain/below.csv", ENOTDIR},
+                                                 {"folder", EISDIR},
+                                                 {"missing/a.csv", ENOENT},
+                                                 {std::string(256, 'n'), ENAMETOOLONG},
+                                                 {"loop", ELOOP}};
   for (const auto& [path, err] : refused) {
     OutputFile file;
     EXPECT_EQ(file.Open(path), err) << path;
@@ -132,7 +105,8 @@ TEST_F(FileWriter, AFolderThatTakesNoNewFileHasItsFilesOverwrittenInPlace) {
   EXPECT_EQ(after.st_mode & 07777, 0640u);
   {
     kvatest::FileSizeLimit limit(2);
-    EXPECT_EQ(WriteFileAtomically("full.csv", "too long"), "Could not write full.csv: File too large");
+    EXPECT_EQ(WriteFileAtomically("full.csv", "too long"),
+              "Could not write full.csv: File too large");
   }
   const int err = ReplaceFile("new.csv", "x");  // nothing to overwrite: refused
   EXPECT_TRUE(err == EACCES || err == EPERM) << err;

@@ -33,29 +33,39 @@ TEST(NumberText, ConversionsToText) {
     double value;
     const char* text;
   } cases[] = {
-      {hex4, 0x12345, "2345"},  {hex4, -2, "FFFE"},
+      {hex4, 0x12345, "2345"},
+      {hex4, -2, "FFFE"},
       {[](double v) { return Hex4(v); }, 2.5, "0002"},  // rounded, halves to even
       {[](double v) { return Hex4(static_cast<float>(v)); }, 3.5, "0004"},
       {[](double v) { return HexNoPad(static_cast<int32_t>(v)); }, -6144, "E800"},
       {picture("0.000"), 0.0005, "0.001"},  // just above the tie in binary
       {picture("0.00"), 0.125, "0.13"},     // an exact tie goes away from zero
       {picture("0.00"), 2.675, "2.67"},     // 2.67499999... in binary
-      {picture("0.000"), 9.9996, "10.000"}, {picture("0.000"), static_cast<float>(0.0514) * -10, "-0.514"},
-      {picture("00"), 7, "07"},             {picture("0.0##"), 1.23456, "1.235"},
+      {picture("0.000"), 9.9996, "10.000"},
+      {picture("0.000"), static_cast<float>(0.0514) * -10, "-0.514"},
+      {picture("00"), 7, "07"},
+      {picture("0.0##"), 1.23456, "1.235"},
       {picture("##0.0#######"), -12.3456789, "-12.3456789"},
-      {picture("##0.0#######"), 0.00000001, "0.00000001"}, {picture("##0.0#######"), 0.000000001, "0.0"},
-      {picture("#.0"), 0.5, ".5"},          {picture("#.0"), -0.25, "-.3"},
+      {picture("##0.0#######"), 0.00000001, "0.00000001"},
+      {picture("##0.0#######"), 0.000000001, "0.0"},
+      {picture("#.0"), 0.5, ".5"},
+      {picture("#.0"), -0.25, "-.3"},
       {picture("0.000", ','), 1.5, "1,500"},
-      {single, 0, "0"},  {single, 0.0514, "0.0514"}, {single, 1234567, "1234567"},
-      {single, 12345678, "1.234568E+07"}, {single, 0.00001, "1E-05"},
-      {general, 1.0 / 3.0, "0.333333333333333"}, {general, 2.5e20, "2.5E+20"},
+      {single, 0, "0"},
+      {single, 0.0514, "0.0514"},
+      {single, 1234567, "1234567"},
+      {single, 12345678, "1.234568E+07"},
+      {single, 0.00001, "1E-05"},
+      {general, 1.0 / 3.0, "0.333333333333333"},
+      {general, 2.5e20, "2.5E+20"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.f(c.value), c.text) << c.text;
   EXPECT_THROW(FormatNumber(1, "0,00"), std::invalid_argument);
 }
 
 TEST(NumberText, HexTextCountsFromTheRightAndCheckedFormsRefuseLongerText) {
-  for (const auto& [text, value] : {std::pair{"1a2B", 6699}, {"G1", 1}, {"x10", 16}, {"12345", 0x2345}})
+  for (const auto& [text, value] :
+       {std::pair{"1a2B", 6699}, {"G1", 1}, {"x10", 16}, {"12345", 0x2345}})
     EXPECT_EQ(HexTextToValue(text), value) << text;  // no prefix: x is a zero digit
   EXPECT_EQ(HexTextToInt16("FFFF"), -1);
   EXPECT_EQ(HexTextToInt16("e800"), -6144);
@@ -71,10 +81,20 @@ class TypedNumberLimits : public kvatest::ProgramStateTest {};
 TEST(TypedNumbers, LeadingNumberAndHalfToEvenRounding) {
   constexpr double kMax = std::numeric_limits<double>::max();
   const std::pair<const char*, double> cases[] = {
-      {"  12.5abc", 12.5}, {"+.5", 0.5}, {"1e3x", 1000}, {"1ex", 1}, {"-", 0},
-      {"1e999", kMax}, {" -1e400x", -kMax}, {"123456789012345678901234567890e300", kMax},
-      {"1e99999999999999999999", kMax}, {"0.000001e-999", 0}, {"-1e-400", 0},
-      {"0.00001e310", 1e305}, {"1.7976931348623157e308", kMax}, {"-1.8e308", -kMax},
+      {"  12.5abc", 12.5},
+      {"+.5", 0.5},
+      {"1e3x", 1000},
+      {"1ex", 1},
+      {"-", 0},
+      {"1e999", kMax},
+      {" -1e400x", -kMax},
+      {"123456789012345678901234567890e300", kMax},
+      {"1e99999999999999999999", kMax},
+      {"0.000001e-999", 0},
+      {"-1e-400", 0},
+      {"0.00001e310", 1e305},
+      {"1.7976931348623157e308", kMax},
+      {"-1.8e308", -kMax},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(LeadingNumber(text), value) << text;
   for (const auto& [x, n] : {std::pair{1.5, 2}, {2.5, 2}, {-2.5, -2}, {-3.5, -4}})

@@ -21,7 +21,8 @@ void FillTwoEvents(int eventsStored) {
   c.CaptureHeaders.assign(1025, CaptureHeader{});
   for (auto* axis : {&c.CaptureX, &c.CaptureY, &c.CaptureZ}) axis->Allocate(1024, 8);
   c.CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
-  c.CaptureHeaders[2] = {0.2 * 3, 905, 1231, -206 * 0.244, 675 * 0.00488, -256 * (3.294f / 1024.0f)};
+  c.CaptureHeaders[2] = {0.2 * 3,      905,           1231,
+                         -206 * 0.244, 675 * 0.00488, -256 * (3.294f / 1024.0f)};
   c.CaptureX(1, 1) = 0.2, c.CaptureY(1, 1) = -0.4, c.CaptureZ(1, 1) = 1;
   c.CaptureX(1, 2) = -25.6, c.CaptureY(1, 2) = 0, c.CaptureZ(1, 2) = 127 * 0.2;
   c.CaptureX(2, 1) = 0.2 * 3;
@@ -85,7 +86,6 @@ TEST_F(CaptureFile, WriteReplacesTheFileOrNamesThePath) {
   ASSERT_TRUE(error);
   EXPECT_NE(error->find("DataCapBuff.csv/below.csv: Not a directory"), std::string::npos) << *error;
   EXPECT_EQ(kvatest::ReadFileBytes(path), CaptureFileText(',', '.'));
-
 }
 
 }  // namespace

@@ -51,21 +51,22 @@ TEST_F(CapturePlot, ReadoutAndLayout) {
   EXPECT_EQ(r.sample + " " + r.value, "2 -1.3");
   EXPECT_EQ(CaptureTraceSamples(8), 8144);
   const auto fields = [](const CaptureLayout& l) {
-    return std::vector<double>{
-        l.width,    l.height,     l.picTop,      l.picLeft,     l.picWidth,      l.picHeight,
-        l.bottom,   l.right,      l.line1Y,      l.line2Y,      l.line3Y,        l.xTickTop,
-        l.xTickBottom, l.lineMaxX, l.fullScaleTop, l.midScaleTop, l.minScaleTop, l.xLabelTop,
-        l.maxXLabelLeft, l.scrollTop, l.scaleButtonTop, l.scaleCaptionTop, l.fileFrameTop};
+    return std::vector<double>{l.width,          l.height,          l.picTop,        l.picLeft,
+                               l.picWidth,       l.picHeight,       l.bottom,        l.right,
+                               l.line1Y,         l.line2Y,          l.line3Y,        l.xTickTop,
+                               l.xTickBottom,    l.lineMaxX,        l.fullScaleTop,  l.midScaleTop,
+                               l.minScaleTop,    l.xLabelTop,       l.maxXLabelLeft, l.scrollTop,
+                               l.scaleButtonTop, l.scaleCaptionTop, l.fileFrameTop};
   };
   EXPECT_EQ(fields(LayOutCaptureWindow({14200, 6000, 255, 600})),
-            (std::vector<double>{14200, 6000, 100, 1200, 12600, 4600, 4700, 13800, 4700, 2400,
-                                 120, 4720, 4920, 13760, 17.5, 2297.5, 4572.5, 4920, 13160, 4850,
-                                 4100, 3845, 4790}));
+            (std::vector<double>{14200,  6000, 100,   1200, 12600, 4600,  4700, 13800,
+                                 4700,   2400, 120,   4720, 4920,  13760, 17.5, 2297.5,
+                                 4572.5, 4920, 13160, 4850, 4100,  3845,  4790}));
   // Smaller than 3600 twips either way: held at 3600.
   EXPECT_EQ(fields(LayOutCaptureWindow({100, 3599, 0, 0})),
-            (std::vector<double>{3600, 3600, 100, 1200, 2000, 2200, 2300, 3200, 2300, 1200, 120,
-                                 2320, 2520, 3160, 17.5, 1097.5, 2172.5, 2520, 3160, 2450, 1700,
-                                 1700, 2390}));
+            (std::vector<double>{3600,   3600, 100,  1200, 2000, 2200, 2300, 3200,
+                                 2300,   1200, 120,  2320, 2520, 3160, 17.5, 1097.5,
+                                 2172.5, 2520, 3160, 2450, 1700, 1700, 2390}));
 }
 
 }  // namespace

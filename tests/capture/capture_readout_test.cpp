@@ -59,13 +59,13 @@ TEST(CaptureReadout, WalksEventsInMemoryOrder) {
   EXPECT_EQ(fields(c.CaptureHeaders[1]),
             (std::vector<double>{5.0, 1430, 415, 0.0, v1, 256 * double(float(v1) / 1024.0f)}));
   // Bits 15..14 of the date are not part of the month.
-  EXPECT_EQ(fields(c.CaptureHeaders[2]),
-            (std::vector<double>{2.0, 905, 1231, -206 * 0.244, v2, -256 * double(float(v2) / 1024.0f)}));
+  EXPECT_EQ(fields(c.CaptureHeaders[2]), (std::vector<double>{2.0, 905, 1231, -206 * 0.244, v2,
+                                                              -256 * double(float(v2) / 1024.0f)}));
   // The AUX_ADC scale is left at the last event's supply / 1024.
   EXPECT_EQ(State().registers.RegisterMap[AUX_ADC].RegScale, float(v2) / 1024.0f);
   EXPECT_EQ(c.CaptureHeaders[3].XYZ, 0.0);  // not stored, not read
-  EXPECT_EQ((std::vector<double>{c.CaptureX(1, 1), c.CaptureY(1, 1), c.CaptureZ(1, 1), c.CaptureZ(1, 2),
-                                 c.CaptureY(2, 1)}),
+  EXPECT_EQ((std::vector<double>{c.CaptureX(1, 1), c.CaptureY(1, 1), c.CaptureZ(1, 1),
+                                 c.CaptureZ(1, 2), c.CaptureY(2, 1)}),
             (std::vector<double>{-0.2, -25.6, -0.6000000000000001, 25.400000000000002, 0.4}));
   // End to end: event 2's samples follow event 1's.
   EXPECT_EQ(c.CaptureTraceZ[2], c.CaptureZ(1, 2));

@@ -73,8 +73,9 @@ TEST_F(PortTraceTest, FileThatCannotBeCreatedIsReportedAndThePortWorksOn) {
   kvatest::RecordingPortIo line;
   PortTrace trace(line);
   EXPECT_FALSE(trace.Open("missing/t.vcd"));
-  EXPECT_THAT(messages,
-              ElementsAre("The bus trace missing/t.vcd cannot be written: No such file or directory."));
+  EXPECT_THAT(
+      messages,
+      ElementsAre("The bus trace missing/t.vcd cannot be written: No such file or directory."));
   trace.Out(0x378, 5);
   line.QueueAnswer(0x8000);
   EXPECT_EQ(trace.In(0x379), 0xBF);

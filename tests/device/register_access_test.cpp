@@ -127,7 +127,8 @@ TEST_F(RegisterAccess, OtherInterfacesLeaveThePortQuiet) {
   State().settings.InterfaceType = Interface::None;
   ReadRegister(TEMP_OUT);
   EXPECT_EQ(State().registers.RegScaledValue, -50.0f);
-  EXPECT_EQ(State().registers.RegRawValue + State().registers.RegNDBit + State().registers.RegEABit, 0);
+  EXPECT_EQ(State().registers.RegRawValue + State().registers.RegNDBit + State().registers.RegEABit,
+            0);
   WriteRegister(SMPL_PRD, 0x1234);
   LptWriteFrame(0x8000);
   // The USB adapter gets the frames, on channel 1; not ready, a read gives zero, not the word
@@ -135,13 +136,15 @@ TEST_F(RegisterAccess, OtherInterfacesLeaveThePortQuiet) {
   State().settings.InterfaceType = Interface::Usb;
   State().usb.SpiChannel = 3;
   WriteRegister(SMPL_PRD, 0x1234);
-  EXPECT_EQ(std::vector<int>(State().usb.SpiTxWords.begin() + 1, State().usb.SpiTxWords.begin() + 3),
-            (std::vector<int>{0xC912, 0xC834}));
+  EXPECT_EQ(
+      std::vector<int>(State().usb.SpiTxWords.begin() + 1, State().usb.SpiTxWords.begin() + 3),
+      (std::vector<int>{0xC912, 0xC834}));
   EXPECT_EQ(State().usb.SpiChannel, 1);
   State().usb.SpiRxWords[2] = State().registers.SpiReadResult = 0xBFF6;
   ReadRegister(XACCL_OUT);
-  EXPECT_EQ(std::vector<int>(State().usb.SpiTxWords.begin() + 1, State().usb.SpiTxWords.begin() + 3),
-            (std::vector<int>{0x0400, 0x0000}));
+  EXPECT_EQ(
+      std::vector<int>(State().usb.SpiTxWords.begin() + 1, State().usb.SpiTxWords.begin() + 3),
+      (std::vector<int>{0x0400, 0x0000}));
   EXPECT_EQ(State().registers.SpiReadResult + State().registers.RegRawValue, 0);
   for (Interface type : {Interface::None, Interface::Usb}) {
     State().settings.InterfaceType = type;

@@ -37,7 +37,8 @@ class PortAccess : public kvatest::ProgramStateTest {
     });
   }
   static std::string pick() {
-    return "Enter the port's own address in Interface, Parallel (usually 378, 278 or 3BC; a plug-in "
+    return "Enter the port's own address in Interface, Parallel (usually 378, 278 or 3BC; a "
+           "plug-in "
            "card's address is listed as parport in /proc/ioports).";
   }
   std::vector<std::pair<uint16_t, uint16_t>> requests;
@@ -72,19 +73,22 @@ TEST_F(PortAccess, RefusalTextsNameAddressReasonAndFix) {
        "Secure Boot).\n\nStart the computer with lockdown off, or use the USB adapter."},
       {0x3F8, EBUSY, "serial", false, "The ports are busy: they belong to serial.\n\n" + pick},
       {0x3F8, EBUSY, "", false, "The ports are busy: they belong to another driver.\n\n" + pick},
-      {0x378, ENOSYS, "", false, "This computer has no direct port I/O.\n\nUse the USB adapter instead."},
+      {0x378, ENOSYS, "", false,
+       "This computer has no direct port I/O.\n\nUse the USB adapter instead."},
       {0x378, EIO, "", false, "The system refused: Input/output error.\n\n" + pick},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(PortAccessRefusalText(c.base, {c.error, c.holder}, c.root),
-              "The parallel port at address " + HexNoPad(c.base) + " (hex) cannot be used: no access to the I/O ports " +
-                  HexNoPad(c.base) + " to " + HexNoPad(c.base + 2) + ".\n\n" + c.reason);
+              "The parallel port at address " + HexNoPad(c.base) +
+                  " (hex) cannot be used: no access to the I/O ports " + HexNoPad(c.base) + " to " +
+                  HexNoPad(c.base + 2) + ".\n\n" + c.reason);
   }
   EXPECT_THAT(PortAccessRefusalText(0x378, {EACCES, {}}, false),
-              testing::MatchesRegex("The parallel port at address 378 \\(hex\\) cannot be used: no access to the I/O "
-                                    "ports 378 to 37A.\n\nThe program is not running as root and lacks the "
-                                    "CAP_SYS_RAWIO capability.\n\nStart it as root, or give it the capability "
-                                    "once with:\n    sudo setcap cap_sys_rawio\\+ep /.+\nthen start it again."));
+              testing::MatchesRegex(
+                  "The parallel port at address 378 \\(hex\\) cannot be used: no access to the I/O "
+                  "ports 378 to 37A.\n\nThe program is not running as root and lacks the "
+                  "CAP_SYS_RAWIO capability.\n\nStart it as root, or give it the capability "
+                  "once with:\n    sudo setcap cap_sys_rawio\\+ep /.+\nthen start it again."));
 }
 
 TEST_F(PortAccess, SystemBoardAndOutOfRangeAddressesAreRefusedWithoutAsking) {
@@ -95,12 +99,17 @@ TEST_F(PortAccess, SystemBoardAndOutOfRangeAddressesAreRefusedWithoutAsking) {
   giveio();
   EXPECT_TRUE(requests.empty());
   EXPECT_FALSE(PortAccessGranted(0x20));
-  EXPECT_THAT(messages,
-              ElementsAre(Pair("Error", "The parallel port at address 20 (hex) cannot be used: no access to the I/O "
-                                        "ports 20 to 22.\n\nAddresses below 100 (hex) belong to the computer's own "
-                                        "devices, not to a parallel port.\n\n" + pick()),
-                          Pair("Error", "The parallel port at address FFFE (hex) cannot be used.\n\nThe address "
-                                        "leaves the I/O port range.\n\n" + pick())));
+  EXPECT_THAT(
+      messages,
+      ElementsAre(Pair("Error",
+                       "The parallel port at address 20 (hex) cannot be used: no access to the I/O "
+                       "ports 20 to 22.\n\nAddresses below 100 (hex) belong to the computer's own "
+                       "devices, not to a parallel port.\n\n" +
+                           pick()),
+                  Pair("Error",
+                       "The parallel port at address FFFE (hex) cannot be used.\n\nThe address "
+                       "leaves the I/O port range.\n\n" +
+                           pick())));
 }
 
 }  // namespace

@@ -60,11 +60,13 @@ TEST_F(Kva7710Test, WriteFramesActByRegister) {
   const std::vector<std::array<uint16_t, 3>> cases = {
       // address, written, read back: PROD_ID is read-only, 0x26 reserved, 0x70 beyond the map,
       // CAPT_PNTR has 8192 locations, SMPL_PRD faster than 4096 per second is held at the limit
-      {0x4C, 0x1234, 0x1E1E}, {0x26, 0xFFFF, 0x0000}, {0x70, 0xFFFF, 0x0000}, {0x46, 0xFFFF, 0xC307},
-      {0x42, 0xFFFF, 0x00F7}, {0x3C, 0xFFFF, 0xFF37}, {0x38, 0xFFFF, 0xBFFF}, {0x44, 0xFFFF, 0x0303},
-      {0x40, 0xFFFF, 0x1FFF}, {0x48, 0x0003, 0x0007}, {0x4A, 0x0000, 0x0000}, {0x48, 0x0008, 0x0008},
-      {0x3A, 0xFFFF, 0xBFFF}, {0x3E, 0xFFFF, 0xFFFF}, {0x34, 0xFFFF, 0x3F7F}, {0x36, 0xFFFF, 0x1F3F},
-      {0x20, 0xFFFF, 0xFFFF}, {0x00, 0x1234, 0x0000}, {0x4E, 0x1234, 0x0100},
+      {0x4C, 0x1234, 0x1E1E}, {0x26, 0xFFFF, 0x0000}, {0x70, 0xFFFF, 0x0000},
+      {0x46, 0xFFFF, 0xC307}, {0x42, 0xFFFF, 0x00F7}, {0x3C, 0xFFFF, 0xFF37},
+      {0x38, 0xFFFF, 0xBFFF}, {0x44, 0xFFFF, 0x0303}, {0x40, 0xFFFF, 0x1FFF},
+      {0x48, 0x0003, 0x0007}, {0x4A, 0x0000, 0x0000}, {0x48, 0x0008, 0x0008},
+      {0x3A, 0xFFFF, 0xBFFF}, {0x3E, 0xFFFF, 0xFFFF}, {0x34, 0xFFFF, 0x3F7F},
+      {0x36, 0xFFFF, 0x1F3F}, {0x20, 0xFFFF, 0xFFFF}, {0x00, 0x1234, 0x0000},
+      {0x4E, 0x1234, 0x0100},
   };
   for (const auto& [address, written, read] : cases) {
     b.Write(static_cast<uint8_t>(address), written);
@@ -119,8 +121,8 @@ TEST_F(Kva7710Test, SelfTestAndItsFault) {
   Bench b;
   const auto sample = [&b] {
     b.Step(1.0 / 1024);
-    return std::array<int, 4>{b.Read(0x04) & 0x3FFF, b.Read(0x06) & 0x3FFF,
-                              b.Read(0x08) & 0x3FFF, b.Read(0x1A)};
+    return std::array<int, 4>{b.Read(0x04) & 0x3FFF, b.Read(0x06) & 0x3FFF, b.Read(0x08) & 0x3FFF,
+                              b.Read(0x1A)};
   };
   b.Write(0x46, 0x0100);
   EXPECT_EQ(sample(), (std::array<int, 4>{40, 40, 59, 0x0000}));
@@ -151,8 +153,9 @@ TEST_F(Kva7710Test, DemoShocksFallOnTheirDrawnAxes) {
   b.dev.SetSeed(7);
   b.Write(0x46, 0x4000);  // peak tracking
   for (int s = 0; s < 40; ++s) b.Step(1.0), b.Read(0x04);
-  EXPECT_EQ((std::array<int, 3>{b.Read(0x0E) & 0x3FFF, b.Read(0x10) & 0x3FFF, b.Read(0x12) & 0x3FFF}),
-            (std::array<int, 3>{0x4000 - 477, 568, 540}));  // -23.85, 28.4 and 27.0 g
+  EXPECT_EQ(
+      (std::array<int, 3>{b.Read(0x0E) & 0x3FFF, b.Read(0x10) & 0x3FFF, b.Read(0x12) & 0x3FFF}),
+      (std::array<int, 3>{0x4000 - 477, 568, 540}));  // -23.85, 28.4 and 27.0 g
 }
 
 TEST_F(Kva7710Test, ClockRunsInBcdAndTakesWrites) {
@@ -167,9 +170,10 @@ TEST_F(Kva7710Test, ClockRunsInBcdAndTakesWrites) {
 
   // A minute before midnight: leap day, the century of the two-digit year, and a day the
   // month does not have, which rolls over at midnight.
-  const std::array<uint16_t, 4> midnights[] = {
-      // year, date before, date after, year after
-      {0x0024, 0x0228, 0x0229, 0x0024}, {0x0099, 0x1231, 0x0101, 0x0000}, {0x0000, 0x0231, 0x0301, 0x0000}};
+  const std::array<uint16_t, 4> midnights[] = {// year, date before, date after, year after
+                                               {0x0024, 0x0228, 0x0229, 0x0024},
+                                               {0x0099, 0x1231, 0x0101, 0x0000},
+                                               {0x0000, 0x0231, 0x0301, 0x0000}};
   for (const auto& [year, before, after, yearAfter] : midnights) {
     b.Write(0x32, year);
     b.Write(0x30, before);
@@ -226,13 +230,15 @@ TEST_F(Kva7710Test, UnusableFlashFileGivesFactorySettingsAndChecksumError) {
   for (const char* path : {"flash.bin", "folder"}) {
     Bench b(path);
     EXPECT_EQ((std::array<int, 3>{b.Read(0x48), b.Read(0x00), b.Read(0x1A)}),
-              (std::array<int, 3>{0x001F, 0, 0x0040})) << path;
+              (std::array<int, 3>{0x001F, 0, 0x0040}))
+        << path;
   }
   EXPECT_EQ(kvatest::ReadFileBytes("flash.bin"), bytes);  // left alone until the next update
   Bench b("folder");
   b.Write(0x4A, 0x0008);
   EXPECT_EQ(b.Read(0x00), 1);
-  EXPECT_EQ(b.dev.TakeFlashWriteError(), "The flash image folder could not be written: Is a directory");
+  EXPECT_EQ(b.dev.TakeFlashWriteError(),
+            "The flash image folder could not be written: Is a directory");
   EXPECT_EQ(b.dev.TakeFlashWriteError(), "");
 }
 
@@ -308,7 +314,8 @@ TEST_F(Kva7710CaptureTest, ShockEventIsTheSameWhetherPolledOrCaughtUpAfterAnHour
     ASSERT_EQ(d.samples.size(), 1018u);
     // 256 samples before the trigger: at rest, then the first three of the half-sine
     // (0, 6.0 and 11.5 g, still below the level); the trigger sample at 15.9 g comes next.
-    EXPECT_EQ(std::count(d.samples.begin(), d.samples.begin() + 253, std::array<int, 3>{0, 0, 5}), 253);
+    EXPECT_EQ(std::count(d.samples.begin(), d.samples.begin() + 253, std::array<int, 3>{0, 0, 5}),
+              253);
     std::vector<int> x;
     for (int j = 253; j <= 258; ++j) x.push_back(d.samples[j][0]);
     EXPECT_EQ(x, (std::vector<int>{0, 30, 58, 80, 94, 100}));  // up to the crest
