@@ -97,8 +97,7 @@ TEST(AnalysisFileRefusals, LineAndReason) {
       {"File Name,D_1.csv\r\nDate,x\r\nTime,x\r\n", 4, "the file ends before \"Begin Seconds,\""},
       {"File Name,D_1.csv\r\nDate,x\r\nTime,x\r\nBegin Seconds,1\r\nEnd Seconds,2\r\n \r\n"
        "Sample #,XaND,X acc\r\n",
-       7, "expected a flag and a value title per register"},
-  };
+       7, "expected a flag and a value title per register"}};
   for (const Case& c : cases) {
     const AnalysisFile f = ReadAnalysisFile(c.text);
     EXPECT_FALSE(f.ok()) << c.text;

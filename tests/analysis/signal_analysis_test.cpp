@@ -41,8 +41,7 @@ TEST(SignalStats, AgainstHandComputedValues) {
       {{2, -2}, {0, 2, 2, -2, 2, 0, 2}},  // a tie keeps the first
       // A large offset: a one-pass sum of squares would lose the spread entirely.
       {{1e8 + 1, 1e8 + 2, 1e8 + 3},
-       {1e8 + 2, std::sqrt(2.0 / 3), 1e8 + 2, 1e8 + 1, 1e8 + 3, 2, 1e8 + 3}},
-  };
+       {1e8 + 2, std::sqrt(2.0 / 3), 1e8 + 2, 1e8 + 1, 1e8 + 3, 2, 1e8 + 3}}};
   for (const auto& [x, w] : cases) {
     const SignalStats s = ComputeSignalStats(x);
     EXPECT_EQ(s.count, static_cast<int>(x.size()));
@@ -66,11 +65,11 @@ TEST(WelchSpectrum, SinePeakAndAmplitude) {
     double hz, amplitude, offset;
     int segments;
   };
-  const Case cases[] = {
-      {8192, 1024, 1024, 50, 0.5, 0, 15}, {8192, 1024, 256, 100, 0.2, 1, 63},
-      {8192, 4096, 8192, 1000, 2, -1, 1}, {5000, 100, 512, 12.5, 0.05, 0, 18},
-      {300, 1024, 1024, 100, 0.5, 3, 1},
-  };
+  const Case cases[] = {{8192, 1024, 1024, 50, 0.5, 0, 15},
+                        {8192, 1024, 256, 100, 0.2, 1, 63},
+                        {8192, 4096, 8192, 1000, 2, -1, 1},
+                        {5000, 100, 512, 12.5, 0.05, 0, 18},
+                        {300, 1024, 1024, 100, 0.5, 3, 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.hz);
     const Spectrum s =
@@ -96,12 +95,10 @@ TEST(WelchSpectrum, NoiseDensityAndParseval) {
     double rate, density, sineHz;
     int segment;
   };
-  const Case cases[] = {
-      {1024, 100e-6, 0, 1024},
-      {1024, 300e-6, 0, 256},
-      {4096, 50e-6, 0, 8192},
-      {1024, 1e-3, 50, 512},
-  };
+  const Case cases[] = {{1024, 100e-6, 0, 1024},
+                        {1024, 300e-6, 0, 256},
+                        {4096, 50e-6, 0, 8192},
+                        {1024, 1e-3, 50, 512}};
   uint64_t seed = 1;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.segment);

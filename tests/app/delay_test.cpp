@@ -80,8 +80,7 @@ TEST_F(Delay, CalibrationCountsAndReport) {
        {1000, 40000, 240000, 240000000},
        2147483647,
        "Actual 3Sec delay =  0.1\r\n10uS Delay Count =   2147483647\r\n"},
-      {{86399.9, 0.1, 0.2, 0.1, 0.3, 0.2, 1, 4}, {1000, 40000, 240000, 240000000}, 240000000, ""},
-  };
+      {{86399.9, 0.1, 0.2, 0.1, 0.3, 0.2, 1, 4}, {1000, 40000, 240000, 240000000}, 240000000, ""}};
   for (const auto& c : cases) {
     SpinLog::calls.clear();
     kvatest::SetClockReadings(c.clock);
@@ -107,7 +106,7 @@ TEST_F(Delay, CountHoldsWhenTheMiddleOfThreeWaitsIsWithinTolerance) {
       {{0.0100, 0.0101, 0.0100}, true},
       {{0.0300, 0.0104, 0.0050}, true},   // one wait disturbed either way does not decide
       {{0.0067, 0.0067, 0.0300}, false},  // a faster machine: every settle cut short
-      {{0.0106, 0.0107, 0.0110}, false},  // a slower one
+      {{0.0106, 0.0107, 0.0110}, false}   // a slower one
   };
   for (const auto& c : cases) {
     std::vector<double> readings;

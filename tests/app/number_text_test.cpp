@@ -32,33 +32,31 @@ TEST(NumberText, ConversionsToText) {
     F f;
     double value;
     const char* text;
-  } cases[] = {
-      {hex4, 0x12345, "2345"},
-      {hex4, -2, "FFFE"},
-      {[](double v) { return Hex4(v); }, 2.5, "0002"},  // rounded, halves to even
-      {[](double v) { return Hex4(static_cast<float>(v)); }, 3.5, "0004"},
-      {[](double v) { return HexNoPad(static_cast<int32_t>(v)); }, -6144, "E800"},
-      {picture("0.000"), 0.0005, "0.001"},  // just above the tie in binary
-      {picture("0.00"), 0.125, "0.13"},     // an exact tie goes away from zero
-      {picture("0.00"), 2.675, "2.67"},     // 2.67499999... in binary
-      {picture("0.000"), 9.9996, "10.000"},
-      {picture("0.000"), static_cast<float>(0.0514) * -10, "-0.514"},
-      {picture("00"), 7, "07"},
-      {picture("0.0##"), 1.23456, "1.235"},
-      {picture("##0.0#######"), -12.3456789, "-12.3456789"},
-      {picture("##0.0#######"), 0.00000001, "0.00000001"},
-      {picture("##0.0#######"), 0.000000001, "0.0"},
-      {picture("#.0"), 0.5, ".5"},
-      {picture("#.0"), -0.25, "-.3"},
-      {picture("0.000", ','), 1.5, "1,500"},
-      {single, 0, "0"},
-      {single, 0.0514, "0.0514"},
-      {single, 1234567, "1234567"},
-      {single, 12345678, "1.234568E+07"},
-      {single, 0.00001, "1E-05"},
-      {general, 1.0 / 3.0, "0.333333333333333"},
-      {general, 2.5e20, "2.5E+20"},
-  };
+  } cases[] = {{hex4, 0x12345, "2345"},
+               {hex4, -2, "FFFE"},
+               {[](double v) { return Hex4(v); }, 2.5, "0002"},  // rounded, halves to even
+               {[](double v) { return Hex4(static_cast<float>(v)); }, 3.5, "0004"},
+               {[](double v) { return HexNoPad(static_cast<int32_t>(v)); }, -6144, "E800"},
+               {picture("0.000"), 0.0005, "0.001"},  // just above the tie in binary
+               {picture("0.00"), 0.125, "0.13"},     // an exact tie goes away from zero
+               {picture("0.00"), 2.675, "2.67"},     // 2.67499999... in binary
+               {picture("0.000"), 9.9996, "10.000"},
+               {picture("0.000"), static_cast<float>(0.0514) * -10, "-0.514"},
+               {picture("00"), 7, "07"},
+               {picture("0.0##"), 1.23456, "1.235"},
+               {picture("##0.0#######"), -12.3456789, "-12.3456789"},
+               {picture("##0.0#######"), 0.00000001, "0.00000001"},
+               {picture("##0.0#######"), 0.000000001, "0.0"},
+               {picture("#.0"), 0.5, ".5"},
+               {picture("#.0"), -0.25, "-.3"},
+               {picture("0.000", ','), 1.5, "1,500"},
+               {single, 0, "0"},
+               {single, 0.0514, "0.0514"},
+               {single, 1234567, "1234567"},
+               {single, 12345678, "1.234568E+07"},
+               {single, 0.00001, "1E-05"},
+               {general, 1.0 / 3.0, "0.333333333333333"},
+               {general, 2.5e20, "2.5E+20"}};
   for (const auto& c : cases) EXPECT_EQ(c.f(c.value), c.text) << c.text;
   EXPECT_THROW(FormatNumber(1, "0,00"), std::invalid_argument);
 }
@@ -80,22 +78,20 @@ class TypedNumberLimits : public kvatest::ProgramStateTest {};
 // Beyond a double's range: the largest double of the sign, or 0 when too small.
 TEST(TypedNumbers, LeadingNumberAndHalfToEvenRounding) {
   constexpr double kMax = std::numeric_limits<double>::max();
-  const std::pair<const char*, double> cases[] = {
-      {"  12.5abc", 12.5},
-      {"+.5", 0.5},
-      {"1e3x", 1000},
-      {"1ex", 1},
-      {"-", 0},
-      {"1e999", kMax},
-      {" -1e400x", -kMax},
-      {"123456789012345678901234567890e300", kMax},
-      {"1e99999999999999999999", kMax},
-      {"0.000001e-999", 0},
-      {"-1e-400", 0},
-      {"0.00001e310", 1e305},
-      {"1.7976931348623157e308", kMax},
-      {"-1.8e308", -kMax},
-  };
+  const std::pair<const char*, double> cases[] = {{"  12.5abc", 12.5},
+                                                  {"+.5", 0.5},
+                                                  {"1e3x", 1000},
+                                                  {"1ex", 1},
+                                                  {"-", 0},
+                                                  {"1e999", kMax},
+                                                  {" -1e400x", -kMax},
+                                                  {"123456789012345678901234567890e300", kMax},
+                                                  {"1e99999999999999999999", kMax},
+                                                  {"0.000001e-999", 0},
+                                                  {"-1e-400", 0},
+                                                  {"0.00001e310", 1e305},
+                                                  {"1.7976931348623157e308", kMax},
+                                                  {"-1.8e308", -kMax}};
   for (const auto& [text, value] : cases) EXPECT_EQ(LeadingNumber(text), value) << text;
   for (const auto& [x, n] : {std::pair{1.5, 2}, {2.5, 2}, {-2.5, -2}, {-3.5, -4}})
     EXPECT_EQ(RoundHalfEven(x), n) << x;
@@ -123,8 +119,7 @@ TEST_F(TypedNumberLimits, BeyondADoubleIsBeyondEachBoxLimit) {
       {"USB word delay",
        [](const std::string& t) { return std::to_string(SpiWordDelayFor(LeadingNumber(t))); }},
       {"USB word count",
-       [](const std::string& t) { return std::to_string(SpiWordCountFor(LeadingNumber(t))); }},
-  };
+       [](const std::string& t) { return std::to_string(SpiWordCountFor(LeadingNumber(t))); }}};
   for (const auto& b : boxes) {
     ASSERT_NE(b.shown("99999"), b.shown("0")) << b.box;  // else the rows below prove nothing
     for (const char* big : {"1e999", "1e400"}) {

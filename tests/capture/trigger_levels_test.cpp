@@ -24,7 +24,7 @@ TEST_F(TriggerLevels, LevelsToMagnitudes) {
       {1, 5, 1024},       // 4.9959 / 0.00488 = 1023.75
       {6, 25, 307},       // (25 + 50) * 4.096 = 307.2
       {6, -336.43, 0},    // below the read side's range: the smallest magnitude
-      {8, 20.66, 413},    // Y_PEAK OUT's scale, 413.2
+      {8, 20.66, 413}     // Y_PEAK OUT's scale, 413.2
   };
   for (const auto& c : cases) {
     EXPECT_EQ(EngToAlarmMag(c.code, c.level), c.magnitude) << c.code << " " << c.level;

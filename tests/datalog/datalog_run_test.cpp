@@ -19,20 +19,18 @@ TEST(DatalogBoxes, CorrectionsFollowTheBoxRules) {
   const struct {
     Box box;
     const char *typed, *shown;
-  } cases[] = {
-      {SamplesPerFileBoxText, "abc", "1000"},
-      {SamplesPerFileBoxText, "12abc", "1000"},
-      {SamplesPerFileBoxText, "0", "1"},
-      {SamplesPerFileBoxText, "70000", "65526"},
-      {SamplesPerFileBoxText, "65526", "65526"},
-      {SamplesPerFileBoxText, " 250", " 250"},
-      {FilesPerSessionBoxText, "2500", "2000"},
-      {FilesPerSessionBoxText, "-4", "1"},
-      {SampleDelayBoxText, "-5", "0"},
-      {SampleDelayBoxText, "40000", "32000"},
-      {SampleDelayBoxText, "x", "0"},
-      {SampleDelayBoxText, "12.5", "12.5"},
-  };
+  } cases[] = {{SamplesPerFileBoxText, "abc", "1000"},
+               {SamplesPerFileBoxText, "12abc", "1000"},
+               {SamplesPerFileBoxText, "0", "1"},
+               {SamplesPerFileBoxText, "70000", "65526"},
+               {SamplesPerFileBoxText, "65526", "65526"},
+               {SamplesPerFileBoxText, " 250", " 250"},
+               {FilesPerSessionBoxText, "2500", "2000"},
+               {FilesPerSessionBoxText, "-4", "1"},
+               {SampleDelayBoxText, "-5", "0"},
+               {SampleDelayBoxText, "40000", "32000"},
+               {SampleDelayBoxText, "x", "0"},
+               {SampleDelayBoxText, "12.5", "12.5"}};
   for (const auto& c : cases) EXPECT_EQ(c.box(c.typed), c.shown) << c.typed;
 }
 

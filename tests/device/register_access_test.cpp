@@ -44,8 +44,7 @@ TEST_F(RegisterAccess, ReadsDecodeWidthSignScaleAndFlags) {
       {CHECKSUM, 0xFFFF, 0x1E, -1, 32768, 0, -1.0f},  // no flag columns: the flags stay
       {SUPPLY_OUT, 0xC3FF, 0x02, 1023, 32768, 16384, 1023 * 0.00488f},
       {TEMP_OUT, 0x00CD, 0x0C, 205, 0, 0, 0.048828125f},
-      {XYZ_PK_OUT, 0xFFFF, 0x14, 0x3FFF, 32768, 16384, 0x3FFF * 256.0f},
-  };
+      {XYZ_PK_OUT, 0xFFFF, 0x14, 0x3FFF, 32768, 16384, 0x3FFF * 256.0f}};
   for (const Case& c : cases) {
     port.events.clear();
     State().delay.DelayStepsRun = 0;
@@ -72,7 +71,7 @@ TEST_F(RegisterAccess, WritesHighByteFirstExceptTheCapturePointer) {
       {SMPL_PRD, 0x1234, 0xC912, 0xC834},
       {CAPT_PNTR, 0x1234, 0xC034, 0xC112},
       {XACCL_NULL, -2, 0xA1FF, 0xA0FE},
-      {PROD_ID, 0x0102, 0xCD01, 0xCC02},  // not writable, sent all the same
+      {PROD_ID, 0x0102, 0xCD01, 0xCC02}  // not writable, sent all the same
   };
   for (const Case& c : cases) {
     port.events.clear();

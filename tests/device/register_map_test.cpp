@@ -68,7 +68,7 @@ TEST(RegisterMap, EveryRowDecodesItsWordAsTheRegisterTableSays) {
       {9, 0x12, 0xA00A, -8182, -8182 * 0.05, 32768, 0},
       {10, 0x14, 0xE00B, 8203, 8203 * 256.0, 32768, 16384},
       {11, 0x16, 0xC00C, 49164, 49164, 32768, 16384},  // capture memory at CAPT_PNTR
-      {12, 0x18, 0xC28D, -115, -115, 32768, 16384},    // 8 bits
+      {12, 0x18, 0xC28D, -115, -115, 32768, 16384}     // 8 bits
   };
   for (int i = 13; i <= 39; ++i) {
     const bool reserved = i >= 19 && i <= 22, isSigned = i >= 15 && i <= 18;

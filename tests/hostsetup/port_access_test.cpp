@@ -75,8 +75,7 @@ TEST_F(PortAccess, RefusalTextsNameAddressReasonAndFix) {
       {0x3F8, EBUSY, "", false, "The ports are busy: they belong to another driver.\n\n" + pick},
       {0x378, ENOSYS, "", false,
        "This computer has no direct port I/O.\n\nUse the USB adapter instead."},
-      {0x378, EIO, "", false, "The system refused: Input/output error.\n\n" + pick},
-  };
+      {0x378, EIO, "", false, "The system refused: Input/output error.\n\n" + pick}};
   for (const auto& c : cases) {
     EXPECT_EQ(PortAccessRefusalText(c.base, {c.error, c.holder}, c.root),
               "The parallel port at address " + HexNoPad(c.base) +

@@ -45,8 +45,7 @@ TEST(RtcClock, SyncWritesDateYearTimeWaitsAndReadsBack) {
       {{2009, 12, 31, 23, 59, 30},
        {{0x30, 0x1231}, {0x32, 0x0009}, {0x2E, 0x2359}},
        "12/31/09 23 :59"},
-      {{2010, 1, 1, 0, 0, 30}, {{0x30, 0x0101}, {0x32, 0x0010}, {0x2E, 0x0000}}, "1/1/10 0 :0"},
-  };
+      {{2010, 1, 1, 0, 0, 30}, {{0x30, 0x0101}, {0x32, 0x0010}, {0x2E, 0x0000}}, "1/1/10 0 :0"}};
   for (const auto& c : cases) {
     kvatest::FakeBoard board;
     ClockHooks hooks;
