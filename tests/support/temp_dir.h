@@ -51,9 +51,8 @@ inline void WriteFileBytes(const std::filesystem::path& path, const std::string&
   out << bytes;
 }
 
-// Files of this process (and the processes it starts) cannot grow past bytes for as long as
-// this lives: writes beyond fail with EFBIG, as on a full disk, whoever runs the test (a disk
-// that is full for root too is hard to come by).
+// While this lives, files of this process and its children cannot grow past bytes: writes
+// beyond fail with EFBIG, as on a disk that is full even for root.
 class FileSizeLimit {
  public:
   explicit FileSizeLimit(rlim_t bytes) {
@@ -75,10 +74,9 @@ class FileSizeLimit {
   sighandler_t previousSignal_ = SIG_DFL;
 };
 
-// A folder in which no new file can be created for as long as this lives, while the files in
-// it stay writable, whoever runs the test: its write permission is taken away, and where that
-// does not stop this process (root), it is made immutable. held() is false where neither
-// works (then the test cannot run).
+// While this lives, no new file can be created in the folder but its files stay writable:
+// write permission is taken away, and for root the folder is made immutable. held() is false
+// where neither works.
 class ClosedFolder {
  public:
   explicit ClosedFolder(std::filesystem::path dir) : dir_(std::move(dir)) {
