@@ -77,25 +77,6 @@ TEST(CaptureReadout, WalksEventsInMemoryOrder) {
   EXPECT_EQ(board.sensor.buf2Reads, 16);
 }
 
-TEST(CaptureReadout, MoreEventsThanBuffersReadsEachBufferOnce) {
-  kvatest::FakeBoard board;
-  board.Set(CAPT_CFG, 0x0000);  // L = 1024, N = 8
-  board.Set(EVENTS, 300);
-  for (int e = 1; e <= 8; ++e)
-    PutEvent(board.sensor, 1024, e, {static_cast<uint16_t>(e), 0, 0, 0, 0, 0}, {{0x0101, 1}});
-  std::vector<int> events;
-  ReadCaptureMemory([&](int e, int n, const std::string&) {
-    events.push_back(e);
-    EXPECT_EQ(n, 8);
-  });
-  EXPECT_EQ(events.size(), 8u);
-  EXPECT_EQ(State().capture.CaptureEventsStored, 300);
-  ASSERT_EQ(State().capture.CaptureTraceX.size(), 8145u);  // 1018 samples per event, 1..8144
-  EXPECT_DOUBLE_EQ(State().capture.CaptureHeaders[8].XYZ, 8 * 0.2);
-  EXPECT_DOUBLE_EQ(State().capture.CaptureTraceX[1018 * 7 + 1], 0.2);
-  EXPECT_EQ(board.sensor.WordWrites().back().second, 8192 & 0xFFFF);
-}
-
 TEST(CaptureReadout, StopsWhenTheProgramEndsAndReadsNothingWithoutEvents) {
   kvatest::FakeBoard board;
   board.Set(CAPT_CFG, 0x0007);

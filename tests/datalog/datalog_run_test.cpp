@@ -15,23 +15,18 @@ namespace kva {
 namespace {
 
 TEST(DatalogBoxes, CorrectionsFollowTheBoxRules) {
-  using Box = std::string (*)(std::string_view);
-  const struct {
-    Box box;
-    const char *typed, *shown;
-  } cases[] = {{SamplesPerFileBoxText, "abc", "1000"},
-               {SamplesPerFileBoxText, "12abc", "1000"},
-               {SamplesPerFileBoxText, "0", "1"},
-               {SamplesPerFileBoxText, "70000", "65526"},
-               {SamplesPerFileBoxText, "65526", "65526"},
-               {SamplesPerFileBoxText, " 250", " 250"},
-               {FilesPerSessionBoxText, "2500", "2000"},
-               {FilesPerSessionBoxText, "-4", "1"},
-               {SampleDelayBoxText, "-5", "0"},
-               {SampleDelayBoxText, "40000", "32000"},
-               {SampleDelayBoxText, "x", "0"},
-               {SampleDelayBoxText, "12.5", "12.5"}};
-  for (const auto& c : cases) EXPECT_EQ(c.box(c.typed), c.shown) << c.typed;
+  for (const auto& [typed, shown] : {std::pair{"abc", "1000"},
+                                     {"12abc", "1000"},
+                                     {"0", "1"},
+                                     {"70000", "65526"},
+                                     {"65526", "65526"},
+                                     {" 250", " 250"}})
+    EXPECT_EQ(SamplesPerFileBoxText(typed), shown) << typed;
+  for (const auto& [typed, shown] : {std::pair{"2500", "2000"}, {"-4", "1"}, {"12", "12"}})
+    EXPECT_EQ(FilesPerSessionBoxText(typed), shown) << typed;
+  for (const auto& [typed, shown] :
+       {std::pair{"-5", "0"}, {"40000", "32000"}, {"x", "0"}, {"12.5", "12.5"}})
+    EXPECT_EQ(SampleDelayBoxText(typed), shown) << typed;
 }
 
 class DatalogRun : public ::testing::Test {

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -344,27 +343,6 @@ TEST_F(Kva7710CaptureTest, VibrationAndNoiseAreTheSameWhetherPolledOrCaughtUp) {
   EXPECT_EQ(polled.Read(0x1C), idle.Read(0x1C));
   const auto polledEvents = Walk(polled);
   EXPECT_TRUE(polledEvents == events);
-}
-
-// Noise of a set density shows the same density at any rate: sigma = D sqrt(rate / 2).
-TEST_F(Kva7710Test, NoiseDensityHoldsAtEveryRate) {
-  for (const uint16_t smplPrd : {7, 127}) {
-    Bench b;
-    b.Write(0x48, smplPrd);
-    const double rate = 32768.0 / (smplPrd + 1);
-    b.dev.SetNoiseDensity(1, 20000.0);
-    double sum = 0, squares = 0;
-    constexpr int kSamples = 4000;
-    for (int i = 0; i < kSamples; ++i) {
-      b.Step(1.0 / rate);
-      const double g = Sext(14, b.Read(0x06) & 0x3FFF) * 0.0514;
-      sum += g;
-      squares += g * g;
-    }
-    const double mean = sum / kSamples, sigma = std::sqrt(squares / kSamples - mean * mean);
-    EXPECT_NEAR(sigma / (20000e-6 * std::sqrt(rate / 2)), 1.0, 0.05) << rate;
-    EXPECT_NEAR(mean, 0.0, 0.05) << rate;
-  }
 }
 
 TEST_F(Kva7710CaptureTest, MemoryWrapsSetsFullAndClears) {

@@ -41,23 +41,5 @@ TEST_F(PortFaultsTest, StuckLineOrOneStatusReadInError) {
   EXPECT_EQ(faults.In(0x378), 0xFF);
 }
 
-TEST_F(PortFaultsTest, RandomErrorsRepeatForTheSameSeed) {
-  auto run = [&](uint64_t seed, double p) {
-    kvatest::RecordingPortIo line;
-    sim::PortFaults random(line, 0x378, seed);
-    random.FlipStatusReads(p);
-    uint64_t pattern = 0;
-    for (int i = 0; i < 64; ++i) pattern = (pattern << 1) | (random.In(0x379) == 0xBF);
-    EXPECT_EQ(random.FlippedReads(), static_cast<uint64_t>(__builtin_popcountll(pattern)));
-    return pattern;
-  };
-  EXPECT_EQ(run(7, 0.5), run(7, 0.5));
-  EXPECT_NE(run(7, 0.5), run(8, 0.5));
-  const int ones = __builtin_popcountll(run(7, 0.5));
-  EXPECT_TRUE(ones > 16 && ones < 48) << ones;
-  EXPECT_EQ(run(7, 0.0), 0u);
-  EXPECT_EQ(run(7, 1.0), ~0ull);
-}
-
 }  // namespace
 }  // namespace kva
