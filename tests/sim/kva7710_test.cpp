@@ -167,9 +167,8 @@ TEST_F(Kva7710Test, ClockRunsInBcdAndTakesWrites) {
   EXPECT_EQ(b.Read(0x2E) << 16 | b.Read(0x30), 0x14311231);
 
   // A minute before midnight: leap day, the century of the two-digit year, and a day the
-  // month does not have, which rolls over at midnight.
-  const std::array<uint16_t, 4> midnights[] = {// year, date before, date after, year after
-                                               {0x0024, 0x0228, 0x0229, 0x0024},
+  // month does not have, which rolls over at midnight. Year, date before, date after, year after:
+  const std::array<uint16_t, 4> midnights[] = {{0x0024, 0x0228, 0x0229, 0x0024},
                                                {0x0099, 0x1231, 0x0101, 0x0000},
                                                {0x0000, 0x0231, 0x0301, 0x0000}};
   for (const auto& [year, before, after, yearAfter] : midnights) {
