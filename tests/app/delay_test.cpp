@@ -66,21 +66,17 @@ TEST_F(Delay, CalibrationCountsAndReport) {
     int32_t count;
     const char* report;
   } cases[] = {
-      {{0, 0.25, 100, 103},
-       {1000, 2000},
-       2000,
+      // clang-format off
+      {{0, 0.25, 100, 103}, {1000, 2000}, 2000,
        "First 0.5Sec delay =    0.25\r\n2nd 0.5Sec delay =   0\r\n3rd 0.5Sec delay =   0\r\n"
        "Actual 3Sec delay =  3\r\n10uS Delay Count =   2000\r\nMinimum Delay=      0.2 uS\r\n"
        "Minimum Delay Count= 40\r\n"},
-      {{0, 0.001, 1, 1.01, 2, 2.2, 3, 6},
-       {1000, 40000, 240000, 600000},
-       600000,
+      {{0, 0.001, 1, 1.01, 2, 2.2, 3, 6}, {1000, 40000, 240000, 600000}, 600000,
        "2nd 0.5Sec delay =   0.01\r\n3rd 0.5Sec delay =   0.2\r\n"},
-      {{5},
-       {1000, 40000, 240000, 240000000},
-       2147483647,
+      {{5}, {1000, 40000, 240000, 240000000}, 2147483647,
        "Actual 3Sec delay =  0.1\r\n10uS Delay Count =   2147483647\r\n"},
       {{86399.9, 0.1, 0.2, 0.1, 0.3, 0.2, 1, 4}, {1000, 40000, 240000, 240000000}, 240000000, ""}};
+  // clang-format on
   for (const auto& c : cases) {
     SpinLog::calls.clear();
     kvatest::SetClockReadings(c.clock);
@@ -102,12 +98,10 @@ TEST_F(Delay, CountHoldsWhenTheMiddleOfThreeWaitsIsWithinTolerance) {
   const struct {
     std::vector<double> waits;  // seconds each 10 ms wait took
     bool holds;
-  } cases[] = {
-      {{0.0100, 0.0101, 0.0100}, true},
-      {{0.0300, 0.0104, 0.0050}, true},   // one wait disturbed either way does not decide
-      {{0.0067, 0.0067, 0.0300}, false},  // a faster machine: every settle cut short
-      {{0.0106, 0.0107, 0.0110}, false}   // a slower one
-  };
+  } cases[] = {{{0.0100, 0.0101, 0.0100}, true},
+               {{0.0300, 0.0104, 0.0050}, true},    // one wait disturbed either way does not decide
+               {{0.0067, 0.0067, 0.0300}, false},   // a faster machine: every settle cut short
+               {{0.0106, 0.0107, 0.0110}, false}};  // a slower one
   for (const auto& c : cases) {
     std::vector<double> readings;
     for (double w : c.waits) readings.insert(readings.end(), {100.0, 100.0 + w});

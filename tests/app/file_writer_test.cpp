@@ -83,37 +83,6 @@ TEST_F(FileWriter, FailuresLeaveTheOldFileWhole) {
   EXPECT_TRUE(Hidden().empty());
 }
 
-TEST_F(FileWriter, AFolderThatTakesNoNewFileHasItsFilesOverwrittenInPlace) {
-  WriteFileBytes("own.csv", "the old content, longer");
-  chmod("own.csv", 0640);
-  WriteFileBytes("full.csv", "old");
-  struct stat before {};
-  stat("own.csv", &before);
-  kvatest::ClosedFolder closed(dir.path());
-  if (!closed.held()) GTEST_SKIP() << "no way to close a folder here";
-  {  // not committed: the file stays as it was
-    OutputFile file;
-    ASSERT_EQ(file.Open("own.csv"), 0);
-    file.Write("abandoned");
-  }
-  EXPECT_EQ(ReadFileBytes("own.csv"), "the old content, longer");
-  EXPECT_EQ(ReplaceFile("own.csv", "new"), 0);
-  EXPECT_EQ(ReadFileBytes("own.csv"), "new");
-  struct stat after {};
-  stat("own.csv", &after);
-  EXPECT_EQ(after.st_ino, before.st_ino);
-  EXPECT_EQ(after.st_mode & 07777, 0640u);
-  {
-    kvatest::FileSizeLimit limit(2);
-    EXPECT_EQ(WriteFileAtomically("full.csv", "too long"),
-              "Could not write full.csv: File too large");
-  }
-  const int err = ReplaceFile("new.csv", "x");  // nothing to overwrite: refused
-  EXPECT_TRUE(err == EACCES || err == EPERM) << err;
-  EXPECT_FALSE(fs::exists("new.csv"));
-  EXPECT_TRUE(Hidden(dir.path()).empty());
-}
-
 TEST_F(FileWriter, TemporaryFilesOfEndedProcessesAreRemoved) {
   const pid_t child = fork();
   if (child == 0) _exit(0);

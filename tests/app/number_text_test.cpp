@@ -23,19 +23,14 @@ namespace {
 // Pictures round half away from zero on the exact binary value: 0.0005 is just above the tie,
 // 0.125 an exact tie, 2.675 is 2.67499999...
 TEST(NumberText, ConversionsToText) {
+  // clang-format off
   const std::tuple<const char*, double, const char*> pictures[] = {
-      {"0.000", 0.0005, "0.001"},
-      {"0.00", 0.125, "0.13"},
-      {"0.00", 2.675, "2.67"},
-      {"0.000", 9.9996, "10.000"},
-      {"0.000", static_cast<float>(0.0514) * -10, "-0.514"},
-      {"00", 7, "07"},
-      {"0.0##", 1.23456, "1.235"},
-      {"##0.0#######", -12.3456789, "-12.3456789"},
-      {"##0.0#######", 0.00000001, "0.00000001"},
-      {"##0.0#######", 0.000000001, "0.0"},
-      {"#.0", 0.5, ".5"},
-      {"#.0", -0.25, "-.3"}};
+      {"0.000", 0.0005, "0.001"}, {"0.00", 0.125, "0.13"}, {"0.00", 2.675, "2.67"},
+      {"0.000", 9.9996, "10.000"}, {"0.000", static_cast<float>(0.0514) * -10, "-0.514"},
+      {"00", 7, "07"}, {"0.0##", 1.23456, "1.235"}, {"##0.0#######", -12.3456789, "-12.3456789"},
+      {"##0.0#######", 0.00000001, "0.00000001"}, {"##0.0#######", 0.000000001, "0.0"},
+      {"#.0", 0.5, ".5"}, {"#.0", -0.25, "-.3"}};
+  // clang-format on
   for (const auto& [picture, value, text] : pictures) EXPECT_EQ(FormatNumber(value, picture), text);
   EXPECT_EQ(FormatNumber(1.5, "0.000", ','), "1,500");
   EXPECT_THROW(FormatNumber(1, "0,00"), std::invalid_argument);
@@ -69,20 +64,13 @@ class TypedNumberLimits : public kvatest::ProgramStateTest {};
 // Beyond a double's range: the largest double of the sign, or 0 when too small.
 TEST(TypedNumbers, LeadingNumberAndHalfToEvenRounding) {
   constexpr double kMax = std::numeric_limits<double>::max();
-  const std::pair<const char*, double> cases[] = {{"  12.5abc", 12.5},
-                                                  {"+.5", 0.5},
-                                                  {"1e3x", 1000},
-                                                  {"1ex", 1},
-                                                  {"-", 0},
-                                                  {"1e999", kMax},
-                                                  {" -1e400x", -kMax},
-                                                  {"123456789012345678901234567890e300", kMax},
-                                                  {"1e99999999999999999999", kMax},
-                                                  {"0.000001e-999", 0},
-                                                  {"-1e-400", 0},
-                                                  {"0.00001e310", 1e305},
-                                                  {"1.7976931348623157e308", kMax},
-                                                  {"-1.8e308", -kMax}};
+  // clang-format off
+  const std::pair<const char*, double> cases[] = {
+      {"  12.5abc", 12.5}, {"+.5", 0.5}, {"1e3x", 1000}, {"1ex", 1}, {"-", 0}, {"1e999", kMax},
+      {" -1e400x", -kMax}, {"123456789012345678901234567890e300", kMax},
+      {"1e99999999999999999999", kMax}, {"0.000001e-999", 0}, {"-1e-400", 0},
+      {"0.00001e310", 1e305}, {"1.7976931348623157e308", kMax}, {"-1.8e308", -kMax}};
+  // clang-format on
   for (const auto& [text, value] : cases) EXPECT_EQ(LeadingNumber(text), value) << text;
   for (const auto& [x, n] : {std::pair{1.5, 2}, {2.5, 2}, {-2.5, -2}, {-3.5, -4}})
     EXPECT_EQ(RoundHalfEven(x), n) << x;

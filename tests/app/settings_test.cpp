@@ -66,13 +66,6 @@ TEST_F(SettingsFile, KeysMatchExactlyBadLinesAreSkippedAndTheLastLineWins) {
   EXPECT_EQ(State().settings.FactoryMode, 9);
 }
 
-TEST_F(SettingsFile, FailedSaveKeepsThePreviousFile) {
-  WriteFileBytes("CommPort.cfg", "Interface =  1 \r\n");
-  State().settings.InterfaceType = Interface::Usb;
-  EXPECT_FALSE(SaveCommSettings((dir.path() / "missing-folder" / "CommPort.cfg").string()));
-  EXPECT_EQ(ReadFileBytes("CommPort.cfg"), "Interface =  1 \r\n");
-}
-
 TEST_F(SettingsFile, StartupStepsSetTheStartValuesThenReadTheFile) {
   // A file with one line leaves the other values at their start values.
   WriteFileBytes("CommPort.cfg", "Port Address = 888\r\n");

@@ -69,20 +69,6 @@ TEST_F(PortTraceTest, WritesLevelChangesWithDistinctNanosecondTimes) {
   EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(PortTraceTest, FileThatCannotBeCreatedIsReportedAndThePortWorksOn) {
-  kvatest::RecordingPortIo line;
-  PortTrace trace(line);
-  EXPECT_FALSE(trace.Open("missing/t.vcd"));
-  EXPECT_THAT(
-      messages,
-      ElementsAre("The bus trace missing/t.vcd cannot be written: No such file or directory."));
-  trace.Out(0x378, 5);
-  line.QueueAnswer(0x8000);
-  EXPECT_EQ(trace.In(0x379), 0xBF);
-  EXPECT_EQ(line.events.size(), 2u);
-  EXPECT_TRUE(trace.Close());
-}
-
 TEST_F(PortTraceTest, TraceThatCannotBeWrittenWholeKeepsTheOldFileAndSaysWhy) {
   kvatest::WriteFileBytes("t.vcd", "the last good trace");
   kvatest::RecordingPortIo line;

@@ -83,15 +83,21 @@ TEST(RegisterMap, EveryRowDecodesItsWordAsTheRegisterTableSays) {
   for (const Row& r : rows) {
     board.sensor.frames.clear();
     State().registers.RegNDBit = State().registers.RegEABit = kKept;
+    State().delay.DelayStepsRun = 0;
     ReadRegister(static_cast<int16_t>(r.index));
     const std::vector<uint16_t> frames =
         r.raw == 0 ? std::vector<uint16_t>{}
                    : std::vector<uint16_t>{static_cast<uint16_t>(r.address << 8), 0};
     EXPECT_EQ(board.sensor.frames, frames) << r.index;
+    // A settle after each frame and after the access: 10 steps each.
+    EXPECT_EQ(State().delay.DelayStepsRun, r.raw == 0 ? 0 : 30) << r.index;
     EXPECT_EQ(State().registers.RegRawValue, r.raw) << r.index;
     EXPECT_FLOAT_EQ(State().registers.RegScaledValue, static_cast<float>(r.scaled)) << r.index;
     EXPECT_EQ(State().registers.RegNDBit, r.nd) << r.index;
     EXPECT_EQ(State().registers.RegEABit, r.ea) << r.index;
+    EXPECT_EQ(State().registers.RegHighByte << 8 | State().registers.RegLowByte,
+              r.raw ? r.word : 0x8013)
+        << r.index;
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -36,11 +37,9 @@ class PortAccess : public kvatest::ProgramStateTest {
       return PortPermissionAnswer{error, {}};
     });
   }
-  static std::string pick() {
-    return "Enter the port's own address in Interface, Parallel (usually 378, 278 or 3BC; a "
-           "plug-in "
-           "card's address is listed as parport in /proc/ioports).";
-  }
+  static inline const std::string pick =
+      "Enter the port's own address in Interface, Parallel (usually 378, 278 or 3BC; a plug-in "
+      "card's address is listed as parport in /proc/ioports).";
   std::vector<std::pair<uint16_t, uint16_t>> requests;
   std::vector<std::pair<std::string, std::string>> messages;
 };
@@ -49,18 +48,16 @@ TEST_F(PortAccess, OneRequestPerAddressForTheThreeRegisters) {
   Host(0);
   SetupGiveIO();
   giveio();
-  EXPECT_FALSE(PortAccessGranted(0x377));
-  EXPECT_TRUE(PortAccessGranted(0x37A));
-  EXPECT_FALSE(PortAccessGranted(0x37B));
-  State().settings.PortAddress =
-      static_cast<int16_t>(0xE800);  // a plug-in card, held as a negative number
+  EXPECT_EQ(
+      std::tuple(PortAccessGranted(0x377), PortAccessGranted(0x37A), PortAccessGranted(0x37B)),
+      std::tuple(false, true, false));
+  State().settings.PortAddress = static_cast<int16_t>(0xE800);  // a plug-in card: negative
   giveio();
   EXPECT_THAT(requests, ElementsAre(Pair(0x378, 3), Pair(0xE800, 3)));
   EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(PortAccess, RefusalTextsNameAddressReasonAndFix) {
-  const std::string pick = PortAccess::pick();
   const struct {
     uint16_t base;
     int error;
@@ -104,11 +101,11 @@ TEST_F(PortAccess, SystemBoardAndOutOfRangeAddressesAreRefusedWithoutAsking) {
                        "The parallel port at address 20 (hex) cannot be used: no access to the I/O "
                        "ports 20 to 22.\n\nAddresses below 100 (hex) belong to the computer's own "
                        "devices, not to a parallel port.\n\n" +
-                           pick()),
+                           pick),
                   Pair("Error",
                        "The parallel port at address FFFE (hex) cannot be used.\n\nThe address "
                        "leaves the I/O port range.\n\n" +
-                           pick())));
+                           pick)));
 }
 
 }  // namespace
