@@ -3,40 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "capture/capture_file.h"
-#include "capture/capture_readout.h"
-#include "support/program_state.h"
-
 namespace kva {
 namespace {
-
-using AnalysisFileRead = kvatest::ProgramStateTest;
-
-// The capture writer's own output, in both of its forms, read back end to end.
-TEST_F(AnalysisFileRead, CaptureFilesAsWritten) {
-  auto& c = State().capture;
-  c.CaptureEventsStored = 2;
-  c.CaptureEventLength = 8;
-  c.CaptureBufferCount = 1024;
-  c.CaptureHeaders.assign(1025, CaptureHeader{});
-  c.CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
-  for (auto* axis : {&c.CaptureX, &c.CaptureY, &c.CaptureZ}) axis->Allocate(1024, 8);
-  c.CaptureX(1, 1) = 0.2, c.CaptureY(1, 1) = -0.4, c.CaptureZ(1, 1) = 1;
-  c.CaptureX(1, 2) = -25.6, c.CaptureZ(1, 2) = 25.4;
-  c.CaptureX(2, 1) = 1e-5, c.CaptureY(2, 2) = 0.6;
-  for (const auto& [separator, mark] : {std::pair{',', '.'}, {'\t', ','}, {'\t', '.'}}) {
-    const AnalysisFile f = ReadAnalysisFile(CaptureFileText(separator, mark));
-    ASSERT_TRUE(f.ok()) << f.errorLine << ": " << f.error;
-    EXPECT_EQ(f.kind, AnalysisFileKind::Capture);
-    EXPECT_EQ(f.separator, separator);
-    ASSERT_EQ(f.columns.size(), 3u);
-    EXPECT_EQ(f.columns[0].name + f.columns[1].name + f.columns[2].name, "XYZ");
-    using V = std::vector<double>;
-    EXPECT_EQ((std::vector<V>{f.columns[0].values, f.columns[1].values, f.columns[2].values}),
-              (std::vector<V>{{0.2, -25.6, 1e-5, 0}, {-0.4, 0, 0, 0.6}, {1, 25.4, 0, 0}}));
-    EXPECT_EQ(f.eventStarts, (std::vector<size_t>{0, 2}));
-  }
-}
 
 TEST(AnalysisFileDatalog, BothFormsAndTheRate) {
   const std::string comma =

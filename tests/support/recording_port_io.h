@@ -44,14 +44,14 @@ class RecordingPortIo : public kva::PortIo {
   void QueueAnswer(uint16_t word) {
     for (int i = 15; i >= 0; --i) statusBits_.push_back(((word >> i) & 1) != 0);
   }
-  // Values written to one port, in order.
-  std::vector<uint8_t> Writes(uint16_t port) const {
+  // Values written to one port (the data register if none is named), in order.
+  std::vector<uint8_t> Writes(int port = -1) const {
     std::vector<uint8_t> out;
     for (const PortEvent& e : events)
-      if (e.out && e.port == port) out.push_back(e.value);
+      if (e.out && e.port == (port < 0 ? base_ : port)) out.push_back(e.value);
     return out;
   }
-  std::vector<uint8_t> DataWrites() const { return Writes(base_); }
+  std::vector<uint8_t> DataWrites() const { return Writes(); }
 
   std::vector<PortEvent> events;
 
