@@ -38,13 +38,11 @@ TEST_F(CaptureConfig, ChangeKeepsWhatItDoesNotName) {
   change.greater[0] = true;
   change.greater[1] = false;
   WriteTriggerChange(change);
-  const auto writes = board.sensor.WordWrites();
-  ASSERT_EQ(writes.size(), 4u);
-  EXPECT_EQ(writes[0].second, 0x0040);  // pre-trigger 4 kept
-  EXPECT_EQ(writes[1].second, 0x3236);  // both enabled, output bits kept
-  EXPECT_EQ(writes[2].second, 0x80E9);  // the new source's magnitude
-  EXPECT_EQ(writes[3].second, 0x0010);  // magnitude kept, polarity changed
-
+  // Pre-trigger 4 kept; both enabled with the output bits kept; the new source's magnitude;
+  // magnitude kept with the polarity changed.
+  EXPECT_EQ(board.sensor.WordWrites(),
+            (std::vector<std::pair<uint8_t, uint16_t>>{
+                {0x42, 0x0040}, {0x3C, 0x3236}, {0x38, 0x80E9}, {0x3A, 0x0010}}));
   const TriggerConfig c = DecodeTriggerConfig(0x0040, 0x3236, 0x80E9, 0x0010);
   EXPECT_EQ(c.bufferLength * 100 + c.preTriggerSamples, 102400 + 256);
   EXPECT_FLOAT_EQ(*c.level[0], 233 * 0.0514f);

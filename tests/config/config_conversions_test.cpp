@@ -67,25 +67,18 @@ TEST(RegisterWriters, WordsAndWaits) {
     Writes words;
     int64_t wait;
   } cases[] = {
+      // clang-format off
       {"register", [] { WriteRegisterAndSettle(SMPL_PRD, 0x1234); }, {{0x48, 0x1234}}, 5000},
       {"CAPT_CFG", [] { WriteRegisterAndSettle(CAPT_CFG, 0x0040); }, {{0x42, 0x0040}}, 55000},
       {"MISC_CTRL", [] { WriteMiscCtrl(0x0004); }, {{0x46, 0x0004}}, 5000},
       {"GPIO_CTRL", [] { WriteGpioCtrl(0x0303); }, {{0x44, 0x0303}}, 10000},
       {"rate", [] { WriteSampleRate(1024); }, {{0x48, 0x001F}}, 1000},
-      {"alarm",
-       [] {
-         WriteAlarmSetup(2, {6, 25, false});
-       },
-       {{0x3A, 0x0133}, {0x3C, 0x6000}},
-       15000},
-      {"alarms",
-       [] {
-         WriteAlarmSetups({2, 12, true}, {0, 1, false});
-       },
-       {{0x38, 0x80E9}, {0x3A, 0x0000}, {0x3C, 0x0200}},
-       15000},
+      {"alarm", [] { WriteAlarmSetup(2, {6, 25, false}); }, {{0x3A, 0x0133}, {0x3C, 0x6000}}, 15000},
+      {"alarms", [] { WriteAlarmSetups({2, 12, true}, {0, 1, false}); },
+       {{0x38, 0x80E9}, {0x3A, 0x0000}, {0x3C, 0x0200}}, 15000},
       {"indicator", [] { WriteDigitalIndicator(true, true, true); }, {{0x3C, 0x0007}}, 0},
       {"trigger", [&] { WriteTriggerChange(length); }, {{0x42, 0x0003}}, 50000}};
+  // clang-format on
   for (const auto& c : cases) {
     kvatest::FakeBoard board;
     const int64_t before = State().delay.DelayStepsRun;

@@ -15,10 +15,9 @@ namespace kva {
 namespace {
 
 TEST(OsName, FamilyOneSplitsOnBuildTheOthersOnVersion) {
-  EXPECT_EQ(OsNameFor({1, 6.0, 2000}), "Win95");
-  EXPECT_EQ(OsNameFor({1, 4.0, 2001}), "Win98");
-  EXPECT_EQ(OsNameFor({2, 5.0, 99999}), "WinNT");
-  EXPECT_EQ(OsNameFor({0, 5.01, 0}), "WinXP");
+  EXPECT_EQ(OsNameFor({1, 6.0, 2000}) + OsNameFor({1, 4.0, 2001}) + OsNameFor({2, 5.0, 99999}) +
+                OsNameFor({0, 5.01, 0}),
+            "Win95Win98WinNTWinXP");
 }
 
 // Port access is asked for on the NT family only; USB is refused on Win95.

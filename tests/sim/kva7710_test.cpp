@@ -214,28 +214,6 @@ TEST_F(Kva7710Test, FlashImageFileSurvivesANewModel) {
   EXPECT_EQ(std::filesystem::directory_iterator(dir.path())->path(), path);  // no temp left
 }
 
-// A damaged image or a path that is no file: factory settings and the checksum error; a
-// failed update is kept by the running device and reported once.
-TEST_F(Kva7710Test, UnusableFlashFileGivesFactorySettingsAndChecksumError) {
-  kvatest::TempDir dir;
-  Bench("flash.bin").Write(0x4A, 0x0008);
-  std::string bytes = kvatest::ReadFileBytes("flash.bin");
-  bytes[36] ^= 0x01;  // a flipped bit in SMPL_PRD
-  kvatest::WriteFileBytes("flash.bin", bytes);
-  std::filesystem::create_directory("folder");
-  for (const char* path : {"flash.bin", "folder"}) {
-    Bench b(path);
-    EXPECT_EQ(std::tuple(b.Read(0x48), b.Read(0x00), b.Read(0x1A)), std::tuple(0x001F, 0, 0x0040));
-  }
-  EXPECT_EQ(kvatest::ReadFileBytes("flash.bin"), bytes);  // left alone until the next update
-  Bench b("folder");
-  b.Write(0x4A, 0x0008);
-  EXPECT_EQ(b.Read(0x00), 1);
-  EXPECT_EQ(b.dev.TakeFlashWriteError(),
-            "The flash image folder could not be written: Is a directory");
-  EXPECT_EQ(b.dev.TakeFlashWriteError(), "");
-}
-
 // ---- capture memory and catch-up ----
 
 int Sext(int bits, int v) {
