@@ -10,63 +10,6 @@
 namespace kva {
 namespace {
 
-std::vector<double> Sine(int n, double rate, double hz, double amplitude, double offset = 0) {
-  std::vector<double> x(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i)
-    x[static_cast<size_t>(i)] = offset + amplitude * std::sin(2 * std::numbers::pi * hz * i / rate);
-  return x;
-}
-
-TEST(SignalStats, AgainstHandComputedValues) {
-  // x; mean, standard deviation, rms, min, max, peak index, peak value
-  const std::pair<std::vector<double>, std::array<double, 7>> cases[] = {
-      {{0.4, -3, 1},
-       {-8.0 / 15, std::sqrt(9.306666666666667 / 3), std::sqrt(10.16 / 3), -3, 1, 1, -3}},
-      {{2, -2}, {0, 2, 2, -2, 2, 0, 2}},  // a tie keeps the first
-      // A large offset: a one-pass sum of squares would lose the spread entirely.
-      {{1e8 + 1, 1e8 + 2, 1e8 + 3},
-       {1e8 + 2, std::sqrt(2.0 / 3), 1e8 + 2, 1e8 + 1, 1e8 + 3, 2, 1e8 + 3}}};
-  for (const auto& [x, w] : cases) {
-    const SignalStats s = ComputeSignalStats(x);
-    EXPECT_EQ(s.count, static_cast<int>(x.size()));
-    EXPECT_DOUBLE_EQ(s.mean, w[0]);
-    EXPECT_NEAR(s.stdDev, w[1], 1e-12 * std::max(1.0, w[1]));
-    EXPECT_NEAR(s.rms, w[2], 1e-12 * w[2]);
-    EXPECT_EQ((std::array<double, 5>{s.min, s.max, s.peakToPeak, double(s.peakIndex), s.peakValue}),
-              (std::array<double, 5>{w[3], w[4], w[4] - w[3], w[5], w[6]}));
-  }
-  EXPECT_EQ(ComputeSignalStats({}).count + ComputeSignalStats({}).peakIndex, -1);
-}
-
-// On-bin sines, a DC offset that the segments' mean removal must drop, and a record shorter
-// than a segment.
-TEST(WelchSpectrum, SinePeakAndAmplitude) {
-  struct Case {
-    int samples;
-    double rate;
-    int segment;
-    double hz, amplitude, offset;
-    int segments;
-  };
-  const Case cases[] = {{8192, 1024, 256, 100, 0.2, 1, 63},
-                        {5000, 100, 512, 12.5, 0.05, 0, 18},
-                        {300, 1024, 1024, 100, 0.5, 3, 1}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.hz);
-    const Spectrum s =
-        WelchSpectrum(Sine(c.samples, c.rate, c.hz, c.amplitude, c.offset), c.rate, c.segment);
-    EXPECT_EQ(std::tuple(s.segments, s.segmentLength, s.binHz, s.frequency.back()),
-              std::tuple(c.segments, c.segment, c.rate / c.segment, c.rate / 2));
-    ASSERT_EQ(s.frequency.size(), static_cast<size_t>(c.segment / 2 + 1));
-    ASSERT_EQ(s.density.size(), s.frequency.size());
-    const SpectrumPeak peak = HighestPeak(s);
-    EXPECT_LE(std::abs(peak.frequency - c.hz), s.binHz);
-    EXPECT_NEAR(peak.amplitude, c.amplitude, 0.02 * c.amplitude);
-    EXPECT_EQ(peak.density, s.density[static_cast<size_t>(peak.bin)]);
-    EXPECT_LT(s.amplitude[0], 0.01 * c.amplitude);  // the offset is gone
-  }
-}
-
 // Inclusive band edges, and bin 0 never the peak.
 TEST(WelchSpectrum, BandsAndPeakOnAGivenSpectrum) {
   Spectrum s;

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <tuple>
 
@@ -51,12 +52,10 @@ TEST(NumberText, HexTextCountsFromTheRightAndCheckedFormsRefuseLongerText) {
   for (const auto& [text, value] :
        {std::pair{"1a2B", 6699}, {"G1", 1}, {"x10", 16}, {"12345", 0x2345}})
     EXPECT_EQ(HexTextToValue(text), value) << text;  // no prefix: x is a zero digit
-  EXPECT_EQ(HexTextToInt16("FFFF"), -1);
-  EXPECT_EQ(HexTextToInt16("e800"), -6144);
-  EXPECT_FALSE(CheckedHexTextToValue("12345"));
-  EXPECT_FALSE(CheckedHexTextToInt16("FFFF0"));
-  EXPECT_EQ(CheckedHexTextToValue("FFFF"), 65535);
-  EXPECT_EQ(CheckedHexTextToInt16("FFFF"), -1);
+  EXPECT_EQ(std::tuple(HexTextToInt16("FFFF"), HexTextToInt16("e800"),
+                       CheckedHexTextToValue("FFFF"), CheckedHexTextToInt16("FFFF")),
+            std::tuple(-1, -6144, std::optional<int32_t>(65535), std::optional<int16_t>(-1)));
+  EXPECT_FALSE(CheckedHexTextToValue("12345") || CheckedHexTextToInt16("FFFF0"));
 }
 
 class TypedNumberLimits : public kvatest::ProgramStateTest {};

@@ -40,17 +40,6 @@ class SimPort : public kvatest::SimRig {
     UseInterface(kva::Interface::Parallel);
     SetPortIo(&port);
   }
-  // One chip-select period of the given clock count, sending all ones or all zeros.
-  void Frame(int clocks, bool one) {
-    port.Out(0x378, 5);
-    for (int i = 0; i < clocks; ++i) {
-      port.Out(0x378, 7);
-      port.Out(0x378, one ? 3 : 7);
-      port.Out(0x378, one ? 1 : 5);
-      port.Out(0x378, 5);
-    }
-    port.Out(0x378, 0);
-  }
   ScriptedSlave slave;
   SimParallelPort port{slave};
 };
@@ -73,20 +62,6 @@ TEST_F(SimPort, AnswerIsTakenWhenChipSelectRisesAndDrivenFromRisingEdges) {
   seen += port.In(0x379) == 0xFF ? '-' : 'x';  // released when chip select falls
   EXPECT_EQ(seen, "-11000000000000000000000000000011-");
   EXPECT_THAT(slave.received, ElementsAre(0x0000));
-}
-
-TEST_F(SimPort, SelectPeriodsOfAnotherLengthNeverReachTheDevice) {
-  Frame(15, true);
-  Frame(17, true);
-  Frame(0, true);
-  EXPECT_TRUE(slave.received.empty());
-  EXPECT_EQ(port.DroppedFrames(), 3u);
-  Frame(16, true);
-  // Clock pulses with chip select off are not bits.
-  port.Out(0x378, 2), port.Out(0x378, 0), port.Out(0x378, 6), port.Out(0x378, 4);
-  Frame(16, false);
-  EXPECT_THAT(slave.received, ElementsAre(0xFFFF, 0x0000));
-  EXPECT_EQ(port.Frames(), 2u);
 }
 
 }  // namespace
