@@ -2,13 +2,9 @@
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include "device/bring_up.h"
-#include "device/register_map.h"
 #include "support/program_state.h"
 #include "support/temp_dir.h"
-#include "usbspi/usb_adapter.h"
 
 namespace kva {
 namespace {
@@ -64,27 +60,6 @@ TEST_F(SettingsFile, KeysMatchExactlyBadLinesAreSkippedAndTheLastLineWins) {
   EXPECT_EQ(State().settings.InterfaceType, Interface::Usb);
   EXPECT_EQ(State().settings.PortAddress, 956);
   EXPECT_EQ(State().settings.FactoryMode, 9);
-}
-
-TEST_F(SettingsFile, StartupStepsSetTheStartValuesThenReadTheFile) {
-  // A file with one line leaves the other values at their start values.
-  WriteFileBytes("CommPort.cfg", "Port Address = 888\r\n");
-  State().settings.InterfaceType = Interface::Usb;
-  State().settings.FactoryMode = 5;
-  State().usb.SpiChannel = 4;
-  State().settings.CaptureFileName.assign(1, 'x');
-  RunStartupSteps();
-  EXPECT_EQ(State().settings.InterfaceType, Interface::None);
-  EXPECT_EQ(State().settings.FactoryMode, 0);
-  EXPECT_EQ(State().settings.PortAddress, 888);
-  EXPECT_EQ(State().usb.SpiChannel, 1);
-  EXPECT_EQ(State().settings.CaptureFileName, "DataCapBuff");
-  EXPECT_EQ(State().registers.RegisterMap[XACCL_OUT].Label, "XACCL_OUT");
-
-  std::filesystem::remove("CommPort.cfg");
-  State().settings.PortAddress = 0x278;
-  LoadCommSettings();  // no file: the values stand
-  EXPECT_EQ(State().settings.PortAddress, 0x278);
 }
 
 }  // namespace

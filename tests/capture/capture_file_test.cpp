@@ -3,10 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/number_text.h"
 #include "capture/capture_readout.h"
 #include "support/program_state.h"
-#include "support/temp_dir.h"
 
 namespace kva {
 namespace {
@@ -70,22 +68,6 @@ TEST_F(CaptureFile, EventCountCappedAtBuffersAndEmptyWhenNone) {
   EXPECT_TRUE(text.ends_with(
       "\r\n2,0.6,905,1231,-50.264,3.294,-0.823499977588654\r\nXg,Yg,Zg\r\n0.6,0,0\r\n0,0,0\r\n"));
   EXPECT_EQ(text.find("\r\n3,"), std::string::npos);
-}
-
-// Under a decimal-comma locale the comma file keeps the point; a refused path is named.
-TEST_F(CaptureFile, WriteReplacesTheFileOrNamesThePath) {
-  kvatest::TempDir dir;
-  FillTwoEvents(1);
-  SetDecimalMarkOverride(',');
-  const auto path = CaptureFilePath(dir.path(), "DataCapBuff", kCaptureCsv);
-  kvatest::WriteFileBytes(path, "old contents that are longer than nothing at all");
-  ASSERT_FALSE(WriteCaptureFile(path, ','));
-  EXPECT_EQ(kvatest::ReadFileBytes(path), CaptureFileText(',', '.'));
-
-  const auto error = WriteCaptureFile(path / "below.csv", ',');
-  ASSERT_TRUE(error);
-  EXPECT_NE(error->find("DataCapBuff.csv/below.csv: Not a directory"), std::string::npos) << *error;
-  EXPECT_EQ(kvatest::ReadFileBytes(path), CaptureFileText(',', '.'));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "device/port_trace.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <locale>
@@ -14,8 +13,6 @@
 
 namespace kva {
 namespace {
-
-using ::testing::ElementsAre;
 
 // A locale that groups thousands, as a German user's would, made the global one for a scope.
 struct GroupingLocale {
@@ -67,21 +64,6 @@ TEST_F(PortTraceTest, WritesLevelChangesWithDistinctNanosecondTimes) {
   // Everything reached the port underneath.
   EXPECT_EQ(line.events.size(), 8u);
   EXPECT_TRUE(messages.empty());
-}
-
-TEST_F(PortTraceTest, TraceThatCannotBeWrittenWholeKeepsTheOldFileAndSaysWhy) {
-  kvatest::WriteFileBytes("t.vcd", "the last good trace");
-  kvatest::RecordingPortIo line;
-  PortTrace trace(line);
-  ASSERT_TRUE(trace.Open("t.vcd"));
-  EXPECT_EQ(kvatest::ReadFileBytes("t.vcd"), "the last good trace");  // not cut at the start
-  const kvatest::FileSizeLimit full(4096);
-  for (int i = 0; i < 50000; ++i) trace.Out(0x378, static_cast<uint8_t>(i & 3));
-  EXPECT_FALSE(trace.Close());
-  EXPECT_THAT(messages, ElementsAre("The bus trace t.vcd could not be written completely: File "
-                                    "too large."));
-  EXPECT_EQ(kvatest::ReadFileBytes("t.vcd"), "the last good trace");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1);  // no temporary
 }
 
 }  // namespace
