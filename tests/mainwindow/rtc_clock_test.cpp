@@ -18,20 +18,17 @@ TEST(RtcClock, BcdFieldsAndTheirTexts) {
   // at the first digit above 9.
   for (const auto& [field, value] : {std::pair{0x3A, 3}, {0x0C, 0}, {0x59, 59}, {0x1231, 1231}})
     EXPECT_EQ(BcdDigitsValue(field), value) << field;
-  const std::pair<int32_t, const char*> times[] = {{0x1430, "14 :30"},
-                                                   {0x0905, "9 :5"},
-                                                   {0x0000, "0 :0"},
-                                                   {0x123A, "12 :3A"},
-                                                   {0x12359, "23 :59"}};
+  // clang-format off
+  const std::pair<int32_t, const char*> times[] = {
+      {0x1430, "14 :30"}, {0x0905, "9 :5"}, {0x0000, "0 :0"}, {0x123A, "12 :3A"}, {0x12359, "23 :59"}};
   for (const auto& [word, text] : times) EXPECT_EQ(TimeDisplayText(word), text) << word;
   // Bits 15..14 and 7..6 of the date and the year's high byte are ignored.
   const struct {
     int32_t date, year;
     const char* text;
-  } dates[] = {{0x1225, 0x0007, "12/25/07"},
-               {0, 0, "0/0/00"},
-               {0xC1E5, 0x1205, "1/25/05"},
+  } dates[] = {{0x1225, 0x0007, "12/25/07"}, {0, 0, "0/0/00"}, {0xC1E5, 0x1205, "1/25/05"},
                {0x0101, 0x0010, "1/1/10"}};
+  // clang-format on
   for (const auto& d : dates) EXPECT_EQ(DateDisplayText(d.date, d.year), d.text) << d.text;
 }
 
