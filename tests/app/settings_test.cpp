@@ -23,14 +23,16 @@ TEST_F(SettingsFile, LoadThenSaveGivesThreeCrLfLinesInPrintForm) {
   const struct {
     const char* read;
     const char* saved;
-  } cases[] = {{"Interface = 1\r\nPort Address = 888\r\nFactory = 0\r\n",
-                "Interface =  1 \r\nPort Address =  888 \r\nFactory =  0 \r\n"},
-               {"   Factory = 3\nInterface =    2   \r\nPort Address = -6144\r\n",
-                "Interface =  2 \r\nPort Address = -6144 \r\nFactory =  3 \r\n"},
-               {"Interface =  2 \rPort Address =  956 \rFactory =  1 \r",
-                "Interface =  2 \r\nPort Address =  956 \r\nFactory =  1 \r\n"},
-               {"Interface =  1 \nPort Address =  632 \nFactory =  0 \n",
-                "Interface =  1 \r\nPort Address =  632 \r\nFactory =  0 \r\n"}};
+  } cases[] = {// clang-format off
+      {"Interface = 1\r\nPort Address = 888\r\nFactory = 0\r\n",
+       "Interface =  1 \r\nPort Address =  888 \r\nFactory =  0 \r\n"},
+      {"   Factory = 3\nInterface =    2   \r\nPort Address = -6144\r\n",
+       "Interface =  2 \r\nPort Address = -6144 \r\nFactory =  3 \r\n"},
+      {"Interface =  2 \rPort Address =  956 \rFactory =  1 \r",
+       "Interface =  2 \r\nPort Address =  956 \r\nFactory =  1 \r\n"},
+      {"Interface =  1 \nPort Address =  632 \nFactory =  0 \n",
+       "Interface =  1 \r\nPort Address =  632 \r\nFactory =  0 \r\n"}};
+  // clang-format on
   for (const auto& c : cases) {
     State().settings = {};
     WriteFileBytes("CommPort.cfg", c.read);

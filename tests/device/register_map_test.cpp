@@ -30,13 +30,10 @@ TEST(RegisterMap, LabelsAddressesAndAccess) {
             "DATE___:30w YEAR___:32w WAKE_TIME:34w WAKE_DATE:36w ALM_MAG1:38w ALM_MAG2:3Aw "
             "ALM_CTRL:3Cw XTRIG_CTRL:3Ew CAPT_PNTR:40w CAPT_CFG:42w GPIO_CTR:44w MISC_CTRL:46w "
             "SMPL_PRD:48w COMMAND:4Aw PROD_ID:4Ch SW_REV:4Eh ");
-  for (const auto& [typed, index] : {std::pair{"temp_out", int{TEMP_OUT}},
-                                     {"Y_PEAK OUT", Y_PEAK_OUT},
-                                     {"time___", TIME_REG},
-                                     {"smpl_prd", SMPL_PRD},
-                                     {"nothing", -1},
-                                     {"", -1}})
-    EXPECT_EQ(FindRegisterByLabel(typed), index) << typed;
+  EXPECT_EQ((std::vector<int>{FindRegisterByLabel("temp_out"), FindRegisterByLabel("Y_PEAK OUT"),
+                              FindRegisterByLabel("time___"), FindRegisterByLabel("smpl_prd"),
+                              FindRegisterByLabel("nothing"), FindRegisterByLabel("")}),
+            (std::vector<int>{TEMP_OUT, Y_PEAK_OUT, TIME_REG, SMPL_PRD, -1, -1}));
 }
 
 // Every row of the map, read end to end from a sensor that holds a distinct word at each

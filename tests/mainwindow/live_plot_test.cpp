@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace kva {
 namespace {
 
@@ -13,12 +15,9 @@ TEST(LivePlot, CaptionWithoutValueKeepsAValidRange) {
   std::array<float, kOutputSampleSlots> s{};
   s[4] = 1.0f;
   const PlotStep step = AdvanceLivePlot(state, "cmdPlotScale", s, {true, true, true});
-  EXPECT_EQ(step.top, 0);
-  EXPECT_EQ(step.bottom, -1);
-  EXPECT_EQ(step.positiveLabel + step.negativeLabel, "00");
-  EXPECT_EQ(state.x, 1);
-  EXPECT_EQ(NextPlotScale("cmdPlotScale"), "cmdPlotScale");
-  EXPECT_EQ(NextPlotScale("7.0"), "7.0");
+  EXPECT_EQ(std::tuple(step.top, step.bottom, step.positiveLabel + step.negativeLabel, state.x),
+            std::tuple(0, -1, "00", 1));
+  EXPECT_EQ(NextPlotScale("cmdPlotScale") + NextPlotScale("7.0"), "cmdPlotScale7.0");
 }
 
 TEST(LivePlot, ReadoutNeverShowsMinusZero) {

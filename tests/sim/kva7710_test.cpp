@@ -93,20 +93,17 @@ TEST_F(Kva7710Test, NewDataFlagsAndSigns) {
 
 TEST_F(Kva7710Test, CalibrationAndPowerCommands) {
   Bench b;
-  b.Write(0x4A, 0x0001);            // auto null: reads 0 at once
-  EXPECT_EQ(b.Read(0x24), 0xFFED);  // -19
-  EXPECT_EQ(b.Read(0x08) & 0x3FFF, 0);
+  b.Write(0x4A, 0x0001);  // auto null: Z_NULL -19, Z reads 0 at once
+  EXPECT_EQ(std::tuple(b.Read(0x24), b.Read(0x08) & 0x3FFF), std::tuple(0xFFED, 0));
   b.Write(0x4A, 0x0002);  // factory calibration
-  EXPECT_EQ(b.Read(0x24), 0x0000);
-  EXPECT_EQ(b.Read(0x08) & 0x3FFF, 19);
+  EXPECT_EQ(std::tuple(b.Read(0x24), b.Read(0x08) & 0x3FFF), std::tuple(0x0000, 19));
 
   b.Write(0x4A, 0x0004);  // power down: outputs hold, registers answer, clock runs
   b.Read(0x08);
   b.dev.SetAcceleration(0, 0, 2.0);
   b.Step(61);
-  EXPECT_EQ(b.Read(0x08), 19);
-  EXPECT_EQ(b.Read(0x2E), 0x0000);  // 23:59:58 + 61 s
-  b.dev.Transfer(0xCB01);           // power up: high byte held...
+  EXPECT_EQ(std::tuple(b.Read(0x08), b.Read(0x2E)), std::tuple(19, 0x0000));  // 23:59:58 + 61 s
+  b.dev.Transfer(0xCB01);  // power up: high byte held...
   b.Step(1.0 / 1024);
   EXPECT_EQ(b.Read(0x08), 19);
   b.dev.Transfer(0xCA00);  // ...and executed with the low byte
