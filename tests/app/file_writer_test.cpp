@@ -3,6 +3,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -81,6 +83,48 @@ TEST_F(FileWriter, FailuresLeaveTheOldFileWhole) {
   }
   EXPECT_EQ(ReadFileBytes("plain"), "x");
   EXPECT_TRUE(Hidden().empty());
+}
+
+// Closes the folder to new files: without write permission, and for root (whom permissions do
+// not stop) with the immutable flag as well. False when neither holds here.
+bool CloseFolder(const fs::path& dir, bool close) {
+  chmod(dir.c_str(), close ? 0555 : 0755);
+  const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int flags = 0;
+  if (fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+    flags = close ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    ioctl(fd, FS_IOC_SETFLAGS, &flags);
+  }
+  if (fd >= 0) ::close(fd);
+  return !close || access(dir.c_str(), W_OK) != 0;
+}
+
+TEST_F(FileWriter, AFolderThatTakesNoNewFileHasItsFilesOverwrittenInPlace) {
+  WriteFileBytes("own.csv", "the old content, longer");
+  chmod("own.csv", 0640);
+  struct stat before {
+  }, after{};
+  stat("own.csv", &before);
+  ASSERT_TRUE(CloseFolder(dir.path(), true)) << "no way to close a folder here";
+  {  // not committed: the file stays as it was
+    OutputFile file;
+    EXPECT_EQ(file.Open("own.csv"), 0);
+    file.Write("abandoned");
+  }
+  EXPECT_EQ(ReadFileBytes("own.csv"), "the old content, longer");
+  EXPECT_EQ(ReplaceFile("own.csv", "new"), 0);
+  stat("own.csv", &after);
+  EXPECT_EQ(std::tuple(ReadFileBytes("own.csv"), after.st_ino, after.st_mode & 07777),
+            std::tuple(std::string("new"), before.st_ino, 0640u));
+  {  // a failing write names the file and the reason
+    const kvatest::FileSizeLimit limit(2);
+    EXPECT_EQ(WriteFileAtomically("own.csv", "too long"),
+              "Could not write own.csv: File too large");
+  }
+  EXPECT_NE(ReplaceFile("new.csv", "x"), 0);  // nothing to overwrite: refused
+  EXPECT_FALSE(fs::exists("new.csv"));
+  EXPECT_TRUE(Hidden().empty());
+  CloseFolder(dir.path(), false);
 }
 
 TEST_F(FileWriter, TemporaryFilesOfEndedProcessesAreRemoved) {
