@@ -1,33 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The register browser on a sensor that answers exact words: the listing, the map entry and
-// read of a chosen register, the waits after a write, the maximised layout and the print-out.
+// read of a chosen register, the maximised layout and the print-out.
 #include "config/frmManualReg.h"
 
 #include <QtTest>
 #include <memory>
 
-#include "sim/sim_parallel_port.h"
-#include "support/fake_sensor.h"
 #include "support/temp_dir.h"
 #include "support/ui_window_test.h"
+#include "support/window_trace.h"
 #include "ui/print_window.h"
 #include "ui/twips.h"
 
 using namespace kva;
 
 namespace {
-
-// Notes the delay steps run before each frame, so waits between frames can be measured.
-struct TimedSensor : kvatest::FakeSensor {
-  std::vector<int64_t> stepsAt;
-  uint16_t Transfer(uint16_t mosi) override {
-    stepsAt.push_back(State().delay.DelayStepsRun);
-    return FakeSensor::Transfer(mosi);
-  }
-  void Set(int16_t index, uint16_t word) {
-    SetWord(uint8_t(State().registers.RegisterMap[index].BaseAddr), word);
-  }
-};
 
 void Choose(QComboBox& list, int index) {
   list.setCurrentIndex(index);
@@ -39,43 +26,23 @@ void Choose(QComboBox& list, int index) {
 class FrmManualRegTest : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<TimedSensor> sensor_;
-  std::unique_ptr<sim::SimParallelPort> port_;
-  std::unique_ptr<kvatest::LptSetup> setup_;
+  std::unique_ptr<kvatest::TraceBoard> board_;
 
   frmManualReg& Window() { return ui::ShowForm<frmManualReg>(); }
 
-  // Delay steps from the last write frame of a write to the frame that reads the value back.
-  int64_t StepsBeforeReadBack(int16_t index, const char* hex) {
-    auto& w = Window();
-    Choose(*w.cmboRegister, index);
-    w.txtDataWrite->setText(hex);
-    const size_t first = sensor_->frames.size();
-    w.cmdWrite->click();
-    size_t lastWrite = first;
-    for (size_t i = first; i < sensor_->frames.size(); ++i) {
-      if (sensor_->frames[i] & 0x8000) lastWrite = i;
-    }
-    return sensor_->stepsAt.at(lastWrite + 1) - sensor_->stepsAt.at(lastWrite);
-  }
-
  private slots:
   void init() {
-    sensor_ = std::make_unique<TimedSensor>();
-    port_ = std::make_unique<sim::SimParallelPort>(*sensor_, 0x378);
-    setup_ = std::make_unique<kvatest::LptSetup>(port_.get());
+    board_ = std::make_unique<kvatest::TraceBoard>();
     ui::InstallQtHooks();
   }
   void cleanup() {
     kvatest::EndWindowTest();
-    setup_.reset();
-    port_.reset();
-    sensor_.reset();
+    board_.reset();
   }
 
   void listingOnLoadAndTheChosenRegister() {
-    sensor_->Set(XACCL_OUT, 0xBFF6);
-    sensor_->Set(PROD_ID, 0x1E1E);
+    board_->Set(XACCL_OUT, 0xBFF6);
+    board_->Set(PROD_ID, 0x1E1E);
     auto& w = Window();
     const QStringList lines = w.Text1->toPlainText().split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 2 + 36);
@@ -88,26 +55,14 @@ class FrmManualRegTest : public QObject {
                           w.txtRegWrite->text(), w.txtHex->text(), w.txtRegVal->text()}),
              QStringList({"004C", "2", "True", "False", "1E1E", "7710.0"}));
     QVERIFY(w.cmdRead->isEnabled() && !w.cmdWrite->isEnabled());
+    QTest::keyClicks(w.txtDataWrite, "12g3456");
+    QCOMPARE(w.txtDataWrite->text(), QString("1234"));  // hex digits, four at most
 
-    const size_t frames = sensor_->frames.size();
+    const size_t frames = board_->sensor.frames.size();
     Choose(*w.cmboRegister, RESERVED_20);
     QVERIFY(!w.cmdRead->isEnabled() && !w.cmdWrite->isEnabled());
     QCOMPARE(w.txtHex->text(), QString("1E1E"));
-    QCOMPARE(sensor_->frames.size(), frames);
-  }
-
-  void writeWaitsLongerForTheCaptureConfiguration() {
-    QTest::keyClicks(Window().txtDataWrite, "12g3456");
-    QCOMPARE(Window().txtDataWrite->text(), QString("1234"));  // hex digits, four at most
-
-    const int64_t other = StepsBeforeReadBack(SMPL_PRD, "0147");
-    const int64_t capture = StepsBeforeReadBack(CAPT_CFG, "00F7");
-    QCOMPARE(sensor_->WordWrites(),
-             (std::vector<std::pair<uint8_t, uint16_t>>{{0x48, 0x0147}, {0x42, 0x00F7}}));
-    QCOMPARE(Window().txtHex->text(), QString("00F7"));
-    // 50 ms in 10-microsecond steps, plus the write's own settling; 500 ms more for CAPT_CFG.
-    QVERIFY2(other >= 5000 && other < 5100, qPrintable(QString::number(other)));
-    QCOMPARE(capture - other, int64_t(50000));
+    QCOMPARE(board_->sensor.frames.size(), frames);
   }
 
   void maximisedListingTakesTheWindowsHeight() {
