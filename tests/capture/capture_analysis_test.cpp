@@ -1,18 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The "Capture Analysis" window: a vibration and white noise on the simulated board, captured
-// and read through the main window, measured by it; and its controls, read-outs and saves over
-// a buffer laid out by hand.
+// The "Capture Analysis" window: a vibration on the simulated board, captured and read through
+// the main window, measured by it; and its controls, read-outs and saves over a buffer laid out
+// by hand.
 #include <QAction>
 #include <QLogValueAxis>
 #include <QtTest>
 #include <cmath>
 #include <optional>
 
-#include "app/number_text.h"
 #include "capture/capture_readout.h"
 #include "capture/frmCapAnalysis.h"
 #include "capture/frmCapDisplay.h"
-#include "cli/ctl_runner.h"
 #include "support/window_rig.h"
 #include "ui/colors.h"
 
@@ -96,7 +94,6 @@ class CaptureAnalysisTest : public QObject {
     QFETCH(double, tolerance);
     rig_->board.sensor().SetVibration(0, 50.0, amplitude, true);
     frmCapAnalysis& w = CaptureAndAnalyse(static_cast<int>(amplitude / 0.0514 / 2), 2.5);
-    QCOMPARE(w.windowTitle(), QString("Capture Analysis"));
     QCOMPARE(w.lblRate->text() + " " + w.txtRate->text(),
              QString("SMPL_PRD 001F read with the buffer 1024.000 samples/s"));
     QVERIFY(w.cmbEvent->count() >= 3);  // all events, then two or more
@@ -107,55 +104,12 @@ class CaptureAnalysisTest : public QObject {
              qPrintable(QString::number(x.peak.frequency)));
     QVERIFY2(std::abs(x.peak.amplitude / amplitude - 1) <= tolerance,
              qPrintable(QString::number(x.peak.amplitude)));
-    QCOMPARE(Cell(w, "Spectrum peak (Hz)", 0), QString("50"));
-    QCOMPARE(Cell(w, "Samples", 0), QString("1018"));
-  }
-
-  // White noise of 20000 ug/sqrt(Hz) on X (0.45 g a sample, well above the 0.2 g steps): the
-  // density over 10 .. 400 Hz within 10 %; kva7710ctl analyze agrees with the window.
-  void noiseDensityAnalyzeAndTheNextReadout() {
-    rig_->board.sensor().SetNoiseDensity(0, 20000.0);
-    frmCapAnalysis& w = CaptureAndAnalyse(10, 2.5);
-    w.cmbSegment->setCurrentText("256");
-    const AxisAnalysis& x = w.Result(0);
-    QVERIFY2(std::abs(x.bandDensity / 20000e-6 - 1) < 0.10,
-             qPrintable(QString::number(x.bandDensity * 1e6)));
-
-    // kva7710ctl analyze prints the same figures from the capture file of this buffer.
-    frmCapDisplay& display = *ui::FindForm<frmCapDisplay>();
-    display.txtFileName->setText("noise");
-    display.Cmd_Save->click();
-    const kvatest::CtlResult r = kvatest::RunCtl(
-        {"analyze", "noise.csv", "--rate", "1024", "--segment", "256", "--band", "10:400"});
-    QCOMPARE(r.code, 0);
-    const std::pair<const char*, const char*> rows[] = {
-        {"Samples", "samples"},
-        {"Mean (g)", "mean"},
-        {"Std dev (g)", "std dev"},
-        {"RMS (g)", "rms"},
-        {"Min (g)", "min"},
-        {"Max (g)", "max"},
-        {"Peak-to-peak (g)", "peak-to-peak"},
-        {"Peak (g)", "peak"},
-        {"Peak at sample", "peak sample"},
-        {"Spectrum peak (Hz)", "spectrum peak (Hz)"},
-        {"Spectrum peak (g)", "spectrum peak amplitude"},
-        {"Band RMS (g)", "band rms"},
-        {"Band density (ug/\u221AHz)", "noise density (u/sqrt(Hz))"}};
-    const QStringList printed = QString::fromStdString(r.out).split('\n');
-    for (const auto& [shown, tool] : rows) {
-      const QString line = QString(tool) + "\t" + Cell(w, shown, 0) + "\t" + Cell(w, shown, 1) +
-                           "\t" + Cell(w, shown, 2);
-      QVERIFY2(printed.contains(line), qPrintable(line + "\n" + QString::fromStdString(r.out)));
-    }
+    QCOMPARE(Cell(w, "Spectrum peak (Hz)", 0) + " " + Cell(w, "Samples", 0), QString("50 1018"));
 
     // Another readout while the window is open is analysed at once.
-    const int samples = x.stats.count;
-    rig_->board.sensor().SetNoiseDensity(0, 0.0);
     WriteRegister(SMPL_PRD, 63);
     ui::FindForm<frmForm1>()->cmdCaptDisplay->click();
     QCOMPARE(w.txtRate->value(), 512.0);
-    QVERIFY(w.Result(0).stats.count >= samples);
   }
 
   void tableCursorPeakAndAxes() {
@@ -207,35 +161,27 @@ class CaptureAnalysisTest : public QObject {
     w.cmbSegment->setCurrentText("256");
     QString name;
     ui::SetSaveFileHook([&name](const QString&, const QString&) { return name; });
-
     name = "spectrum";
     w.cmdSaveSpectrum->click();
     const std::string csv = kvatest::ReadFileBytes("spectrum.csv");
-    const std::string header = "Frequency (Hz),X (g),Z (g)\r\n0,";
-    QCOMPARE(csv.substr(0, header.size()), header);
+    QCOMPARE(csv.substr(0, 30), std::string("Frequency (Hz),X (g),Z (g)\r\n0,"));
     QCOMPARE(std::count(csv.begin(), csv.end(), '\n'), 1 + 129L);  // header and bins 0 .. 128
-    const std::string bin25 = "\r\n100," + GeneralText(w.Result(0).spectrum.amplitude[25]) + ",";
-    QVERIFY(csv.find(bin25) != std::string::npos);  // the sine's bin, then Z
+    QVERIFY(csv.find("\r\n100,0.9666") != std::string::npos);  // the sine's bin
     name = "spectrum.txt";
     w.cmbShow->setCurrentIndex(1);
     w.cmdSaveSpectrum->click();
     const std::string txtHeader = "Frequency (Hz)\tX (g^2/Hz)\tZ (g^2/Hz)\r\n0\t";
     QCOMPARE(kvatest::ReadFileBytes("spectrum.txt").substr(0, txtHeader.size()), txtHeader);
-
     name = "shot";
     w.cmdSaveImage->click();
     QImage saved;
-    QVERIFY(saved.load("shot.png", "PNG"));
-    QCOMPARE(saved.size(), w.PlotImage().size());
-    QVERIFY(rig_->events.empty());
-
+    QVERIFY(saved.load("shot.png", "PNG") && saved.size() == w.PlotImage().size());
     name = "missing/spectrum.csv";
     w.cmdSaveSpectrum->click();
-    QCOMPARE(rig_->events.size(), size_t(1));
-    QVERIFY(QString::fromStdString(rig_->events[0]).contains("missing/spectrum.csv"));
     name = "";
     w.cmdSaveSpectrum->click();  // cancelled: nothing written, nothing said
     QCOMPARE(rig_->events.size(), size_t(1));
+    QVERIFY(QString::fromStdString(rig_->events[0]).contains("missing/spectrum.csv"));
   }
 };
 

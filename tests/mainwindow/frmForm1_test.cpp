@@ -142,22 +142,6 @@ class FrmForm1Test : public QObject {
     QCOMPARE(form.plotState().x, x0 + 2);
   }
 
-  void uncheckingLoopEndsItAfterThePass() {
-    frmForm1& form = rig_->StartMainWindow(kUsbSettings);
-    const int x0 = form.plotState().x;
-    int ticks = 0;
-    std::function<void()> tick = [&] {
-      if (++ticks == 5) return form.ckLoop->click();
-      QTimer::singleShot(0, &form, tick);
-    };
-    QTimer::singleShot(0, &form, tick);
-    QTimer::singleShot(5000, &form, [&] { form.ckLoop->setChecked(false); });  // never hang
-    form.cmdReadData->click();
-    QCOMPARE(ticks, 5);
-    QCOMPARE(form.cmdReadData->text() + form.lblLoop->text(), QString("ReadRunning"));
-    QVERIFY(form.plotState().x >= x0 + 2);
-  }
-
   void supplyColourDecidedOnTheShownValue() {
     rig_->board.sensor().SetSupply(2.601);  // 533 counts
     rig_->Advance(0.01);

@@ -73,11 +73,6 @@ class FrmUsbSelectTest : public QObject {
     State().usb.SpiWordDelay = 40;
     State().usb.SpiStaticBits = 0x70;
     auto& w = Window();
-    QStringList captions{w.windowTitle(), w.frameBufferSetup->title()};
-    for (auto* option : w.optUsbPort) captions << option->text();
-    QCOMPARE(captions.join('|'),
-             QString("USB SPI Card Selection|Buffer Select|EzUsb0|EzUsb1|EzUsb2|EzUsb3|None"));
-
     QVERIFY(messages.messages().empty());
     QVERIFY(w.optUsbPort[1]->isChecked() && State().usb.UsbReady);
     QCOMPARE(Row(w, 1), QString("on|KVA7710 USB-SPI Adapter|2.3|2.0"));
