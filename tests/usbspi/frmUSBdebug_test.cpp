@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The adapter debug panel over simulated boards: the slot list, the exact packets of each
-// set-up control and of the manual frame, the loop, and what a failed exchange leaves.
+// The adapter selection window and debug panel over simulated boards: rows per slot, the
+// automatic selection and the user's choices; the panel's exact packets of each set-up control
+// and of the manual frame, the loop, and what a failed exchange leaves.
 #include "usbspi/frmUSBdebug.h"
 
 #include <QtTest>
@@ -54,6 +55,15 @@ class FrmUsbDebugTest : public QObject {
   }
   const std::vector<Bytes>& Packets() const { return bus_->Packets(0); }
   const Bytes& LastPacket() const { return bus_->Packets(0).back(); }
+
+  frmUSBselect& Window() { return ui::ShowForm<frmUSBselect>(); }
+
+  // One slot's row: "on" or "off" for its option, then descriptor, revision and speed.
+  static QString Row(frmUSBselect& w, int n) {
+    return QStringList({w.optUsbPort[n]->isEnabled() ? "on" : "off", w.txtDescript0[n]->text(),
+                        w.txtDriverRev[n]->text(), w.txtSpeed[n]->text()})
+        .join('|');
+  }
 
  private slots:
   void init() {
@@ -245,6 +255,90 @@ class FrmUsbDebugTest : public QObject {
     QCOMPARE(shown, std::vector<QString>{"USB SPI Card Setup"});
     auto* panel = ui::FindForm<frmUSBdebug>();
     QVERIFY(panel != nullptr && !panel->isVisible());
+  }
+  void oneBoardOnSlot1IsFoundAndSelected() {
+    ui::MessageRecorder messages;
+    bus_->RemoveAll();
+    bus_->Attach(1);
+    State().usb.SpiWordDelay = 40;
+    State().usb.SpiStaticBits = 0x70;
+    auto& w = Window();
+    QVERIFY(messages.messages().empty());
+    QVERIFY(w.optUsbPort[1]->isChecked() && State().usb.UsbReady);
+    QCOMPARE(Row(w, 1), QString("on|KVA7710 USB-SPI Adapter|2.3|2.0"));
+    QCOMPARE(Row(w, 0), QString("off|||"));
+    QCOMPARE(State().usb.UsbPortIndex, int16_t(1));
+    QCOMPARE(State().usb.CurrentUsbAdapter.DeviceName, std::string("Ezusb-1"));
+    QCOMPARE(
+        bus_->Packets(1),
+        (std::vector<Bytes>{{kCmdRevision}, {kCmdSetWordDelay, 40}, {kCmdSetStaticBits, 0x70}}));
+  }
+
+  void noBoardSelectsNoneAndABoardWithoutInformationStaysDisabled() {
+    ui::MessageRecorder messages;
+    bus_->RemoveAll();
+    State().settings.DebugLoopStop = false;
+    auto& w = Window();
+    QCOMPARE(messages.texts(),
+             std::vector<std::string>{"No USB Buffers Found, Please Verify Setup and Restart"});
+    QCOMPARE(Row(w, 2), QString("off|||"));
+    QVERIFY(w.optUsbPort[4]->isChecked() && !State().usb.UsbReady &&
+            State().settings.DebugLoopStop);
+
+    sim::SimEzUsbBoard mute;
+    mute.descriptor1 = std::nullopt;
+    bus_->Attach(0, mute);
+    bus_->Attach(3);
+    messages.clear();
+    QTest::mouseClick(w.cmdFindEzUsb, Qt::LeftButton);
+    QCOMPARE(messages.texts(), std::vector<std::string>{"Error getting Board Info"});
+    QCOMPARE(Row(w, 0), QString("off|||"));
+    QVERIFY(w.optUsbPort[3]->isChecked());
+  }
+
+  void choosingAnotherBoardKeepsTheSearchIndex() {
+    ui::MessageRecorder messages;
+    sim::SimEzUsbBoard slow;
+    slow.revisionMajor = 1;
+    slow.revisionMinor = 0;
+    slow.usb2 = false;
+    slow.descriptor1 = "Second board";
+    bus_->Attach(2, slow);
+    auto& w = Window();
+    QVERIFY(w.optUsbPort[0]->isChecked());
+    QCOMPARE(Row(w, 2), QString("on|Second board|1.0|1.1"));
+    bus_->ClearLog();
+
+    QTest::mouseClick(w.optUsbPort[2], Qt::LeftButton);
+    QCOMPARE(State().usb.CurrentUsbAdapter.DeviceName, std::string("Ezusb-2"));
+    QCOMPARE(State().usb.UsbPortIndex, int16_t(0));
+    QVERIFY(State().usb.UsbReady && bus_->Packets(0).empty());
+    QCOMPARE(bus_->Packets(2),
+             (std::vector<Bytes>{{kCmdSetWordDelay, 25}, {kCmdSetStaticBits, 0x78}}));
+
+    // "None" gives the adapter up; a new search selects the first board again.
+    QTest::mouseClick(w.optUsbPort[4], Qt::LeftButton);
+    QVERIFY(!State().usb.UsbReady);
+    QTest::mouseClick(w.cmdFindEzUsb, Qt::LeftButton);
+    QVERIFY(State().usb.UsbReady && w.optUsbPort[0]->isChecked());
+    QCOMPARE(State().usb.CurrentUsbAdapter.DeviceName, std::string("Ezusb-0"));
+  }
+
+  void closeBoxHidesLikeOkAndEveryShowingSearchesAgain() {
+    ui::MessageRecorder messages;
+    auto& w = Window();
+    w.close();
+    QCOMPARE(ui::FindForm<frmUSBselect>(), &w);
+
+    ui::SetModalHook([](QWidget& form) {
+      QTest::mouseClick(static_cast<frmUSBselect&>(form).cmdExit, Qt::LeftButton);
+    });
+    bus_->RemoveAll();
+    bus_->Attach(3);
+    QCOMPARE(&ui::ShowForm<frmUSBselect>(ui::ShowMode::Modal), &w);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(State().usb.UsbPortIndex, int16_t(3));
+    QCOMPARE(Row(w, 0) + Row(w, 3), QString("off|||on|KVA7710 USB-SPI Adapter|2.3|2.0"));
   }
 };
 
