@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window against the simulated board: start-up per settings case, the read loop,
-// status flags, the live plot, the configuration menus and the exit sequence.
+// status flags, the live plot, the configuration menus and the exit sequence; the Simulated
+// Board window, whose controls reach the simulated sensor and whose menu exists only on it.
 #include "mainwindow/frmForm1.h"
 
+#include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -16,6 +19,7 @@
 #include "config/frmMscCtrl.h"
 #include "config/frmSampPrd.h"
 #include "hostsetup/frmPort.h"
+#include "mainwindow/frmSimBoard.h"
 #include "mainwindow/window_startup.h"
 #include "support/window_rig.h"
 #include "ui/colors.h"
@@ -76,6 +80,11 @@ class FrmForm1Test : public QObject {
     WriteRegister(ALM_CTRL, almCtrl);
     rig_->board.sensor().Shock(0, 10.0, 5.0);
     rig_->Advance(0.05);
+  }
+
+  static float ReadScaled(int16_t index) {
+    ReadRegister(index);
+    return State().registers.RegScaledValue;
   }
 
  private slots:
@@ -351,6 +360,73 @@ class FrmForm1Test : public QObject {
       item.item->trigger();
       QCOMPARE(item.find(), window);
     }
+  }
+  void simulatedBoardControlsDriveTheSensor() {
+    State().settings.InterfaceType = Interface::Usb;
+    QVERIFY(BringUpUsbAdapter());
+    auto& w = ui::ShowForm<frmSimBoard>();
+    QCOMPARE(w.txtTilt[2]->value(), 1.0);  // the bench board as it stands
+
+    w.txtTilt[0]->setValue(0.5);
+    w.cmdTilt->click();
+    w.txtSupply->setValue(2.5);
+    rig_->now += 0.01;
+    QCOMPARE(ReadScaled(XACCL_OUT), static_cast<float>(10 * 0.0514));  // 0.5 g in 0.0514 g counts
+    QVERIFY(qAbs(ReadScaled(SUPPLY_OUT) - 2.5f) < 0.005f);
+
+    w.cmbShockAxis->setCurrentIndex(1);
+    w.txtShockPeak->setValue(30.0);
+    w.txtShockDuration->setValue(4.0);
+    w.cmdShock->click();
+    rig_->now += 0.002;  // the middle of the half-sine
+    QVERIFY(ReadScaled(YACCL_OUT) > 25.0f);
+
+    w.chkSelfTestFault->setChecked(true);
+    QVERIFY(rig_->board.sensor().State().selfTestFault);
+
+    w.cmbVibrationAxis->setCurrentIndex(2);
+    w.txtVibrationHz->setValue(120.0);
+    w.txtVibrationG->setValue(0.3);
+    QVERIFY(!rig_->board.sensor().State().vibrationOn);  // set up while off
+    w.chkVibration->setChecked(true);
+    w.txtNoise[1]->setValue(250.0);
+    BoardStimulusState s = rig_->board.sensor().State();
+    QCOMPARE(s.vibrationOn && s.vibrationAxis == 2, true);
+    QCOMPARE(s.vibrationHz + s.vibrationG, 120.3);
+    QCOMPARE(s.noiseDensity, (std::array<double, 3>{0.0, 250.0, 0.0}));
+
+    w.cmbScenario->setCurrentText("demo");  // the demo starts from its own values
+    QCOMPARE(rig_->board.sensor().State().scenario, std::string("demo"));
+    QCOMPARE(w.txtTilt[0]->value(), 0.0);
+    QCOMPARE(w.txtSupply->value(), 3.3);
+    QVERIFY(!w.chkVibration->isChecked());
+    QCOMPARE(w.txtNoise[1]->value(), 0.0);
+  }
+
+  // Beside the main window, but never past the screen's edge.
+  void simulatedBoardOpensInsideTheScreen() {
+    frmForm1& main = rig_->StartMainWindow();
+    const QRect room = main.screen()->availableGeometry();
+    main.move(room.right() - main.width() / 2, room.top() + 40);
+    const QRect placed = ui::ShowForm<frmSimBoard>().frameGeometry();
+    QVERIFY2(room.contains(placed), qPrintable(QString("%1,%2 %3x%4")
+                                                   .arg(placed.x())
+                                                   .arg(placed.y())
+                                                   .arg(placed.width())
+                                                   .arg(placed.height())));
+    QCOMPARE(placed.top(), main.frameGeometry().top());
+  }
+
+  void menuOnlyOnTheSimulatedBoard() {
+    QMenuBar bar;
+    QAction* exit = bar.addAction("Exit");
+    AddSimulatedBoardMenu(bar, exit);
+    QCOMPARE(bar.actions().size(), 1);
+    SetSimulatedBoardActive(true);
+    AddSimulatedBoardMenu(bar, exit);
+    QCOMPARE(bar.actions().at(0)->text(), QString("Simulated Board"));
+    bar.actions().at(0)->menu()->actions().at(0)->trigger();
+    QVERIFY(ui::FindForm<frmSimBoard>() != nullptr && ui::FindForm<frmSimBoard>()->isVisible());
   }
 };
 
