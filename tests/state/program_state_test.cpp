@@ -110,22 +110,12 @@ class ProgramStateResetTest : public QObject {
     std::optional<kvatest::WindowRig> rig(std::in_place);
     rig->answerModal = [](QWidget& form) { form.close(); };
     rig->StartMainWindow();
-    ui::ShowForm<frmCapDisplay>();
-    ui::ShowForm<frmCapAnalysis>();
-    ui::ShowForm<frmCaptConfig>();
-    ui::ShowForm<fmCalibration>();
-    ui::ShowForm<frmAlarms>();
-    ui::ShowForm<frmGPIO>();
-    ui::ShowForm<frmManualReg>();
-    ui::ShowForm<frmMscCtrl>();
-    ui::ShowForm<frmSampPrd>();
-    ui::ShowForm<frmDatalog>();
-    ui::ShowForm<frmPort>();
-    ui::ShowForm<frmBusyMsg>();
-    ui::ShowForm<frmMsg>();
-    ui::ShowForm<frmSimBoard>();
-    ui::ShowForm<frmUSBdebug>();
-    ui::ShowForm<frmUSBselect>();
+    (ui::ShowForm<frmCapDisplay>(), ui::ShowForm<frmCapAnalysis>(), ui::ShowForm<frmCaptConfig>(),
+     ui::ShowForm<fmCalibration>(), ui::ShowForm<frmAlarms>(), ui::ShowForm<frmGPIO>(),
+     ui::ShowForm<frmManualReg>(), ui::ShowForm<frmMscCtrl>(), ui::ShowForm<frmSampPrd>(),
+     ui::ShowForm<frmDatalog>(), ui::ShowForm<frmPort>(), ui::ShowForm<frmBusyMsg>(),
+     ui::ShowForm<frmMsg>(), ui::ShowForm<frmSimBoard>(), ui::ShowForm<frmUSBdebug>(),
+     ui::ShowForm<frmUSBselect>());
     ui::UnloadAllForms();
     RunBatch("parallel");
     if (QTest::currentTestFailed()) return;
