@@ -67,7 +67,6 @@ QString Fingerprint(QWidget& w) {
   return QCryptographicHash::hash(Captions(w).toUtf8(), QCryptographicHash::Sha1).toHex().left(8);
 }
 
-
 // Records the window events it receives.
 struct EventLog {
   int loads = 0, activates = 0, unloads = 0;
@@ -183,46 +182,31 @@ class MessageWindowsTest : public QObject {
     QCOMPARE(messages.messages().at(0).title + "|" + messages.messages().at(1).title,
              std::string("KVA7710_Eval_Rev_1|Error"));
   }
-  void pictureBoxKeepsItsDrawingOverRepaintAndGrow() {
+  // Both ends of lines and boxes drawn whichever way round; clipped at the edge, nothing for
+  // points beyond it or not finite; the drawing kept over a repaint and a grow.
+  void pictureBoxDrawsClipsAndKeeps() {
     Plot p;
-    p.box.Line(10, 0, 20, 0, kRed);  // y 0 is pixel row 70
-    // A repaint or a grow keeps the drawing; the new area takes the back colour.
-    p.box.repaint();
-    p.box.resize(360, 140);
-    QCOMPARE(p.At(15, 70), kRed);
-    QCOMPARE(p.At(355, 70), kWhiteBack);
-    p.box.SetBackColor(kBlue);
-    p.box.Cls();
-    QCOMPARE(p.At(15, 70), kBlue);
-  }
-
-  void pictureBoxIncludesBothEndsWhicheverWayRound() {
-    Plot p;
-    // Right to left and bottom to top: both corners and both end points are drawn.
     p.box.FilledBox(20, -1, 10, 1, kBlue);  // pixels 10..20, rows 60..80
-    QCOMPARE(p.At(10, 60), kBlue);
-    QCOMPARE(p.At(20, 80), kBlue);
-    QCOMPARE(p.At(21, 70), kWhiteBack);
     p.box.Line(40, 0, 30, 0, kRed);
     p.box.Line(50, -2, 50, 2, kRed);
-    QCOMPARE(p.At(30, 70), kRed);
-    QCOMPARE(p.At(40, 70), kRed);
-    QCOMPARE(p.At(50, 50), kRed);
-    QCOMPARE(p.At(50, 90), kRed);
-    QCOMPARE(p.At(50, 91), kWhiteBack);
-  }
-
-  void pictureBoxClipsAndSkipsNonFinite() {
-    Plot p;
-    // 2 g at full scale 1.5 runs off the top: clipped, the part inside is drawn.
-    p.box.Scale(0, 1.5, 350, -1.5);
-    p.box.Line(100, 0, 110, 2, kTraceGreen);
-    QCOMPARE(p.At(100, 70), kTraceGreen);
-    QCOMPARE(p.At(107, 0), kTraceGreen);
     p.box.Line(0, -1e300, 350, 1e300, kBlack);
     p.box.Line(0, std::numeric_limits<double>::quiet_NaN(), 5, 0, kBlack);
     p.box.FilledBox(-1e300, 1e300, -1e299, -1e300, kBlack);
-    QCOMPARE(p.At(0, 70), kWhiteBack);
+    p.box.Scale(0, 1.5, 350, -1.5);
+    p.box.Line(100, 0, 110, 2, kTraceGreen);  // 2 g at full scale 1.5 runs off the top
+    p.box.repaint();
+    p.box.resize(360, 140);
+    const struct {
+      int x, y;
+      QColor c;
+    } pixels[] = {{10, 60, kBlue},        {20, 80, kBlue},       {21, 70, kWhiteBack},
+                  {30, 70, kRed},         {40, 70, kRed},        {50, 50, kRed},
+                  {50, 90, kRed},         {50, 91, kWhiteBack},  {0, 70, kWhiteBack},
+                  {100, 70, kTraceGreen}, {107, 0, kTraceGreen}, {355, 70, kWhiteBack}};
+    for (const auto& px : pixels) QCOMPARE(p.At(px.x, px.y), px.c);
+    p.box.SetBackColor(kBlue);
+    p.box.Cls();
+    QCOMPARE(p.At(40, 70), kBlue);
   }
 
   void registryKeepsOneInstanceAndReloadsAfterUnload() {
