@@ -124,7 +124,6 @@ class FrmDatalogTest : public QObject {
       std::string message;
     } cases[] = {
         {{}, "DATALOG", "Please check at least one DATA SELECTION box.|"},
-        {{1}, "", "File Name must be a file name without a folder, not \"\".|KVA7710_Eval_Rev_1"},
         {{1}, "..", "File Name must be a file name without a folder, not \"..\".|KVA7710_Eval_Rev_1"},
     };
     for (const auto& c : cases) {
@@ -145,9 +144,17 @@ class FrmDatalogTest : public QObject {
     QCOMPARE(w.txtFileName->text(), QString("ab"));
   }
 
-  void twoFileRunShowsFileNumberAndProgressAndRescalesAux() {
+  void twoFileRunShowsFileNumberProgressWaitsAndRescalesAux() {
     auto& w = Window({1, 2, 5}, "3", "2");
+    w.txtSampleDelay->setText("7");
+    static int waits7ms;
+    waits7ms = 0;
+    State().delay.DelayWait = [](int64_t steps) {
+      waits7ms += steps == 700;
+      CountedWait(steps);
+    };
     w.cmdStartDatalog->click();
+    QCOMPARE(waits7ms, 6);  // after every sample
     // A yield before each file and after each sample.
     QCOMPARE(yields_, 2 * (1 + 3));
     QCOMPARE(seen_[0].fileNum + seen_[4].fileNum + seen_[7].fileNum, QString("122"));
