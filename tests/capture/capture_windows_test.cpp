@@ -35,7 +35,6 @@ int InSamples(const ui::PictureBox& pic, double x1, double x2, const QColor& c) 
   return n;
 }
 
-
 // Two events of L = 1024 at 1024 samples/s: X a 1 g sine at 100 Hz, Y 0.4 g, Z 1 g.
 void SineBuffer() {
   State().capture.CaptureEventsStored = 2;
@@ -184,7 +183,7 @@ class CaptureWindowsTest : public QObject {
     QVERIFY(main.cmdCaptDisplay->isEnabled() && main.cmdClearCapture->isEnabled());
     const frmBusyMsg& busy = *ui::FindForm<frmBusyMsg>();
     QVERIFY(!busy.isVisible());
-    // Over the capture group, its bottom 700 twips above the group's top.
+    // Beside the capture group, 700 twips clear of it.
     QCOMPARE(busy.windowTitle() + " " + QString::number(busy.x()) + "," + QString::number(busy.y()),
              QString("KVA7710_Eval_Rev_1  Message 48,380"));
 
@@ -377,7 +376,7 @@ class CaptureWindowsTest : public QObject {
     const std::string csv = kvatest::ReadFileBytes("spectrum.csv");
     QCOMPARE(csv.substr(0, 30), std::string("Frequency (Hz),X (g),Z (g)\r\n0,"));
     QCOMPARE(std::count(csv.begin(), csv.end(), '\n'), 1 + 129L);  // header and bins 0 .. 128
-    QVERIFY(csv.find("\r\n100,0.9666") != std::string::npos);  // the sine's bin
+    QVERIFY(csv.find("\r\n100,0.9666") != std::string::npos);      // the sine's bin
     name = "spectrum.txt";
     w.cmbShow->setCurrentIndex(1);
     w.cmdSaveSpectrum->click();

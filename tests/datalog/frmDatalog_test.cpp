@@ -124,7 +124,9 @@ class FrmDatalogTest : public QObject {
       std::string message;
     } cases[] = {
         {{}, "DATALOG", "Please check at least one DATA SELECTION box.|"},
-        {{1}, "..", "File Name must be a file name without a folder, not \"..\".|KVA7710_Eval_Rev_1"},
+        {{1},
+         "..",
+         "File Name must be a file name without a folder, not \"..\".|KVA7710_Eval_Rev_1"},
     };
     for (const auto& c : cases) {
       ui::MessageRecorder messages;
