@@ -89,7 +89,6 @@ class FrmUsbDebugTest : public QObject {
     State().usb.SpiInputPolarity = false;
     auto& w = ui::ShowForm<frmUSBdebug>();
     QVERIFY(messages.messages().empty());
-    QCOMPARE(w.windowTitle(), QString("USB SPI Card Setup"));
     QCOMPARE(Texts({w.txtUsbPort[0], w.txtDescript0[0], w.txtDescript1[0], w.txtDriverRev[0],
                     w.txtSpeed[0]}),
              QString("ALDER - 0|KVA7710 USB-SPI Adapter|SIMULATED|2.3|2.0"));
