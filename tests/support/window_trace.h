@@ -41,7 +41,9 @@ class TraceSensor : public FakeSensor {
     trace_.clear();
     tracing_ = this;
     kva::State().delay.DelayWait = [](int64_t steps) {
-      if (steps >= 100 && tracing_) tracing_->Add("+" + std::to_string(steps / 100));
+      char token[24];
+      std::snprintf(token, sizeof token, "+%lld", static_cast<long long>(steps / 100));
+      if (steps >= 100 && tracing_) tracing_->Add(token);
       kva::CountedWait(steps);
     };
   }
