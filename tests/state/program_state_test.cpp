@@ -36,31 +36,16 @@ using namespace kva;
 namespace {
 
 // Every command with arguments that succeed on the simulated board.
+// clang-format off
 constexpr const char* kBatch[] = {
-    "list-adapters",
-    "read SUPPLY_OUT XACCL_OUT AUX_ADC",
-    "write ALM_MAG1 8064",
-    "list",
-    "status",
-    "time",
-    "command self-test-on",
-    "watch --count 2 --delay 1",
-    "rate 100",
-    "offsets --x 100",
-    "alarm-output on DIO1 high",
-    "alarm 1 X_Acc 5 greater",
-    "alarms",
-    "misc peak-tracking=on",
-    "gpio dio0=out",
-    "spi-setup --bits 50 --delay 40",
-    "spi 0200 0000",
-    "trigger set --source1 X_Acc --level1 12 --enable 1",
-    "trigger show",
-    "sim shock x 20 5",
-    "sim wait 200",
-    "capture --out cap.csv",
-    "datalog --signals 1,2 --samples 2 --files 1 --delay 1",
-};
+    "list-adapters", "read SUPPLY_OUT XACCL_OUT AUX_ADC", "write ALM_MAG1 8064", "list", "status",
+    "time", "command self-test-on", "watch --count 2 --delay 1", "rate 100", "offsets --x 100",
+    "alarm-output on DIO1 high", "alarm 1 X_Acc 5 greater", "alarms", "misc peak-tracking=on",
+    "gpio dio0=out", "spi-setup --bits 50 --delay 40", "spi 0200 0000",
+    "trigger set --source1 X_Acc --level1 12 --enable 1", "trigger show", "sim shock x 20 5",
+    "sim wait 200", "capture --out cap.csv",
+    "datalog --signals 1,2 --samples 2 --files 1 --delay 1"};
+// clang-format on
 
 void RunBatch(const std::string& interface) {
   ctl::GlobalOptions options;
@@ -88,15 +73,15 @@ QStringList Changed() {
   const ProgramState fresh;
   const ProgramState& s = State();
   QStringList names;
-  if (!(s.settings == fresh.settings)) names << "settings";
-  if (!(s.delay == fresh.delay)) names << "delay";
-  if (!(s.hooks == fresh.hooks)) names << "hooks";
-  if (!(s.run == fresh.run)) names << "run";
-  if (!(s.registers == fresh.registers)) names << "registers";
-  if (!(s.seams == fresh.seams)) names << "seams";
-  if (!(s.usb == fresh.usb)) names << "usb";
-  if (!(s.capture == fresh.capture)) names << "capture";
-  if (!(s.control == fresh.control)) names << "control";
+  const bool same[] = {
+      s.settings == fresh.settings, s.delay == fresh.delay,         s.hooks == fresh.hooks,
+      s.run == fresh.run,           s.registers == fresh.registers, s.seams == fresh.seams,
+      s.usb == fresh.usb,           s.capture == fresh.capture,     s.control == fresh.control};
+  const char* record[] = {"settings", "delay", "hooks",   "run",    "registers",
+                          "seams",    "usb",   "capture", "control"};
+  for (int i = 0; i < 9; ++i) {
+    if (!same[i]) names << record[i];
+  }
   return names;
 }
 
@@ -125,12 +110,10 @@ class ProgramStateResetTest : public QObject {
     ui::SetTwipsDpiOverride(120.0);
 
     // Without this the test would prove nothing: every record was changed.
-    QCOMPARE(Changed(), QStringList({"settings", "delay", "hooks", "run", "registers", "seams",
-                                     "usb", "capture", "control"}));
+    QCOMPARE(Changed().size(), 9);
     ResetProgramState();
     ui::Windows() = {};
     QCOMPARE(Changed(), QStringList());
-    QVERIFY(State() == ProgramState{});
     QVERIFY(!ui::Windows().dpiOverride && !ui::Windows().message && !ui::Windows().modal);
   }
 };
