@@ -7,7 +7,6 @@
 #pragma once
 
 #include <QColor>
-#include <QImage>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -76,12 +75,6 @@ class WindowRig {
 };
 
 // How many pixels of column px have colour c.
-inline int InColumn(const QImage& image, int px, const QColor& c) {
-  int n = 0;
-  for (int py = 0; py < image.height(); ++py) n += image.pixelColor(px, py) == c;
-  return n;
-}
-
 inline int InColumn(const kva::ui::PictureBox& pic, int px, const QColor& c) {
   int n = 0;
   for (int py = 0; py < pic.AreaSize().height(); ++py) n += pic.PixelAt(px, py) == c;
