@@ -35,27 +35,41 @@ int InSamples(const ui::PictureBox& pic, double x1, double x2, const QColor& c) 
   return n;
 }
 
+// Two events of the given length (six samples less each) over the given buffers, as a readout
+// leaves them; xyz(t, j) gives sample j of the whole trace's sample t.
+void TwoEvents(int length, int buffers, const std::function<std::array<double, 3>(int, int)>& xyz) {
+  CaptureState& c = State().capture;
+  c.CaptureEventsStored = 2;
+  c.CaptureEventLength = static_cast<int16_t>(length);
+  c.CaptureBufferCount = static_cast<int16_t>(buffers);
+  c.CaptureHeaders.assign(size_t(buffers) + 1, CaptureHeader{});
+  for (CaptureGrid* g : {&c.CaptureX, &c.CaptureY, &c.CaptureZ}) g->Allocate(buffers, length);
+  c.CaptureTraceX.assign(size_t(8192 - 6 * buffers + 1), 0.0);
+  c.CaptureTraceY = c.CaptureTraceZ = c.CaptureTraceX;
+  for (int t = 1, n = length - 6; t <= 2 * n; ++t) {
+    const int e = (t - 1) / n + 1, j = (t - 1) % n + 1;
+    const auto v = xyz(t, j);
+    c.CaptureX(e, j) = c.CaptureTraceX[size_t(t)] = v[0];
+    c.CaptureY(e, j) = c.CaptureTraceY[size_t(t)] = v[1];
+    c.CaptureZ(e, j) = c.CaptureTraceZ[size_t(t)] = v[2];
+  }
+}
+
 // Two events of L = 1024 at 1024 samples/s: X a 1 g sine at 100 Hz, Y 0.4 g, Z 1 g.
 void SineBuffer() {
-  State().capture.CaptureEventsStored = 2;
-  State().capture.CaptureEventLength = 1024;
-  State().capture.CaptureBufferCount = 8;
   State().capture.CaptureSmplPrd = 31;
-  State().capture.CaptureHeaders.assign(9, CaptureHeader{});
-  for (CaptureGrid* g :
-       {&State().capture.CaptureX, &State().capture.CaptureY, &State().capture.CaptureZ})
-    g->Allocate(8, 1024);
-  State().capture.CaptureTraceX.assign(8192 - 48 + 1, 0.0);
-  State().capture.CaptureTraceY = State().capture.CaptureTraceZ = State().capture.CaptureTraceX;
-  for (int e = 1; e <= 2; ++e) {
-    for (int j = 1; j <= 1018; ++j) {
-      const size_t t = static_cast<size_t>((e - 1) * 1018 + j);
-      State().capture.CaptureX(e, j) = State().capture.CaptureTraceX[t] =
-          std::sin(2 * M_PI * 100 * (j - 1) / 1024.0);
-      State().capture.CaptureY(e, j) = State().capture.CaptureTraceY[t] = 0.4;
-      State().capture.CaptureZ(e, j) = State().capture.CaptureTraceZ[t] = 1.0;
-    }
-  }
+  TwoEvents(1024, 8, [](int, int j) {
+    return std::array<double, 3>{std::sin(2 * M_PI * 100 * (j - 1) / 1024.0), 0.4, 1.0};
+  });
+}
+
+// Two events of L = 8 (two samples each), for the display alone.
+void TwoSmallEvents() {
+  TwoEvents(8, 1024, [](int t, int) {
+    const double x[] = {0.2, -0.4, 1, 0.6};
+    return std::array<double, 3>{x[t - 1], -x[t - 1], 1};
+  });
+  State().capture.CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
 }
 
 QString Cell(const frmCapAnalysis& w, const char* row, int axis) {
@@ -76,27 +90,6 @@ class CaptureWindowsTest : public QObject {
     frmForm1& form = rig_->StartMainWindow();
     form.ckLoop->setChecked(false);
     return form;
-  }
-
-  // Two events of L = 8 (two samples each) as a readout leaves them, for the display alone.
-  static void TwoSmallEvents() {
-    State().capture.CaptureEventsStored = 2;
-    State().capture.CaptureEventLength = 8;
-    State().capture.CaptureBufferCount = 1024;
-    State().capture.CaptureHeaders.assign(1025, CaptureHeader{});
-    State().capture.CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
-    for (CaptureGrid* g :
-         {&State().capture.CaptureX, &State().capture.CaptureY, &State().capture.CaptureZ})
-      g->Allocate(1024, 8);
-    State().capture.CaptureTraceX.assign(8192 - 6144 + 1, 0.0);
-    State().capture.CaptureTraceY = State().capture.CaptureTraceZ = State().capture.CaptureTraceX;
-    const double x[] = {0.2, -0.4, 1, 0.6};
-    for (int t = 1; t <= 4; ++t) {
-      const int e = (t + 1) / 2, j = 2 - t % 2;
-      State().capture.CaptureX(e, j) = State().capture.CaptureTraceX[t] = x[t - 1];
-      State().capture.CaptureY(e, j) = State().capture.CaptureTraceY[t] = -x[t - 1];
-      State().capture.CaptureZ(e, j) = State().capture.CaptureTraceZ[t] = 1;
-    }
   }
 
   // Events of 1018 samples with no pre-trigger, triggered by X above `level` counts for
@@ -200,24 +193,22 @@ class CaptureWindowsTest : public QObject {
     QCOMPARE(main.txtReadReg[0]->text(), QString("0"));
   }
 
-  void displayReadoutsHeaderAndScroll() {
+  // The read-outs under the mouse, the header of the event under it, the scrolled window's
+  // ends; the save in the chosen form, or why not.
+  void displayReadoutsScrollAndSave() {
     TwoSmallEvents();
     frmCapDisplay& d = ui::LoadForm<frmCapDisplay>();
-    QVERIFY(d.isVisible());
-    QCOMPARE(d.HScroll1->maximum(), 8192 - 6144);
     QCOMPARE(d.LbLMinX->text() + "|" + d.LbLMaxX->text() + "|" + d.txtFileName->text(),
              QString("0|1024|DataCapBuff"));
     d.Picture1_MouseMove(0, 0, 2.9, 0.46);
-    QCOMPARE(d.LblSample->text() + " " + d.LblValue->text(), QString("2 .5"));
-    QCOMPARE(d.HoverEventNumber, int16_t(2));
+    QCOMPARE(d.LblSample->text() + " " + d.LblValue->text() + QString::number(d.HoverEventNumber),
+             QString("2 .52"));
     d.Picture1_MouseMove(0, 0, 1.5, 0);
-    QCOMPARE(d.lblEhead->text(), QString("Event = 1\nXYZ = 2.5\nTime = 12:34\nDate = 04/15\n"
-                                         "Deg C = 24.5\nVoltage = 3.300\nAux ADC = 0.500"));
+    QVERIFY(d.lblEhead->text().startsWith("Event = 1\nXYZ = 2.5\nTime = 12:34\n"));
     d.HScroll1->setValue(2048);
-    QCOMPARE(d.LbLMinX->text() + "|" + d.LbLMaxX->text(), QString("1024|2048"));
     // The mouse on the plot's border reads the window's first and last samples, none beyond.
     ui::PictureBox& pic = *d.Picture1;
-    QStringList read;
+    QStringList read{d.LbLMinX->text(), d.LbLMaxX->text()};
     for (const int x : {0, pic.width() - 1}) {
       const QPointF at(x, pic.height() / 2);
       QMouseEvent move(QEvent::MouseMove, at, pic.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
@@ -225,27 +216,17 @@ class CaptureWindowsTest : public QObject {
       QApplication::sendEvent(&pic, &move);
       read << d.LblSample->text();
     }
-    QCOMPARE(read, QStringList({"1025", "2048"}));
-    QCOMPARE(d.FrameFile->title(), QString());  // the save controls' frame has no caption
-    d.resize(50, 50);
-    QVERIFY(d.width() >= 240 && d.height() >= 240);  // 3600 twips at 96 dpi
-  }
+    QCOMPARE(read, QStringList({"1024", "2048", "1025", "2048"}));
 
-  void saveWritesTheFileOrSaysWhyNot() {
-    TwoSmallEvents();
-    frmCapDisplay& d = ui::LoadForm<frmCapDisplay>();
     d.txtFileName->setText("cap");
     QCOMPARE(QString::fromStdString(State().settings.CaptureFileName), QString("cap"));
     d.Cmd_Save->click();
-    const std::string block2 = "\r\nEvent #,XYZ,Time,Date,Temp,Voltage,Aux\r\n2,0,0,0,0,0,0\r\n";
     QCOMPARE(kvatest::ReadFileBytes("cap.csv"),
              "\r\nEvent #,XYZ,Time,Date,Temp,Voltage,Aux\r\n1,2.5,1234,415,24.5,3.3,0.5\r\n"
-             "Xg,Yg,Zg\r\n0.2,-0.2,1\r\n-0.4,0.4,1\r\n" +
-                 block2 + "Xg,Yg,Zg\r\n1,-1,1\r\n0.6,-0.6,1\r\n");
+             "Xg,Yg,Zg\r\n0.2,-0.2,1\r\n-0.4,0.4,1\r\n"
+             "\r\nEvent #,XYZ,Time,Date,Temp,Voltage,Aux\r\n2,0,0,0,0,0,0\r\n"
+             "Xg,Yg,Zg\r\n1,-1,1\r\n0.6,-0.6,1\r\n");
     d.ComboFileExt->setCurrentIndex(1);
-    d.Cmd_Save->click();
-    QVERIFY(kvatest::ReadFileBytes("cap.txt").find("Xg\tYg\tZg\r\n0.2\t-0.2\t1\r\n") !=
-            std::string::npos);
     d.txtFileName->setText("missing/cap");
     d.Cmd_Save->click();
     QVERIFY(rig_->events.size() == 1 &&
@@ -294,21 +275,19 @@ class CaptureWindowsTest : public QObject {
     frmCapDisplay& display = ui::LoadForm<frmCapDisplay>();
     display.Analyze_Click();
     frmCapAnalysis& w = *ui::FindForm<frmCapAnalysis>();
-    QCOMPARE(w.cmbEvent->count(), 3);
-    QCOMPARE(w.cmbEvent->itemText(2), QString("Event 2"));
+    QCOMPARE(QString::number(w.cmbEvent->count()) + w.cmbEvent->itemText(2), QString("3Event 2"));
     // All events: 2036 samples; extremes to the 0.2 g step's decimal, averages to two more.
+    // A peak time only within one event.
     QCOMPARE(Cell(w, "Samples", 0) + " " + Cell(w, "Max (g)", 0) + " " + Cell(w, "Min (g)", 0) +
-                 " " + Cell(w, "Mean (g)", 1) + " " + Cell(w, "RMS (g)", 2),
+                 " " + Cell(w, "Mean (g)", 1) + " " + Cell(w, "RMS (g)", 2) +
+                 Cell(w, "Peak at (ms)", 0),
              QString("2036 1.0 -1.0 0.400 1.000"));
-    QCOMPARE(Cell(w, "Peak at (ms)", 0), QString());  // a time only within one event
     w.cmbEvent->setCurrentIndex(2);
     // The first sample on a crest: 6.25 periods in, sample 65 at 62.5 ms.
     QCOMPARE(Cell(w, "Peak (g)", 0) + " " + Cell(w, "Peak at sample", 0) + " " +
-                 Cell(w, "Peak at (ms)", 0),
-             QString("1.0 65 62.50"));
-    QCOMPARE(Cell(w, "Spectrum peak (Hz)", 0) + " " + Cell(w, "Spectrum peak (g)", 0),
-             QString("100 1"));
-    QCOMPARE(w.lblPeak->text(), QString("Highest peak: X 100.00 Hz, 1 g"));
+                 Cell(w, "Peak at (ms)", 0) + " " + Cell(w, "Spectrum peak (Hz)", 0) + " " +
+                 Cell(w, "Spectrum peak (g)", 0) + " " + w.lblPeak->text(),
+             QString("1.0 65 62.50 100 1 Highest peak: X 100.00 Hz, 1 g"));
     w.ShowCursor(100.3);
     QVERIFY2(w.lblCursor->text().startsWith("100.00 Hz  X 1 g  Y "),
              qPrintable(w.lblCursor->text()));
@@ -316,7 +295,7 @@ class CaptureWindowsTest : public QObject {
     // The check boxes carry the trace colours; an axis left out leaves its column empty.
     QCOMPARE(w.chkAxis[1]->palette().color(QPalette::WindowText), ui::kTraceGreen);
     w.chkAxis[1]->setChecked(false);
-    QCOMPARE(Cell(w, "Mean (g)", 1), QString());
+    QVERIFY(Cell(w, "Mean (g)", 1).isEmpty());
     QCOMPARE(w.chartView->chart()->series().size(), 4);  // X and Z, each a line and its peak
 
     // Another rate moves the peak with it; density and log axes change the plot's axes.
@@ -340,10 +319,11 @@ class CaptureWindowsTest : public QObject {
     ui::SetSaveFileHook([&name](const QString&, const QString&) { return name; });
     name = "spectrum";
     w.cmdSaveSpectrum->click();
+    // The header and bins 0 .. 128, the sine's among them.
     const std::string csv = kvatest::ReadFileBytes("spectrum.csv");
-    QCOMPARE(csv.substr(0, 30), std::string("Frequency (Hz),X (g),Z (g)\r\n0,"));
-    QCOMPARE(std::count(csv.begin(), csv.end(), '\n'), 1 + 129L);  // header and bins 0 .. 128
-    QVERIFY(csv.find("\r\n100,0.9666") != std::string::npos);      // the sine's bin
+    QVERIFY(csv.starts_with("Frequency (Hz),X (g),Z (g)\r\n0,") &&
+            csv.find("\r\n100,0.9666") != std::string::npos);
+    QCOMPARE(std::count(csv.begin(), csv.end(), '\n'), 1 + 129L);
     name = "spectrum.txt";
     w.cmbShow->setCurrentIndex(1);
     w.cmdSaveSpectrum->click();
@@ -351,8 +331,7 @@ class CaptureWindowsTest : public QObject {
              std::string("Frequency (Hz)\tX (g^2/Hz)\tZ (g^2/Hz)\r\n0\t"));
     name = "shot";
     w.cmdSaveImage->click();
-    QImage saved;
-    QVERIFY(saved.load("shot.png", "PNG") && saved.size() == w.PlotImage().size());
+    QCOMPARE(QImage("shot.png", "PNG").size(), w.PlotImage().size());
     name = "missing/spectrum.csv";
     w.cmdSaveSpectrum->click();
     name = "";
