@@ -47,10 +47,14 @@ QString Checked(frmForm1& form) {
   return QString(form.mnuPort->isChecked() ? "port" : "") + (form.mnuUsb->isChecked() ? "usb" : "");
 }
 
-// The pixel a drawing puts at user point (x, y): the nearest one.
-QColor At(const ui::PictureBox& pic, double x, double y) {
-  const QPointF p = pic.ToPixels(x, y);
-  return pic.PixelAt(qRound(p.x()), qRound(p.y()));
+// The colours a drawing puts at these user points (the nearest pixels).
+QString Colours(const ui::PictureBox& pic, std::initializer_list<QPointF> points) {
+  QStringList names;
+  for (const QPointF& at : points) {
+    const QPointF p = pic.ToPixels(at.x(), at.y());
+    names << pic.PixelAt(qRound(p.x()), qRound(p.y())).name();
+  }
+  return names.join(' ');
 }
 
 }  // namespace
@@ -151,20 +155,6 @@ class FrmForm1Test : public QObject {
     QCOMPARE(form.plotState().x, x0 + 2);
   }
 
-  void supplyColourDecidedOnTheShownValue() {
-    rig_->board.sensor().SetSupply(2.601);  // 533 counts
-    rig_->Advance(0.01);
-    frmForm1& form = StartSinglePass();
-    // The count stays 533; the scale moves the shown value across the 2.600 threshold.
-    QStringList seen;
-    for (const float shown : {2.599f, 2.600f, 2.601f, 2.600f}) {
-      State().registers.RegisterMap[SUPPLY_OUT].RegScale = shown / 533.0f;
-      form.cmdReadData->click();
-      seen << form.txtReadReg[1]->text() + ui::BackColor(*form.txtReadReg[1]).name();
-    }
-    QCOMPARE(seen, QStringList({"2.599#ff0000", "2.600#ff0000", "2.601#ffffff", "2.600#ffffff"}));
-  }
-
   void statusFlagsShowTheLatchedAlarm() {
     frmForm1& form = StartSinglePass();
     rig_->board.sensor().SetSupply(2.5);
@@ -201,50 +191,38 @@ class FrmForm1Test : public QObject {
     Accelerate(3.0, -3.0, 5.0);
     form.cmdReadData->click();  // x = 2
     ui::PictureBox& pic = *form.pic2;
-    QCOMPARE(At(pic, 2, 2.98), ui::kRed);
-    QCOMPARE(At(pic, 2, -2.98), ui::kTraceGreen);
-    QCOMPARE(At(pic, 2, 4.98), ui::kBlue);
-    QCOMPARE(InColumn(pic, 3, ui::kCursorGrey), 200);
-    QCOMPARE(InColumn(pic, 4, ui::kWhite), 200);
-
+    QCOMPARE(Colours(pic, {{2, 2.98}, {2, -2.98}, {2, 4.98}}), QString("#ff0000 #00c000 #0000ff"));
+    QCOMPARE(InColumn(pic, 3, ui::kCursorGrey) + InColumn(pic, 4, ui::kWhite), 400);
     // A hidden trace stops drawing and its mark disappears; it resumes from its last value.
     form.ckG[3]->click();
     Accelerate(3.0, -4.0, 5.0);
     form.cmdReadData->click();  // x = 3
-    QCOMPARE(InColumn(pic, 3, ui::kTraceGreen), 0);
-    QVERIFY(form.Shape[3]->isHidden());
+    QVERIFY(InColumn(pic, 3, ui::kTraceGreen) == 0 && form.Shape[3]->isHidden());
     form.ckG[3]->click();
     form.cmdReadData->click();  // x = 4: Y from -4 at x = 3, not from -3 at x = 2
-    QCOMPARE(At(pic, 3, -4.0), ui::kTraceGreen);
-    QCOMPARE(At(pic, 4, -4.0), ui::kTraceGreen);
-
+    QCOMPARE(Colours(pic, {{3, -4.0}, {4, -4.0}}), QString("#00c000 #00c000"));
     // A capture in progress (event count rising) draws nothing.
     LatchAlarm1(0x0210);
     form.cmdReadData->click();
-    QCOMPARE(form.txtReadReg[0]->text(), QString("1"));
-    QCOMPARE(form.plotState().x, 4);
+    QCOMPARE(form.txtReadReg[0]->text() + QString::number(form.plotState().x), QString("14"));
   }
 
+  // At the right edge the plot starts again at x = 0, erasing ahead of the cursor.
   void plotWrapsAndErasesAhead() {
     frmForm1& form = StartSinglePass();
     ui::PictureBox& pic = *form.pic2;
     std::array<float, kOutputSampleSlots> s{0, 0, 3.0f, -3.0f, 5.0f};
     while (form.plotState().x < 350) form.PlotDataPoints2(s);
     pic.Line(0, 7, 0, -7, ui::kBlack);  // something in the strip the wrap erases
-
-    form.PlotDataPoints2(s);  // 351st: x = 0, no segment
-    QCOMPARE(InColumn(pic, 0, ui::kWhite), 200);
-    QCOMPARE(InColumn(pic, 1, ui::kCursorGrey), 200);
-    QCOMPARE(At(pic, 5, 3.0), ui::kRed);  // the old lap stays until wiped
-
-    form.PlotDataPoints2(s);  // x = 1 wipes 1..2, still no segment
-    QCOMPARE(InColumn(pic, 1, ui::kWhite), 200);
-    QCOMPARE(InColumn(pic, 2, ui::kCursorGrey), 200);
-
-    form.PlotDataPoints2(s);  // x = 2 joins 1 -> 2 again
-    QCOMPARE(At(pic, 1, 3.0), ui::kRed);
-    QCOMPARE(At(pic, 1, -3.0), ui::kTraceGreen);
-    QCOMPARE(InColumn(pic, 3, ui::kCursorGrey), 200);
+    QStringList columns;
+    for (int x = 0; x < 3; ++x) {
+      form.PlotDataPoints2(s);  // the 351st sample at x = 0, without a segment, then 1, then 2
+      columns << QString::asprintf("%d %d %d", InColumn(pic, x, ui::kWhite),
+                                   InColumn(pic, x + 1, ui::kCursorGrey),
+                                   InColumn(pic, 1, ui::kRed)) +
+                     Colours(pic, {{5, 3.0}});
+    }
+    QCOMPARE(columns, QStringList({"200 200 0#ff0000", "200 200 0#ff0000", "197 200 1#ff0000"}));
   }
 
   void scaleCycleAndMouseReadout() {
@@ -359,21 +337,18 @@ class FrmForm1Test : public QObject {
     QVERIFY(BringUpUsbAdapter());
     auto& w = ui::ShowForm<frmSimBoard>();
     QCOMPARE(w.txtTilt[2]->value(), 1.0);  // the bench board as it stands
-
     w.txtTilt[0]->setValue(0.5);
     w.cmdTilt->click();
     w.txtSupply->setValue(2.5);
     rig_->now += 0.01;
     QCOMPARE(ReadScaled(XACCL_OUT), static_cast<float>(10 * 0.0514));  // 0.5 g in 0.0514 g counts
     QVERIFY(qAbs(ReadScaled(SUPPLY_OUT) - 2.5f) < 0.005f);
-
     w.cmbShockAxis->setCurrentIndex(1);
     w.txtShockPeak->setValue(30.0);
     w.txtShockDuration->setValue(4.0);
     w.cmdShock->click();
     rig_->now += 0.002;  // the middle of the half-sine
     QVERIFY(ReadScaled(YACCL_OUT) > 25.0f);
-
     w.chkSelfTestFault->setChecked(true);
     w.cmbVibrationAxis->setCurrentIndex(2);
     w.txtVibrationHz->setValue(120.0);
@@ -386,13 +361,11 @@ class FrmForm1Test : public QObject {
                                s.vibrationAxis + s.vibrationHz, s.vibrationG, s.noiseDensity[1],
                                s.noiseDensity[0] + s.noiseDensity[2]),
              QString("101 122 0.3 250 0"));
-
     w.cmbScenario->setCurrentText("demo");  // the demo starts from its own values
-    QCOMPARE(rig_->board.sensor().State().scenario, std::string("demo"));
-    QCOMPARE(w.txtTilt[0]->value(), 0.0);
-    QCOMPARE(w.txtSupply->value(), 3.3);
-    QVERIFY(!w.chkVibration->isChecked());
-    QCOMPARE(w.txtNoise[1]->value(), 0.0);
+    QCOMPARE(QString::fromStdString(rig_->board.sensor().State().scenario) +
+                 QString::asprintf(" %g %g %d %g", w.txtTilt[0]->value(), w.txtSupply->value(),
+                                   w.chkVibration->isChecked(), w.txtNoise[1]->value()),
+             QString("demo 0 3.3 0 0"));
   }
 
   // Beside the main window, but never past the screen's edge.
