@@ -3,22 +3,11 @@
 // capture window (plot, read-outs, save), the capture configuration window and the analysis
 // window (a vibration captured and measured; its controls, read-outs and saves over a buffer
 // laid out by hand).
-#include <QAction>
 #include <QLogValueAxis>
-#include <QTimer>
-#include <QtTest>
 #include <cmath>
-#include <optional>
 
-#include "app/settings.h"
 #include "capture/capture_readout.h"
-#include "capture/frmCapAnalysis.h"
-#include "capture/frmCapDisplay.h"
-#include "capture/frmCaptConfig.h"
-#include "mainwindow/frmBusyMsg.h"
-#include "mainwindow/frmSimBoard.h"
 #include "support/window_rig.h"
-#include "ui/colors.h"
 
 using namespace kva;
 

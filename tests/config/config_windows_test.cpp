@@ -3,24 +3,10 @@
 // window's device commands on a sensor that answers exact words: what each window shows, and
 // each handler's frames, waits and green highlights on the line; the browser's listing,
 // maximised layout and print-out.
-#include <QtTest>
-#include <functional>
-#include <memory>
 
-#include "capture/frmCaptConfig.h"
-#include "config/fmCalibration.h"
-#include "config/frmAlarms.h"
-#include "config/frmGPIO.h"
-#include "config/frmManualReg.h"
-#include "config/frmMscCtrl.h"
-#include "config/frmSampPrd.h"
-#include "mainwindow/frmForm1.h"
-#include "support/temp_dir.h"
 #include "support/ui_window_test.h"
 #include "support/window_trace.h"
-#include "ui/colors.h"
 #include "ui/print_window.h"
-#include "ui/twips.h"
 
 using namespace kva;
 

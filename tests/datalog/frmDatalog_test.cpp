@@ -2,19 +2,9 @@
 // The datalog window over the simulated board: its controls and box rules, runs with their
 // files, cancel, closing mid-run and a file that cannot be written. The file layout and its
 // locale forms are the run's own tests.
-#include "datalog/frmDatalog.h"
-
-#include <QtTest>
-#include <functional>
-#include <memory>
 
 #include "app/number_text.h"
 #include "datalog/datalog_run.h"
-#include "device/bring_up.h"
-#include "device/register_map.h"
-#include "mainwindow/frmForm1.h"
-#include "sim/sim_board.h"
-#include "support/temp_dir.h"
 #include "support/ui_window_test.h"
 
 using namespace kva;

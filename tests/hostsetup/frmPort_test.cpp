@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The parallel port dialog: address entry, interface choice and the one-time port access step.
-#include "hostsetup/frmPort.h"
 
-#include <QtTest>
 #include <cerrno>
-#include <vector>
 
 #include "device/port_io.h"
 #include "mainwindow/os_name.h"

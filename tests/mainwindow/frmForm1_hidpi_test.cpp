@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's live plot on a screen scaled by 2: the plot draws at the device's pixels
 // and shows them 1:1, and the image it copies or saves has those pixels.
-#include <QAction>
 #include <QClipboard>
 #include <QImageReader>
-#include <QtTest>
-#include <optional>
 
 #include "support/window_rig.h"
-#include "ui/colors.h"
 
 using namespace kva;
 using kvatest::InColumn;

@@ -2,28 +2,12 @@
 // The main window against the simulated board: start-up per settings case, the read loop,
 // status flags, the live plot, the configuration menus and the exit sequence; the Simulated
 // Board window, whose controls reach the simulated sensor and whose menu exists only on it.
-#include "mainwindow/frmForm1.h"
 
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QScreen>
-#include <QTimer>
-#include <QtTest>
-#include <functional>
-#include <optional>
 
-#include "config/fmCalibration.h"
-#include "config/frmAlarms.h"
-#include "config/frmGPIO.h"
-#include "config/frmManualReg.h"
-#include "config/frmMscCtrl.h"
-#include "config/frmSampPrd.h"
-#include "hostsetup/frmPort.h"
-#include "mainwindow/frmSimBoard.h"
 #include "mainwindow/window_startup.h"
 #include "support/window_rig.h"
-#include "ui/colors.h"
-#include "ui/twips.h"
 
 using namespace kva;
 

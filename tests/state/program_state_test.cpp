@@ -7,29 +7,10 @@
 #include "cli/commands.h"
 #include "cli/session.h"
 #include <CLI/CLI.hpp>
-#include <QtTest>
-#include <optional>
 #include <sstream>
 // clang-format on
 
-#include "capture/frmCapAnalysis.h"
-#include "capture/frmCapDisplay.h"
-#include "capture/frmCaptConfig.h"
-#include "config/fmCalibration.h"
-#include "config/frmAlarms.h"
-#include "config/frmGPIO.h"
-#include "config/frmManualReg.h"
-#include "config/frmMscCtrl.h"
-#include "config/frmSampPrd.h"
-#include "datalog/frmDatalog.h"
-#include "hostsetup/frmPort.h"
-#include "mainwindow/frmBusyMsg.h"
-#include "mainwindow/frmMsg.h"
-#include "mainwindow/frmSimBoard.h"
 #include "support/window_rig.h"
-#include "ui/twips.h"
-#include "usbspi/frmUSBdebug.h"
-#include "usbspi/frmUSBselect.h"
 
 using namespace kva;
 

@@ -7,18 +7,8 @@
 #pragma once
 
 #include <QColor>
-#include <QWidget>
-#include <functional>
-#include <string>
-#include <vector>
 
-#include "device/bring_up.h"
-#include "device/register_map.h"
-#include "mainwindow/frmForm1.h"
-#include "sim/sim_board.h"
-#include "support/temp_dir.h"
 #include "support/ui_window_test.h"
-#include "ui/picture_box.h"
 
 namespace kvatest {
 

@@ -6,13 +6,10 @@
 // left out), and "g" after any of these while the watched control is painted green (0, 255, 0).
 #pragma once
 
-#include <QPointer>
-#include <QWidget>
 #include <cstdio>
-#include <string>
 
 #include "support/fake_sensor.h"
-#include "ui/colors.h"
+#include "support/ui_window_test.h"
 
 namespace kvatest {
 

@@ -4,29 +4,8 @@
 // not reach: picture box clipping and persistence, window registry and events, modal hook,
 // yield, busy pointer, colours.
 #include <QCryptographicHash>
-#include <QTimer>
-#include <QtTest>
 
-#include "capture/frmCapAnalysis.h"
-#include "capture/frmCapDisplay.h"
-#include "capture/frmCaptConfig.h"
-#include "config/fmCalibration.h"
-#include "config/frmAlarms.h"
-#include "config/frmGPIO.h"
-#include "config/frmManualReg.h"
-#include "config/frmMscCtrl.h"
-#include "config/frmSampPrd.h"
-#include "datalog/frmDatalog.h"
-#include "hostsetup/frmPort.h"
-#include "mainwindow/frmBusyMsg.h"
-#include "mainwindow/frmForm1.h"
-#include "mainwindow/frmMsg.h"
-#include "mainwindow/frmSimBoard.h"
 #include "support/ui_window_test.h"
-#include "ui/colors.h"
-#include "ui/picture_box.h"
-#include "usbspi/frmUSBdebug.h"
-#include "usbspi/frmUSBselect.h"
 
 using namespace kva;
 using namespace kva::ui;

@@ -2,20 +2,11 @@
 // The adapter selection window and debug panel over simulated boards: rows per slot, the
 // automatic selection and the user's choices; the panel's exact packets of each set-up control
 // and of the manual frame, the loop, and what a failed exchange leaves.
-#include "usbspi/frmUSBdebug.h"
 
-#include <QtTest>
-#include <functional>
-#include <memory>
-#include <vector>
-
-#include "device/register_access.h"
-#include "device/register_map.h"
 #include "sim/ezusb_faults.h"
 #include "sim/sim_ezusb_bus.h"
 #include "sim/spi_slave.h"
 #include "support/ui_window_test.h"
-#include "usbspi/frmUSBselect.h"
 
 using namespace kva;
 using Bytes = std::vector<uint8_t>;
