@@ -114,11 +114,6 @@ class FrmDatalogTest : public QObject {
       QCOMPARE(messages.messages()[0].text + "|" + messages.messages()[0].title, c.message);
       QVERIFY(yields_ == 0 && std::filesystem::is_empty(dir_->path()));
     }
-    // "/" cannot even be typed.
-    auto& w = Window({1}, "3", "1");
-    w.txtFileName->setText("a");
-    QTest::keyClicks(w.txtFileName, "/b");
-    QCOMPARE(w.txtFileName->text(), QString("ab"));
   }
 
   void twoFileRunShowsFileNumberProgressAndWaits() {

@@ -91,20 +91,6 @@ class FrmPortTest : public QObject {
     QCOMPARE(State().settings.PortAddress, int16_t(888));
     QCOMPARE(State().settings.InterfaceType, Interface::None);
   }
-
-  void consumerFamilyNeedsNoAccessStep() {
-    State().control.OsName = "Win98";
-    Ok("378");
-    QVERIFY(State().settings.InterfaceType == Interface::Parallel &&
-            !State().settings.PortDriverReady && requests_.empty() && port_.events.empty());
-  }
-
-  void closedDialogIsLoadedAfresh() {
-    Dialog().close();
-    QVERIFY(ui::FindForm<frmPort>() == nullptr);
-    State().settings.PortAddress = 0x278;
-    QCOMPARE(Dialog().txtUser->text(), QString("278"));
-  }
 };
 
 QTEST_MAIN(FrmPortTest)

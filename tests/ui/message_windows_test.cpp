@@ -172,22 +172,6 @@ class MessageWindowsTest : public QObject {
              QString("2 3 2"));
   }
 
-  // No handler runs once the program is ending; its windows are hidden.
-  void yieldRunsPendingEventsUntilTheProgramEnds() {
-    int runs = 0;
-    QString seen;
-    auto& a = ShowForm<ProbeForm>();
-    for (const bool ending : {false, true, false}) {
-      if (ending) EndProgram();
-      kva::SetProgramEnding(ending);
-      QTimer::singleShot(0, [&] { ++runs; });
-      kva::Yield();
-      seen += QString::number(runs);
-    }
-    QCOMPARE(seen, QString("113"));
-    QVERIFY(!a.isVisible());
-  }
-
   void busyPointerAndBackColours() {
     kva::SetBusyPointer(true);
     kva::SetBusyPointer(true);

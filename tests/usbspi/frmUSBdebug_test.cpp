@@ -220,8 +220,10 @@ class FrmUsbDebugTest : public QObject {
     QVERIFY(w.optUsbPort[4]->isChecked() && !w.frameManual->isEnabled());
   }
 
-  // The search itself is the adapter's test; here the rows, the user's choices and the panel.
-  void choosingAnotherBoardKeepsTheSearchIndex() {
+  // The search itself is the adapter's test; here the rows, the user's choice (sent its
+  // settings, keeping the search index), "None", a new search; shown modally, Debug opens the
+  // panel modally, the close box acts as OK and every showing searches again.
+  void selectionRowsChoicesAndModalShowing() {
     ui::MessageRecorder messages;
     sim::SimEzUsbBoard slow;
     slow.revisionMajor = 1;
@@ -233,27 +235,17 @@ class FrmUsbDebugTest : public QObject {
     QVERIFY(w.optUsbPort[0]->isChecked());
     QCOMPARE(Row(w, 1) + Row(w, 2), QString("off|||on|Second board|1.0|1.1"));
     bus_->ClearLog();
-
     QTest::mouseClick(w.optUsbPort[2], Qt::LeftButton);
-    QCOMPARE(State().usb.CurrentUsbAdapter.DeviceName, std::string("Ezusb-2"));
-    QCOMPARE(State().usb.UsbPortIndex, int16_t(0));
+    QCOMPARE(State().usb.CurrentUsbAdapter.DeviceName + std::to_string(State().usb.UsbPortIndex),
+             std::string("Ezusb-20"));
     QVERIFY(State().usb.UsbReady && bus_->Packets(0).empty());
     QCOMPARE(bus_->Packets(2),
              (std::vector<Bytes>{{kCmdSetWordDelay, 25}, {kCmdSetStaticBits, 0x78}}));
-    // "None" gives the adapter up; a new search selects the first board again.
     QTest::mouseClick(w.optUsbPort[4], Qt::LeftButton);
     QVERIFY(!State().usb.UsbReady);
     QTest::mouseClick(w.cmdFindEzUsb, Qt::LeftButton);
-    QVERIFY(State().usb.UsbReady && w.optUsbPort[0]->isChecked());
-    QCOMPARE(State().usb.CurrentUsbAdapter.DeviceName, std::string("Ezusb-0"));
-    QVERIFY(messages.messages().empty());
-  }
+    QVERIFY(State().usb.UsbReady && w.optUsbPort[0]->isChecked() && messages.messages().empty());
 
-  // Shown modally, the close box acts as OK, every showing searches again, and Debug opens
-  // the panel modally.
-  void closeBoxHidesLikeOkAndEveryShowingSearchesAgain() {
-    ui::MessageRecorder messages;
-    auto& w = Window();
     w.close();
     QCOMPARE(ui::FindForm<frmUSBselect>(), &w);
     std::vector<QString> shown;
