@@ -167,26 +167,6 @@ class FrmDatalogTest : public QObject {
     QCOMPARE(Samples("CLOSED_1.csv"), QString("1 2"));
     QVERIFY(yields_ == 3 && ui::FindForm<frmDatalog>() == nullptr);
   }
-
-  // The files kept are the run's own test; here, one message and the window ready again.
-  void unwritableFileGivesOneMessageAndTheWindowIsReadyAgain() {
-    ui::MessageRecorder messages;
-    std::filesystem::create_directory("DATALOG_2.csv");
-    auto& w = Window({1}, "2", "3");
-    w.cmdStartDatalog->click();
-    QVERIFY(messages.messages().size() == 1 &&
-            messages.texts()[0].find((dir_->path() / "DATALOG_2.csv").string()) !=
-                std::string::npos);
-    QCOMPARE(w.cmdStartDatalog->text(), QString("Start Datalog"));
-    QVERIFY(w.CheckReg[1]->isEnabled() && !w.LBLDatalogInProgress->isVisible());
-  }
-
-  void datalogMenuOpensTheWindowModally() {
-    std::vector<QString> shown;
-    ui::SetModalHook([&](QWidget& form) { shown.push_back(form.windowTitle()); });
-    ui::LoadForm<frmForm1>().mnuDatalog->trigger();
-    QCOMPARE(shown, std::vector<QString>{"Datalog Control"});
-  }
 };
 
 QTEST_MAIN(FrmDatalogTest)
