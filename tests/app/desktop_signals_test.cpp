@@ -46,9 +46,8 @@ void StartLongDatalog() {
 std::string selfPath;
 
 bool HasTemporaryFile(const fs::path& folder) {
-  for (const auto& entry : fs::directory_iterator(folder)) {
+  for (const auto& entry : fs::directory_iterator(folder))
     if (entry.path().filename().string().find(".tmp-") != std::string::npos) return true;
-  }
   return false;
 }
 
@@ -78,13 +77,12 @@ TEST(DesktopSignals, CloseLikeExitKeepingTheDatalog) {
     }
   }
   // The datalog file is open (its temporary file is there) once the run is under way.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
   for (int closer : p.closers) {
-    const fs::path folder = temp.path() / std::to_string(closer);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (!HasTemporaryFile(folder) && std::chrono::steady_clock::now() < deadline) {
+    while (!HasTemporaryFile(temp.path() / std::to_string(closer))) {
+      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "no datalog started";
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    ASSERT_TRUE(HasTemporaryFile(folder)) << "no datalog started";
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   for (int i = 0; i < 3; ++i) kill(p.pids[i], p.closers[i]);

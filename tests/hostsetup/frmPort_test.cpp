@@ -78,19 +78,6 @@ class FrmPortTest : public QObject {
     QCOMPARE(messages.messages()[0].title, std::string("Error"));
     QVERIFY(State().settings.PortDriverReady && !ui::FindForm<frmPort>()->isVisible());
   }
-
-  void emptyTextOrCancelChangesNothing() {
-    State().settings.PortAddress = 888;
-    auto& d = Dialog();
-    d.txtUser->clear();
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-    QVERIFY(d.isVisible());
-    d.txtUser->setText("278");
-    QTest::mouseClick(d.cmdCancel, Qt::LeftButton);
-    QVERIFY(!d.isVisible() && requests_.empty());
-    QCOMPARE(State().settings.PortAddress, int16_t(888));
-    QCOMPARE(State().settings.InterfaceType, Interface::None);
-  }
 };
 
 QTEST_MAIN(FrmPortTest)

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What every window shows once loaded: its captions, and where controls are placed in pixels,
 // their places; the message windows; and the shared window helpers where the window tests do
-// not reach: picture box clipping and persistence, window registry and events, modal hook,
-// yield, busy pointer, colours.
+// not reach: picture box clipping and persistence, busy pointer, colours.
 #include <QCryptographicHash>
 
 #include "support/ui_window_test.h"
@@ -42,21 +41,6 @@ QString Fingerprint(const QString& captions) {
   return QCryptographicHash::hash(captions.toUtf8(), QCryptographicHash::Sha1).toHex().left(8);
 }
 
-// Records the window events it receives.
-struct EventLog {
-  int loads = 0, activates = 0, unloads = 0;
-  std::vector<UnloadMode> queries;
-};
-EventLog probeLog;
-
-class ProbeForm : public Form {
- protected:
-  void Form_Load() override { ++probeLog.loads; }
-  void Form_Activate() override { ++probeLog.activates; }
-  void Form_QueryUnload(int&, UnloadMode mode) override { probeLog.queries.push_back(mode); }
-  void Form_Unload(int&) override { ++probeLog.unloads; }
-};
-
 // A 350 x 140 pixel drawing area with y from +7 (top) to -7 (bottom): 1 px per x unit,
 // 10 px per y unit.
 struct Plot {
@@ -80,7 +64,6 @@ class MessageWindowsTest : public QObject {
 
  private slots:
   void init() {
-    probeLog = {};
     kvatest::PrepareWindowTests();
     ui::SetMessageHook([](const std::string&, const std::string&) {});
     ui::SetModalHook([](QWidget& form) { form.close(); });
@@ -147,29 +130,6 @@ class MessageWindowsTest : public QObject {
     p.box.SetBackColor(kBlue);
     p.box.Cls();
     QCOMPARE(p.At(40, 70), kBlue);
-  }
-
-  // One instance, activated at each showing; a modal showing ends hidden and non-modal
-  // whatever the hook did; an unloaded window is deleted and loads afresh.
-  void registryModalShowingAndUnload() {
-    auto& a = LoadForm<ProbeForm>();
-    bool wasVisibleAndModal = false;
-    SetModalHook([&](QWidget& w) {
-      wasVisibleAndModal = w.isVisible() && w.windowModality() == Qt::ApplicationModal;
-    });
-    QCOMPARE(&ShowForm<ProbeForm>(ShowMode::Modal), &a);
-    QVERIFY(wasVisibleAndModal && !a.isVisible() && a.windowModality() == Qt::NonModal);
-    QCOMPARE(&ShowForm<ProbeForm>(), &a);
-    QPointer<QWidget> old(&a);
-    QVERIFY(UnloadForm<ProbeForm>());
-    QVERIFY(FindForm<ProbeForm>() == nullptr);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    SetModalHook([&](QWidget& w) { UnloadThis(w); });
-    ShowForm<ProbeForm>(ShowMode::Modal);
-    QVERIFY(old.isNull() && FindForm<ProbeForm>() == nullptr);
-    QCOMPARE(probeLog.queries, std::vector<UnloadMode>(2, UnloadMode::FormCode));
-    QCOMPARE(QString::asprintf("%d %d %d", probeLog.loads, probeLog.activates, probeLog.unloads),
-             QString("2 3 2"));
   }
 
   void busyPointerAndBackColours() {

@@ -112,26 +112,25 @@ class FrmUsbDebugTest : public QObject {
     for (int k = 2; k <= 5; ++k) w.chkStaticBits[k]->setChecked(k == 3 || k == 5);
     w.cmdSetSpiBits->click();
     QCOMPARE(LastPacket(), (Bytes{kCmdSetStaticBits, 0x50}));
-    // clang-format off
-    const struct { const char *typed, *shown; uint8_t sent; } delays[] = {
-        {"300", "255", 0xFF}, {"0", "1", 0x01}, {"12.5", "12", 12}};
-    // clang-format on
-    for (const auto& d : delays) {
-      w.txtLoopDelay->setText(d.typed);
+    QStringList delays;  // typed, then shown and sent
+    for (const char* typed : {"300", "0", "12.5"}) {
+      w.txtLoopDelay->setText(typed);
       QTest::keyClick(w.txtLoopDelay, Qt::Key_Return);
-      QCOMPARE(LastPacket(), (Bytes{kCmdSetWordDelay, d.sent}));
-      QCOMPARE(w.txtLoopDelay->text(), QString(d.shown));
+      delays << w.txtLoopDelay->text() + QString::asprintf(" %d %d",
+                                                           LastPacket()[0] == kCmdSetWordDelay,
+                                                           LastPacket()[1]);
     }
+    QCOMPARE(delays, QStringList({"255 1 255", "1 1 1", "12 1 12"}));
     // Polarity is the command of the next exchange; nothing is sent when it changes.
-    const size_t sent = Packets().size();
-    w.cmdPolarity->click();
-    QCOMPARE(w.cmdPolarity->text() + QString::number(Packets().size() - sent), QString("Neg0"));
-    w.cmdWriteSpi->click();
-    QCOMPARE(LastPacket()[0], kCmdExchangeNeg);
-    w.cmdPolarity->click();
-    w.cmdWriteSpi->click();
-    QCOMPARE(w.cmdPolarity->text() + QString::number(LastPacket()[0] == kCmdExchangePos),
-             QString("Pos1"));
+    QStringList polarity;
+    for (int i = 0; i < 2; ++i) {
+      const size_t sent = Packets().size();
+      w.cmdPolarity->click();
+      polarity << w.cmdPolarity->text() + QString::number(Packets().size() - sent);
+      w.cmdWriteSpi->click();
+      polarity << QString::number(LastPacket()[0] == (i ? kCmdExchangePos : kCmdExchangeNeg));
+    }
+    QCOMPARE(polarity, QStringList({"Neg0", "1", "Pos0", "1"}));
   }
 
   void manualFrameWordsCountsAndReadback() {
