@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The event-capture path against the simulated board: the main window's capture group, the
-// capture window (plot, read-outs, save), the capture configuration window and the analysis
-// window (a vibration captured and measured; its controls, read-outs and saves over a buffer
-// laid out by hand).
+// The capture path on the simulated board: the main window's capture group, the capture,
+// capture configuration and analysis windows.
 #include <QLogValueAxis>
 #include <cmath>
 

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The configuration windows, the register browser, the capture configuration and the main
-// window's device commands on a sensor that answers exact words: what each window shows, and
-// each handler's frames, waits and green highlights on the line; the browser's listing,
-// maximised layout and print-out.
+// The configuration windows, register browser, capture configuration and the main window's
+// device commands on a sensor that answers exact words: what each shows, and each handler's
+// frames, waits and green highlights on the line.
 
 #include "support/ui_window_test.h"
 #include "support/window_trace.h"

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The datalog window over the simulated board: its controls and box rules, runs with their
-// files, cancel, closing mid-run and a file that cannot be written. The file layout and its
-// locale forms are the run's own tests.
+// The datalog window on the simulated board: its boxes, runs, cancel and closing mid-run.
 
 #include "app/number_text.h"
 #include "datalog/datalog_run.h"

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window against the simulated board: start-up per settings case, the read loop,
-// status flags, the live plot, the configuration menus and the exit sequence; the Simulated
-// Board window, whose controls reach the simulated sensor and whose menu exists only on it.
+// The main window on the simulated board: start-up, read loop, flags, plot, menus, exit;
+// the Simulated Board window's controls.
 
 #include <QMenuBar>
 

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The fake sensor on the simulated port, noting what a window handler did on the line as one
-// line of text: "R42" a frame asking for the word at 42 (hex; frames of 0000, which only
-// clock out an answer, are left out), "W42=0042" a whole word
-// written, "+500" a wait of that many whole milliseconds (shorter ones, which pace the frames, are
-// left out), and "g" after any of these while the watched control is painted green (0, 255, 0).
+// The fake sensor on the simulated port, noting what a handler did on the line: "R42" a frame
+// asking for the word at 42 (hex; 0000 frames left out), "W42=0042" a whole word written,
+// "+500" a wait in whole milliseconds (shorter ones, pacing the frames, left out), and "g"
+// after any of these while the watched control is painted green (0, 255, 0).
 #pragma once
 
 #include <cstdio>

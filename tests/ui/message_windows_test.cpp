@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What every window shows once loaded: its captions, and where controls are placed in pixels,
-// their places; the message windows; and the shared window helpers where the window tests do
-// not reach: picture box clipping and persistence, busy pointer, colours.
+// Every window's captions and pixel placements; the message windows; the picture box's
+// clipping and persistence, the busy pointer and colours.
 #include <QCryptographicHash>
 
 #include "support/ui_window_test.h"
