@@ -59,11 +59,16 @@ void TwoSmallEvents() {
   State().capture.CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
 }
 
-QString Cell(const frmCapAnalysis& w, const char* row, int axis) {
-  for (int r = 0; r < kAnalysisRows; ++r) {
-    if (QString::fromUtf8(kAnalysisRowNames[r]) == row) return w.tblStats->item(r, axis)->text();
+// The table's cells of these rows for one axis, joined with ' '.
+QString Cells(const frmCapAnalysis& w, int axis, std::initializer_list<const char*> rows) {
+  QStringList texts;
+  for (const char* row : rows) {
+    for (int r = 0; r < kAnalysisRows; ++r) {
+      if (QString::fromUtf8(kAnalysisRowNames[r]) == row)
+        texts << w.tblStats->item(r, axis)->text();
+    }
   }
-  return "no such row";
+  return texts.join(' ');
 }
 
 }  // namespace
@@ -221,15 +226,15 @@ class CaptureWindowsTest : public QObject {
              QString("3Event 2 SMPL_PRD 001F read with the buffer 1024.000 samples/s"));
     // All events: 2036 samples; extremes to the 0.2 g step's decimal, averages to two more.
     // A peak time only within one event.
-    QCOMPARE(Cell(w, "Samples", 0) + " " + Cell(w, "Max (g)", 0) + " " + Cell(w, "Min (g)", 0) +
-                 " " + Cell(w, "Mean (g)", 1) + " " + Cell(w, "RMS (g)", 2) +
-                 Cell(w, "Peak at (ms)", 0),
-             QString("2036 1.0 -1.0 0.400 1.000"));
+    QCOMPARE(Cells(w, 0, {"Samples", "Max (g)", "Min (g)", "Peak at (ms)"}) + "|" +
+                 Cells(w, 1, {"Mean (g)"}) + "|" + Cells(w, 2, {"RMS (g)"}),
+             QString("2036 1.0 -1.0 |0.400|1.000"));
     w.cmbEvent->setCurrentIndex(2);
     // The first sample on a crest: 6.25 periods in, sample 65 at 62.5 ms.
-    QCOMPARE(Cell(w, "Peak (g)", 0) + " " + Cell(w, "Peak at sample", 0) + " " +
-                 Cell(w, "Peak at (ms)", 0) + " " + Cell(w, "Spectrum peak (Hz)", 0) + " " +
-                 Cell(w, "Spectrum peak (g)", 0) + " " + w.lblPeak->text(),
+    QCOMPARE(Cells(w, 0,
+                   {"Peak (g)", "Peak at sample", "Peak at (ms)", "Spectrum peak (Hz)",
+                    "Spectrum peak (g)"}) +
+                 " " + w.lblPeak->text(),
              QString("1.0 65 62.50 100 1 Highest peak: X 100.00 Hz, 1 g"));
     w.ShowCursor(100.3);
     QVERIFY2(w.lblCursor->text().startsWith("100.00 Hz  X 1 g  Y "),
@@ -238,7 +243,7 @@ class CaptureWindowsTest : public QObject {
     // The check boxes carry the trace colours; an axis left out leaves its column empty.
     QCOMPARE(w.chkAxis[1]->palette().color(QPalette::WindowText), ui::kTraceGreen);
     w.chkAxis[1]->setChecked(false);
-    QVERIFY(Cell(w, "Mean (g)", 1).isEmpty());
+    QVERIFY(Cells(w, 1, {"Mean (g)"}).isEmpty());
     QCOMPARE(w.chartView->chart()->series().size(), 4);  // X and Z, each a line and its peak
 
     // Another rate moves the peak with it; density and log axes change the plot's axes.
@@ -247,7 +252,7 @@ class CaptureWindowsTest : public QObject {
     w.chkLogFrequency->setChecked(true);
     const auto x = w.chartView->chart()->axes(Qt::Horizontal);
     QVERIFY(x.size() == 1 && qobject_cast<QLogValueAxis*>(x[0]) != nullptr);
-    QCOMPARE(Cell(w, "Spectrum peak (Hz)", 0) + " " +
+    QCOMPARE(Cells(w, 0, {"Spectrum peak (Hz)"}) + " " +
                  w.chartView->chart()->axes(Qt::Vertical)[0]->titleText(),
              QString::fromUtf8("200 Noise density (ug/\u221AHz)"));
   }

@@ -40,13 +40,6 @@ class WindowRig {
 
   void Advance(double seconds) { now += seconds; }
 
-  // A register's word as the sensor holds it now.
-  uint16_t Peek(int16_t index) {
-    board.sensor().Sync();
-    return board.sensor().Peek(
-        static_cast<uint8_t>(kva::State().registers.RegisterMap[index].BaseAddr));
-  }
-
   // The entry procedure's steps after the delay calibration with this settings file (none
   // when empty), then the main window shown.
   kva::frmForm1& StartMainWindow(const std::string& settings = kUsbSettings) {

@@ -234,15 +234,6 @@ class FrmUsbDebugTest : public QObject {
     QCOMPARE(messages.texts(), std::vector<std::string>(3, "Please Select a Buffer first"));
   }
 
-  void failedSingleWriteSwitchesToNone() {
-    ui::MessageRecorder messages;
-    auto& w = Panel();
-    faults_->FailCode(kEzUsbBulkWrite);
-    w.cmdWriteSpi->click();
-    QCOMPARE(messages.texts(), std::vector<std::string>{"Error Writing SPI"});
-    QVERIFY(w.optUsbPort[4]->isChecked() && !w.frameManual->isEnabled());
-  }
-
   // The search itself is the adapter's test; here the rows, the user's choice (sent its
   // settings, keeping the search index), "None", a new search; shown modally, Debug opens the
   // panel modally, the close box acts as OK and every showing searches again.
