@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Everything the program keeps between calls is in its ProgramState: after every window has
-// been shown and every kva7710ctl command has run, on both interfaces, a reset leaves the state
-// equal to a fresh program's, record by record.
+// After every window has been shown and every kva7710ctl command has run, on both interfaces,
+// a reset leaves the whole ProgramState equal to a fresh program's, record by record.
 // The command-line tool's headers before Qt's, whose "signals" macro would eat a member name.
 // clang-format off
 #include "cli/commands.h"

@@ -1,21 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Every window and what a window test works with; the set-up every window test starts from: modal
-// windows and message boxes go through the test hooks, the delay needs no calibration run and the
-// program's state is fresh.
+// Every window and what a window test works with, and the set-up each test starts from: modal
+// windows and message boxes through the test hooks, a fresh program state.
 #pragma once
 
 #include <QAction>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QTimer>
-#include <QWidget>
 #include <QtTest>
-#include <array>
-#include <functional>
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "app/delay.h"
 #include "app/hooks.h"

@@ -40,22 +40,6 @@ QString Fingerprint(const QString& captions) {
   return QCryptographicHash::hash(captions.toUtf8(), QCryptographicHash::Sha1).toHex().left(8);
 }
 
-// A 350 x 140 pixel drawing area with y from +7 (top) to -7 (bottom): 1 px per x unit,
-// 10 px per y unit.
-struct Plot {
-  PictureBox box;
-  Plot() {
-    box.setFrameStyle(QFrame::NoFrame);
-    box.resize(350, 140);
-    box.SetBackColor(Qt::white);
-    box.Cls();
-    box.Scale(0, 7, 350, -7);
-  }
-  QColor At(int px, int py) const { return box.PixelAt(px, py); }
-};
-
-const QColor kWhiteBack(Qt::white);
-
 }  // namespace
 
 class MessageWindowsTest : public QObject {
@@ -107,28 +91,40 @@ class MessageWindowsTest : public QObject {
   // Both ends of lines and boxes drawn whichever way round; clipped at the edge, nothing for
   // points beyond it or not finite; the drawing kept over a repaint and a grow.
   void pictureBoxDrawsClipsAndKeeps() {
-    Plot p;
-    p.box.FilledBox(20, -1, 10, 1, kBlue);  // pixels 10..20, rows 60..80
-    p.box.Line(40, 0, 30, 0, kRed);
-    p.box.Line(50, -2, 50, 2, kRed);
-    p.box.Line(0, -1e300, 350, 1e300, kBlack);
-    p.box.Line(0, std::numeric_limits<double>::quiet_NaN(), 5, 0, kBlack);
-    p.box.FilledBox(-1e300, 1e300, -1e299, -1e300, kBlack);
-    p.box.Scale(0, 1.5, 350, -1.5);
-    p.box.Line(100, 0, 110, 2, kTraceGreen);  // 2 g at full scale 1.5 runs off the top
-    p.box.repaint();
-    p.box.resize(360, 140);
-    const struct {
-      int x, y;
-      QColor c;
-    } pixels[] = {{10, 60, kBlue},        {20, 80, kBlue},       {21, 70, kWhiteBack},
-                  {30, 70, kRed},         {40, 70, kRed},        {50, 50, kRed},
-                  {50, 90, kRed},         {50, 91, kWhiteBack},  {0, 70, kWhiteBack},
-                  {100, 70, kTraceGreen}, {107, 0, kTraceGreen}, {355, 70, kWhiteBack}};
-    for (const auto& px : pixels) QCOMPARE(p.At(px.x, px.y), px.c);
-    p.box.SetBackColor(kBlue);
-    p.box.Cls();
-    QCOMPARE(p.At(40, 70), kBlue);
+    // 350 x 140 pixels, y from +7 (top) to -7 (bottom): 1 px per x unit, 10 px per y unit.
+    PictureBox box;
+    box.setFrameStyle(QFrame::NoFrame);
+    box.resize(350, 140);
+    box.Scale(0, 7, 350, -7);
+    box.FilledBox(20, -1, 10, 1, kBlue);  // pixels 10..20, rows 60..80
+    box.Line(40, 0, 30, 0, kRed);
+    box.Line(50, -2, 50, 2, kRed);
+    box.Line(0, -1e300, 350, 1e300, kBlack);
+    box.Line(0, std::numeric_limits<double>::quiet_NaN(), 5, 0, kBlack);
+    box.FilledBox(-1e300, 1e300, -1e299, -1e300, kBlack);
+    box.Scale(0, 1.5, 350, -1.5);
+    box.Line(100, 0, 110, 2, kTraceGreen);  // 2 g at full scale 1.5 runs off the top
+    box.repaint();
+    box.resize(360, 140);
+    QString seen;
+    for (const QPoint at : {QPoint(10, 60),
+                            {20, 80},
+                            {21, 70},
+                            {30, 70},
+                            {40, 70},
+                            {50, 50},
+                            {50, 90},
+                            {50, 91},
+                            {0, 70},
+                            {100, 70},
+                            {107, 0},
+                            {355, 70}})
+      seen += box.PixelAt(at.x(), at.y()).name() + " ";
+    box.SetBackColor(kBlue);
+    box.Cls();
+    QCOMPARE(seen + box.PixelAt(40, 70).name(),
+             QString("#0000ff #0000ff #ffffff #ff0000 #ff0000 #ff0000 #ff0000 #ffffff #ffffff "
+                     "#00c000 #00c000 #ffffff #0000ff"));
   }
 
   void busyPointerAndBackColours() {
