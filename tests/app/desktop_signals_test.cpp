@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// SIGTERM, SIGINT and SIGHUP sent to the running desktop program (on the simulated board,
-// offscreen) in the middle of a datalog: the file keeps the samples taken, CommPort.cfg is
-// written, no temporary file is left, and the exit status is 128 + the signal.
-//
-// This program is the test and, started again with --as-program, the desktop program itself,
-// which opens the Datalog window and starts a long run once its main window is up.
+// SIGTERM, SIGINT and SIGHUP sent to the desktop program mid-datalog: the file keeps the samples
+// taken, CommPort.cfg is written, no temporary file is left, the exit status is 128 + the signal.
+// Started again with --as-program, this test is the desktop program, starting a long datalog.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,7 +11,6 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <string>
 #include <thread>
 
 #include "app/desktop_program.h"

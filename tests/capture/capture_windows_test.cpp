@@ -13,12 +13,11 @@ using kvatest::InColumn;
 
 namespace {
 
-int ColumnOf(const ui::PictureBox& pic, double x) { return qRound(pic.ToPixels(x, 0).x()); }
-
 // Pixels of colour c in the columns of samples x1 to x2.
 int InSamples(const ui::PictureBox& pic, double x1, double x2, const QColor& c) {
   int n = 0;
-  for (int px = ColumnOf(pic, x1); px <= ColumnOf(pic, x2); ++px) n += InColumn(pic, px, c);
+  for (int px = qRound(pic.ToPixels(x1, 0).x()); px <= qRound(pic.ToPixels(x2, 0).x()); ++px)
+    n += InColumn(pic, px, c);
   return n;
 }
 
@@ -88,9 +87,8 @@ class CaptureWindowsTest : public QObject {
   void init() { rig_.emplace(); }
   void cleanup() { rig_.reset(); }
 
-  // The README's "Capturing an event" as a user follows it, a few seconds per step: the
-  // window's own example with a quarter of pre-trigger, a shock, the memory read through the
-  // main window, exactly one event, plotted in the main window's mark colours.
+  // The README's "Capturing an event", a few seconds per step: the window's own example with a
+  // quarter of pre-trigger, a shock, one event read and plotted in the main window's colours.
   void triggerShockReadAndPlot() {
     frmForm1& main = StartMainWindow();
     main.move(40, 30);
@@ -149,9 +147,8 @@ class CaptureWindowsTest : public QObject {
     QCOMPARE(first + 1000 * State().capture.CaptureEventsStored, 1257);
 
     frmCapDisplay& display = *ui::FindForm<frmCapDisplay>();
-    QVERIFY(display.isVisible());
     const ui::PictureBox& pic = *display.Picture1;
-    QVERIFY(InSamples(pic, 256, 259, ui::kRed) > 20);  // the shock's rise on X
+    QVERIFY(display.isVisible() && InSamples(pic, 256, 259, ui::kRed) > 20);  // the rise on X
     ui::SetBackColor(*main.Shape[2], QColor(255, 0, 255));
     display.cmdScale->click();
     QVERIFY(InSamples(pic, 256, 259, QColor(255, 0, 255)) > 20);
@@ -194,10 +191,10 @@ class CaptureWindowsTest : public QObject {
     WriteRegister(ALM_CTRL, 0x2310);
     WriteRegister(ALM_MAG1, 0xBFFF);
     frmCaptConfig& c = ui::ShowForm<frmCaptConfig>();
-    QCOMPARE(c.Option_A1->isChecked(), true);
     QCOMPARE(c.ComboSourceBuff1->currentText() + "|" + c.ComboSourceBuff2->currentText() + "|" +
-                 c.txtTrigLevelBuff1->text() + "|" + c.ComboPolBuff1->currentText(),
-             QString("Y_Acc|X_Acc|-0.0514|Greater Than"));
+                 c.txtTrigLevelBuff1->text() + "|" + c.ComboPolBuff1->currentText() +
+                 QString::number(c.Option_A1->isChecked()),
+             QString("Y_Acc|X_Acc|-0.0514|Greater Than1"));
     WriteRegister(ALM_CTRL, 0x9000);
     c.Read_ALM_CTRL();
     QCOMPARE(rig_->events, std::vector<std::string>{
@@ -209,8 +206,7 @@ class CaptureWindowsTest : public QObject {
 
   void tableCursorPeakAndAxes() {
     SineBuffer();
-    frmCapDisplay& display = ui::LoadForm<frmCapDisplay>();
-    display.Analyze_Click();
+    ui::LoadForm<frmCapDisplay>().Analyze_Click();
     frmCapAnalysis& w = *ui::FindForm<frmCapAnalysis>();
     QCOMPARE(QString::number(w.cmbEvent->count()) + w.cmbEvent->itemText(2) + " " +
                  w.lblRate->text() + " " + w.txtRate->text(),

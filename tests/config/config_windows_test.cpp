@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The configuration windows, register browser, capture configuration and the main window's
-// device commands on a sensor that answers exact words: what each shows, and each handler's
-// frames, waits and green highlights on the line.
+// The configuration windows and the main window's device commands on a sensor answering exact
+// words: what each window shows; each handler's frames, waits and green highlights.
 
 #include "support/ui_window_test.h"
 #include "support/window_trace.h"
@@ -171,7 +170,6 @@ class ConfigWindowsTest : public QObject {
     auto& s = ui::ShowForm<frmSampPrd>();
     // clang-format off
     const struct { QLineEdit* box; QPushButton* button; QLabel* hex; const char *typed, *shown; } cases[] = {
-        {c.txtXoffset, c.cmdCal_Xoffset, c.lblXoffset, "100", "102.8|0002"},
         {c.txtZoffset, c.cmdCal_Zoffset, c.lblZoffset, "abc", "0.0|0000"},
         {s.txtSampleRate, s.cmdWriteSampPrd, s.lblSmpl_Prd, "0.1", "0.5|FFFF"},
         {s.txtSampleRate, s.cmdWriteSampPrd, s.lblSmpl_Prd, "5000", "4096.0|0007"},

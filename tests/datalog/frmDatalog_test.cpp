@@ -23,7 +23,6 @@ class FrmDatalogTest : public QObject {
   std::unique_ptr<kvatest::TempDir> dir_;
   std::unique_ptr<sim::SimBoard> board_;
   double monotonic_ = 0;
-  int yields_ = 0;
   std::vector<Seen> seen_;
   std::function<void(frmDatalog&, int)> atYield_;  // called at yield n (from 1)
 
@@ -37,8 +36,7 @@ class FrmDatalogTest : public QObject {
     SetYieldHandler([this, &w] {
       seen_.push_back({w.txtFileNum->text(), w.cmdStartDatalog->text(), w.lblProgress->text(),
                        w.LBLDatalogInProgress->isVisible(), w.txtFileName->isEnabled()});
-      ++yields_;
-      if (atYield_) atYield_(w, yields_);
+      if (atYield_) atYield_(w, int(seen_.size()));
       QCoreApplication::processEvents();
     });
     return w;
@@ -68,7 +66,6 @@ class FrmDatalogTest : public QObject {
     // Each reading of the clock is a second later: every sample refreshes the progress line.
     SetClockHooks({[this] { return monotonic_ += 1.0; }, nullptr,
                    [] { return LocalDateTime{2010, 4, 15, 9, 5, 0}; }});
-    yields_ = 0;
     seen_.clear();
     atYield_ = nullptr;
   }
@@ -110,7 +107,7 @@ class FrmDatalogTest : public QObject {
       w.cmdStartDatalog->click();
       QCOMPARE(messages.messages().size(), size_t(1));
       QCOMPARE(messages.messages()[0].text + "|" + messages.messages()[0].title, c.message);
-      QVERIFY(yields_ == 0 && std::filesystem::is_empty(dir_->path()));
+      QVERIFY(seen_.size() == 0 && std::filesystem::is_empty(dir_->path()));
     }
   }
 
@@ -126,7 +123,7 @@ class FrmDatalogTest : public QObject {
     w.cmdStartDatalog->click();
     QCOMPARE(waits7ms, 6);  // after every sample
     // A yield before each file and after each sample.
-    QCOMPARE(yields_, 2 * (1 + 3));
+    QCOMPARE(seen_.size(), size_t(2 * (1 + 3)));
     QCOMPARE(seen_[0].fileNum + seen_[4].fileNum + seen_[7].fileNum, QString("122"));
     QCOMPARE(seen_[2].progress + "|" + seen_[7].progress + "|" + seen_[7].caption,
              QString("Sample 2 of 3     File 1 of 2|Sample 3 of 3     File 2 of 2|Cancel Datalog"));
@@ -150,19 +147,19 @@ class FrmDatalogTest : public QObject {
       form.cmdStartDatalog->click();
     };
     w.cmdStartDatalog->click();
-    QCOMPARE(yields_, 5);
+    QCOMPARE(seen_.size(), size_t(5));
     QCOMPARE(Samples("DATALOG_1.csv"), QString("1 2 3 4"));
     QVERIFY(!std::filesystem::exists("DATALOG_2.csv") && w.txtSamplesPerFile->isEnabled());
     QCOMPARE(w.cmdStartDatalog->text(), QString("Start Datalog"));
 
-    yields_ = 0;
+    seen_.clear();
     w.txtFileName->setText("CLOSED");
     atYield_ = [](frmDatalog& form, int n) {
       if (n == 3) form.close();
     };
     w.cmdStartDatalog->click();
     QCOMPARE(Samples("CLOSED_1.csv"), QString("1 2"));
-    QVERIFY(yields_ == 3 && ui::FindForm<frmDatalog>() == nullptr);
+    QVERIFY(seen_.size() == 3 && ui::FindForm<frmDatalog>() == nullptr);
   }
 };
 

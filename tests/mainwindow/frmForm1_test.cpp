@@ -11,7 +11,6 @@ using namespace kva;
 namespace {
 
 using kvatest::InColumn;
-using kvatest::kUsbSettings;
 constexpr const char* kPortSettings = "Interface = 1\r\nPort Address = 888\r\n";
 constexpr const char* kTitle = "Brevant - KVA7710 Evaluation Software   Rev 1";
 using Events = std::vector<std::string>;
@@ -49,7 +48,7 @@ class FrmForm1Test : public QObject {
 
   // One pass per click from here on.
   frmForm1& StartSinglePass() {
-    frmForm1& form = rig_->StartMainWindow(kUsbSettings);
+    frmForm1& form = rig_->StartMainWindow();
     form.ckLoop->setChecked(false);
     return form;
   }
@@ -91,18 +90,17 @@ class FrmForm1Test : public QObject {
     rig_->board.sensor().SetSupply(3.0);
     Accelerate(0.5, -0.25, 1.0);
     SetSimulatedBoardActive(true);
-    frmForm1& form = rig_->StartMainWindow(kUsbSettings);
+    frmForm1& form = rig_->StartMainWindow();
     QVERIFY(rig_->events.empty());
     QCOMPARE(Checked(form) + form.windowTitle(), "usb" + QString(kTitle) + " [simulated board]");
-    // Supply 615 counts of 4.88 mV; 1 V of aux on a 3.0 V supply is 341 counts, read against
-    // this pass's supply, not 3.3 V.
+    // Supply 615 counts of 4.88 mV; 1 V of aux is 341 counts on this pass's 3.0 V, not 3.3 V.
     QCOMPARE(Shown(form, {0, 1, 2, 3, 4, 5}), QString("0|3.001|0.514|-0.257|0.977|0.999"));
     QCOMPARE(form.plotState().x, 1);  // the start-up pass is the plot's first sample
   }
 
   void startupWithUsbAdapterMissingOpensTheSelection() {
     rig_->board.bus().RemoveAll();
-    frmForm1& form = rig_->StartMainWindow(kUsbSettings);
+    frmForm1& form = rig_->StartMainWindow();
     QCOMPARE(rig_->events.front(),
              std::string("msg:No USB Buffers Found, Please Verify Setup and Restart"));
     QCOMPARE(std::count(rig_->events.begin(), rig_->events.end(), "modal:kva::frmUSBselect"), 1);
@@ -112,7 +110,7 @@ class FrmForm1Test : public QObject {
   }
 
   void stopClickRunsOneNestedPassAndEndsTheLoop() {
-    frmForm1& form = rig_->StartMainWindow(kUsbSettings);
+    frmForm1& form = rig_->StartMainWindow();
     const int x0 = form.plotState().x;
     QString seen;
     QTimer::singleShot(0, &form, [&] {
@@ -213,7 +211,7 @@ class FrmForm1Test : public QObject {
   }
 
   void interfaceMenusFollowTheDialogsAndExitSaves() {
-    frmForm1& form = rig_->StartMainWindow(kUsbSettings);
+    frmForm1& form = rig_->StartMainWindow();
     // Parallel, left with Cancel: nothing changes, check marks included.
     rig_->answerModal = [](QWidget& w) { static_cast<frmPort&>(w).cmdCancel->click(); };
     form.mnuPort->trigger();

@@ -11,7 +11,6 @@
 #include "app/delay.h"
 #include "app/hooks.h"
 #include "app/run_mode.h"
-#include "app/settings.h"
 #include "capture/frmCapAnalysis.h"
 #include "capture/frmCapDisplay.h"
 #include "capture/frmCaptConfig.h"
@@ -35,13 +34,11 @@
 #include "support/program_state.h"
 #include "support/temp_dir.h"
 #include "ui/colors.h"
-#include "ui/forms.h"
 #include "ui/picture_box.h"
 #include "ui/qt_hooks.h"
 #include "ui/twips.h"
 #include "usbspi/frmUSBdebug.h"
 #include "usbspi/frmUSBselect.h"
-#include "usbspi/usb_adapter.h"
 
 namespace kvatest {
 

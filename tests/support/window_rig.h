@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What a window test on the simulated board works in: a fresh temporary folder as the current
-// folder, the board on a clock that moves only when the test moves it, and the message boxes
-// ("msg:" text) and modal windows ("modal:" class name) met, in order. Make one in init() and
-// drop it in cleanup(): every window is closed and the program's state reset before the board
-// and the folder go.
+// A window test on the simulated board: a fresh temporary current folder, the board on a clock
+// that moves only when the test moves it, the message boxes ("msg:" text) and modal windows
+// ("modal:" class name) met, in order. Dropping it closes every window and resets the state.
 #pragma once
 
 #include <QColor>

@@ -129,7 +129,7 @@ class MessageWindowsTest : public QObject {
 
   void busyPointerAndBackColours() {
     kva::SetBusyPointer(true);
-    kva::SetBusyPointer(true);
+    kva::SetBusyPointer(true);  // a state, not a count
     QVERIFY(BusyPointerShown() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
     kva::SetBusyPointer(false);
     QVERIFY(QApplication::overrideCursor() == nullptr && !BusyPointerShown());

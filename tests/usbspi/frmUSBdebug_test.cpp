@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The host set-up windows: the parallel port dialog (address, access once per address); the
-// adapter selection window and debug panel over simulated boards (rows, choices, the exact
-// packets of each control, the loop and failed exchanges).
+// The host set-up windows: the parallel port dialog; the adapter selection window and debug
+// panel over simulated boards (rows, choices, each control's exact packets, loop, failures).
 
 #include <cerrno>
 
@@ -116,8 +115,8 @@ class FrmUsbDebugTest : public QObject {
                     w.txtDescript1[2]}),
              QString("ALDER - 0|KVA7710 USB-SPI Adapter|SIMULATED|2.3|2.0|None||BIRCH - 2|SECOND"));
     QVERIFY(w.optUsbPort[0]->isChecked() && w.optUsbPort[2]->isEnabled() &&
-            !w.optUsbPort[1]->isEnabled() && w.frameSPIsetup->isEnabled());
-    QVERIFY(w.optSpiChan[3]->isChecked());
+            !w.optUsbPort[1]->isEnabled() && w.frameSPIsetup->isEnabled() &&
+            w.optSpiChan[3]->isChecked());
     // The search asks for the revision; choosing the board sends the settings, then reads
     // back what the board holds.
     QCOMPARE(bus_->Packets(0), (std::vector<Bytes>{{kCmdRevision},
