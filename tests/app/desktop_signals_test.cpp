@@ -1,24 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// SIGTERM, SIGINT and SIGHUP sent to the running desktop program (on the simulated board,
-// offscreen) in the middle of a datalog: the file keeps the samples taken, CommPort.cfg is
-// written, no temporary file is left, and the exit status is 128 + the signal.
-//
-// This program is the test and, started again with --as-program, the desktop program itself,
-// which opens the Datalog window and starts a long run once its main window is up.
+// SIGTERM, SIGINT and SIGHUP sent to the desktop program mid-datalog: the file keeps the samples
+// taken, CommPort.cfg is written, no temporary file is left, the exit status is 128 + the signal.
+// Started again with --as-program, this test is the desktop program, starting a long datalog.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QTimer>
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <sstream>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "app/desktop_program.h"
 #include "datalog/frmDatalog.h"
@@ -31,10 +24,10 @@ using namespace kva;
 
 namespace {
 
-// As a user would: menu "Datalog", two signals, the longest file, "Start Datalog".
+// As a user would: menu "Datalog", two signals, the longest file, "Start Datalog" (the last
+// inside the window's modal loop).
 void StartLongDatalog() {
   QTimer::singleShot(0, [] {
-    // Runs inside the Datalog window's modal loop.
     QTimer::singleShot(0, [] {
       auto* w = ui::FindForm<frmDatalog>();
       w->CheckReg[1]->setChecked(true);
@@ -48,47 +41,17 @@ void StartLongDatalog() {
 
 std::string selfPath;
 
-pid_t StartProgram(const fs::path& folder) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(folder.c_str()) != 0) _exit(127);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    execl(selfPath.c_str(), selfPath.c_str(), "--as-program", "--simulate", nullptr);
-    _exit(127);
-  }
-  return pid;
-}
-
 bool HasTemporaryFile(const fs::path& folder) {
-  for (const auto& entry : fs::directory_iterator(folder)) {
+  for (const auto& entry : fs::directory_iterator(folder))
     if (entry.path().filename().string().find(".tmp-") != std::string::npos) return true;
-  }
   return false;
 }
 
-// The number of data lines after the title line, or -1 unless they run 1, 2, ... with both
-// signals' two columns each and end in CR LF.
-int CountSamples(const std::string& text) {
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line) && line.rfind("Sample #,", 0) != 0) {
-  }
-  int n = 0;
-  while (std::getline(in, line)) {
-    const std::string expected = std::to_string(n + 1) + ",";
-    if (line.rfind(expected, 0) != 0 || line.back() != '\r' ||
-        std::count(line.begin(), line.end(), ',') != 5) {
-      return -1;
-    }
-    ++n;
-  }
-  return n;
-}
-
-// A program still running when the test fails is not left behind.
-struct Reaper {
-  std::vector<pid_t> pids;
-  ~Reaper() {
+// The programs, started together; any still running when the test ends are killed.
+struct Programs {
+  int closers[3] = {SIGTERM, SIGINT, SIGHUP};
+  pid_t pids[3] = {};
+  ~Programs() {
     for (pid_t pid : pids) {
       if (pid > 0 && kill(pid, SIGKILL) == 0) waitpid(pid, nullptr, 0);
     }
@@ -96,47 +59,44 @@ struct Reaper {
 };
 
 TEST(DesktopSignals, CloseLikeExitKeepingTheDatalog) {
-  const std::vector<int> closers = {SIGTERM, SIGINT, SIGHUP};
   const kvatest::TempDir temp;
-  std::vector<fs::path> folders;
-  Reaper started;
-  std::vector<pid_t>& pids = started.pids;
-  for (int signal : closers) {
-    folders.push_back(temp.path() / std::to_string(signal));
-    fs::create_directory(folders.back());
-    // On the simulated adapter; written back in the program's own form.
-    kvatest::WriteFileBytes(folders.back() / "CommPort.cfg", "Interface = 2\r\n");
-    pids.push_back(StartProgram(folders.back()));
+  Programs p;
+  for (int i = 0; i < 3; ++i) {
+    const fs::path folder = temp.path() / std::to_string(p.closers[i]);
+    fs::create_directory(folder);
+    kvatest::WriteFileBytes(folder / "CommPort.cfg", "Interface = 2\r\n");
+    if ((p.pids[i] = fork()) == 0) {
+      if (chdir(folder.c_str()) != 0) _exit(127);
+      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      execl(selfPath.c_str(), selfPath.c_str(), "--as-program", "--simulate", nullptr);
+      _exit(127);
+    }
   }
   // The datalog file is open (its temporary file is there) once the run is under way.
-  for (size_t i = 0; i < closers.size(); ++i) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (!HasTemporaryFile(folders[i]) && std::chrono::steady_clock::now() < deadline) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  for (int closer : p.closers) {
+    while (!HasTemporaryFile(temp.path() / std::to_string(closer))) {
+      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "no datalog started";
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    ASSERT_TRUE(HasTemporaryFile(folders[i])) << "no datalog started";
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  for (size_t i = 0; i < closers.size(); ++i) kill(pids[i], closers[i]);
+  for (int i = 0; i < 3; ++i) kill(p.pids[i], p.closers[i]);
 
-  for (size_t i = 0; i < closers.size(); ++i) {
-    SCOPED_TRACE(strsignal(closers[i]));
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(strsignal(p.closers[i]));
+    const fs::path folder = temp.path() / std::to_string(p.closers[i]);
     int status = 0;
-    ASSERT_EQ(waitpid(pids[i], &status, 0), pids[i]);
-    pids[i] = 0;
-    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 128 + closers[i]);
-
-    const fs::path& folder = folders[i];
+    ASSERT_EQ(waitpid(std::exchange(p.pids[i], 0), &status, 0) > 0 && WIFEXITED(status), true);
+    EXPECT_EQ(WEXITSTATUS(status), 128 + p.closers[i]);
     EXPECT_EQ(kvatest::ReadFileBytes(folder / "CommPort.cfg"),
               "Interface =  2 \r\nPort Address =  0 \r\nFactory =  0 \r\n");
+    // Whole sample lines from the first, the file closed as a complete one.
     const std::string log = kvatest::ReadFileBytes(folder / "DATALOG_1.csv");
     EXPECT_EQ(log.rfind("File Name,DATALOG_1.csv\r\n", 0), 0u);
-    const int samples = CountSamples(log);
-    EXPECT_GT(samples, 0);
-    EXPECT_LT(samples, 65526);
-    EXPECT_FALSE(HasTemporaryFile(folder));
-    EXPECT_FALSE(fs::exists(folder / "DATALOG_2.csv"));
+    EXPECT_NE(log.find("\r\n1,"), std::string::npos);
+    EXPECT_TRUE(log.ends_with(",\r\n"));
+    EXPECT_FALSE(HasTemporaryFile(folder) || fs::exists(folder / "DATALOG_2.csv"));
   }
 }
 

@@ -1,37 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The alarm, miscellaneous control, calibration, sample period and digital line windows on a
-// sensor that answers exact words: the words each control writes and what each window shows.
-#include <QtTest>
-#include <memory>
+// The configuration windows and the main window's device commands on a sensor answering exact
+// words: what each window shows; each handler's frames, waits and green highlights.
 
-#include "config/fmCalibration.h"
-#include "config/frmAlarms.h"
-#include "config/frmGPIO.h"
-#include "config/frmMscCtrl.h"
-#include "config/frmSampPrd.h"
-#include "mainwindow/window_startup.h"
-#include "support/fake_sensor.h"
 #include "support/ui_window_test.h"
-#include "ui/colors.h"
+#include "support/window_trace.h"
+#include "ui/print_window.h"
 
 using namespace kva;
 
 namespace {
-
-using Words = std::vector<std::pair<uint8_t, uint16_t>>;  // address, word
 
 void Choose(QComboBox& list, int index) {
   list.setCurrentIndex(index);
   emit list.activated(index);
 }
 
-// The controls of a list that are checked, by object name.
-QStringList Checked(std::initializer_list<QAbstractButton*> controls) {
+// The window's checked options and boxes, by object name.
+QString Checked(QWidget& window) {
   QStringList names;
-  for (QAbstractButton* c : controls) {
+  for (QAbstractButton* c : window.findChildren<QAbstractButton*>()) {
     if (c->isChecked()) names << c->objectName();
   }
-  return names;
+  return names.join(' ');
 }
 
 }  // namespace
@@ -39,18 +29,13 @@ QStringList Checked(std::initializer_list<QAbstractButton*> controls) {
 class ConfigWindowsTest : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<kvatest::FakeBoard> board_;
+  std::unique_ptr<kvatest::TraceBoard> board_;
 
   void Set(int16_t index, uint16_t word) { board_->Set(index, word); }
-  Words Written() {
-    Words w = board_->sensor.WordWrites();
-    board_->sensor.writes.clear();
-    return w;
-  }
 
  private slots:
   void init() {
-    board_ = std::make_unique<kvatest::FakeBoard>();
+    board_ = std::make_unique<kvatest::TraceBoard>();
     ui::InstallQtHooks();
   }
   void cleanup() {
@@ -58,198 +43,189 @@ class ConfigWindowsTest : public QObject {
     board_.reset();
   }
 
-  // ---- alarms ----
-
-  void alarmsShowWhatTheSensorHolds() {
+  void windowsShowWhatTheSensorHolds() {
     Set(ALM_CTRL, 0x3215);
     Set(ALM_MAG1, 0x8000);
     Set(ALM_MAG2, 0x0064);
-    auto& w = ui::ShowForm<frmAlarms>();
-    QCOMPARE(w.cmboAsource1->currentText() + "|" + w.cmboAsource2->currentText(),
+    Set(MISC_CTRL, 0x001A);
+    Set(GPIO_CTR, 0x0203);
+    Set(ZACCL_NULL, 0x0013);
+    auto& a = ui::ShowForm<frmAlarms>();
+    QCOMPARE(a.cmboAsource1->currentText() + "|" + a.cmboAsource2->currentText(),
              QString("X_Acc|Y_Acc"));
-    QCOMPARE(Checked({w.opTrigPol1_Less, w.opTrigPol1_Greater, w.opTrigPol2_Less,
-                      w.opTrigPol2_greater, w.opDig_Enabled, w.opDig_Disabled, w.opDigLine_zero,
-                      w.opDigLine_one, w.opDigPol_low, w.opDigPol_high}),
-             QStringList({"opTrigPol1_Greater", "opTrigPol2_Less", "opDig_Enabled", "opDigLine_one",
-                          "opDigPol_low"}));
-    QCOMPARE(QStringList({w.txtLevel1->text(), w.txtLevel2->text(), w.lblALM_MAG1->text(),
-                          w.lblALM_MAG2->text(), w.LBLAlmCtrl->text()}),
+    QCOMPARE(Checked(a),
+             "opTrigPol1_Greater opTrigPol2_Less opDig_Enabled opDigLine_one opDigPol_low");
+    QCOMPARE(QStringList({a.txtLevel1->text(), a.txtLevel2->text(), a.lblALM_MAG1->text(),
+                          a.lblALM_MAG2->text(), a.LBLAlmCtrl->text()}),
              QStringList({"0.000", "5.140", "8000", "0064", "3215"}));
-
     // A new source shows what the stored magnitude, read again, means for it.
     Set(ALM_MAG2, 0x00C8);
-    Choose(*w.cmboAsource2, 1);
-    QCOMPARE(w.txtLevel2->text(), QString("0.976"));  // 200 x 4.88 mV
-    QVERIFY(Written().empty());
+    Choose(*a.cmboAsource2, 1);
+    QCOMPARE(a.txtLevel2->text(), QString("0.976"));  // 200 x 4.88 mV
+    a.hide();
+    ui::ShowForm<frmAlarms>();  // every activation fills the lists afresh
+    QCOMPARE(a.cmboAsource1->count() + a.cmboAsource2->count(), 18);
 
-    // Every activation fills the lists afresh.
-    for (int i = 0; i < 3; ++i) {
-      w.hide();
-      ui::ShowForm<frmAlarms>();
-    }
-    QCOMPARE(w.cmboAsource1->count() + w.cmboAsource2->count(), 18);
-    QCOMPARE(w.cmboAsource2->itemText(8), QString("Clock Alarm"));
+    auto& m = ui::ShowForm<frmMscCtrl>();
+    QCOMPARE(m.lblHex->text(), QString("001A"));
+    QCOMPARE(Checked(m), "OpDIO1 ckDataPolarityHigh");
+    auto& g = ui::ShowForm<frmGPIO>();
+    QCOMPARE(Checked(g) + g.LBLGPIO->text(),
+             "optIO_zero_output optIO_one_output optPol_zero_low optPol_one_high0203");
+    auto& c = ui::ShowForm<fmCalibration>();
+    QCOMPARE(c.txtZoffset->text() + "|" + c.lblZoffset->text(), QString("976.6|0013"));
+    QVERIFY(board_->sensor.WordWrites().empty());  // opening writes nothing
   }
 
-  void alarmUpdatesKeepTheBitsTheWindowDoesNotOwn() {
+  // Each handler as the line sees it: the words written, the waits after them, the reads
+  // back, and which of them happen while the watched control is green.
+  void handlersWriteWaitAndHighlight() {
     Set(ALM_CTRL, 0x0037);
-    auto& w = ui::ShowForm<frmAlarms>();
-    Choose(*w.cmboAsource1, 1);
-    w.txtLevel1->setText("3");
-    w.opTrigPol1_Greater->setChecked(true);
-    w.txtLevel2->setText("");
-    w.cmdWiteA1->click();
-    // 3 V / 4.88 mV = 614.75: 615 (0x267) with "greater than"; alarm 2 has no source.
-    QCOMPARE(Written(), (Words{{0x38, 0x8267}, {0x3A, 0x0000}, {0x3C, 0x0137}}));
-    QCOMPARE(w.LBLAlmCtrl->text() + "|" + w.lblALM_MAG1->text() + "|" + w.txtLevel1->text(),
-             QString("0137|8267|3.001"));
-    QCOMPARE(State().control.AlmCtrlValue + State().control.AlmMag1Value, 0x0137 + 0x8267);
-
-    Set(ALM_CTRL, 0x2310);
-    w.opDigLine_one->setChecked(true);
-    w.opDigPol_high->setChecked(true);
-    w.opDig_Enabled->setChecked(true);
-    w.cmdDIO->click();
-    QCOMPARE(Written(), (Words{{0x3C, 0x2317}}));
-    QCOMPARE(w.LBLAlmCtrl->text(), QString("2317"));
-  }
-
-  // ---- miscellaneous control ----
-
-  void miscControlShownAndWrittenFromMouseOrKeyboard() {
-    Set(MISC_CTRL, 0x001A);  // bits 3 and 4 are not the window's
-    auto& w = ui::ShowForm<frmMscCtrl>();
-    const QColor face = ui::BackColor(*w.cmdWriteFlash);
-    const std::initializer_list<QAbstractButton*> controls = {
-        w.OpDIO1,     w.OpDIO2,       w.ckDataPolarityHigh, w.ckDataReady,
-        w.ckSelfTest, w.ckNoSelfTest, w.ckPeakTracking,     w.ckSumSquares};
-    QCOMPARE(w.lblHex->text(), QString("001A"));
-    QCOMPARE(Checked(controls), QStringList({"OpDIO1", "ckDataPolarityHigh"}));
-    QVERIFY(Written().empty());
-
-    // The space bar writes at once, as a click does; the unowned bits go back as 0.
-    w.ckPeakTracking->setFocus();
-    QTest::keyClick(w.ckPeakTracking, Qt::Key_Space);
-    QCOMPARE(Written(), (Words{{0x46, 0x4002}}));
-    w.OpDIO2->click();
-    QCOMPARE(Written(), (Words{{0x46, 0x4003}}));
-    QCOMPARE(w.lblHex->text(), QString("4003"));
-    QCOMPARE(Checked(controls), QStringList({"OpDIO2", "ckDataPolarityHigh", "ckPeakTracking"}));
-    QCOMPARE(ui::BackColor(*w.lblHex), face);
-    QVERIFY(!w.lblHex->font().bold());
-  }
-
-  // ---- calibration ----
-
-  void offsetsWrittenInMgAndReadBack() {
-    Set(ZACCL_NULL, 0x0013);
-    auto& w = ui::ShowForm<fmCalibration>();
-    QCOMPARE(w.txtZoffset->text() + "|" + w.lblZoffset->text(), QString("976.6|0013"));
+    auto& a = ui::ShowForm<frmAlarms>();
+    auto& m = ui::ShowForm<frmMscCtrl>();
+    auto& c = ui::ShowForm<fmCalibration>();
+    auto& s = ui::ShowForm<frmSampPrd>();
+    auto& g = ui::ShowForm<frmGPIO>();
+    auto& r = ui::ShowForm<frmManualReg>();
+    auto& t = ui::ShowForm<frmCaptConfig>();
+    SetPortPermissionRequest([](uint16_t, uint16_t) { return PortPermissionAnswer{0, {}}; });
+    auto& main = ui::LoadForm<frmForm1>();
+    main.ckLoop->setChecked(false);
     const struct {
-      QLineEdit* box;
-      QPushButton* button;
-      QLabel* hex;
-      const char* typed;
-      Words written;
-      const char* shown;  // the box, then the label
-    } cases[] = {
-        {w.txtXoffset, w.cmdCal_Xoffset, w.lblXoffset, "100", {{0x20, 0x0002}}, "102.8|0002"},
-        {w.txtYoffset, w.cmdCal_Yoffset, w.lblYoffset, "-7000", {{0x22, 0xFF80}}, "-6579.2|FF80"},
-        {w.txtZoffset, w.cmdCal_Zoffset, w.lblZoffset, "abc", {{0x24, 0x0000}}, "0.0|0000"},
+      const char* name;
+      QWidget* watched;
+      std::function<void()> act;
+      const char* trace;
+    } rows[] = {
+        // clang-format off
+        {"alarm 1 update", a.lblALM_MAG1, [&] {
+           Choose(*a.cmboAsource1, 1);
+           a.txtLevel1->setText("3");  // 3 V / 4.88 mV: 615 (0x267)
+           a.opTrigPol1_Greater->setChecked(true);
+           a.txtLevel2->setText("");
+           a.cmdWiteA1->click();
+         }, "R38 R3C W38=8267 W3A=0000 W3C=0137 +150 R38 R3A R3C"},
+        {"alarm output update", a.LBLAlmCtrl, [&] {
+           a.opDigLine_one->setChecked(true);
+           a.opDigPol_high->setChecked(true);
+           a.opDig_Enabled->setChecked(true);
+           Set(ALM_CTRL, 0x2310);  // the bits the window does not own are kept
+           a.cmdDIO->click();
+         }, "R3C W3C=2317 R38 R3A R3C"},
+        {"alarm flash", a.cmdFlash, [&] { a.cmdFlash->click(); }, "W4A=0008 +200"},
+        {"misc by keyboard", m.lblHex, [&] {
+           m.ckPeakTracking->setFocus();
+           QTest::keyClick(m.ckPeakTracking, Qt::Key_Space);
+         }, "W46=4000 +50 +100g R46"},
+        {"misc flash", m.cmdWriteFlash, [&] { m.cmdWriteFlash->click(); }, "W4A=0008g +100g"},
+        {"auto null", c.lblXoffset, [&] { c.cmdAutoNull->click(); }, "W4A=0001 +250 +200g R20g R22g R24g"},
+        {"factory cal", c.lblYoffset, [&] { c.cmdFactoryCal->click(); }, "W4A=0002 +500 +200g R20g R22g R24g"},
+        {"cal flash", c.cmdFlashUpdate, [&] { c.cmdFlashUpdate->click(); }, "W4A=0008g +600g"},
+        {"y offset", c.lblYoffset, [&] { c.txtYoffset->setText("-7000"); c.cmdCal_Yoffset->click(); },
+         "W22=FF80 +200g R20g R22g R24g"},
+        {"sample rate", s.lblSmpl_Prd, [&] { s.txtSampleRate->setText("100"); s.cmdWriteSampPrd->click(); },
+         "W48=0147 +10 R48g +200g"},
+        {"sample flash", s.cmdUpdateFlash, [&] { s.cmdUpdateFlash->click(); }, "W4A=0008g +100g"},
+        {"gpio option", g.LBLGPIO, [&] { g.optPol_zero_high->click(); }, "W44=0100 +100 R44"},
+        {"gpio flash", g.cmdFlash, [&] { g.cmdFlash->click(); }, "W4A=0008g +100g"},
+        {"register write", r.txtHex, [&] {
+           Choose(*r.cmboRegister, CAPT_CFG);
+           r.txtDataWrite->setText("00F7");
+           r.cmdWrite->click();
+         }, "R42 W42=00F7 +50 +500 R42"},
+        {"capture length", t.LBLCAPT_CFG, [&] {
+           t.ComboBuffLength->setCurrentIndex(2);
+           t.ComboPreTrigLength->setCurrentIndex(4);
+           t.cmdCapt_CFG->click();
+         }, "W42=0042 +500 +100g R42g"},
+        {"capture source", t.LBLALM_CTRL, [&] { t.Option_A1->setChecked(true); t.cmdALM_CTRL->click(); },
+         "W3C=0010 +100g R3Cg"},
+        {"capture levels", t.LBLALM_MAG1, [&] {
+           t.ComboSourceBuff1->setCurrentIndex(2);
+           t.ComboPolBuff1->setCurrentIndex(0);
+           t.txtTrigLevelBuff1->setText("-200");
+           t.txtTrigLevelBuff2->setText("");
+           t.cmdTrig_Mag->click();
+         }, "W38=3557 +100g R38g R3Ag"},
+        {"capture flash", t.cmdUpdateFlash, [&] { t.cmdUpdateFlash->click(); }, "W4A=0008g +250g"},
+        {"clear capture", nullptr, [&] { main.cmdClearCapture->click(); }, "W4A=0040 +425 R1C"},
+        {"power down", nullptr, [&] { main.OptPowerDown->click(); }, "W4A=0004"},
+        {"power up", nullptr, [&] { main.optPowerUp->click(); }, "W4A=0100"},
+        {"self test on", nullptr, [&] { Set(MISC_CTRL, 0xC207); main.optSTON->click(); }, "R46 W46=C307 +10"},
+        {"self test off", nullptr, [&] { main.optSTOFF->click(); }, "R46 W46=C207"},
+        {"reset peaks", nullptr, [&] { main.cmdResetPK->click(); },
+         "W4A=0020 R02 R04 R06 R08 R0A R0C R0E R10 R12 R14 R1C +5 R1A"},
+        // clang-format on
     };
-    for (const auto& c : cases) {
-      c.box->setText(c.typed);
-      c.button->click();
-      QCOMPARE(Written(), c.written);
-      QCOMPARE(c.box->text() + "|" + c.hex->text(), QString(c.shown));
+    for (const auto& row : rows) {
+      board_->sensor.Watch(row.watched);
+      row.act();
+      QVERIFY2(board_->sensor.Trace() == row.trace,
+               qPrintable(QString("%1: %2").arg(row.name, board_->sensor.Trace().c_str())));
     }
   }
 
-  void calibrationCommandsAndTheGreenRefresh() {
-    auto& w = ui::ShowForm<fmCalibration>();
-    const QColor face = ui::BackColor(*w.cmdFlashUpdate);
-    // What a refresh shows while it yields: the labels' colours and the frames sent so far.
-    std::vector<QColor> colours;
-    size_t framesAtYield = 0;
-    int64_t stepsAtYield = 0;
-    SetYieldHandler([&] {
-      colours = {ui::BackColor(*w.lblXoffset), ui::BackColor(*w.lblYoffset),
-                 ui::BackColor(*w.lblZoffset), ui::BackColor(*w.cmdFlashUpdate)};
-      framesAtYield = board_->sensor.frames.size();
-      stepsAtYield = State().delay.DelayStepsRun;
+  void entriesCorrectedAsWritten() {
+    auto& c = ui::ShowForm<fmCalibration>();
+    auto& s = ui::ShowForm<frmSampPrd>();
+    // clang-format off
+    const struct { QLineEdit* box; QPushButton* button; QLabel* hex; const char *typed, *shown; } cases[] = {
+        {c.txtZoffset, c.cmdCal_Zoffset, c.lblZoffset, "abc", "0.0|0000"},
+        {s.txtSampleRate, s.cmdWriteSampPrd, s.lblSmpl_Prd, "0.1", "0.5|FFFF"},
+        {s.txtSampleRate, s.cmdWriteSampPrd, s.lblSmpl_Prd, "5000", "4096.0|0007"},
+        {s.txtSampleRate, s.cmdWriteSampPrd, s.lblSmpl_Prd, "1024", "1024.0|001F"}};
+    // clang-format on
+    for (const auto& k : cases) {
+      k.box->setText(k.typed);
+      k.button->click();
+      QCOMPARE(k.box->text() + "|" + k.hex->text(), QString(k.shown));
+    }
+  }
+  void registerListingOnLoadAndTheChosenRegister() {
+    Set(XACCL_OUT, 0xBFF6);
+    Set(PROD_ID, 0x1E1E);
+    auto& w = ui::ShowForm<frmManualReg>();
+    const QStringList lines = w.Text1->toPlainText().split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size() + w.cmboRegister->count(), 2 + 36 + 40);
+    QCOMPARE(lines[4], QString("XACCL_OUT      \t0004\tFFF6\t   0   1\t-0.514"));
+    QVERIFY(!w.cmdRead->isEnabled() && !w.cmdWrite->isEnabled());  // nothing chosen yet
+    Choose(*w.cmboRegister, PROD_ID);
+    QCOMPARE(QStringList({w.txtRegAddr->text(), w.txtRegByte->text(), w.txtRegRead->text(),
+                          w.txtRegWrite->text(), w.txtHex->text(), w.txtRegVal->text()}),
+             QStringList({"004C", "2", "True", "False", "1E1E", "7710.0"}));
+    QVERIFY(w.cmdRead->isEnabled() && !w.cmdWrite->isEnabled());
+    QTest::keyClicks(w.txtDataWrite, "12g3456");
+    QCOMPARE(w.txtDataWrite->text(), QString("1234"));  // hex digits, four at most
+    const size_t frames = board_->sensor.frames.size();
+    Choose(*w.cmboRegister, RESERVED_20);
+    QVERIFY(!w.cmdRead->isEnabled() && !w.cmdWrite->isEnabled());
+    QVERIFY(w.txtHex->text() == "1E1E" && board_->sensor.frames.size() == frames);
+  }
+
+  // The window's image on one page; a file that cannot be written is said, a cancel is not.
+  void registerBrowserPrintsTheWindowsImageOnOnePage() {
+    kvatest::TempDir dir;
+    ui::MessageRecorder messages;
+    QString file = QString::fromStdString((dir.path() / "registers.pdf").string());
+    bool accept = true;
+    ui::SetPrinterHook([&](QPrinter& printer) {
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(file);
+      return accept;
     });
-    const struct {
-      QPushButton* button;
-      uint16_t command;
-      int64_t waitSteps;  // before the refresh's yield, or to the end of the click
-    } cases[] = {
-        {w.cmdAutoNull, 1, 25000}, {w.cmdFactoryCal, 2, 50000}, {w.cmdFlashUpdate, 8, 60000}};
-    for (const auto& c : cases) {
-      board_->sensor.frames.clear();
-      const int64_t before = State().delay.DelayStepsRun;
-      c.button->click();
-      QCOMPARE(Written(), (Words{{0x4A, c.command}}));
-      if (c.command != 8) {
-        QCOMPARE(colours, (std::vector<QColor>{ui::kGreen, ui::kGreen, ui::kGreen, face}));
-        QVERIFY(stepsAtYield - before >= c.waitSteps);
-        // Green from before the first offset read to the last, and at least 200 ms.
-        QCOMPARE(framesAtYield, size_t(2));  // the command's two write frames only
-        QVERIFY(State().delay.DelayStepsRun - stepsAtYield >= 20000);
-      } else {
-        QCOMPARE(colours[3], ui::kGreen);
-        QVERIFY(State().delay.DelayStepsRun - before >= c.waitSteps);
-      }
-      QCOMPARE(ui::BackColor(*w.lblXoffset), face);
-      QCOMPARE(ui::BackColor(*w.cmdFlashUpdate), face);
-    }
-  }
-
-  // ---- sample period ----
-
-  void sampleRateWrittenAsThePeriodItNeeds() {
-    auto& w = ui::ShowForm<frmSampPrd>();
-    const struct {
-      const char* typed;
-      uint16_t written;
-      const char* shown;
-    } cases[] = {{"100", 327, "99.9"},
-                 {"0.1", 65535, "0.5"},
-                 {"5000", 7, "4096.0"},
-                 {"fast", 7, "4096.0"},
-                 {"1024", 31, "1024.0"}};
-    for (const auto& c : cases) {
-      w.txtSampleRate->setText(c.typed);
-      w.cmdWriteSampPrd->click();
-      QCOMPARE(Written(), (Words{{0x48, c.written}}));
-      QCOMPARE(w.txtSampleRate->text() + "|" + w.lblSmpl_Prd->text(),
-               QString(c.shown) + "|" + QString::fromStdString(Hex4(int32_t(c.written))));
-    }
-  }
-
-  // ---- digital lines ----
-
-  void digitalLinesWrittenWhenAnOptionIsChosen() {
-    Set(GPIO_CTR, 0x0203);
-    auto& w = ui::ShowForm<frmGPIO>();
-    QCOMPARE(
-        Checked({w.optIO_zero_input, w.optIO_zero_output, w.optIO_one_input, w.optIO_one_output,
-                 w.optPol_zero_low, w.optPol_zero_high, w.optPol_one_low, w.optPol_one_high}),
-        QStringList(
-            {"optIO_zero_output", "optIO_one_output", "optPol_zero_low", "optPol_one_high"}));
-    QCOMPARE(w.LBLGPIO->text(), QString("0203"));
-    QVERIFY(Written().empty());  // opening writes nothing
-    ui::UnloadForm<frmGPIO>();
-
-    Set(GPIO_CTR, 0x0000);
-    auto& fresh = ui::ShowForm<frmGPIO>();
-    fresh.optIO_zero_output->click();
-    fresh.optPol_zero_high->click();
-    fresh.optPol_zero_high->click();  // already chosen: no write
-    QCOMPARE(Written(), (Words{{0x44, 0x0001}, {0x44, 0x0101}}));
-    QCOMPARE(fresh.LBLGPIO->text(), QString("0101"));
-    QCOMPARE(State().control.GpioCtrlValue, 0x0101);
-    fresh.cmdFlash->click();
-    QCOMPARE(Written(), (Words{{0x4A, 0x0008}}));
+    auto& w = ui::ShowForm<frmManualReg>();
+    w.cmdPrint->click();
+    const QString pdf =
+        QString::fromStdString(kvatest::ReadFileBytes(dir.path() / "registers.pdf"));
+    QVERIFY(pdf.count("/Type /Page\n") == 1 &&
+            pdf.contains(QString("/Width %1").arg(w.grab().width())));
+    file += "/missing.pdf";
+    w.cmdPrint->click();
+    accept = false;  // cancelled: nothing said
+    w.cmdPrint->click();
+    QCOMPARE(messages.texts(), std::vector<std::string>{"The window could not be printed to " +
+                                                        file.toStdString() + "."});
+    ui::SetPrinterHook({});
   }
 };
 

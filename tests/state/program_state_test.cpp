@@ -1,66 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Everything the program keeps between calls is in its ProgramState: after every window has
-// been shown and every kva7710ctl command has run, on both interfaces, a reset leaves the state
-// equal to a fresh program's, record by record.
+// After every window has been shown and every kva7710ctl command has run, on both interfaces,
+// a reset leaves the whole ProgramState equal to a fresh program's, record by record.
 // The command-line tool's headers before Qt's, whose "signals" macro would eat a member name.
 // clang-format off
 #include "cli/commands.h"
 #include "cli/session.h"
 #include <CLI/CLI.hpp>
-#include <QtTest>
-#include <optional>
 #include <sstream>
 // clang-format on
 
-#include "capture/frmCapAnalysis.h"
-#include "capture/frmCapDisplay.h"
-#include "capture/frmCaptConfig.h"
-#include "config/fmCalibration.h"
-#include "config/frmAlarms.h"
-#include "config/frmGPIO.h"
-#include "config/frmManualReg.h"
-#include "config/frmMscCtrl.h"
-#include "config/frmSampPrd.h"
-#include "datalog/frmDatalog.h"
-#include "hostsetup/frmPort.h"
-#include "mainwindow/frmBusyMsg.h"
-#include "mainwindow/frmMsg.h"
-#include "mainwindow/frmSimBoard.h"
 #include "support/window_rig.h"
-#include "ui/twips.h"
-#include "usbspi/frmUSBdebug.h"
-#include "usbspi/frmUSBselect.h"
 
 using namespace kva;
 
 namespace {
 
 // Every command with arguments that succeed on the simulated board.
+// clang-format off
 constexpr const char* kBatch[] = {
-    "list-adapters",
-    "read SUPPLY_OUT XACCL_OUT AUX_ADC",
-    "write ALM_MAG1 8064",
-    "list",
-    "status",
-    "time",
-    "command self-test-on",
-    "watch --count 2 --delay 1",
-    "rate 100",
-    "offsets --x 100",
-    "alarm-output on DIO1 high",
-    "alarm 1 X_Acc 5 greater",
-    "alarms",
-    "misc peak-tracking=on",
-    "gpio dio0=out",
-    "spi-setup --bits 50 --delay 40",
-    "spi 0200 0000",
-    "trigger set --source1 X_Acc --level1 12 --enable 1",
-    "trigger show",
-    "sim shock x 20 5",
-    "sim wait 200",
-    "capture --out cap.csv",
-    "datalog --signals 1,2 --samples 2 --files 1 --delay 1",
-};
+    "list-adapters", "read SUPPLY_OUT XACCL_OUT AUX_ADC", "write ALM_MAG1 8064", "list", "status",
+    "time", "command self-test-on", "watch --count 2 --delay 1", "rate 100", "offsets --x 100",
+    "alarm-output on DIO1 high", "alarm 1 X_Acc 5 greater", "alarms", "misc peak-tracking=on",
+    "gpio dio0=out", "spi-setup --bits 50 --delay 40", "spi 0200 0000",
+    "trigger set --source1 X_Acc --level1 12 --enable 1", "trigger show", "sim shock x 20 5",
+    "sim wait 200", "capture --out cap.csv",
+    "datalog --signals 1,2 --samples 2 --files 1 --delay 1"};
+// clang-format on
 
 void RunBatch(const std::string& interface) {
   ctl::GlobalOptions options;
@@ -73,31 +38,19 @@ void RunBatch(const std::string& interface) {
     ctl::CommandRequest request;
     ctl::AddCommands(app, request);
     std::ostringstream out;
-    try {
-      app.parse(line, false);
-      ctl::RunCommand(session, request, out);
-    } catch (const std::exception& e) {
-      QFAIL(qPrintable(QString::fromStdString(interface + ": " + line + ": " + e.what())));
-    }
+    app.parse(line, false);  // a command that fails throws, and the test fails with it
+    ctl::RunCommand(session, request, out);
   }
   session.Finish();
 }
 
-// The names of the records that differ from a fresh program's.
-QStringList Changed() {
+// How many of the records differ from a fresh program's.
+int Changed() {
   const ProgramState fresh;
   const ProgramState& s = State();
-  QStringList names;
-  if (!(s.settings == fresh.settings)) names << "settings";
-  if (!(s.delay == fresh.delay)) names << "delay";
-  if (!(s.hooks == fresh.hooks)) names << "hooks";
-  if (!(s.run == fresh.run)) names << "run";
-  if (!(s.registers == fresh.registers)) names << "registers";
-  if (!(s.seams == fresh.seams)) names << "seams";
-  if (!(s.usb == fresh.usb)) names << "usb";
-  if (!(s.capture == fresh.capture)) names << "capture";
-  if (!(s.control == fresh.control)) names << "control";
-  return names;
+  return !(s.settings == fresh.settings) + !(s.delay == fresh.delay) + !(s.hooks == fresh.hooks) +
+         !(s.run == fresh.run) + !(s.registers == fresh.registers) + !(s.seams == fresh.seams) +
+         !(s.usb == fresh.usb) + !(s.capture == fresh.capture) + !(s.control == fresh.control);
 }
 
 }  // namespace
@@ -110,37 +63,23 @@ class ProgramStateResetTest : public QObject {
     std::optional<kvatest::WindowRig> rig(std::in_place);
     rig->answerModal = [](QWidget& form) { form.close(); };
     rig->StartMainWindow();
-    ui::ShowForm<frmCapDisplay>();
-    ui::ShowForm<frmCapAnalysis>();
-    ui::ShowForm<frmCaptConfig>();
-    ui::ShowForm<fmCalibration>();
-    ui::ShowForm<frmAlarms>();
-    ui::ShowForm<frmGPIO>();
-    ui::ShowForm<frmManualReg>();
-    ui::ShowForm<frmMscCtrl>();
-    ui::ShowForm<frmSampPrd>();
-    ui::ShowForm<frmDatalog>();
-    ui::ShowForm<frmPort>();
-    ui::ShowForm<frmBusyMsg>();
-    ui::ShowForm<frmMsg>();
-    ui::ShowForm<frmSimBoard>();
-    ui::ShowForm<frmUSBdebug>();
-    ui::ShowForm<frmUSBselect>();
+    (ui::ShowForm<frmCapDisplay>(), ui::ShowForm<frmCapAnalysis>(), ui::ShowForm<frmCaptConfig>(),
+     ui::ShowForm<fmCalibration>(), ui::ShowForm<frmAlarms>(), ui::ShowForm<frmGPIO>(),
+     ui::ShowForm<frmManualReg>(), ui::ShowForm<frmMscCtrl>(), ui::ShowForm<frmSampPrd>(),
+     ui::ShowForm<frmDatalog>(), ui::ShowForm<frmPort>(), ui::ShowForm<frmBusyMsg>(),
+     ui::ShowForm<frmMsg>(), ui::ShowForm<frmSimBoard>(), ui::ShowForm<frmUSBdebug>(),
+     ui::ShowForm<frmUSBselect>());
     ui::UnloadAllForms();
     RunBatch("parallel");
-    if (QTest::currentTestFailed()) return;
     RunBatch("usb");
-    if (QTest::currentTestFailed()) return;
     SetSimulatedBoardActive(true);
     ui::SetTwipsDpiOverride(120.0);
 
     // Without this the test would prove nothing: every record was changed.
-    QCOMPARE(Changed(), QStringList({"settings", "delay", "hooks", "run", "registers", "seams",
-                                     "usb", "capture", "control"}));
+    QCOMPARE(Changed(), 9);
     ResetProgramState();
     ui::Windows() = {};
-    QCOMPARE(Changed(), QStringList());
-    QVERIFY(State() == ProgramState{});
+    QCOMPARE(Changed(), 0);
     QVERIFY(!ui::Windows().dpiOverride && !ui::Windows().message && !ui::Windows().modal);
   }
 };

@@ -1,25 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What a window test on the simulated board works in: a fresh temporary folder as the current
-// folder, the board on a clock that moves only when the test moves it, and the message boxes
-// ("msg:" text) and modal windows ("modal:" class name) met, in order. Make one in init() and
-// drop it in cleanup(): every window is closed and the program's state reset before the board
-// and the folder go.
+// A window test on the simulated board: a fresh temporary current folder, the board on a clock
+// that moves only when the test moves it, the message boxes ("msg:" text) and modal windows
+// ("modal:" class name) met, in order. Dropping it closes every window and resets the state.
 #pragma once
 
 #include <QColor>
-#include <QImage>
-#include <QWidget>
-#include <functional>
-#include <string>
-#include <vector>
 
-#include "device/bring_up.h"
-#include "device/register_map.h"
-#include "mainwindow/frmForm1.h"
-#include "sim/sim_board.h"
-#include "support/temp_dir.h"
 #include "support/ui_window_test.h"
-#include "ui/picture_box.h"
 
 namespace kvatest {
 
@@ -51,13 +38,6 @@ class WindowRig {
 
   void Advance(double seconds) { now += seconds; }
 
-  // A register's word as the sensor holds it now.
-  uint16_t Peek(int16_t index) {
-    board.sensor().Sync();
-    return board.sensor().Peek(
-        static_cast<uint8_t>(kva::State().registers.RegisterMap[index].BaseAddr));
-  }
-
   // The entry procedure's steps after the delay calibration with this settings file (none
   // when empty), then the main window shown.
   kva::frmForm1& StartMainWindow(const std::string& settings = kUsbSettings) {
@@ -76,12 +56,6 @@ class WindowRig {
 };
 
 // How many pixels of column px have colour c.
-inline int InColumn(const QImage& image, int px, const QColor& c) {
-  int n = 0;
-  for (int py = 0; py < image.height(); ++py) n += image.pixelColor(px, py) == c;
-  return n;
-}
-
 inline int InColumn(const kva::ui::PictureBox& pic, int px, const QColor& c) {
   int n = 0;
   for (int py = 0; py < pic.AreaSize().height(); ++py) n += pic.PixelAt(px, py) == c;

@@ -1,20 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The adapter debug panel over simulated boards: the slot list, the exact packets of each
-// set-up control and of the manual frame, the loop, and what a failed exchange leaves.
-#include "usbspi/frmUSBdebug.h"
+// The host set-up windows: the parallel port dialog; the adapter selection window and debug
+// panel over simulated boards (rows, choices, each control's exact packets, loop, failures).
 
-#include <QtTest>
-#include <functional>
-#include <memory>
-#include <vector>
+#include <cerrno>
 
-#include "device/register_access.h"
-#include "device/register_map.h"
+#include "device/port_io.h"
 #include "sim/ezusb_faults.h"
 #include "sim/sim_ezusb_bus.h"
 #include "sim/spi_slave.h"
+#include "support/recording_port_io.h"
 #include "support/ui_window_test.h"
-#include "usbspi/frmUSBselect.h"
 
 using namespace kva;
 using Bytes = std::vector<uint8_t>;
@@ -31,6 +26,13 @@ class LoopbackSensor : public sim::SpiSlave {
   uint16_t last_ = 0;
 };
 
+// The static bits checked in the panel, as their numbers.
+QString Bits(const frmUSBdebug& w) {
+  QString bits;
+  for (int k = 2; k <= 5; ++k) bits += w.chkStaticBits[k]->isChecked() ? QString::number(k) : "";
+  return bits;
+}
+
 QString Texts(std::initializer_list<QLineEdit*> boxes) {
   QStringList texts;
   for (QLineEdit* box : boxes) texts << box->text();
@@ -45,6 +47,17 @@ class FrmUsbDebugTest : public QObject {
   LoopbackSensor sensor_;
   std::unique_ptr<sim::SimEzUsbBus> bus_;
   std::unique_ptr<sim::FaultyEzUsbDriver> faults_;
+  std::vector<uint16_t> requests_;  // port access asked of the host
+  int refuseWith_ = 0;
+  kvatest::RecordingPortIo port_;
+
+  frmPort& Dialog() { return ui::ShowForm<frmPort>(); }
+  frmPort& Ok(const QString& text) {
+    auto& d = Dialog();
+    d.txtUser->setText(text);
+    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+    return d;
+  }
 
   // The panel on the board of slot 0, its start-up traffic forgotten.
   frmUSBdebug& Panel() {
@@ -55,12 +68,30 @@ class FrmUsbDebugTest : public QObject {
   const std::vector<Bytes>& Packets() const { return bus_->Packets(0); }
   const Bytes& LastPacket() const { return bus_->Packets(0).back(); }
 
+  frmUSBselect& Window() { return ui::ShowForm<frmUSBselect>(); }
+
+  // One slot's row: "on" or "off" for its option, then descriptor, revision and speed.
+  static QString Row(frmUSBselect& w, int n) {
+    return QStringList({w.optUsbPort[n]->isEnabled() ? "on" : "off", w.txtDescript0[n]->text(),
+                        w.txtDriverRev[n]->text(), w.txtSpeed[n]->text()})
+        .join('|');
+  }
+
  private slots:
   void init() {
     kvatest::PrepareWindowTests();
     bus_ = std::make_unique<sim::SimEzUsbBus>(sensor_);
     faults_ = std::make_unique<sim::FaultyEzUsbDriver>(*bus_);
     SetEzUsbDriver(faults_.get());
+    State().control.OsName = "WinXP";
+    requests_.clear();
+    refuseWith_ = 0;
+    SetPortPermissionRequest([this](uint16_t first, uint16_t) {
+      requests_.push_back(first);
+      return PortPermissionAnswer{refuseWith_, {}};
+    });
+    port_.events.clear();
+    SetPortIo(&port_);
   }
   void cleanup() {
     kvatest::EndWindowTest();
@@ -79,16 +110,13 @@ class FrmUsbDebugTest : public QObject {
     State().usb.SpiInputPolarity = false;
     auto& w = ui::ShowForm<frmUSBdebug>();
     QVERIFY(messages.messages().empty());
-    QCOMPARE(w.windowTitle(), QString("USB SPI Card Setup"));
     QCOMPARE(Texts({w.txtUsbPort[0], w.txtDescript0[0], w.txtDescript1[0], w.txtDriverRev[0],
-                    w.txtSpeed[0]}),
-             QString("ALDER - 0|KVA7710 USB-SPI Adapter|SIMULATED|2.3|2.0"));
-    QCOMPARE(Texts({w.txtUsbPort[1], w.txtDescript0[1], w.txtUsbPort[2], w.txtDescript1[2]}),
-             QString("None||BIRCH - 2|SECOND"));
-    QVERIFY(w.optUsbPort[0]->isChecked() && w.optUsbPort[2]->isEnabled());
-    QVERIFY(!w.optUsbPort[1]->isEnabled() && w.frameSPIsetup->isEnabled());
-    QVERIFY(w.optSpiChan[3]->isChecked());
-    QCOMPARE(w.cmdPolarity->text(), QString("Neg"));
+                    w.txtSpeed[0], w.txtUsbPort[1], w.txtDescript0[1], w.txtUsbPort[2],
+                    w.txtDescript1[2]}),
+             QString("ALDER - 0|KVA7710 USB-SPI Adapter|SIMULATED|2.3|2.0|None||BIRCH - 2|SECOND"));
+    QVERIFY(w.optUsbPort[0]->isChecked() && w.optUsbPort[2]->isEnabled() &&
+            !w.optUsbPort[1]->isEnabled() && w.frameSPIsetup->isEnabled() &&
+            w.optSpiChan[3]->isChecked());
     // The search asks for the revision; choosing the board sends the settings, then reads
     // back what the board holds.
     QCOMPARE(bus_->Packets(0), (std::vector<Bytes>{{kCmdRevision},
@@ -96,14 +124,10 @@ class FrmUsbDebugTest : public QObject {
                                                    {kCmdSetWordDelay, 25},
                                                    {kCmdReadSetup},
                                                    {kCmdReadSetup}}));
-    QCOMPARE(w.txtLoopDelay->text(), QString("25"));
-    for (int k = 2; k <= 5; ++k) QVERIFY(w.chkStaticBits[k]->isChecked());
-
+    QCOMPARE(w.cmdPolarity->text() + w.txtLoopDelay->text() + Bits(w), QString("Neg252345"));
     bus_->Firmware(0).staticBits = 0x10;
     w.cmdReadBits->click();
-    QVERIFY(w.chkStaticBits[3]->isChecked());
-    QVERIFY(!w.chkStaticBits[2]->isChecked() && !w.chkStaticBits[4]->isChecked() &&
-            !w.chkStaticBits[5]->isChecked());
+    QCOMPARE(Bits(w), QString("3"));
   }
 
   void setupControlsSendTheirPackets() {
@@ -111,28 +135,25 @@ class FrmUsbDebugTest : public QObject {
     for (int k = 2; k <= 5; ++k) w.chkStaticBits[k]->setChecked(k == 3 || k == 5);
     w.cmdSetSpiBits->click();
     QCOMPARE(LastPacket(), (Bytes{kCmdSetStaticBits, 0x50}));
-
-    const struct {
-      const char *typed, *shown;
-      uint8_t sent;
-    } delays[] = {{"300", "255", 0xFF}, {"0", "1", 0x01}, {"12.5", "12", 12}};
-    for (const auto& d : delays) {
-      w.txtLoopDelay->setText(d.typed);
+    QStringList delays;  // typed, then shown and sent
+    for (const char* typed : {"300", "0", "12.5"}) {
+      w.txtLoopDelay->setText(typed);
       QTest::keyClick(w.txtLoopDelay, Qt::Key_Return);
-      QCOMPARE(LastPacket(), (Bytes{kCmdSetWordDelay, d.sent}));
-      QCOMPARE(w.txtLoopDelay->text(), QString(d.shown));
+      delays << w.txtLoopDelay->text() + QString::asprintf(" %d %d",
+                                                           LastPacket()[0] == kCmdSetWordDelay,
+                                                           LastPacket()[1]);
     }
-
+    QCOMPARE(delays, QStringList({"255 1 255", "1 1 1", "12 1 12"}));
     // Polarity is the command of the next exchange; nothing is sent when it changes.
-    const size_t sent = Packets().size();
-    w.cmdPolarity->click();
-    QCOMPARE(w.cmdPolarity->text() + QString::number(Packets().size() - sent), QString("Neg0"));
-    w.cmdWriteSpi->click();
-    QCOMPARE(LastPacket()[0], kCmdExchangeNeg);
-    w.cmdPolarity->click();
-    w.cmdWriteSpi->click();
-    QCOMPARE(w.cmdPolarity->text(), QString("Pos"));
-    QCOMPARE(LastPacket()[0], kCmdExchangePos);
+    QStringList polarity;
+    for (int i = 0; i < 2; ++i) {
+      const size_t sent = Packets().size();
+      w.cmdPolarity->click();
+      polarity << w.cmdPolarity->text() + QString::number(Packets().size() - sent);
+      w.cmdWriteSpi->click();
+      polarity << QString::number(LastPacket()[0] == (i ? kCmdExchangePos : kCmdExchangeNeg));
+    }
+    QCOMPARE(polarity, QStringList({"Neg0", "1", "Pos0", "1"}));
   }
 
   void manualFrameWordsCountsAndReadback() {
@@ -152,23 +173,18 @@ class FrmUsbDebugTest : public QObject {
     w.cmdWriteSpi->click();
     QCOMPARE(Texts({w.txtWriteSpi[1], w.txtWriteSpi[2], w.txtReadSpi[1], w.txtReadSpi[2]}),
              QString("AB|C|0|AB"));
-
-    const struct {
-      const char *typed, *shown;
-      size_t packetLength;
-    } counts[] = {{"20", "16", 35}, {"0", "1", 5}, {"", "1", 5}, {"3.5", "4", 11}};
-    for (const auto& c : counts) {
-      w.txtNumWords->setText(c.typed);
+    // Word counts typed, shown and sent (5 bytes of packet and 2 per word).
+    QStringList counts;
+    for (const char* typed : {"20", "0", "", "3.5"}) {
+      w.txtNumWords->setText(typed);
       w.cmdWriteSpi->click();
-      QCOMPARE(w.txtNumWords->text(), QString(c.shown));
-      QCOMPARE(LastPacket().size(), c.packetLength);
+      counts << w.txtNumWords->text() + "=" + QString::number(LastPacket().size());
     }
-
+    QCOMPARE(counts, QStringList({"16=35", "1=5", "1=5", "4=11"}));
     // Another channel reads the idle line; register access goes back to channel 1.
     w.optSpiChan[3]->click();
     w.cmdWriteSpi->click();
-    QCOMPARE(LastPacket()[1], uint8_t(3));
-    QCOMPARE(w.txtReadSpi[1]->text(), QString("FFFF"));
+    QCOMPARE(QString::number(LastPacket()[1]) + w.txtReadSpi[1]->text(), QString("3FFFF"));
     State().settings.InterfaceType = Interface::Usb;
     ReadRegister(SUPPLY_OUT);
     QCOMPARE(LastPacket(), (Bytes{kCmdExchangePos, 1, 2, 0x02, 0x00, 0x00, 0x00}));
@@ -182,26 +198,22 @@ class FrmUsbDebugTest : public QObject {
     std::function<void()> atThirdYield = [&] { w.cmdLoop->click(); };
     SetYieldHandler([&] {
       if (++yields == 3) atThirdYield();
-      if (yields == 50)
-        State().settings.DebugLoopStop = true;  // a loop that missed its stop must not hang
+      if (yields == 50) State().settings.DebugLoopStop = true;  // a missed stop must not hang
       QCoreApplication::processEvents();
     });
     w.cmdLoop->click();
     // The write, then one exchange per yield until the Stop click.
     QCOMPARE(Packets().size(), size_t(1 + 3));
-    QVERIFY(State().settings.DebugLoopStop);
     QCOMPARE(w.cmdLoop->text() + w.txtReadSpi[1]->text(), QString("Loop1234"));
-    QVERIFY(messages.messages().empty());
-
     // Closing the panel ends its loop: no exchanges go on behind a hidden window.
     yields = 0;
     atThirdYield = [&] { w.close(); };
     w.cmdLoop->click();
-    QVERIFY(yields == 3 && State().settings.DebugLoopStop && !w.isVisible());
-    QCOMPARE(w.cmdLoop->text(), QString("Loop"));
+    QVERIFY(yields == 3 && State().settings.DebugLoopStop && w.cmdLoop->text() == "Loop");
     ui::ShowForm<frmUSBdebug>();
 
-    // The third exchange of the next loop cannot read its answer.
+    // The third exchange of the next loop cannot read its answer; the readback keeps the
+    // words of the last good exchange.
     yields = -100;
     faults_->ClearFaults();
     faults_->FailCodeOccurrence(kEzUsbBulkRead, 3);
@@ -209,12 +221,9 @@ class FrmUsbDebugTest : public QObject {
     w.cmdLoop->click();
     QCOMPARE(messages.texts(), std::vector<std::string>{"Error Reading SPI"});
     QCOMPARE(yields, -100 + 2);
-    QVERIFY(w.optUsbPort[4]->isChecked() && !State().usb.UsbReady &&
-            State().settings.DebugLoopStop);
-    QVERIFY(!w.frameManual->isEnabled() && !w.frameSPIsetup->isEnabled());
-    QCOMPARE(w.cmdLoop->text(), QString("Loop"));
-    // The readback keeps the words of the last good exchange.
-    QCOMPARE(w.txtReadSpi[1]->text(), QString("5678"));
+    QVERIFY(w.optUsbPort[4]->isChecked() && !State().usb.UsbReady && !w.frameManual->isEnabled() &&
+            !w.frameSPIsetup->isEnabled());
+    QCOMPARE(w.cmdLoop->text() + w.txtReadSpi[1]->text(), QString("Loop5678"));
 
     // Without an adapter every handler that needs one says so.
     messages.clear();
@@ -224,27 +233,86 @@ class FrmUsbDebugTest : public QObject {
     QCOMPARE(messages.texts(), std::vector<std::string>(3, "Please Select a Buffer first"));
   }
 
-  void failedSingleWriteSwitchesToNone() {
+  // The search itself is the adapter's test; here the rows, the user's choice (sent its
+  // settings, keeping the search index), "None", a new search; shown modally, Debug opens the
+  // panel modally, the close box acts as OK and every showing searches again.
+  void selectionRowsChoicesAndModalShowing() {
     ui::MessageRecorder messages;
-    auto& w = Panel();
-    faults_->FailCode(kEzUsbBulkWrite);
-    w.cmdWriteSpi->click();
-    QCOMPARE(messages.texts(), std::vector<std::string>{"Error Writing SPI"});
-    QVERIFY(w.optUsbPort[4]->isChecked() && !w.frameManual->isEnabled());
-  }
+    sim::SimEzUsbBoard slow;
+    slow.revisionMajor = 1;
+    slow.revisionMinor = 0;
+    slow.usb2 = false;
+    slow.descriptor1 = "Second board";
+    bus_->Attach(2, slow);
+    auto& w = Window();
+    QVERIFY(w.optUsbPort[0]->isChecked());
+    QCOMPARE(Row(w, 1) + Row(w, 2), QString("off|||on|Second board|1.0|1.1"));
+    bus_->ClearLog();
+    QTest::mouseClick(w.optUsbPort[2], Qt::LeftButton);
+    QCOMPARE(State().usb.CurrentUsbAdapter.DeviceName + std::to_string(State().usb.UsbPortIndex),
+             std::string("Ezusb-20"));
+    QVERIFY(State().usb.UsbReady && bus_->Packets(0).empty());
+    QCOMPARE(bus_->Packets(2),
+             (std::vector<Bytes>{{kCmdSetWordDelay, 25}, {kCmdSetStaticBits, 0x78}}));
+    QTest::mouseClick(w.optUsbPort[4], Qt::LeftButton);
+    QVERIFY(!State().usb.UsbReady);
+    QTest::mouseClick(w.cmdFindEzUsb, Qt::LeftButton);
+    QVERIFY(State().usb.UsbReady && w.optUsbPort[0]->isChecked() && messages.messages().empty());
 
-  void debugButtonOpensThePanelAndTheCloseBoxActsAsOk() {
+    w.close();
+    QCOMPARE(ui::FindForm<frmUSBselect>(), &w);
     std::vector<QString> shown;
     ui::SetModalHook([&](QWidget& form) {
       shown.push_back(form.windowTitle());
       if (auto* panel = qobject_cast<frmUSBdebug*>(&form)) panel->close();
+      if (&form == &w) w.cmdDebugUsb->click();
+      if (&form == &w) QTest::mouseClick(w.cmdExit, Qt::LeftButton);
     });
-    auto& select = ui::ShowForm<frmUSBselect>();
-    QVERIFY(select.cmdDebugUsb->isEnabled());
-    select.cmdDebugUsb->click();
-    QCOMPARE(shown, std::vector<QString>{"USB SPI Card Setup"});
-    auto* panel = ui::FindForm<frmUSBdebug>();
-    QVERIFY(panel != nullptr && !panel->isVisible());
+    bus_->RemoveAll();
+    bus_->Attach(3);
+    QCOMPARE(&ui::ShowForm<frmUSBselect>(ui::ShowMode::Modal), &w);
+    QVERIFY(!w.isVisible() && !ui::FindForm<frmUSBdebug>()->isVisible());
+    QCOMPARE(shown, (std::vector<QString>{"USB SPI Card Selection", "USB SPI Card Setup"}));
+    QCOMPARE(State().usb.UsbPortIndex, int16_t(3));
+    QCOMPARE(Row(w, 0) + Row(w, 3), QString("off|||on|KVA7710 USB-SPI Adapter|2.3|2.0"));
+  }
+
+  // Activation shows the current address; four hex digits at most.
+  void theAddressShownInHex() {
+    State().settings.PortAddress = 888;
+    auto& d = Dialog();
+    const QString shown = d.txtUser->text();
+    d.txtUser->setText("12345");
+    QCOMPARE(shown + d.txtUser->text(), QString("3781234"));
+  }
+
+  // The access step itself is the port access's test; here, once per address, the lines put
+  // idle (data register 0 last), and a refusal said once per address.
+  void okTakesTheAddressAndGetsAccessOncePerAddress() {
+    ui::MessageRecorder messages;
+    // clang-format off
+    const struct { const char* typed; int16_t address; const char* shown; } cases[] = {
+        {"3bc", 0x3BC, "3BC"}, {"e800", -6144, "E800"}, {"3g8", 0x308, "308"}};
+    // clang-format on
+    for (const auto& c : cases) {
+      auto& d = Ok(c.typed);
+      QCOMPARE(State().settings.PortAddress, c.address);
+      QCOMPARE(d.txtUser->text(), QString(c.shown));
+      QVERIFY(State().settings.PortDriverReady &&
+              State().settings.InterfaceType == Interface::Parallel && !d.isVisible());
+      QCOMPARE(requests_.back(), uint16_t(c.address));
+      QCOMPARE(port_.Writes(uint16_t(c.address)).back(), uint8_t(0));
+    }
+    port_.events.clear();
+    Ok("308");
+    QVERIFY(requests_.size() == 3 && port_.events.empty() && messages.messages().empty());
+
+    refuseWith_ = EPERM;
+    Ok("378");
+    Ok("378");
+    QCOMPARE(messages.messages().size(), size_t(1));
+    QCOMPARE(messages.messages()[0].title, std::string("Error"));
+    QVERIFY(State().settings.PortDriverReady && !ui::FindForm<frmPort>()->isVisible());
   }
 };
 
