@@ -23,11 +23,18 @@ std::string SmallCaptureFile() {
   return text;
 }
 
-TEST(CtlAnalyze, CaptureFileStatisticsSpectrumAndFiles) {
+class CtlAnalyze : public kvatest::ProgramStateTest {
+ protected:
+  void SetUp() override {
+    ProgramStateTest::SetUp();
+    kvatest::WriteFileBytes("cap.csv", SmallCaptureFile());
+  }
   kvatest::TempDir dir;
-  kvatest::WriteFileBytes("cap.csv", SmallCaptureFile());
-  auto r = kvatest::RunCtl(
-      {"analyze", "cap.csv", "--rate", "100", "--segment", "256", "--spectrum-out", "sp.txt"});
+};
+
+TEST_F(CtlAnalyze, CaptureFileStatisticsSpectrumAndFiles) {
+  auto r = kvatest::RunLines("analyze cap.csv --rate 100 --segment 256 --spectrum-out sp.txt\n",
+                             {});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out,
             "file\tcap.csv\tcapture\t2 events\n"
@@ -59,7 +66,9 @@ TEST(CtlAnalyze, CaptureFileStatisticsSpectrumAndFiles) {
   EXPECT_EQ(std::count(spectrum.begin(), spectrum.end(), '\n'), 1 + 129);
 
   // Event 2 alone, at the default rate: X's peak is its second sample, Y's spike its 12th.
-  r = kvatest::RunCtl({"--json", "analyze", "cap.csv", "--event", "2", "--band", "20:30"});
+  kva::ctl::GlobalOptions json;
+  json.json = true;
+  r = kvatest::RunLines("analyze cap.csv --event 2 --band 20:30\n", json);
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1);
   for (const char* part :
@@ -72,14 +81,16 @@ TEST(CtlAnalyze, CaptureFileStatisticsSpectrumAndFiles) {
   }
 }
 
-// The datalog writer's TAB and decimal-comma form, read back by the same run.
-TEST(CtlAnalyze, DatalogTheToolLogged) {
+// The datalog writer's TAB and decimal-comma form, chosen from LANG, read back by the same run.
+TEST(CtlAnalyzeProgram, DatalogTheToolLoggedWithADecimalComma) {
   kvatest::TempDir dir;
   const auto r = kvatest::RunCtl({"--simulate", "--interface", "usb"},
                                  "datalog --signals 2,4 --samples 300 --files 1\n"
                                  "analyze DATALOG_1.txt --rate 100 --segment 256\n",
                                  {{"LANG", "de_DE.UTF-8"}});
   ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(r.out.starts_with("./DATALOG_1.txt\nfile\tDATALOG_1.txt\tdatalog\n")) << r.out;
+  EXPECT_TRUE(kvatest::ReadFileBytes("DATALOG_1.txt").ends_with("\t0\t0,9766\t\r\n"));
   EXPECT_NE(r.out.find("file\tDATALOG_1.txt\tdatalog\nrate\t100 samples/s\tfrom --rate\n"
                        "spectrum\t256-sample segments\t1 segment\tbin 0.390625 Hz\t"),
             std::string::npos)
@@ -90,9 +101,7 @@ TEST(CtlAnalyze, DatalogTheToolLogged) {
       << r.out;
 }
 
-TEST(CtlAnalyze, Refusals) {
-  kvatest::TempDir dir;
-  kvatest::WriteFileBytes("cap.csv", SmallCaptureFile());
+TEST_F(CtlAnalyze, Refusals) {
   kvatest::WriteFileBytes("bad.txt",
                           "\r\nEvent #\tXYZ\tTime\tDate\tTemp\tVoltage\tAux\r\n"
                           "1\t0\t0\t0\t0\t0\t0\r\nXg\tYg\tZg\r\n0,2\t0\t1;0\r\n");
@@ -109,7 +118,9 @@ TEST(CtlAnalyze, Refusals) {
       {{"analyze", "cap.csv", "--event", "3"}, "--event must lie in 1..2\n"},
   };
   for (const auto& [args, message] : cases) {
-    const auto r = kvatest::RunCtl(args);
+    std::string line;
+    for (const auto& arg : args) line += arg + " ";
+    const auto r = kvatest::RunLines(line + "\n", {});
     EXPECT_EQ(r.code, 2) << message;
     EXPECT_TRUE(r.err.ends_with(message)) << r.err;
     EXPECT_EQ(r.out, "");

@@ -7,13 +7,9 @@
 
 namespace {
 
-using kvatest::RunCtl;
-
-class CtlConfig : public ::testing::Test {
+class CtlConfig : public kvatest::ProgramStateTest {
  protected:
-  kvatest::CtlResult Run(const std::string& lines) {
-    return RunCtl({"--simulate", "--interface", "usb"}, lines);
-  }
+  static kvatest::CtlResult Run(const std::string& lines) { return kvatest::RunLines(lines); }
   kvatest::TempDir dir;
 };
 
@@ -47,29 +43,6 @@ TEST_F(CtlConfig, AlarmSetByNameFiresOnAShock) {
   EXPECT_NE(r.out.find("Alarm1 Set\tAlarm\nAlarm2 Set\tOK\n"), std::string::npos) << r.out;
 }
 
-// A number too large for a double is taken as any number above the limit: each command says
-// and does what it does for 99999 (or -99999).
-TEST_F(CtlConfig, NumbersBeyondADoubleMeetEachCommandsLimit) {
-  const auto withNumber = [](std::string line, const std::string& number) {
-    return line.replace(line.find('#'), 1, number) + "\n";
-  };
-  for (const char* line :
-       {"alarm 1 X_Acc # greater", "alarm 2 Z_Acc -# less",
-        "trigger set --source1 x_acc --level1 #", "trigger set --source2 temperature --level2 -#",
-        "rate #", "offsets --x -#", "sim wait #0000", "sim accel # 0 1", "watch --delay #",
-        "datalog --signals 1 --files 1 --samples #", "spi-setup --delay #"}) {
-    const auto big = Run(withNumber(line, "1e999"));
-    auto limit = Run(withNumber(line, "99999"));
-    for (std::string* text : {&limit.out, &limit.err}) {
-      for (size_t at; (at = text->find("99999")) != std::string::npos;)
-        text->replace(at, 5, "1e999");
-    }
-    EXPECT_EQ(big.code, limit.code) << line;
-    EXPECT_EQ(big.out, limit.out) << line;
-    EXPECT_EQ(big.err, limit.err) << line;
-  }
-}
-
 TEST_F(CtlConfig, ControlBitsByName) {
   const auto r =
       Run("misc peak-tracking=on data-ready-line=dio2\ngpio dio0=out\n"
@@ -80,29 +53,6 @@ TEST_F(CtlConfig, ControlBitsByName) {
             "self-test\toff\npower-up-test\ton\npeak-tracking\ton\nsum-of-squares\toff\n"
             "GPIO_CTR\t0001\ndio0\tout\ndio1\tin\ndio0-level\tlow\ndio1-level\tlow\n"
             "GPIO_CTR\t0101\ndio0\tout\ndio1\tin\ndio0-level\thigh\ndio1-level\tlow\n");
-}
-
-TEST_F(CtlConfig, BadInputWritesNothing) {
-  const struct {
-    const char* line;
-    const char* error;
-  } cases[] = {
-      {"alarm 1 x 5 greater",
-       "unknown alarm source: x (Disabled, Supply V, X_Acc, Y_Acc, Z_Acc, Aux_ADC, Temperature, "
-       "XYZ_PK_OUT, Clock Alarm)"},
-      {"alarm 2 X_Acc 5 above", "POLARITY must be less or greater, not above"},
-      {"alarm-output on DIO2 high", "LINE must be DIO0 or DIO1, not DIO2"},
-      {"misc peak-tracking=yes", "peak-tracking must be off or on, not yes"},
-      {"gpio dio2=out",
-       "unknown setting: dio2=out (NAME=WORD, NAME one of dio0, dio1, dio0-level, dio1-level)"},
-  };
-  for (const auto& c : cases) {
-    const auto r = Run(std::string(c.line) + "\n");
-    EXPECT_EQ(r.code, 2) << c.line;
-    EXPECT_EQ(r.err, std::string("line 1: ") + c.error + "\n");
-  }
-  EXPECT_EQ(RunCtl({"--simulate", "rate", "5000"}).code, 2);
-  EXPECT_EQ(RunCtl({"--simulate", "offsets", "--x", "7000"}).code, 2);
 }
 
 }  // namespace

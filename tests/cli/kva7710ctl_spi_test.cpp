@@ -9,11 +9,13 @@
 
 namespace {
 
-using kvatest::RunCtl;
-
-TEST(CtlSpi, RawWordsChannelPolarityAndSetUp) {
+class CtlSpi : public kvatest::ProgramStateTest {
+ protected:
   kvatest::TempDir dir;
-  const auto r = RunCtl({"--simulate", "--interface", "usb"},
+};
+
+TEST_F(CtlSpi, RawWordsChannelPolarityAndSetUp) {
+  const auto r = kvatest::RunLines(
                         "spi 0200 0000 0200 0000\n"
                         "spi --channel 2 1234\n"
                         "spi --polarity neg 0200 0\n"
@@ -33,20 +35,8 @@ TEST(CtlSpi, RawWordsChannelPolarityAndSetUp) {
             "0000\n"
             "static bits\t50\tCS3 CS5\nword delay\t9\n");
 
-  // Our own refusals by their text; the option limits (left to the parser) by their code.
-  const std::pair<std::string, std::string> refused[] = {
-      {"spi 12345", "a WORD is one to four hex digits, not 12345"},
-      {"spi-setup --bits 7F", "--bits takes the sum of CS2 08, CS3 10, CS4 20 and CS5 40, not 7F"},
-      {"spi --channel 5 1", ""},
-      {"spi 0 1 2 3 4 5 6 7 8 9 A B C D E F 10", ""},
-  };
-  for (const auto& [line, error] : refused) {
-    const auto f = RunCtl({"--simulate", "--interface", "usb"}, line + "\n");
-    EXPECT_EQ(f.code, 2) << line;
-    EXPECT_TRUE(f.err.starts_with("line 1: " + error)) << f.err;
-  }
-  EXPECT_EQ(RunCtl({"--simulate", "--interface", "parallel", "spi", "1"}).err,
-            "kva7710ctl: spi works on the USB adapter only (--interface usb)\n");
+  EXPECT_EQ(kvatest::RunLines("spi 1\n", kvatest::Simulated("parallel")).err,
+            "line 1: spi works on the USB adapter only (--interface usb)\n");
 }
 
 }  // namespace
