@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Runs kva7710ctl in the current (temporary) folder: the built program with a delay cache that
-// makes its waits instant, feeding stdin from a string and collecting stdout, stderr and the
-// exit code; or, much quicker, a batch of lines against one session in this process.
+// Runs the built kva7710ctl in the current (temporary) folder with a delay cache that makes
+// its waits instant, feeding stdin from a string and collecting stdout, stderr and the exit
+// code.
 #pragma once
 
 #include <fcntl.h>
@@ -12,20 +12,11 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <string>
 #include <utility>
-#include <sstream>
 #include <vector>
 
-#include <CLI/CLI.hpp>
-
-#include "app/hooks.h"
-#include "cli/commands.h"
-#include "cli/ctl_error.h"
-#include "cli/session.h"
-#include "support/program_state.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -115,55 +106,6 @@ inline CtlResult WaitCtl(const CtlProcess& p) {
 inline CtlResult RunCtl(const std::vector<std::string>& args, const std::string& input = "",
                         std::map<std::string, std::string> env = {}) {
   return WaitCtl(StartCtl(args, input, std::move(env)));
-}
-
-// The options of a run on the simulated board through the given interface.
-inline kva::ctl::GlobalOptions Simulated(const char* interface = "usb") {
-  kva::ctl::GlobalOptions options;
-  options.simulate = true;
-  options.interface = interface;
-  return options;
-}
-
-// Lines of a batch run as the tool runs them from standard input, on a fresh program state:
-// output as printed, failures as "line N: reason" with the exit code. Message boxes go to err.
-// beforeLine(N) runs before line N.
-inline CtlResult RunLines(const std::string& lines, kva::ctl::GlobalOptions options = Simulated(),
-                          const std::function<void(int)>& beforeLine = {}) {
-  FreshProgramState();
-  CtlResult result{0, {}, {}};
-  kva::SetMsgBoxHandler([&result](const std::string& text, const std::string&) {
-    result.err += text + "\n";
-  });
-  std::ostringstream out;
-  std::istringstream in(lines);
-  try {
-    kva::ctl::Session session(options);
-    std::string line;
-    for (int number = 1; std::getline(in, line) && result.code == 0; ++number) {
-      CLI::App app;
-      app.require_subcommand(1, 1);
-      kva::ctl::CommandRequest request;
-      kva::ctl::AddCommands(app, request);
-      if (beforeLine) beforeLine(number);
-      try {
-        try {
-          app.parse(line, false);
-        } catch (const CLI::ParseError& e) {
-          throw kva::ctl::CommandError(kva::ctl::kExitUsage, e.what());
-        }
-        kva::ctl::RunCommand(session, request, out);
-      } catch (const kva::ctl::CommandError& e) {
-        result = {e.exitCode(), {}, result.err + "line " + std::to_string(number) + ": " + e.what() + "\n"};
-      }
-    }
-    session.Finish();
-  } catch (const kva::ctl::CommandError& e) {
-    result = {e.exitCode(), {}, result.err + e.what() + "\n"};
-  }
-  kva::SetMsgBoxHandler(nullptr);
-  result.out = out.str();
-  return result;
 }
 
 }  // namespace kvatest

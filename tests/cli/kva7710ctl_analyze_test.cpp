@@ -2,7 +2,7 @@
 // kva7710ctl analyze on files the tests write and on a datalog the tool logs itself.
 #include <gtest/gtest.h>
 
-#include "cli/ctl_runner.h"
+#include "support/ctl_lines.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -33,8 +33,8 @@ class CtlAnalyze : public kvatest::ProgramStateTest {
 };
 
 TEST_F(CtlAnalyze, CaptureFileStatisticsSpectrumAndFiles) {
-  auto r = kvatest::RunLines("analyze cap.csv --rate 100 --segment 256 --spectrum-out sp.txt\n",
-                             {});
+  auto r =
+      kvatest::RunLines("analyze cap.csv --rate 100 --segment 256 --spectrum-out sp.txt\n", {});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out,
             "file\tcap.csv\tcapture\t2 events\n"

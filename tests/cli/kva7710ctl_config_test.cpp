@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// kva7710ctl's configuration commands end to end on the simulated board (scenario bench).
+// kva7710ctl's configuration, trigger and raw SPI commands on the simulated board (scenario
+// bench).
 #include <gtest/gtest.h>
 
-#include "cli/ctl_runner.h"
+#include "support/ctl_lines.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 class CtlConfig : public kvatest::ProgramStateTest {
  protected:
-  static kvatest::CtlResult Run(const std::string& lines) { return kvatest::RunLines(lines); }
+  static kvatest::CtlResult Run(const std::string& lines,
+                                kva::ctl::GlobalOptions options = kvatest::Simulated()) {
+    return kvatest::RunLines(lines, options);
+  }
   kvatest::TempDir dir;
 };
 
@@ -53,6 +57,57 @@ TEST_F(CtlConfig, ControlBitsByName) {
             "self-test\toff\npower-up-test\ton\npeak-tracking\ton\nsum-of-squares\toff\n"
             "GPIO_CTR\t0001\ndio0\tout\ndio1\tin\ndio0-level\tlow\ndio1-level\tlow\n"
             "GPIO_CTR\t0101\ndio0\tout\ndio1\tin\ndio0-level\thigh\ndio1-level\tlow\n");
+}
+
+TEST_F(CtlConfig, SetShowAndCatchAShock) {
+  const auto r =
+      Run("trigger set --length 1024 --pretrigger 4 --source1 x_acc --enable 1 --level1 12 "
+          "--polarity1 greater\n"
+          "trigger set --source2 Supply_V --level2 3 --polarity2 less --enable both\n"
+          "sim shock x 20 5\nsim wait 2000\ncapture --out shock.csv\n");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "CAPT_CFG\t0040\tlength 1024\tpre-trigger 4/16 (256 samples)\nALM_CTRL\t0210\n"
+            "TRIGGER1\tenabled\tX_Acc\tgreater\t11.9762 g\tALM_MAG1 80E9\n"
+            "TRIGGER2\tdisabled\tnone\tless\tALM_MAG2 0000\n"
+            "CAPT_CFG\t0040\tlength 1024\tpre-trigger 4/16 (256 samples)\nALM_CTRL\t1230\n"
+            "TRIGGER1\tenabled\tX_Acc\tgreater\t11.9762 g\tALM_MAG1 80E9\n"
+            "TRIGGER2\tenabled\tSupply V\tless\t3.0012 V\tALM_MAG2 0267\n");
+  // The shock crosses the level right after the 256 samples kept from before it.
+  const std::string file = kvatest::ReadFileBytes("shock.csv");
+  const size_t rows = file.find("Xg,Yg,Zg\r\n") + 10;
+  size_t at = rows;
+  for (int line = 0; line < 256; ++line) at = file.find("\r\n", at) + 2;
+  EXPECT_EQ(file.substr(rows, 8), "0,0,1\r\n0") << file.substr(rows, 200);
+  EXPECT_GT(std::stod(file.substr(at, file.find(',', at) - at)), 11.9) << file.substr(at, 100);
+}
+
+// Raw SPI on the simulated adapter. The bench sensor answers a read frame with the register
+// asked for by the frame before: SUPPLY_OUT is 02A4 (bit 15 set while the sample is new);
+// channel 2 has nothing on the line, which idles high.
+TEST_F(CtlConfig, RawWordsChannelPolarityAndSetUp) {
+  const auto r =
+      Run("spi 0200 0000 0200 0000\n"
+          "spi --channel 2 1234\n"
+          "spi --polarity neg 0200 0\n"
+          "read SUPPLY_OUT\n"
+          "spi-setup --bits 50 --delay 40\n"
+          "spi --delay 9 0\n"
+          "spi-setup\n");
+  ASSERT_EQ(r.code, 0) << r.err;
+  // "Neg" samples one clock late: each word comes back shifted left with a 1 shifted in. The
+  // register read after it is back on channel 1 with polarity "Pos".
+  EXPECT_EQ(r.out,
+            "0000 82A4 0000 02A4\n"
+            "FFFF\n"
+            "0001 0549\n"
+            "SUPPLY_OUT\t02A4\t3.299\n"
+            "static bits\t50\tCS3 CS5\nword delay\t40\n"
+            "0000\n"
+            "static bits\t50\tCS3 CS5\nword delay\t9\n");
+
+  EXPECT_EQ(Run("spi 1\n", kvatest::Simulated("parallel")).err,
+            "line 1: spi works on the USB adapter only (--interface usb)\n");
 }
 
 }  // namespace

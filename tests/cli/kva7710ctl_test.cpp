@@ -9,10 +9,9 @@
 #include <regex>
 
 #include "app/number_text.h"
-#include "cli/ctl_runner.h"
+#include "support/ctl_lines.h"
 #include "support/dev_setup.h"
 #include "support/temp_dir.h"
-#include "usbspi/adapter_ids.h"
 
 namespace {
 
@@ -148,11 +147,11 @@ class WriteFrameTap : public kva::EzUsbDriver {
 
 TEST_F(CtlLines, DeviceCommandsWriteTheirCommandWord) {
   const std::pair<const char*, const char*> rows[] = {
-      {"auto-null", "CB00 CA01 "},     {"factory-cal", "CB00 CA02 "},
-      {"power-down", "CB00 CA04 "},    {"power-up", "CB01 CA00 "},
-      {"flash-update", "CB00 CA08 "},  {"clear-alarms", "CB00 CA10 "},
-      {"reset-peaks", "CB00 CA20 "},   {"clear-capture", "CB00 CA40 "},
-      {"self-test-on", "C701 C600 "},  {"self-test-off", "C700 C600 "},
+      {"auto-null", "CB00 CA01 "},    {"factory-cal", "CB00 CA02 "},
+      {"power-down", "CB00 CA04 "},   {"power-up", "CB01 CA00 "},
+      {"flash-update", "CB00 CA08 "}, {"clear-alarms", "CB00 CA10 "},
+      {"reset-peaks", "CB00 CA20 "},  {"clear-capture", "CB00 CA40 "},
+      {"self-test-on", "C701 C600 "}, {"self-test-off", "C700 C600 "},
   };
   for (const auto& [name, frames] : rows) {
     std::unique_ptr<WriteFrameTap> tap;
@@ -203,7 +202,8 @@ TEST_F(CtlLines, BadInputIsRefusedWithItsReason) {
        "unknown setting: dio2=out (NAME=WORD, NAME one of dio0, dio1, dio0-level, dio1-level)"},
       {"spi 12345", "a WORD is one to four hex digits, not 12345"},
       {"spi-setup --bits 7F", "--bits takes the sum of CS2 08, CS3 10, CS4 20 and CS5 40, not 7F"},
-      {"trigger set --length 100", "--length must be 1024, 512, 256, 128, 64, 32, 16 or 8, not 100"},
+      {"trigger set --length 100",
+       "--length must be 1024, 512, 256, 128, 64, 32, 16 or 8, not 100"},
       {"watch --delay 1001", "--delay: Value 1001 not in range 0.000000 to 1000.000000"},
       {"watch --delay nan", "--delay: Value nan is not a number"},
       {"watch --count 0", "--count: Value 0 not in range 1 to 100000000"},
@@ -211,9 +211,12 @@ TEST_F(CtlLines, BadInputIsRefusedWithItsReason) {
       {"rate 5000", "RATE: Value 5000 not in range 0.500000 to 4096.000000"},
       {"offsets --x 7000", "--x: Value 7000 not in range -6579.200000 to 6527.800000"},
       {"offsets --x nan", "--x: Value nan is not a number"},
-      {"datalog --signals 1 --samples 65527 --files 1", "--samples: Value 65527 not in range 1 to 65526"},
-      {"datalog --signals 1 --samples 1 --files 2001", "--files: Value 2001 not in range 1 to 2000"},
-      {"datalog --signals 1 --samples 1 --files 1 --delay nan", "--delay: Value nan is not a number"},
+      {"datalog --signals 1 --samples 65527 --files 1",
+       "--samples: Value 65527 not in range 1 to 65526"},
+      {"datalog --signals 1 --samples 1 --files 2001",
+       "--files: Value 2001 not in range 1 to 2000"},
+      {"datalog --signals 1 --samples 1 --files 1 --delay nan",
+       "--delay: Value nan is not a number"},
       {"spi --channel 5 1", "--channel: Value 5 not in range 1 to 4"},
       {"spi 0 1 2 3 4 5 6 7 8 9 A B C D E F 10", "WORD: At Most 16 required but received 17"},
       {"fly away", "A subcommand is required"},
@@ -251,8 +254,8 @@ TEST_F(CtlLines, NumbersBeyondADoubleMeetEachCommandsLimit) {
 
 TEST_F(CtlLines, DatalogWritesItsFilesAndRefusesAPathBeforeSampling) {
   std::filesystem::create_directory("logs");
-  const auto r = RunLines(
-      "datalog --signals 1,2,5 --samples 3 --files 2 --delay 2 --name T --dir logs\n");
+  const auto r =
+      RunLines("datalog --signals 1,2,5 --samples 3 --files 2 --delay 2 --name T --dir logs\n");
   ASSERT_EQ(FailureOf(r), Failure(0, ""));
   EXPECT_EQ(r.out, "logs/T_1.csv\nlogs/T_2.csv\n");
   // 2 ms between samples is more than one sample period, so every value is new.
@@ -267,9 +270,55 @@ TEST_F(CtlLines, DatalogWritesItsFilesAndRefusesAPathBeforeSampling) {
   // Without the early refusal this run would first take 65526 samples.
   const std::string longName(250, 'L');
   EXPECT_EQ(FailureOf(RunLines("datalog --signals 1,2,3,4,5,6,7,8,9,10 --samples 65526 --files 1 "
-                               "--name " + longName + "\n")),
+                               "--name " +
+                               longName + "\n")),
             Failure(4, "Could not write ./" + longName + "_1.csv: File name too long\nline 1: " +
                            "Could not write ./" + longName + "_1.csv: File name too long\n"));
+}
+
+// The simulated sensor's flash image file keeps an update for the next run; one that cannot be
+// written is a file error, one that is no file a flash that cannot be trusted.
+TEST_F(CtlLines, SimFlashImageKeepsUpdatesAndTraceIsWritten) {
+  auto options = kvatest::Simulated("parallel");
+  options.simFlash = "flash.bin";
+  options.vcd = "bus.vcd";
+  EXPECT_EQ(FailureOf(RunLines("write SMPL_PRD 003F\ncommand flash-update\n", options)),
+            Failure(0, ""));
+  EXPECT_EQ(std::filesystem::file_size("flash.bin"), 40u);
+  EXPECT_NE(ReadFileBytes("bus.vcd").find("$var"), std::string::npos);
+  options = kvatest::Simulated();
+  options.simFlash = "flash.bin";
+  EXPECT_EQ(RunLines("read SMPL_PRD ENDURANCE\n", options).out,
+            "SMPL_PRD\t003F\t63.0\nENDURANCE\t0001\t1.0\n");
+  options.simFlash = ".";
+  EXPECT_EQ(RunLines("read STATUS\n", options).out, "STATUS\t0040\t64.0\n");
+  kvatest::WriteFileBytes("plain", "x");
+  options.simFlash = "plain/f.bin";
+  const std::string error = "The flash image plain/f.bin could not be written: Not a directory\n";
+  EXPECT_EQ(FailureOf(RunLines("command flash-update\nread ENDURANCE\n", options)),
+            Failure(4, error + "line 1: " + error));
+}
+
+// The interface from CommPort.cfg unless an option gives it; options the session refuses.
+TEST_F(CtlLines, InterfaceFromSettingsFileAndRefusedOptions) {
+  kva::ctl::GlobalOptions options;
+  EXPECT_EQ(FailureOf(RunLines("read 1\n", options)),
+            Failure(2, "line 1: Please select an interface before taking data\n"));
+  EXPECT_EQ(FailureOf(RunLines("sim wait 5\n", options)),
+            Failure(2, "line 1: sim commands need --simulate\n"));
+  kvatest::WriteFileBytes("CommPort.cfg",
+                          "Interface =  1 \r\nPort Address =  0 \r\nFactory =  0 \r\n");
+  options.simulate = true;
+  EXPECT_EQ(RunLines("read 4\n", options).out, "ZACCL_OUT\t0013\t0.977\n");  // no address: 378
+  options.port = "80";  // below 100 (hex) never a parallel port
+  auto r = RunLines("read 1\n", options);
+  EXPECT_EQ(r.code, 3);
+  EXPECT_NE(r.err.find("no access to the parallel port at 80"), std::string::npos) << r.err;
+  options.port = "12345";
+  EXPECT_EQ(RunLines("read 1\n", options).code, 2);
+  options = kvatest::Simulated();
+  options.vcd = "bus.vcd";  // the trace is of the parallel port
+  EXPECT_EQ(RunLines("read 1\n", options).code, 2);
 }
 
 // What main() does: the batch's line handling, the delay cache, signals, exit codes.
@@ -290,15 +339,27 @@ TEST_F(CtlSession, BatchSkipsCommentsAndStopsAtTheFirstFailingLine) {
   EXPECT_EQ(ReadFileBytes(cacheFile), cache);  // a fresh cache is used, not recalibrated
 }
 
-// A cached count that no longer matches the clock is measured again (this run calibrates, a
-// few seconds), before the device is even looked for.
-TEST_F(CtlSession, StaleDelayCountIsCalibratedAgain) {
+// Without --simulate: a cached count that no longer matches the clock is measured again (this
+// run calibrates, a few seconds) before the device is even looked for; this machine has none.
+TEST_F(CtlSession, RealDevicesAreLookedForAfterTheDelayIsCalibrated) {
   const auto cacheFile = kvatest::DelayCacheFile(kvatest::FastDelayCache(dir.path()));
-  const auto r = RunCtl({"--interface", "parallel", "--port", "80", "read", "1"});
+  auto r = RunCtl({"--interface", "parallel", "--port", "80", "read", "1"});
   EXPECT_EQ(r.code, 3) << r.err;
   const std::string cache = ReadFileBytes(cacheFile);
   ASSERT_TRUE(cache.starts_with("count ")) << cache;
   EXPECT_GT(std::stol(cache.substr(6)), 1) << cache;
+
+  r = RunCtl({"--interface", "usb", "read", "1"});
+  EXPECT_EQ(r.code, 3);
+#ifdef KVA_HAVE_LIBUSB
+  EXPECT_EQ(
+      r.err,
+      "No USB Buffers Found, Please Verify Setup and Restart\nkva7710ctl: no USB adapter ready\n");
+#else
+  EXPECT_NE(r.err.find("this build of kva7710ctl has no USB adapter support"), std::string::npos)
+      << r.err;
+#endif
+  EXPECT_EQ(RunCtl({"--bogus"}).code, 2);
 }
 
 // The names in the current folder that begin with prefix.
@@ -346,90 +407,6 @@ TEST_F(CtlSession, StopSignalsEndADatalogWithTheSamplesTakenAndAKillLeavesNothin
                 .code,
             0);
   EXPECT_TRUE(NamesStartingWith(".S_1.csv.tmp-").empty());
-}
-
-TEST_F(CtlSession, FlashImageThatIsNoFileOrCannotBeWritten) {
-  std::filesystem::create_directory("folder");
-  auto r = RunCtl({"--simulate", "--interface", "usb", "--sim-flash", "folder", "read", "STATUS"});
-  EXPECT_EQ(FailureOf(r), Failure(0, ""));
-  EXPECT_EQ(r.out, "STATUS\t0040\t64.0\n");  // a flash that cannot be trusted
-
-  kvatest::WriteFileBytes("plain", "x");
-  r = RunCtl({"--simulate", "--interface", "usb", "--sim-flash", "plain/f.bin"},
-             "command flash-update\nread ENDURANCE\n");
-  EXPECT_EQ(FailureOf(r), Failure(4,
-                                  "The flash image plain/f.bin could not be written: Not a "
-                                  "directory\nline 1: The flash image plain/f.bin could not be "
-                                  "written: Not a directory\n"));
-}
-
-TEST_F(CtlSession, InterfaceFromSettingsFileAndExitCodes) {
-  EXPECT_EQ(FailureOf(RunCtl({"read", "1"})),
-            Failure(2, "kva7710ctl: Please select an interface before taking data\n"));
-  kvatest::WriteFileBytes("CommPort.cfg",
-                          "Interface =  1 \r\nPort Address =  0 \r\nFactory =  0 \r\n");
-  EXPECT_EQ(RunCtl({"--simulate", "read", "4"}).out,
-            "ZACCL_OUT\t0013\t0.977\n");  // no address: 378
-  // Addresses below 100 (hex) are never a parallel port: access refused.
-  auto r = RunCtl({"--simulate", "--interface", "parallel", "--port", "80", "read", "1"});
-  EXPECT_EQ(r.code, 3);
-  EXPECT_NE(r.err.find("kva7710ctl: no access to the parallel port at 80"), std::string::npos)
-      << r.err;
-  // No adapter on this machine (the simulated board is not installed without --simulate).
-  r = RunCtl({"--interface", "usb", "read", "1"});
-  EXPECT_EQ(r.code, 3);
-#ifdef KVA_HAVE_LIBUSB
-  EXPECT_NE(r.err.find("No USB Buffers Found, Please Verify Setup and Restart\n"),
-            std::string::npos)
-      << r.err;
-#else
-  EXPECT_NE(r.err.find("this build of kva7710ctl has no USB adapter support"), std::string::npos)
-      << r.err;
-#endif
-  EXPECT_EQ(FailureOf(RunCtl({"--interface", "usb", "sim", "wait", "5"})),
-            Failure(2, "kva7710ctl: sim commands need --simulate\n"));
-  const std::pair<std::vector<std::string>, int> codes[] = {
-      {{"--simulate", "--interface", "usb"}, 0},  // empty input
-      {{"--simulate", "--interface", "parallel", "--port", "12345", "read", "1"}, 2},
-      {{"--simulate", "--interface", "usb", "--vcd", "bus.vcd", "read", "1"}, 2},
-      {{"--simulate", "--interface", "serial", "status"}, 2},
-      {{"--simulate", "--adapter", "4", "status"}, 2},
-      {{"--bogus"}, 2},
-  };
-  for (const auto& [args, code] : codes) {
-    EXPECT_EQ(RunCtl(args).code, code) << ::testing::PrintToString(args);
-  }
-}
-
-TEST_F(CtlSession, FlashImagePersistsBetweenRunsAndTraceIsWritten) {
-  auto r = RunCtl(
-      {"--simulate", "--interface", "parallel", "--sim-flash", "flash.bin", "--vcd", "bus.vcd"},
-      "write SMPL_PRD 003F\ncommand flash-update\n");
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(std::filesystem::file_size("flash.bin"), 40u);
-  EXPECT_NE(ReadFileBytes("bus.vcd").find("$var"), std::string::npos);
-  r = RunCtl({"--simulate", "--interface", "usb", "--sim-flash", "flash.bin", "read", "SMPL_PRD",
-              "ENDURANCE"});
-  EXPECT_EQ(r.out, "SMPL_PRD\t003F\t63.0\nENDURANCE\t0001\t1.0\n");
-}
-
-TEST_F(CtlSession, UdevRuleOfTheIdsInUseAndBadIdRefused) {
-  const auto r =
-      RunCtl({"--usb-id", "04b4:1004", "udev-rule"}, "", {{"KVA7710_USB_IDS", "abcd:1"}});
-  EXPECT_EQ(FailureOf(r), Failure(0, ""));
-  EXPECT_EQ(r.out,
-            kva::UdevRuleText({{0x1209, 0xED03}, {0x1209, 0xEF00}, {0xABCD, 1}, {0x04B4, 0x1004}}));
-  EXPECT_EQ(FailureOf(RunCtl({"--usb-id", "04b4:1004", "--usb-id", "12g4:1", "list-adapters"})),
-            Failure(2,
-                    "kva7710ctl: bad USB ID \"12g4:1\" in --usb-id: give the vendor and product "
-                    "ID in hex, as VID:PID (for example 1209:ed03)\n"));
-}
-
-TEST_F(CtlSession, HelpAndVersion) {
-  const auto r = RunCtl({"--help"});
-  EXPECT_EQ(r.code, 0);
-  EXPECT_NE(r.out.find("Exit codes"), std::string::npos) << r.out;
-  EXPECT_EQ(RunCtl({"--version"}).out, "kva7710ctl " KVA_VERSION "\n");
 }
 
 }  // namespace

@@ -50,32 +50,6 @@ TEST_F(EmulatedAdapter, SearchFindsBoardsInPortOrderAndReadsRegisters) {
   EXPECT_EQ(messages, Texts{});
 }
 
-TEST_F(EmulatedAdapter, StallAndTimeoutFailTheirStepWithoutDroppingTheBoard) {
-  boards_->Plug(0);
-  boards_->knobs().stallStrings = true;
-  FindUsbAdapter();
-  EXPECT_EQ(messages, (Texts{"Error getting Board Info",
-                             "No Valid USB Buffers Found, Please Verify Setup and Restart"}));
-  EXPECT_FALSE(State().usb.UsbReady);
-
-  boards_->knobs().stallStrings = false;
-  messages.clear();
-  FindUsbAdapter();
-  ASSERT_TRUE(State().usb.UsbReady);
-  boards_->knobs().holdBulkIn = true;  // the board takes the command but never answers
-  SetWord(ZACCL_OUT, 0x0013);
-  EXPECT_EQ(Read(ZACCL_OUT), 0);
-  EXPECT_EQ(messages, Texts{"Error Reading SPI"});
-  EXPECT_FALSE(State().usb.UsbReady);
-  EXPECT_EQ(driver_->HeldDevices(), 1);
-
-  boards_->knobs().holdBulkIn = false;
-  messages.clear();
-  FindUsbAdapter();
-  ASSERT_TRUE(State().usb.UsbReady);
-  EXPECT_EQ(Read(ZACCL_OUT), 0x13);
-}
-
 // The main window's loop runs output passes; the board is pulled out half-way through one.
 TEST_F(EmulatedAdapter, UnplugDuringReadLoopGivesOneMessageAndNoStaleValue) {
   boards_->Plug(0);
@@ -105,32 +79,6 @@ TEST_F(EmulatedAdapter, UnplugDuringReadLoopGivesOneMessageAndNoStaleValue) {
   EXPECT_EQ(messages, Texts{});
   ASSERT_TRUE(State().usb.UsbReady);
   EXPECT_EQ(OutputValueText(ReadOutputPass().samples[ZACCL_OUT]), "0.977");
-}
-
-// A board with another ID takes no slot until its ID is added; then it is found like any.
-TEST_F(EmulatedAdapter, BoardWithAnotherIdIsFoundOnceItsIdIsAdded) {
-  sim::SimEzUsbBoard other;
-  other.vendorId = 0x04B4;
-  other.productId = 0x1004;
-  boards_->Plug(0, other);
-  boards_->Plug(1);
-  FindUsbAdapter();
-  EXPECT_EQ(State().usb.UsbAdapterCount, 1);
-  EXPECT_EQ(
-      (Texts{State().usb.UsbAdapterSlots[0].BoardType, State().usb.UsbAdapterSlots[1].DeviceName}),
-      (Texts{"ALDER", ""}));
-
-  State().usb.AdapterUsbIds.push_back({0x04B4, 0x1004});
-  FindUsbAdapter();
-  ASSERT_EQ(State().usb.UsbAdapterCount, 2);
-  EXPECT_EQ(
-      (Texts{State().usb.UsbAdapterSlots[0].BoardType, State().usb.UsbAdapterSlots[1].BoardType}),
-      (Texts{"04B4:1004", "ALDER"}));
-  ASSERT_TRUE(State().usb.UsbReady);
-  EXPECT_EQ(State().usb.UsbPortIndex, 0);
-  SetWord(ZACCL_OUT, 0x8013);
-  EXPECT_EQ(Read(ZACCL_OUT), 0x13);
-  EXPECT_EQ(messages, Texts{});
 }
 
 }  // namespace

@@ -164,24 +164,6 @@ TEST_F(LibUsbDriver, PermissionFailureExplainsTheUdevRuleOnce) {
   EXPECT_EQ(usb.calls.back(), "close 100") << "no handle is kept";
 }
 
-TEST_F(LibUsbDriver, AdapterLayerRunsOverTheBackend) {
-  SetEzUsbDriver(&driver);
-  FindUsbAdapter();
-  EXPECT_TRUE(messages.empty());
-  ASSERT_TRUE(State().usb.UsbReady);
-  EXPECT_EQ((Texts{State().usb.CurrentUsbAdapter.Descript0, State().usb.CurrentUsbAdapter.Descript1,
-                   State().usb.CurrentUsbAdapter.Speed}),
-            (Texts{"KVA", "SN", "1.1"}));  // pipe 3 of this board has 64-byte packets
-  EXPECT_EQ(State().usb.CurrentUsbAdapter.DriverRev, 1.4f);
-  EXPECT_EQ(usb.bulks.front(), (std::pair<uint8_t, Bytes>{0x02, {0x00}}));
-}
-
-TEST_F(LibUsbDriver, RealEnumerationWithoutABoardFindsNone) {
-  ASSERT_TRUE(InstallLibUsbEzUsbDriver());
-  FindUsbAdapter();
-  EXPECT_EQ(messages, Texts{"No USB Buffers Found, Please Verify Setup and Restart"});
-}
-
 }  // namespace
 }  // namespace kva
 

@@ -32,11 +32,6 @@ namespace kvatest {
 // Up to four boards on bus 1, board k on port k + 1 and in slot k of the simulated bus.
 class EmulatedBoards {
  public:
-  struct Knobs {
-    bool stallStrings = false;  // string descriptor requests end in a stall
-    bool holdBulkIn = false;    // bulk IN requests are never answered
-  };
-
   EmulatedBoards() : testbed_(umockdev_testbed_new()) {
     bus_.RemoveAll();
     handler_ = umockdev_ioctl_base_new();
@@ -77,16 +72,12 @@ class EmulatedBoards {
     plugged_[k] = true;
   }
 
-  // Pulled out: requests in flight end with ESHUTDOWN, every later one fails with ENODEV, and
-  // the device leaves sysfs with a "remove" event.
+  // Pulled out: every later request fails with ENODEV, and the device leaves sysfs with a
+  // "remove" event.
   void Unplug(int k) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       gone_[k] = true;
-      for (Urb& urb : pending_) {
-        if (urb.board == k) Finish(urb, -ESHUTDOWN, 0);
-      }
-      std::erase_if(pending_, [k](const Urb& u) { return u.board == k; });
       bus_.Remove(k);
     }
     umockdev_testbed_uevent(testbed_, ("/sys" + SysPath(k)).c_str(), "remove");
@@ -96,7 +87,6 @@ class EmulatedBoards {
   }
 
   kvatest::FakeSensor& sensor() { return sensor_; }
-  Knobs& knobs() { return knobs_; }
   std::mutex& mutex() { return mutex_; }
 
  private:
@@ -118,8 +108,10 @@ class EmulatedBoards {
     std::array<uint8_t, kva::kPipeInfoSize> pipes{};
     uint32_t n = 0;
     const kva::EzUsbHandle h = bus_.Open("Ezusb-" + std::to_string(k));
-    bus_.Request(h, kva::kEzUsbGetDeviceDescriptor, nullptr, 0, d.data(), kva::kDeviceDescriptorSize, n);
-    bus_.Request(h, kva::kEzUsbGetPipeInfo, pipes.data(), kva::kPipeInfoSize, pipes.data(), kva::kPipeInfoSize, n);
+    bus_.Request(h, kva::kEzUsbGetDeviceDescriptor, nullptr, 0, d.data(),
+                 kva::kDeviceDescriptorSize, n);
+    bus_.Request(h, kva::kEzUsbGetPipeInfo, pipes.data(), kva::kPipeInfoSize, pipes.data(),
+                 kva::kPipeInfoSize, n);
     bus_.Close(h);
     const uint32_t count = kva::GetLe32(&pipes[8]);
     const uint16_t total = static_cast<uint16_t>(9 + 9 + 7 * count);
@@ -140,40 +132,30 @@ class EmulatedBoards {
     return node.back() - '2';
   }
 
-  static void Finish(Urb& urb, int status, int actualLength) {
-    auto* u = reinterpret_cast<usbdevfs_urb*>(urb.urb->data);
-    u->status = status;
-    u->actual_length = actualLength;
-  }
-
-  // Runs one urb against the simulated firmware; false when it stays pending.
-  bool Run(Urb& urb) {
+  // Answers one urb from the simulated firmware: a string descriptor request, or a bulk
+  // transfer on the pipe of its endpoint; anything else stalls.
+  void Run(const Urb& urb) {
     auto* u = reinterpret_cast<usbdevfs_urb*>(urb.urb->data);
     uint8_t* data = urb.buffer->data;
     const kva::EzUsbHandle h = bus_.Open("Ezusb-" + std::to_string(urb.board));
     uint32_t returned = 0;
     bool ok = false;
     if (u->type == USBDEVFS_URB_TYPE_CONTROL) {
-      const uint16_t value = kva::GetLe16(data + 2), length = kva::GetLe16(data + 6);
-      if (data[0] == 0x80 && data[1] == 6 && (value >> 8) == 3 && !knobs_.stallStrings) {
-        const uint8_t index = static_cast<uint8_t>(value);
-        ok = bus_.Request(h, kva::kEzUsbGetStringDescriptor, &index, 1, data + 8, length, returned);
-      }
+      const uint16_t value = kva::GetLe16(data + 2);
+      const auto index = static_cast<uint8_t>(value);
+      ok = data[0] == 0x80 && data[1] == 6 && (value >> 8) == 3 &&
+           bus_.Request(h, kva::kEzUsbGetStringDescriptor, &index, 1, data + 8,
+                        kva::GetLe16(data + 6), returned);
     } else {
-      const auto at =
-          std::find(kva::sim::kSimBoardEndpoints.begin(), kva::sim::kSimBoardEndpoints.end(), u->endpoint);
-      const bool in = (u->endpoint & 0x80) != 0;
-      if (in && knobs_.holdBulkIn) {
-        bus_.Close(h);
-        return false;
-      }
-      uint8_t pipe[4] = {static_cast<uint8_t>(at - kva::sim::kSimBoardEndpoints.begin()), 0, 0, 0};
-      ok = bus_.Request(h, in ? kva::kEzUsbBulkRead : kva::kEzUsbBulkWrite, pipe, 4, data,
-                        static_cast<uint32_t>(u->buffer_length), returned);
+      const auto& endpoints = kva::sim::kSimBoardEndpoints;
+      const uint8_t pipe[4] = {static_cast<uint8_t>(
+          std::find(endpoints.begin(), endpoints.end(), u->endpoint) - endpoints.begin())};
+      ok = bus_.Request(h, (u->endpoint & 0x80) ? kva::kEzUsbBulkRead : kva::kEzUsbBulkWrite, pipe,
+                        4, data, static_cast<uint32_t>(u->buffer_length), returned);
     }
     bus_.Close(h);
-    Finish(urb, ok ? 0 : -EPIPE, static_cast<int>(returned));
-    return true;
+    u->status = ok ? 0 : -EPIPE;
+    u->actual_length = static_cast<int>(returned);
   }
 
   static gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
@@ -214,20 +196,8 @@ class EmulatedBoards {
                                                static_cast<gsize>(u->buffer_length), nullptr);
         }
         if (buffer == nullptr) return EFAULT;
-        Urb urb{k, umockdev_ioctl_data_ref(urbData), umockdev_ioctl_data_ref(buffer)};
-        (Run(urb) ? done_ : pending_).push_back(urb);
-        return 0;
-      }
-      case USBDEVFS_DISCARDURB: {
-        gulong address = 0;  // the argument is the urb's address itself
-        std::memcpy(&address, arg->data, std::min<size_t>(sizeof address, arg->data_len));
-        const auto it = std::find_if(pending_.begin(), pending_.end(), [address](const Urb& u) {
-          return u.urb->client_addr == address;
-        });
-        if (it == pending_.end()) return EINVAL;
-        Finish(*it, -ENOENT, 0);
-        done_.push_back(*it);
-        pending_.erase(it);
+        done_.push_back({k, umockdev_ioctl_data_ref(urbData), umockdev_ioctl_data_ref(buffer)});
+        Run(done_.back());
         return 0;
       }
       case USBDEVFS_REAPURBNDELAY: {
@@ -254,10 +224,9 @@ class EmulatedBoards {
   std::mutex mutex_;
   kvatest::FakeSensor sensor_;
   kva::sim::SimEzUsbBus bus_{sensor_};
-  Knobs knobs_;
   bool gone_[4] = {};
   bool plugged_[4] = {};
-  std::deque<Urb> pending_, done_;
+  std::deque<Urb> done_;
 };
 
 // Program state with the libusb backend over emulated boards, none plugged in yet.
@@ -286,8 +255,8 @@ class EmulatedAdapter : public SimRig {
 
   void SetWord(int16_t index, uint16_t word) {
     std::lock_guard<std::mutex> lock(boards_->mutex());
-    boards_->sensor().SetWord(static_cast<uint8_t>(kva::State().registers.RegisterMap[index].BaseAddr),
-                              word);
+    boards_->sensor().SetWord(
+        static_cast<uint8_t>(kva::State().registers.RegisterMap[index].BaseAddr), word);
   }
 
   std::unique_ptr<EmulatedBoards> boards_;
