@@ -121,6 +121,13 @@ TEST_F(CtlAdapters, EveryValueCommandPrintsOneDocumentWithItsFields) {
             R"({"registers":[{"name":"SUPPLY_OUT","index":1,"address":"0002","hex":"02A4",)"
             R"("raw":676,"value":3.2988799,"unit":"V"},{"name":"TEMP OUT","index":6,)"
             R"("address":"000C","hex":"0133","raw":307,"value":24.951172,"unit":"C"}]})");
+  EXPECT_EQ(lines[9],
+            R"({"alarms":[{"alarm":1,"register":"ALM_MAG1","hex":"0000","raw":0,)"
+            R"("source":"Disabled","source_code":0,"polarity":"less","level":null,"unit":null},)"
+            R"({"alarm":2,"register":"ALM_MAG2","hex":"0148","raw":328,"source":"Temperature",)"
+            R"("source_code":6,"polarity":"less","level":30.078125,"unit":"C"}],)"
+            R"("indicator":{"register":"ALM_CTRL","hex":"6007","raw":24583,"enabled":true,)"
+            R"("line":"DIO1","active":"high"}})");
   EXPECT_EQ(lines[14],
             R"({"slots":[{"slot":0,"device":"Ezusb-0","found":true,"board_type":"ALDER",)"
             R"("present":true,"descriptor0":"KVA7710 USB-SPI Adapter","descriptor1":"SIMULATED 0",)"
@@ -130,6 +137,14 @@ TEST_F(CtlAdapters, EveryValueCommandPrintsOneDocumentWithItsFields) {
             R"("descriptor0":"KVA7710 USB-SPI Adapter","descriptor1":"SIMULATED 2",)"
             R"("revision":2.3,"speed":"2","in_use":false},)"
             R"({"slot":3,"device":"Ezusb-3","found":false}]})");
+  EXPECT_EQ(lines[15],  // trigger 2 is alarm 2, set above
+            R"({"capt_cfg":{"hex":"0000","raw":0,"length":1024,"pretrigger_sixteenths":0,)"
+            R"("pretrigger_samples":0},"alm_ctrl":{"hex":"6217","raw":25111,"sources_valid":true},)"
+            R"("triggers":[{"trigger":1,"enabled":true,"source":"X_Acc","source_code":2,)"
+            R"("polarity":"less","level":11.976199,"unit":"g","register":"ALM_MAG1","hex":"00E9",)"
+            R"("raw":233},{"trigger":2,"enabled":false,"source":"Temperature","source_code":6,)"
+            R"("polarity":"less","level":30.078125,"unit":"C","register":"ALM_MAG2","hex":"0148",)"
+            R"("raw":328}]})");
   EXPECT_EQ(lines[17], R"({"files":["./J_1.csv","./J_2.csv"],"cancelled":false,)"
                        R"("samples_in_last_file":2})");
   // The capture as a file, then the same event in the document itself.

@@ -295,6 +295,8 @@ TEST_F(CtlLines, InterfaceFromSettingsFileAndRefusedOptions) {
   kva::ctl::GlobalOptions options;
   EXPECT_EQ(FailureOf(RunLines("read 1\n", options)),
             Failure(2, "line 1: Please select an interface before taking data\n"));
+  EXPECT_TRUE(RunLines("udev-rule\n", options)  // needs no interface
+                  .out.ends_with("ATTR{idProduct}==\"ef00\", TAG+=\"uaccess\"\n"));
   EXPECT_EQ(FailureOf(RunLines("sim wait 5\n", options)),
             Failure(2, "line 1: sim commands need --simulate\n"));
   kvatest::WriteFileBytes("CommPort.cfg",
