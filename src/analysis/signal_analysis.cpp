@@ -130,13 +130,12 @@ KVA_VECTOR_CLONES SumMinMax SumMinMaxOf(const double* x, size_t n) {
     vLow = v < vLow ? v : vLow;
     vHigh = v > vHigh ? v : vHigh;
   }
-  // Constant subscripts: a variable one would keep the vectors in memory through the loop.
-  const auto unpack = [](Lanes v, double* to) {
-    to[0] = v[0], to[1] = v[1], to[2] = v[2], to[3] = v[3];
-  };
-  unpack(vSum, sum);
-  unpack(vLow, low);
-  unpack(vHigh, high);
+  // Copied out rather than passed to a helper: a function without the AVX2 target takes a
+  // 32-byte vector argument in another way than this clone passes it (unoptimised builds, where
+  // nothing is inlined, read garbage).
+  std::memcpy(sum, &vSum, sizeof vSum);
+  std::memcpy(low, &vLow, sizeof vLow);
+  std::memcpy(high, &vHigh, sizeof vHigh);
 #endif
   for (; i + kStatLanes <= n; i += kStatLanes) {
     for (size_t k = 0; k < kStatLanes; ++k) {
