@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// kva7710ctl's batch lines run in this process against one session, much quicker than the built
-// program and with the same output. Not for Qt translation units (commands.h has "signals").
+// kva7710ctl's batch lines run in this process against one session: much quicker than starting
+// the built program, with the same output (a failure outside any line has no "kva7710ctl: "
+// prefix here). Not for Qt translation units: commands.h has a member named "signals".
 #pragma once
 
 #include <CLI/CLI.hpp>
