@@ -16,13 +16,12 @@
 
 namespace {
 
+using kvatest::Failure;
+using kvatest::FailureOf;
 using kvatest::ReadFileBytes;
 using kvatest::RunCtl;
 using kvatest::RunLines;
 using kvatest::SplitLines;
-using Failure = std::pair<int, std::string>;  // exit code, error text
-
-Failure FailureOf(const kvatest::CtlResult& r) { return {r.code, r.err}; }
 
 class CtlProgram : public ::testing::TestWithParam<const char*> {
  protected:
@@ -65,16 +64,14 @@ TEST_P(CtlProgram, BatchReadsWritesCapturesAndWatches) {
                 "ALM_MAG1\t8064\t32868.0\nALM_CTRL\t0410\t1040.0\n" +
                 tabbed + "EVENTS\t0000\t0.0\n");
 
-  // The file's layout is the capture file's own test; here the readout through each interface.
-  // Temp (307 - 205) x 0.244; supply 676 x 0.00488; aux 310 counts at (supply / 1024).
+  // The file's layout is the capture file's own test; here the readout through each interface:
+  // temp (307 - 205) x 0.244, supply 676 x 0.00488, aux 310 counts at (supply / 1024); the
+  // 16th sample before the trigger, then the trigger sample above the level.
   const auto lines = SplitLines(file, "\r\n");
   ASSERT_EQ(lines.size(), 4u + 122u);
-  EXPECT_TRUE(lines[2].ends_with(",905,415,24.888,3.29888,0.998684405349195")) << lines[2];
-  EXPECT_EQ((std::vector<std::string>(lines.begin() + 3, lines.begin() + 5)),
-            (std::vector<std::string>{"Xg,Yg,Zg", "0,0,1"}));
-  EXPECT_EQ(lines[19], "0,0,1");                    // the 16th sample before the trigger
-  EXPECT_GT(std::stod(lines[20].substr(4)), 5.14);  // the trigger sample is above the level
-  EXPECT_TRUE(lines[20].starts_with("0,0,")) << lines[20];
+  EXPECT_EQ(lines[2].substr(lines[2].find(",905")) + " " + lines[19] + " " + lines[20].substr(0, 4),
+            ",905,415,24.888,3.29888,0.998684405349195 0,0,1 0,0,");
+  EXPECT_GT(std::stod(lines[20].substr(4)), 5.14);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothInterfaces, CtlProgram, ::testing::Values("parallel", "usb"));
@@ -84,12 +81,13 @@ class CtlLines : public kvatest::ProgramStateTest {
   kvatest::TempDir dir;
 };
 
-// Each stimulus command by its name: what the outputs read after it.
+// Each stimulus command by its name: what the outputs read after it. The demo scenario's
+// shocks (seeded) land on Y first; the bench has none.
 TEST_F(CtlLines, SimCommandsDriveTheBoard) {
   const std::string kPeakTracking =
       "MISC_CTRL\t4000\ndata-ready-line\tdio1\ndata-ready-polarity\tlow\ndata-ready\toff\n"
       "self-test\toff\npower-up-test\ton\npeak-tracking\ton\nsum-of-squares\toff\n";
-  // The demo scenario's shocks (seeded) land on Y first; the bench has none.
+  // clang-format off
   const std::pair<std::string, std::string> rows[] = {
       {"sim temp 50\nsim wait 10\nread TEMP_OUT", "TEMP OUT\t019A\t50.098\n"},
       {"sim supply 3.0\nsim wait 10\nread SUPPLY_OUT", "SUPPLY_OUT\t0267\t3.001\n"},
@@ -103,12 +101,11 @@ TEST_F(CtlLines, SimCommandsDriveTheBoard) {
        kPeakTracking + "X_PEAK OUT\t0005\t0.25\nY_PEAK OUT\tFE6B\t-20.25\nZ_PEAK_OUT\t0017\t1.15\n"
                        "X_PEAK OUT\t0000\t0.0\nY_PEAK OUT\t0000\t0.0\nZ_PEAK_OUT\t0014\t1.0\n"},
       {"sim vibration x 50 5\nsim wait 3\nread 2\nsim wait 4\nread 2\nsim vibration off\n"
-       "sim wait 3\nread 2",
-       "XACCL_OUT\t004D\t3.958\nXACCL_OUT\t0052\t4.215\nXACCL_OUT\t0000\t0.0\n"},
+       "sim wait 3\nread 2", "XACCL_OUT\t004D\t3.958\nXACCL_OUT\t0052\t4.215\nXACCL_OUT\t0000\t0.0\n"},
       {"sim noise y 100000\nsim wait 3\nread 3\nsim wait 3\nread 3\nsim noise y 0\nsim wait 3\n"
-       "read 3",
-       "YACCL_OUT\tFFD4\t-2.262\nYACCL_OUT\t001D\t1.491\nYACCL_OUT\t0000\t0.0\n"},
+       "read 3", "YACCL_OUT\tFFD4\t-2.262\nYACCL_OUT\t001D\t1.491\nYACCL_OUT\t0000\t0.0\n"},
   };
+  // clang-format on
   for (const auto& [lines, out] : rows) {
     const auto r = RunLines(lines + "\n");
     EXPECT_EQ(FailureOf(r), Failure(0, "")) << lines;
@@ -116,26 +113,23 @@ TEST_F(CtlLines, SimCommandsDriveTheBoard) {
   }
 }
 
-// Bulk packets to the adapter, answered by the driver behind: the write frames (bit 15 set)
-// of exchange packets are kept.
-class WriteFrameTap : public kva::EzUsbDriver {
- public:
-  explicit WriteFrameTap(kva::EzUsbDriver& inner) : inner_(inner) {}
-  kva::EzUsbHandle Open(const std::string& name) override { return inner_.Open(name); }
-  void Close(kva::EzUsbHandle h) override { inner_.Close(h); }
+// Passes requests on to the adapter's driver, keeping the write frames (bit 15 set) of the
+// exchange packets.
+struct WriteFrameTap : kva::EzUsbDriver {
+  explicit WriteFrameTap(kva::EzUsbDriver& inner) : inner(inner) {}
+  kva::EzUsbHandle Open(const std::string& name) override { return inner.Open(name); }
+  void Close(kva::EzUsbHandle h) override { inner.Close(h); }
   bool Request(kva::EzUsbHandle h, uint32_t code, const uint8_t* in, uint32_t inLength,
                uint8_t* out, uint32_t outLength, uint32_t& returned) override {
-    if (code == kva::kEzUsbBulkWrite && outLength > 3 && (out[0] == 0x0D || out[0] == 0x0E)) {
-      for (uint32_t at = 3; at + 1 < outLength; at += 2) {
-        if (out[at] & 0x80) frames += kva::Hex4(out[at] << 8 | out[at + 1]) + " ";
-      }
+    for (uint32_t at = 3;
+         code == kva::kEzUsbBulkWrite && (out[0] == 0x0D || out[0] == 0x0E) && at + 1 < outLength;
+         at += 2) {
+      if (out[at] & 0x80) frames += kva::Hex4(out[at] << 8 | out[at + 1]) + " ";
     }
-    return inner_.Request(h, code, in, inLength, out, outLength, returned);
+    return inner.Request(h, code, in, inLength, out, outLength, returned);
   }
+  kva::EzUsbDriver& inner;
   std::string frames;
-
- private:
-  kva::EzUsbDriver& inner_;
 };
 
 TEST_F(CtlLines, DeviceCommandsWriteTheirCommandWord) {
@@ -161,6 +155,7 @@ TEST_F(CtlLines, DeviceCommandsWriteTheirCommandWord) {
 
 // Bad input of every command, refused with its reason and the usage exit code.
 TEST_F(CtlLines, BadInputIsRefusedWithItsReason) {
+  // clang-format off
   const std::pair<const char*, const char*> rows[] = {
       {"read NOPE", "unknown register: NOPE"},
       {"read 40", "register index must lie in 0..39, not 40"},
@@ -186,8 +181,8 @@ TEST_F(CtlLines, BadInputIsRefusedWithItsReason) {
       {"datalog --signals 1 --samples 1 --files 1 --name a/b",
        "--name must be a file name without a folder, not \"a/b\""},
       {"alarm 1 x 5 greater",
-       "unknown alarm source: x (Disabled, Supply V, X_Acc, Y_Acc, Z_Acc, Aux_ADC, Temperature, "
-       "XYZ_PK_OUT, Clock Alarm)"},
+       "unknown alarm source: x (Disabled, Supply V, X_Acc, Y_Acc, Z_Acc, Aux_ADC, "
+                              "Temperature, XYZ_PK_OUT, Clock Alarm)"},
       {"alarm 2 X_Acc 5 above", "POLARITY must be less or greater, not above"},
       {"alarm-output on DIO2 high", "LINE must be DIO0 or DIO1, not DIO2"},
       {"misc peak-tracking=yes", "peak-tracking must be off or on, not yes"},
@@ -214,6 +209,7 @@ TEST_F(CtlLines, BadInputIsRefusedWithItsReason) {
       {"spi 0 1 2 3 4 5 6 7 8 9 A B C D E F 10", "WORD: At Most 16 required but received 17"},
       {"fly away", "A subcommand is required"},
   };
+  // clang-format on
   for (const auto& [line, reason] : rows) {
     const auto r = RunLines("status\n" + std::string(line) + "\n");
     EXPECT_EQ(FailureOf(r), Failure(2, std::string("line 2: ") + reason + "\n")) << line;
@@ -260,58 +256,54 @@ TEST_F(CtlLines, DatalogWritesItsFilesAndRefusesAPathBeforeSampling) {
   }
   // Without the early refusal this run would first take 65526 samples.
   const std::string longName(250, 'L');
+  const std::string error = "Could not write ./" + longName + "_1.csv: File name too long\n";
   EXPECT_EQ(FailureOf(RunLines("datalog --signals 1,2,3,4,5,6,7,8,9,10 --samples 65526 --files 1 "
                                "--name " +
                                longName + "\n")),
-            Failure(4, "Could not write ./" + longName + "_1.csv: File name too long\nline 1: " +
-                           "Could not write ./" + longName + "_1.csv: File name too long\n"));
+            Failure(4, error + "line 1: " + error));
 }
 
-// The simulated sensor's flash image file keeps an update for the next run; one that cannot be
-// written is a file error, one that is no file a flash that cannot be trusted.
+// The simulated sensor's flash image file keeps an update for the next run; the parallel
+// port's trace is written.
 TEST_F(CtlLines, SimFlashImageKeepsUpdatesAndTraceIsWritten) {
   auto options = kvatest::Simulated("parallel");
   options.simFlash = "flash.bin";
   options.vcd = "bus.vcd";
   EXPECT_EQ(FailureOf(RunLines("write SMPL_PRD 003F\ncommand flash-update\n", options)),
             Failure(0, ""));
-  EXPECT_EQ(std::filesystem::file_size("flash.bin"), 40u);
   EXPECT_NE(ReadFileBytes("bus.vcd").find("$var"), std::string::npos);
   options = kvatest::Simulated();
   options.simFlash = "flash.bin";
   EXPECT_EQ(RunLines("read SMPL_PRD ENDURANCE\n", options).out,
             "SMPL_PRD\t003F\t63.0\nENDURANCE\t0001\t1.0\n");
-  options.simFlash = ".";
-  EXPECT_EQ(RunLines("read STATUS\n", options).out, "STATUS\t0040\t64.0\n");
-  kvatest::WriteFileBytes("plain", "x");
-  options.simFlash = "plain/f.bin";
-  const std::string error = "The flash image plain/f.bin could not be written: Not a directory\n";
-  EXPECT_EQ(FailureOf(RunLines("command flash-update\nread ENDURANCE\n", options)),
-            Failure(4, error + "line 1: " + error));
 }
 
 // The interface from CommPort.cfg unless an option gives it; options the session refuses.
 TEST_F(CtlLines, InterfaceFromSettingsFileAndRefusedOptions) {
-  kva::ctl::GlobalOptions options;
-  EXPECT_EQ(FailureOf(RunLines("read 1\n", options)),
+  kva::ctl::GlobalOptions none;
+  EXPECT_EQ(FailureOf(RunLines("read 1\n", none)),
             Failure(2, "line 1: Please select an interface before taking data\n"));
-  EXPECT_TRUE(RunLines("udev-rule\n", options)  // needs no interface
+  EXPECT_TRUE(RunLines("udev-rule\n", none)  // needs no interface
                   .out.ends_with("ATTR{idProduct}==\"ef00\", TAG+=\"uaccess\"\n"));
-  EXPECT_EQ(FailureOf(RunLines("sim wait 5\n", options)),
+  EXPECT_EQ(FailureOf(RunLines("sim wait 5\n", none)),
             Failure(2, "line 1: sim commands need --simulate\n"));
   kvatest::WriteFileBytes("CommPort.cfg",
                           "Interface =  1 \r\nPort Address =  0 \r\nFactory =  0 \r\n");
-  options.simulate = true;
+  auto options = kvatest::Simulated("");
   EXPECT_EQ(RunLines("read 4\n", options).out, "ZACCL_OUT\t0013\t0.977\n");  // no address: 378
   options.port = "80";  // below 100 (hex) never a parallel port
   auto r = RunLines("read 1\n", options);
-  EXPECT_EQ(r.code, 3);
-  EXPECT_NE(r.err.find("no access to the parallel port at 80"), std::string::npos) << r.err;
-  options.port = "12345";
-  EXPECT_EQ(RunLines("read 1\n", options).code, 2);
-  options = kvatest::Simulated();
-  options.vcd = "bus.vcd";  // the trace is of the parallel port
-  EXPECT_EQ(RunLines("read 1\n", options).code, 2);
+  EXPECT_EQ(std::make_pair(r.code,
+                           r.err.find("no access to the parallel port at 80") != std::string::npos),
+            std::make_pair(3, true))
+      << r.err;
+  std::vector<kva::ctl::GlobalOptions> refused(4, kvatest::Simulated());
+  refused[0].port = "12345";
+  refused[1].vcd = "bus.vcd";  // the trace is of the parallel port
+  refused[2].interface = "parallel";
+  refused[2].adapter = 0;
+  refused[3].interface = "serial";
+  for (const auto& o : refused) EXPECT_EQ(RunLines("read 1\n", o).code, 2) << o.interface;
   options = kvatest::Simulated();
   options.simulate = false;  // and this machine has no adapter
   r = RunLines("read 1\n", options);
@@ -320,9 +312,6 @@ TEST_F(CtlLines, InterfaceFromSettingsFileAndRefusedOptions) {
   EXPECT_EQ(
       r.err,
       "No USB Buffers Found, Please Verify Setup and Restart\nline 1: no USB adapter ready\n");
-#else
-  EXPECT_NE(r.err.find("this build of kva7710ctl has no USB adapter support"), std::string::npos)
-      << r.err;
 #endif
 }
 
@@ -342,46 +331,32 @@ TEST_F(CtlSession, BatchSkipsCommentsAndStopsAtTheFirstFailingLine) {
   EXPECT_TRUE(r.out.ends_with("\nTEMP OUT\t0133\t24.951\nZACCL_OUT\t0013\t0.977\n")) << r.out;
   EXPECT_EQ(FailureOf(r), Failure(2, "line 6: unknown register: NOPE\n"));
   EXPECT_EQ(ReadFileBytes(cacheFile), cache);  // a fresh cache is used, not recalibrated
-}
-
-// A cached count that no longer matches the clock is measured again (this run calibrates, a
-// few seconds), before the device is even looked for.
-TEST_F(CtlSession, StaleDelayCountIsCalibratedAgain) {
-  const auto cacheFile = kvatest::DelayCacheFile(kvatest::FastDelayCache(dir.path()));
-  const auto r = RunCtl({"--interface", "parallel", "--port", "80", "read", "1"});
-  EXPECT_EQ(r.code, 3) << r.err;
-  const std::string cache = ReadFileBytes(cacheFile);
-  ASSERT_TRUE(cache.starts_with("count ")) << cache;
-  EXPECT_GT(std::stol(cache.substr(6)), 1) << cache;
-
   EXPECT_EQ(RunCtl({"--bogus"}).code, 2);
 }
 
-// A long datalog, stopped once it has opened its file.
-TEST_F(CtlSession, StopSignalsEndADatalogWithTheSamplesTaken) {
-  for (const auto& [signal, code] : {std::pair(SIGINT, 130), std::pair(SIGTERM, 143)}) {
-    const auto p = kvatest::StartCtl({"--simulate", "--interface", "usb", "datalog", "--signals",
-                                      "1,2,3,4,5,6,7,8,9,10", "--samples", "65526", "--files", "2",
-                                      "--name", "S"});
-    const auto opened = [] {
-      for (const auto& e : std::filesystem::directory_iterator("."))
-        if (e.path().filename().string().starts_with(".S_1.csv.tmp-")) return true;
-      return false;
-    };
-    for (int i = 0; i < 1000 && !opened(); ++i) usleep(10000);
-    usleep(20000);
-    kill(p.pid, signal);
-    const auto r = kvatest::WaitCtl(p);
-    EXPECT_EQ(r.code, code) << r.err;
-    std::smatch m;
-    ASSERT_TRUE(std::regex_match(
-        r.err, m, std::regex(R"(Datalog cancelled: \./(S_[0-9]+\.csv) holds ([0-9]+) samples\n)")))
-        << r.err;
-    const auto lines = SplitLines(ReadFileBytes(m[1].str()), "\r\n");
-    ASSERT_EQ(lines.size(), 7 + std::stoul(m[2])) << m[1];
-    EXPECT_TRUE(lines.back().starts_with(m[2].str() + ",")) << lines.back();
-    EXPECT_TRUE(r.out.ends_with("./" + m[1].str() + "\n")) << r.out;
-  }
+// A long datalog, stopped once it has opened its file, ends with the samples taken.
+TEST_F(CtlSession, StopSignalEndsADatalogWithTheSamplesTaken) {
+  const pid_t pid = kvatest::StartCtl({"--simulate", "--interface", "usb", "datalog", "--signals",
+                                       "1,2,3,4,5,6,7,8,9,10", "--samples", "65526", "--files", "2",
+                                       "--name", "S"});
+  const auto opened = [] {
+    for (const auto& e : std::filesystem::directory_iterator("."))
+      if (e.path().filename().string().starts_with(".S_1.csv.tmp-")) return true;
+    return false;
+  };
+  for (int i = 0; i < 1000 && !opened(); ++i) usleep(10000);
+  usleep(20000);
+  kill(pid, SIGTERM);
+  const auto r = kvatest::WaitCtl(pid);
+  EXPECT_EQ(r.code, 143) << r.err;
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(
+      r.err, m, std::regex(R"(Datalog cancelled: \./S_1\.csv holds ([0-9]+) samples\n)")))
+      << r.err;
+  const auto lines = SplitLines(ReadFileBytes("S_1.csv"), "\r\n");
+  ASSERT_EQ(lines.size(), 7 + std::stoul(m[1]));
+  EXPECT_TRUE(lines.back().starts_with(m[1].str() + ",")) << lines.back();
+  EXPECT_EQ(r.out, "./S_1.csv\n");
 }
 
 }  // namespace

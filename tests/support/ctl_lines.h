@@ -8,6 +8,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "app/hooks.h"
 #include "cli/commands.h"
@@ -25,6 +26,9 @@ inline kva::ctl::GlobalOptions Simulated(const char* interface = "usb") {
   options.interface = interface;
   return options;
 }
+
+using Failure = std::pair<int, std::string>;  // exit code, error text
+inline Failure FailureOf(const CtlResult& r) { return {r.code, r.err}; }
 
 // Lines of a batch run as the tool runs them from standard input, on a fresh program state:
 // output as printed, failures as "line N: reason" with the exit code. Message boxes go to err.

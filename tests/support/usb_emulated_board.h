@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstddef>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -21,7 +20,6 @@
 #include <vector>
 
 #include "app/number_text.h"
-#include "device/register_map.h"
 #include "platform/libusb_ezusb_driver.h"
 #include "sim/sim_ezusb_bus.h"
 #include "support/fake_sensor.h"
@@ -49,13 +47,10 @@ class EmulatedBoards {
   EmulatedBoards(const EmulatedBoards&) = delete;
   EmulatedBoards& operator=(const EmulatedBoards&) = delete;
 
-  static bool Available() { return umockdev_in_mock_environment(); }
-
   void Plug(int k, const kva::sim::SimEzUsbBoard& board = kva::sim::SimEzUsbBoard()) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       bus_.Attach(k, board);
-      gone_[k] = false;
     }
     const std::string text =
         "P: " + SysPath(k) + "\nN: " + DevNode(k).substr(5) +
@@ -72,22 +67,11 @@ class EmulatedBoards {
     plugged_[k] = true;
   }
 
-  // Pulled out: every later request fails with ENODEV, and the device leaves sysfs with a
-  // "remove" event.
-  void Unplug(int k) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      gone_[k] = true;
-      bus_.Remove(k);
-    }
-    umockdev_testbed_uevent(testbed_, ("/sys" + SysPath(k)).c_str(), "remove");
-    umockdev_testbed_detach_ioctl(testbed_, DevNode(k).c_str(), nullptr);
-    umockdev_testbed_remove_device(testbed_, ("/sys" + SysPath(k)).c_str());
-    plugged_[k] = false;
+  // A register word of the board's sensor, set between requests.
+  void SetWord(uint8_t address, uint16_t word) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    sensor_.SetWord(address, word);
   }
-
-  kvatest::FakeSensor& sensor() { return sensor_; }
-  std::mutex& mutex() { return mutex_; }
 
  private:
   struct Urb {
@@ -108,16 +92,13 @@ class EmulatedBoards {
     std::array<uint8_t, kva::kPipeInfoSize> pipes{};
     uint32_t n = 0;
     const kva::EzUsbHandle h = bus_.Open("Ezusb-" + std::to_string(k));
-    bus_.Request(h, kva::kEzUsbGetDeviceDescriptor, nullptr, 0, d.data(),
-                 kva::kDeviceDescriptorSize, n);
+    bus_.Request(h, kva::kEzUsbGetDeviceDescriptor, nullptr, 0, d.data(), 18, n);
     bus_.Request(h, kva::kEzUsbGetPipeInfo, pipes.data(), kva::kPipeInfoSize, pipes.data(),
                  kva::kPipeInfoSize, n);
     bus_.Close(h);
-    const uint32_t count = kva::GetLe32(&pipes[8]);
-    const uint16_t total = static_cast<uint16_t>(9 + 9 + 7 * count);
-    d.insert(d.end(), {9, 2, static_cast<uint8_t>(total), static_cast<uint8_t>(total >> 8), 1, 1, 0,
-                       0x80, 50});
-    d.insert(d.end(), {9, 4, 0, 0, static_cast<uint8_t>(count), 0xFF, 0, 0, 0});
+    const auto count = static_cast<uint8_t>(kva::GetLe32(&pipes[8]));
+    const auto total = static_cast<uint8_t>(9 + 9 + 7 * count);
+    d.insert(d.end(), {9, 2, total, 0, 1, 1, 0, 0x80, 50, 9, 4, 0, 0, count, 0xFF, 0, 0, 0});
     for (uint32_t p = 0; p < count; ++p) {
       const uint8_t* e = &pipes[kva::kPipeInfoHeaderSize + p * kva::kPipeEntrySize];
       d.insert(d.end(), {7, 5, e[2], 2, e[0], e[1], 0});
@@ -159,12 +140,9 @@ class EmulatedBoards {
   }
 
   static gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
-    return static_cast<EmulatedBoards*>(self)->Handle(client);
-  }
-
-  gboolean Handle(UMockdevIoctlClient* client) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const int error = Answer(client, BoardOf(client));
+    auto* boards = static_cast<EmulatedBoards*>(self);
+    std::lock_guard<std::mutex> lock(boards->mutex_);
+    const int error = boards->Answer(client, BoardOf(client));
     umockdev_ioctl_client_complete(client, error == 0 ? 0 : -1, error);
     return TRUE;
   }
@@ -172,7 +150,6 @@ class EmulatedBoards {
   // The errno a usbfs request of board k ends with; 0 for success.
   int Answer(UMockdevIoctlClient* client, int k) {
     UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
-    if (gone_[k]) return ENODEV;
     switch (umockdev_ioctl_client_get_request(client)) {
       case USBDEVFS_GET_CAPABILITIES: {
         UMockdevIoctlData* caps = umockdev_ioctl_data_resolve(arg, 0, 4, nullptr);
@@ -224,7 +201,6 @@ class EmulatedBoards {
   std::mutex mutex_;
   kvatest::FakeSensor sensor_;
   kva::sim::SimEzUsbBus bus_{sensor_};
-  bool gone_[4] = {};
   bool plugged_[4] = {};
   std::deque<Urb> done_;
 };
@@ -234,7 +210,7 @@ class EmulatedAdapter : public SimRig {
  protected:
   void SetUp() override {
     boards_ = std::make_unique<EmulatedBoards>();  // before libusb starts
-    if (!EmulatedBoards::Available()) {
+    if (!umockdev_in_mock_environment()) {
       boards_.reset();
       GTEST_SKIP() << "not running under libumockdev-preload";
     }
@@ -254,9 +230,8 @@ class EmulatedAdapter : public SimRig {
   }
 
   void SetWord(int16_t index, uint16_t word) {
-    std::lock_guard<std::mutex> lock(boards_->mutex());
-    boards_->sensor().SetWord(
-        static_cast<uint8_t>(kva::State().registers.RegisterMap[index].BaseAddr), word);
+    boards_->SetWord(static_cast<uint8_t>(kva::State().registers.RegisterMap[index].BaseAddr),
+                     word);
   }
 
   std::unique_ptr<EmulatedBoards> boards_;
