@@ -27,24 +27,13 @@ TEST(JsonWriter, EscapesEveryByteThatJsonCannotCarryAsItIs) {
 
 TEST(JsonWriter, NestsWithCommasAndWritesNumbersShortestOrNull) {
   JsonWriter json;
-  json.BeginObject()
-      .Field("f", 3.29888f)
-      .Field("d", 0.1)
-      .Field("i", int64_t{-32768})
+  // clang-format off
+  json.BeginObject().Field("f", 3.29888f).Field("d", 0.1).Field("i", int64_t{-32768})
       .Field("nan", std::numeric_limits<double>::quiet_NaN())
-      .Field("inf", -std::numeric_limits<float>::infinity())
-      .Field("none", std::optional<float>())
-      .Key("list")
-      .BeginArray()
-      .BeginObject()
-      .EndObject()
-      .Bool(true)
-      .BeginArray()
-      .EndArray()
-      .Null()
-      .EndArray()
-      .Unit("g")
-      .EndObject();
+      .Field("inf", -std::numeric_limits<float>::infinity()).Field("none", std::optional<float>())
+      .Key("list").BeginArray().BeginObject().EndObject().Bool(true).BeginArray().EndArray().Null()
+      .EndArray().Unit("g").EndObject();
+  // clang-format on
   EXPECT_EQ(json.Document(), R"({"f":3.29888,"d":0.1,"i":-32768,"nan":null,"inf":null,"none":null,)"
                              R"("list":[{},true,[],null],"unit":"g"})"
                              "\n");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "support/ctl_lines.h"
+#include "support/dev_setup.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -74,12 +75,11 @@ TEST_F(CtlConfig, SetShowAndCatchAShock) {
             "TRIGGER1\tenabled\tX_Acc\tgreater\t11.9762 g\tALM_MAG1 80E9\n"
             "TRIGGER2\tenabled\tSupply V\tless\t3.0012 V\tALM_MAG2 0267\n");
   // The shock crosses the level right after the 256 samples kept from before it.
-  const std::string file = kvatest::ReadFileBytes("shock.csv");
-  const size_t rows = file.find("Xg,Yg,Zg\r\n") + 10;
-  size_t at = rows;
-  for (int line = 0; line < 256; ++line) at = file.find("\r\n", at) + 2;
-  EXPECT_EQ(file.substr(rows, 8), "0,0,1\r\n0") << file.substr(rows, 200);
-  EXPECT_GT(std::stod(file.substr(at, file.find(',', at) - at)), 11.9) << file.substr(at, 100);
+  const auto lines = kvatest::SplitLines(kvatest::ReadFileBytes("shock.csv"), "\r\n");
+  ASSERT_GT(lines.size(), 4u + 257u);
+  EXPECT_EQ(lines[4], "0,0,1");
+  EXPECT_LT(std::stod(lines[4 + 255]), 11.9);
+  EXPECT_GT(std::stod(lines[4 + 256]), 11.9);
 }
 
 // Raw SPI on the simulated adapter. The bench sensor answers a read frame with the register

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/number_text.h"
+#include "sim/sim_ezusb_bus.h"
 #include "support/ctl_lines.h"
 #include "support/dev_setup.h"
 #include "support/temp_dir.h"
@@ -113,43 +114,30 @@ TEST_F(CtlLines, SimCommandsDriveTheBoard) {
   }
 }
 
-// Passes requests on to the adapter's driver, keeping the write frames (bit 15 set) of the
-// exchange packets.
-struct WriteFrameTap : kva::EzUsbDriver {
-  explicit WriteFrameTap(kva::EzUsbDriver& inner) : inner(inner) {}
-  kva::EzUsbHandle Open(const std::string& name) override { return inner.Open(name); }
-  void Close(kva::EzUsbHandle h) override { inner.Close(h); }
-  bool Request(kva::EzUsbHandle h, uint32_t code, const uint8_t* in, uint32_t inLength,
-               uint8_t* out, uint32_t outLength, uint32_t& returned) override {
-    for (uint32_t at = 3;
-         code == kva::kEzUsbBulkWrite && (out[0] == 0x0D || out[0] == 0x0E) && at + 1 < outLength;
-         at += 2) {
-      if (out[at] & 0x80) frames += kva::Hex4(out[at] << 8 | out[at + 1]) + " ";
-    }
-    return inner.Request(h, code, in, inLength, out, outLength, returned);
-  }
-  kva::EzUsbDriver& inner;
-  std::string frames;
-};
-
+// The write frames (bit 15 set) of the exchange packets the adapter is sent for one command.
 TEST_F(CtlLines, DeviceCommandsWriteTheirCommandWord) {
+  // clang-format off
   const std::pair<const char*, const char*> rows[] = {
-      {"auto-null", "CB00 CA01 "},    {"factory-cal", "CB00 CA02 "},
-      {"power-down", "CB00 CA04 "},   {"power-up", "CB01 CA00 "},
-      {"flash-update", "CB00 CA08 "}, {"clear-alarms", "CB00 CA10 "},
-      {"reset-peaks", "CB00 CA20 "},  {"clear-capture", "CB00 CA40 "},
+      {"auto-null", "CB00 CA01 "}, {"factory-cal", "CB00 CA02 "}, {"power-down", "CB00 CA04 "},
+      {"power-up", "CB01 CA00 "}, {"flash-update", "CB00 CA08 "}, {"clear-alarms", "CB00 CA10 "},
+      {"reset-peaks", "CB00 CA20 "}, {"clear-capture", "CB00 CA40 "},
       {"self-test-on", "C701 C600 "}, {"self-test-off", "C700 C600 "},
   };
-  for (const auto& [name, frames] : rows) {
-    std::unique_ptr<WriteFrameTap> tap;
-    const auto r = RunLines(std::string("status\ncommand ") + name + "\n", kvatest::Simulated(),
-                            [&tap](int line) {
-                              if (line != 2) return;
-                              tap = std::make_unique<WriteFrameTap>(*kva::CurrentEzUsbDriver());
-                              kva::SetEzUsbDriver(tap.get());
-                            });
-    EXPECT_EQ(r.code, 0) << name << r.err;
-    EXPECT_EQ(tap ? tap->frames : "", frames) << name;
+  // clang-format on
+  for (const auto& [name, expected] : rows) {
+    std::string frames;
+    RunLines(std::string("status\ncommand ") + name + "\nstatus\n", kvatest::Simulated(),
+             [&frames](int line) {
+               auto* bus = dynamic_cast<kva::sim::SimEzUsbBus*>(kva::CurrentEzUsbDriver());
+               if (bus == nullptr) return;
+               for (const auto& p : bus->Packets(0)) {
+                 for (size_t at = 3; line == 3 && p[0] == 0x0D && at + 1 < p.size(); at += 2)
+                   if (p[at] & 0x80) frames += kva::Hex4(p[at] << 8 | p[at + 1]) + " ";
+               }
+               bus->SetLogging(line == 2);
+               bus->ClearLog();
+             });
+    EXPECT_EQ(frames, expected) << name;
   }
 }
 
