@@ -63,6 +63,7 @@ std::string KeysOf(const std::string& document) {
 }
 
 TEST_F(CtlAdapters, EveryValueCommandPrintsOneDocumentWithItsFields) {
+  constexpr const char* kRegisters = "registers name index address hex raw value unit ";
   constexpr const char* kAlarms =
       "alarms alarm register hex raw source source_code polarity level "
       "unit indicator enabled line active ";
@@ -70,35 +71,28 @@ TEST_F(CtlAdapters, EveryValueCommandPrintsOneDocumentWithItsFields) {
   constexpr const char* kTriggers =
       "capt_cfg hex raw length pretrigger_sixteenths pretrigger_samples alm_ctrl sources_valid "
       "triggers trigger enabled source source_code polarity level unit register ";
+  // clang-format off
   const std::pair<const char*, const char*> rows[] = {
-      {"read SUPPLY_OUT TEMP_OUT", "registers name index address hex raw value unit "},
-      {"write SMPL_PRD 00ff", "registers name index address hex raw value unit "},
+      {"read SUPPLY_OUT TEMP_OUT", kRegisters}, {"write SMPL_PRD 00ff", kRegisters},
       {"list", "registers name index address hex raw value unit ea nd "},
       {"status", "hex raw flags name bit alarm state "},
       {"time", "date time year month day hour minute words DATE___ YEAR___ TIME___ "},
       {"rate 100", "register hex raw rate unit "},
       {"offsets --x 100", "offsets axis register hex raw value unit "},
-      {"alarm 2 Temperature 30 less", kAlarms},
-      {"alarm-output on DIO1 high", kAlarms},
-      {"alarms", kAlarms},
-      {"misc self-test=on", kBits},
-      {"gpio", kBits},
+      {"alarm 2 Temperature 30 less", kAlarms}, {"alarm-output on DIO1 high", kAlarms},
+      {"alarms", kAlarms}, {"misc self-test=on", kBits}, {"gpio", kBits},
       {"spi 0200 0000", "words hex raw "},
       {"spi-setup", "static_bits hex raw names word_delay value unit "},
       {"list-adapters",
        "slots slot device found board_type present descriptor0 descriptor1 revision speed in_use "},
-      {"trigger set --source1 X_Acc --level1 12 --enable 1", kTriggers},
-      {"trigger show", kTriggers},
-      {"datalog --signals 1 --samples 2 --files 2 --name J",
-       "files cancelled samples_in_last_file "},
-      {"write CAPT_CFG 0023", "registers name index address hex raw value unit "},
-      {"write ALM_MAG1 8064", "registers name index address hex raw value unit "},
-      {"write ALM_CTRL 0410", "registers name index address hex raw value unit "},
-      {"sim shock z 20 5\nsim wait 500\ncapture --out cap.csv",
-       "file events_stored event_length buffers "},
-      {"capture",
-       "events_stored event_length buffers events event xyz time date temp voltage aux x y z "},
+      {"trigger set --source1 X_Acc --level1 12 --enable 1", kTriggers}, {"trigger show", kTriggers},
+      {"datalog --signals 1 --samples 2 --files 2 --name J", "files cancelled samples_in_last_file "},
+      {"write CAPT_CFG 0023", kRegisters}, {"write ALM_MAG1 8064", kRegisters},
+      {"write ALM_CTRL 0410", kRegisters},
+      {"sim shock z 20 5\nsim wait 500\ncapture --out cap.csv", "file events_stored event_length buffers "},
+      {"capture", "events_stored event_length buffers events event xyz time date temp voltage aux x y z "},
   };
+  // clang-format on
   std::string batch;
   for (const auto& row : rows) batch += row.first + std::string("\n");
   const auto r = RunLines(batch, Adapters("0,2", -1, true));

@@ -50,20 +50,18 @@ TEST_P(CtlProgram, BatchReadsWritesCapturesAndWatches) {
   // A single read scales aux with the start-up 3.3 / 1024 (1.5 V = 512 counts: 1.65 V); a pass
   // with the supply just read (3.0 V = 615 counts, 3.001 V).
   const std::string pass = "3.001,0.000,0.000,0.977,1.501,24.951,0.000,0.000,0.000,0.000,0\n";
-  EXPECT_EQ(r.out,
-            "SUPPLY_OUT\t02A4\t3.299\nXACCL_OUT\t0000\t0.0\nYACCL_OUT\t0000\t0.0\n"
-            "ZACCL_OUT\t0013\t0.977\nAUX_ADC\t0136\t0.999\nTEMP OUT\t0133\t24.951\n"
-            "PROD_ID\t1E1E\t7710.0\n"
-            "STATUS\t0001\nPower Supply Low\tAlarm\nPower Supply High\tOK\n"
-            "Buffer Write Error\tOK\nSPI Error\tOK\nSelf Test Fail\tOK\nChecksum Error\tOK\n"
-            "Buffer Full\tOK\nAlarm1 Set\tOK\nAlarm2 Set\tOK\n"
-            "AUX_ADC\t0200\t1.65\n"
-            "SUPPLY_OUT,XACCL_OUT,YACCL_OUT,ZACCL_OUT,AUX_ADC,TEMP_OUT,X_PEAK_OUT,Y_PEAK_OUT,"
-            "Z_PEAK_OUT,XYZ_PEAK_OUT,EVENTS\n" +
-                pass + pass +
-                "TIME___\t0905\t2309.0\nDATE___\t0415\t1045.0\nCAPT_CFG\t0023\t35.0\n"
-                "ALM_MAG1\t8064\t32868.0\nALM_CTRL\t0410\t1040.0\n" +
-                tabbed + "EVENTS\t0000\t0.0\n");
+  EXPECT_EQ(
+      r.out,
+      "SUPPLY_OUT\t02A4\t3.299\nXACCL_OUT\t0000\t0.0\nYACCL_OUT\t0000\t0.0\nZACCL_OUT\t0013\t"
+      "0.977\nAUX_ADC\t0136\t0.999\nTEMP OUT\t0133\t24.951\nPROD_ID\t1E1E\t7710.0\nSTATUS\t0001\n"
+      "Power Supply Low\tAlarm\nPower Supply High\tOK\nBuffer Write Error\tOK\nSPI Error\tOK\n"
+      "Self Test Fail\tOK\nChecksum Error\tOK\nBuffer Full\tOK\nAlarm1 Set\tOK\nAlarm2 Set\tOK\n"
+      "AUX_ADC\t0200\t1.65\nSUPPLY_OUT,XACCL_OUT,YACCL_OUT,ZACCL_OUT,AUX_ADC,TEMP_OUT,X_PEAK_OUT,"
+      "Y_PEAK_OUT,Z_PEAK_OUT,XYZ_PEAK_OUT,EVENTS\n" +
+          pass + pass +
+          "TIME___\t0905\t2309.0\nDATE___\t0415\t1045.0\nCAPT_CFG\t0023\t35.0\n"
+          "ALM_MAG1\t8064\t32868.0\nALM_CTRL\t0410\t1040.0\n" +
+          tabbed + "EVENTS\t0000\t0.0\n");
 
   // The file's layout is the capture file's own test; here the readout through each interface:
   // temp (307 - 205) x 0.244, supply 676 x 0.00488, aux 310 counts at (supply / 1024); the

@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -151,16 +150,7 @@ class EmulatedBoards {
   int Answer(UMockdevIoctlClient* client, int k) {
     UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
     switch (umockdev_ioctl_client_get_request(client)) {
-      case USBDEVFS_GET_CAPABILITIES: {
-        UMockdevIoctlData* caps = umockdev_ioctl_data_resolve(arg, 0, 4, nullptr);
-        if (caps != nullptr) std::memset(caps->data, 0, 4);
-        return 0;
-      }
-      case USBDEVFS_GETDRIVER:
-        return ENODATA;
-      case USBDEVFS_DISCONNECT_CLAIM:
-      case USBDEVFS_CLAIMINTERFACE:
-      case USBDEVFS_RELEASEINTERFACE:
+      case USBDEVFS_DISCONNECT_CLAIM:  // the interface is claimed, there being no driver to detach
         return 0;
       case USBDEVFS_SUBMITURB: {
         // The argument is the address of the client's urb, whose buffer is another address.
