@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// kva7710ctl on the simulated board: the built program once per interface and for what only
-// its main() does, the rest as batch lines in this process. Expected values follow from the
+// kva7710ctl on the simulated board: the built program once per interface, the rest as batch
+// lines in this process. Expected values follow from the
 // bench stimulus (X 0 g, Y 0 g, Z 1 g, 3.30 V, 25.0 C, aux 1.00 V) by the register map's rules.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <unistd.h>
 
-#include <regex>
 #include <vector>
 
 #include "app/number_text.h"
@@ -249,21 +246,6 @@ TEST_F(CtlLines, DatalogWritesItsFilesAndRefusesAPathBeforeSampling) {
             Failure(4, error + "line 1: " + error));
 }
 
-// The simulated sensor's flash image file keeps an update for the next run; the parallel
-// port's trace is written.
-TEST_F(CtlLines, SimFlashImageKeepsUpdatesAndTraceIsWritten) {
-  auto options = kvatest::Simulated("parallel");
-  options.simFlash = "flash.bin";
-  options.vcd = "bus.vcd";
-  EXPECT_EQ(FailureOf(RunLines("write SMPL_PRD 003F\ncommand flash-update\n", options)),
-            Failure(0, ""));
-  EXPECT_NE(ReadFileBytes("bus.vcd").find("$var"), std::string::npos);
-  options = kvatest::Simulated();
-  options.simFlash = "flash.bin";
-  EXPECT_EQ(RunLines("read SMPL_PRD ENDURANCE\n", options).out,
-            "SMPL_PRD\t003F\t63.0\nENDURANCE\t0001\t1.0\n");
-}
-
 // The interface from CommPort.cfg unless an option gives it; options the session refuses.
 TEST_F(CtlLines, InterfaceFromSettingsFileAndRefusedOptions) {
   kva::ctl::GlobalOptions none;
@@ -299,50 +281,6 @@ TEST_F(CtlLines, InterfaceFromSettingsFileAndRefusedOptions) {
       r.err,
       "No USB Buffers Found, Please Verify Setup and Restart\nline 1: no USB adapter ready\n");
 #endif
-}
-
-// What main() does: the batch's line handling, the delay cache, signals, exit codes.
-class CtlSession : public ::testing::Test {
- protected:
-  kvatest::TempDir dir;
-};
-
-TEST_F(CtlSession, BatchSkipsCommentsAndStopsAtTheFirstFailingLine) {
-  const auto cacheFile = kvatest::DelayCacheFile(kvatest::FastDelayCache(dir.path()));
-  const std::string cache = ReadFileBytes(cacheFile);
-  const auto r = RunCtl({"--simulate", "--interface", "usb"},
-                        "# bench check\n\nread --help\nread 006\n  read ZACCL_OUT\r\n"
-                        "read NOPE\nread ZACCL_OUT\n");
-  EXPECT_TRUE(r.out.starts_with("Read registers")) << r.out;
-  EXPECT_TRUE(r.out.ends_with("\nTEMP OUT\t0133\t24.951\nZACCL_OUT\t0013\t0.977\n")) << r.out;
-  EXPECT_EQ(FailureOf(r), Failure(2, "line 6: unknown register: NOPE\n"));
-  EXPECT_EQ(ReadFileBytes(cacheFile), cache);  // a fresh cache is used, not recalibrated
-  EXPECT_EQ(RunCtl({"--bogus"}).code, 2);
-}
-
-// A long datalog, stopped once it has opened its file, ends with the samples taken.
-TEST_F(CtlSession, StopSignalEndsADatalogWithTheSamplesTaken) {
-  const pid_t pid = kvatest::StartCtl({"--simulate", "--interface", "usb", "datalog", "--signals",
-                                       "1,2,3,4,5,6,7,8,9,10", "--samples", "65526", "--files", "2",
-                                       "--name", "S"});
-  const auto opened = [] {
-    for (const auto& e : std::filesystem::directory_iterator("."))
-      if (e.path().filename().string().starts_with(".S_1.csv.tmp-")) return true;
-    return false;
-  };
-  for (int i = 0; i < 1000 && !opened(); ++i) usleep(10000);
-  usleep(20000);
-  kill(pid, SIGTERM);
-  const auto r = kvatest::WaitCtl(pid);
-  EXPECT_EQ(r.code, 143) << r.err;
-  std::smatch m;
-  ASSERT_TRUE(std::regex_match(
-      r.err, m, std::regex(R"(Datalog cancelled: \./S_1\.csv holds ([0-9]+) samples\n)")))
-      << r.err;
-  const auto lines = SplitLines(ReadFileBytes("S_1.csv"), "\r\n");
-  ASSERT_EQ(lines.size(), 7 + std::stoul(m[1]));
-  EXPECT_TRUE(lines.back().starts_with(m[1].str() + ",")) << lines.back();
-  EXPECT_EQ(r.out, "./S_1.csv\n");
 }
 
 }  // namespace
