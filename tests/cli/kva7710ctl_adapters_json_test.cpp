@@ -102,10 +102,6 @@ TEST_F(CtlAdapters, EveryValueCommandPrintsOneDocumentWithItsFields) {
   for (size_t i = 0; i < lines.size(); ++i)
     EXPECT_EQ(KeysOf(lines[i]), rows[i].second) << rows[i].first;
 
-  EXPECT_EQ(lines[0],
-            R"({"registers":[{"name":"SUPPLY_OUT","index":1,"address":"0002","hex":"02A4",)"
-            R"("raw":676,"value":3.2988799,"unit":"V"},{"name":"TEMP OUT","index":6,)"
-            R"("address":"000C","hex":"0133","raw":307,"value":24.951172,"unit":"C"}]})");
   EXPECT_EQ(lines[9],
             R"({"alarms":[{"alarm":1,"register":"ALM_MAG1","hex":"0000","raw":0,)"
             R"("source":"Disabled","source_code":0,"polarity":"less","level":null,"unit":null},)"
@@ -132,11 +128,7 @@ TEST_F(CtlAdapters, EveryValueCommandPrintsOneDocumentWithItsFields) {
             R"("raw":328}]})");
   EXPECT_EQ(lines[17], R"({"files":["./J_1.csv","./J_2.csv"],"cancelled":false,)"
                        R"("samples_in_last_file":2})");
-  // The capture as a file, then the same event in the document itself.
   EXPECT_EQ(lines[21], R"({"file":"cap.csv","events_stored":1,"event_length":128,"buffers":64})");
-  EXPECT_TRUE(lines[22].starts_with(
-      R"({"events_stored":1,"event_length":128,"buffers":64,"events":[{"event":1,"xyz":)"))
-      << lines[22];
 
   if (std::system("command -v python3 >/dev/null") != 0) GTEST_SKIP() << "no python3";
   kvatest::WriteFileBytes("docs.json", r.out);

@@ -61,14 +61,12 @@ TEST_F(CtlAnalyze, CaptureFileStatisticsSpectrumAndFiles) {
   r = kvatest::RunLines("analyze cap.csv --event 2 --band 20:30\n", json);
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1);
-  for (const char* part :
-       {"{\"file\":\"cap.csv\",\"kind\":\"capture\",\"events\":2,\"event\":2,\"rate\":1024,"
-        "\"rateSource\":\"default\",\"fixedClock\":true,\"segmentLength\":1024,\"segments\":1,"
-        "\"binHz\":1,\"band\":[20,30],\"columns\":[{\"name\":\"X\",\"unit\":\"g\",\"samples\":58,",
-        "\"peak\":{\"value\":-0.4,\"sample\":2,\"time\":0.0009765625}",
-        "\"peak\":{\"value\":1,\"sample\":12,\"time\":0.0107421875}"}) {
-    EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
-  }
+  EXPECT_TRUE(r.out.starts_with(
+      R"({"file":"cap.csv","kind":"capture","events":2,"event":2,"rate":1024,"rateSource":"default",)"
+      R"("fixedClock":true,"segmentLength":1024,"segments":1,"binHz":1,"band":[20,30],"columns":)"
+      R"([{"name":"X","unit":"g","samples":58,)"))
+      << r.out;
+  EXPECT_NE(r.out.find(R"("peak":{"value":1,"sample":12,"time":0.0107421875})"), std::string::npos);
 }
 
 // The datalog writer's TAB and decimal-comma form, chosen from LANG, read back by the same run.

@@ -4,6 +4,7 @@
 // bench stimulus (X 0 g, Y 0 g, Z 1 g, 3.30 V, 25.0 C, aux 1.00 V) by the register map's rules.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "app/number_text.h"
@@ -60,14 +61,10 @@ TEST_P(CtlProgram, BatchReadsWritesCapturesAndWatches) {
           "ALM_MAG1\t8064\t32868.0\nALM_CTRL\t0410\t1040.0\n" +
           tabbed + "EVENTS\t0000\t0.0\n");
 
-  // The file's layout is the capture file's own test; here the readout through each interface:
-  // temp (307 - 205) x 0.244, supply 676 x 0.00488, aux 310 counts at (supply / 1024); the
-  // 16th sample before the trigger, then the trigger sample above the level.
-  const auto lines = SplitLines(file, "\r\n");
-  ASSERT_EQ(lines.size(), 4u + 122u);
-  EXPECT_EQ(lines[2].substr(lines[2].find(",905")) + " " + lines[19] + " " + lines[20].substr(0, 4),
-            ",905,415,24.888,3.29888,0.998684405349195 0,0,1 0,0,");
-  EXPECT_GT(std::stod(lines[20].substr(4)), 5.14);
+  // The trigger sample (the 17th) is above the level; the header's readout: temp (307 - 205)
+  // x 0.244, supply 676 x 0.00488, aux 310 counts at (supply / 1024).
+  EXPECT_GT(std::stod(SplitLines(file, "\r\n").at(20).substr(4)), 5.14);
+  EXPECT_NE(file.find(",905,415,24.888,3.29888,0.998684405349195\r\n"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothInterfaces, CtlProgram, ::testing::Values("parallel", "usb"));
@@ -212,13 +209,11 @@ TEST_F(CtlLines, NumbersBeyondADoubleMeetEachCommandsLimit) {
         "datalog --signals 1 --files 1 --samples #", "spi-setup --delay #"}) {
     const auto big = RunLines(withNumber(line, "1e999"));
     auto limit = RunLines(withNumber(line, "99999"));
-    for (std::string* text : {&limit.out, &limit.err}) {
+    for (std::string* text : {&limit.out, &limit.err})
       for (size_t at; (at = text->find("99999")) != std::string::npos;)
         text->replace(at, 5, "1e999");
-    }
-    EXPECT_EQ(big.code, limit.code) << line;
-    EXPECT_EQ(big.out, limit.out) << line;
-    EXPECT_EQ(big.err, limit.err) << line;
+    EXPECT_EQ(std::tie(big.code, big.out, big.err), std::tie(limit.code, limit.out, limit.err))
+        << line;
   }
 }
 

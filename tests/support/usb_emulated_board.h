@@ -51,13 +51,13 @@ class EmulatedBoards {
       std::lock_guard<std::mutex> lock(mutex_);
       bus_.Attach(k, board);
     }
+    const std::string n = std::to_string(k + 2);
     const std::string text =
-        "P: " + SysPath(k) + "\nN: " + DevNode(k).substr(5) +
+        "P: " + SysPath(k) + "\nN: bus/usb/001/00" + n +
         "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DEVNAME=" + DevNode(k) +
-        "\nE: BUSNUM=001\nE: DEVNUM=00" + std::to_string(k + 2) +
-        "\nA: busnum=1\\n\nA: devnum=" + std::to_string(k + 2) +
+        "\nE: BUSNUM=001\nE: DEVNUM=00" + n + "\nA: busnum=1\\n\nA: devnum=" + n +
         "\\n\nA: speed=480\\n\nA: dev=189:" + std::to_string(k + 1) +
-        "\\n\nA: bConfigurationValue=1\\n\nH: " + "descriptors=" + DescriptorsHex(k) + "\n";
+        "\\n\nA: bConfigurationValue=1\\n\nH: descriptors=" + DescriptorsHex(k) + "\n";
     GError* error = nullptr;
     ASSERT_TRUE(umockdev_testbed_add_from_string(testbed_, text.c_str(), &error))
         << (error ? error->message : "");

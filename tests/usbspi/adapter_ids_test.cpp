@@ -98,11 +98,6 @@ TEST(UdevRule, PackagedFileIsTheRuleForTheDefaultIds) {
                                                       "60-kva7710-usbspi.rules");
   ASSERT_TRUE(packaged.starts_with("# SPDX-License-Identifier: GPL-3.0-or-later\n"));
   EXPECT_EQ(packaged.substr(packaged.find('\n') + 1), UdevRuleText(kDefaultAdapterUsbIds));
-
-  const std::string rule = UdevRuleText({{0x04B4, 0x1004}});
-  EXPECT_EQ(rule.substr(rule.rfind("SUBSYSTEM")),
-            "SUBSYSTEM==\"usb\", ENV{DEVTYPE}==\"usb_device\", ATTR{idVendor}==\"04b4\", "
-            "ATTR{idProduct}==\"1004\", TAG+=\"uaccess\"\n");
 }
 
 }  // namespace

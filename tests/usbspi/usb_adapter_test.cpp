@@ -69,34 +69,6 @@ TEST_F(UsbAdapter, DefaultBoardIsFoundWithItsBoardInformation) {
   EXPECT_EQ(RequestsOf(kEzUsbBulkRead).at(0).outputLength, 2u);
 }
 
-TEST_F(UsbAdapter, FirstUsableSlotIsSelectedInSlotOrder) {
-  bus.Board(0).descriptor1.reset();  // its information fails: passed over for the next one
-  sim::SimEzUsbBoard birch;
-  birch.productId = kBirchProductId;
-  bus.Attach(1, birch);
-  bus.Attach(2);
-  sim::SimEzUsbBoard otherVendor;
-  otherVendor.vendorId = static_cast<uint16_t>(AdapterVendorId + 1);
-  bus.Attach(3, otherVendor);
-  FindUsbAdapter();
-  EXPECT_EQ(messages, Texts{kBoardInfo});
-  EXPECT_EQ(State().usb.UsbAdapterCount, 3);
-  EXPECT_EQ(State().usb.CurrentUsbAdapter.BoardType, "BIRCH");  // slot 1
-  EXPECT_EQ(bus.Packets(3).size(), 0u) << "an unknown board is not spoken to";
-
-  // Slot 2's request fails after slot 1 filled the buffer with an adapter's IDs: it is empty.
-  faults.ClearFaults();
-  faults.FailCodeOccurrence(kEzUsbGetDeviceDescriptor, 3);
-  FindUsbAdapter();
-  EXPECT_EQ(State().usb.UsbAdapterCount, 2);
-  EXPECT_EQ(State().usb.UsbAdapterSlots[2].DeviceName, "");
-
-  SetEzUsbDriver(nullptr);  // no driver at all
-  FindUsbAdapter();
-  EXPECT_EQ(messages.back(), "No USB Buffers Found, Please Verify Setup and Restart");
-  EXPECT_EQ(State().usb.UsbPortIndex, -1);
-}
-
 TEST_F(UsbAdapter, EachBoardInformationStepCanFail) {
   constexpr const char* kName = "KVA7710 USB-SPI Adapter";
   using Arrange = void (*)(sim::SimEzUsbBus&, sim::FaultyEzUsbDriver&);
