@@ -78,11 +78,11 @@ TEST(CtlAnalyzeProgram, DatalogTheToolLoggedWithADecimalComma) {
                                  {{"LANG", "de_DE.UTF-8"}});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_TRUE(kvatest::ReadFileBytes("DATALOG_1.txt").ends_with("\t0\t0,9766\t\r\n"));
-  const std::string head = "./DATALOG_1.txt\nfile\tDATALOG_1.txt\tdatalog\nrate\t100 samples/s\t";
-  EXPECT_TRUE(r.out.starts_with(head)) << r.out;
-  EXPECT_NE(r.out.find("\ncolumn\tX acc\tZ acc\nunit\tg\tg\nsamples\t300\t300\n"
-                       "mean\t0.000000\t0.976600\n"),
-            std::string::npos)
+  EXPECT_TRUE(r.out.starts_with("./DATALOG_1.txt\nfile\tDATALOG_1.txt\tdatalog\n")) << r.out;
+  EXPECT_NE(
+      r.out.find(
+          "\ncolumn\tX acc\tZ acc\nunit\tg\tg\nsamples\t300\t300\nmean\t0.000000\t0.976600\n"),
+      std::string::npos)
       << r.out;
 }
 

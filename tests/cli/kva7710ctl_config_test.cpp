@@ -9,20 +9,18 @@
 
 namespace {
 
+using kvatest::RunLines;
+
 class CtlConfig : public kvatest::ProgramStateTest {
  protected:
-  static kvatest::CtlResult Run(const std::string& lines,
-                                kva::ctl::GlobalOptions options = kvatest::Simulated()) {
-    return kvatest::RunLines(lines, options);
-  }
   kvatest::TempDir dir;
 };
 
 TEST_F(CtlConfig, RateAndOffsetsInEngineeringUnits) {
   // X at 0.5 g reads 10 counts, which auto null takes away; Z's 1 g is 19 counts.
-  const auto r =
-      Run("offsets --x 100 --y -6579.2\noffsets --x 25.7 --y 25.69\nsim accel 0.5 0 1\nsim wait 5\n"
-          "offsets --auto-null\noffsets --factory\nrate\nrate 100\nrate 0.5\n");
+  const auto r = RunLines(
+      "offsets --x 100 --y -6579.2\noffsets --x 25.7 --y 25.69\nsim accel 0.5 0 1\nsim wait 5\n"
+      "offsets --auto-null\noffsets --factory\nrate\nrate 100\nrate 0.5\n");
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out,
             "XACCL_NULL\t0002\t102.8\nYACCL_NULL\tFF80\t-6579.2\nZACCL_NULL\t0000\t0.0\n"
@@ -34,9 +32,9 @@ TEST_F(CtlConfig, RateAndOffsetsInEngineeringUnits) {
 
 TEST_F(CtlConfig, AlarmSetByNameFiresOnAShock) {
   // 5 g on X is 97 counts (0x61); the indicator keeps the sources, the sources keep it.
-  const auto r =
-      Run("alarm-output on DIO1 high\nalarm 1 x_acc 5 greater\nalarm 2 Supply_V 3 less\n"
-          "sim shock x 10 5\nsim wait 50\nstatus\n");
+  const auto r = RunLines(
+      "alarm-output on DIO1 high\nalarm 1 x_acc 5 greater\nalarm 2 Supply_V 3 less\n"
+      "sim shock x 10 5\nsim wait 50\nstatus\n");
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out.substr(0, r.out.find("STATUS")),
             "ALM_MAG1\t0000\tDisabled\tless\nALM_MAG2\t0000\tDisabled\tless\n"
@@ -49,9 +47,9 @@ TEST_F(CtlConfig, AlarmSetByNameFiresOnAShock) {
 }
 
 TEST_F(CtlConfig, ControlBitsByName) {
-  const auto r =
-      Run("misc peak-tracking=on data-ready-line=dio2\ngpio dio0=out\n"
-          "gpio dio0-level=HIGH dio1=in\n");
+  const auto r = RunLines(
+      "misc peak-tracking=on data-ready-line=dio2\ngpio dio0=out\n"
+      "gpio dio0-level=HIGH dio1=in\n");
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out,
             "MISC_CTRL\t4001\ndata-ready-line\tdio2\ndata-ready-polarity\tlow\ndata-ready\toff\n"
@@ -61,11 +59,11 @@ TEST_F(CtlConfig, ControlBitsByName) {
 }
 
 TEST_F(CtlConfig, SetShowAndCatchAShock) {
-  const auto r =
-      Run("trigger set --length 1024 --pretrigger 4 --source1 x_acc --enable 1 --level1 12 "
-          "--polarity1 greater\n"
-          "trigger set --source2 Supply_V --level2 3 --polarity2 less --enable both\n"
-          "sim shock x 20 5\nsim wait 2000\ncapture --out shock.csv\n");
+  const auto r = RunLines(
+      "trigger set --length 1024 --pretrigger 4 --source1 x_acc --enable 1 --level1 12 "
+      "--polarity1 greater\n"
+      "trigger set --source2 Supply_V --level2 3 --polarity2 less --enable both\n"
+      "sim shock x 20 5\nsim wait 2000\ncapture --out shock.csv\n");
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out,
             "CAPT_CFG\t0040\tlength 1024\tpre-trigger 4/16 (256 samples)\nALM_CTRL\t0210\n"
@@ -86,14 +84,14 @@ TEST_F(CtlConfig, SetShowAndCatchAShock) {
 // asked for by the frame before: SUPPLY_OUT is 02A4 (bit 15 set while the sample is new);
 // channel 2 has nothing on the line, which idles high.
 TEST_F(CtlConfig, RawWordsChannelPolarityAndSetUp) {
-  const auto r =
-      Run("spi 0200 0000 0200 0000\n"
-          "spi --channel 2 1234\n"
-          "spi --polarity neg 0200 0\n"
-          "read SUPPLY_OUT\n"
-          "spi-setup --bits 50 --delay 40\n"
-          "spi --delay 9 0\n"
-          "spi-setup\n");
+  const auto r = RunLines(
+      "spi 0200 0000 0200 0000\n"
+      "spi --channel 2 1234\n"
+      "spi --polarity neg 0200 0\n"
+      "read SUPPLY_OUT\n"
+      "spi-setup --bits 50 --delay 40\n"
+      "spi --delay 9 0\n"
+      "spi-setup\n");
   ASSERT_EQ(r.code, 0) << r.err;
   // "Neg" samples one clock late: each word comes back shifted left with a 1 shifted in. The
   // register read after it is back on channel 1 with polarity "Pos".
@@ -106,7 +104,7 @@ TEST_F(CtlConfig, RawWordsChannelPolarityAndSetUp) {
             "0000\n"
             "static bits\t50\tCS3 CS5\nword delay\t9\n");
 
-  EXPECT_EQ(Run("spi 1\n", kvatest::Simulated("parallel")).err,
+  EXPECT_EQ(RunLines("spi 1\n", kvatest::Simulated("parallel")).err,
             "line 1: spi works on the USB adapter only (--interface usb)\n");
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// kva7710ctl on the simulated board: the built program once per interface, the rest as batch
-// lines in this process. Expected values follow from the
-// bench stimulus (X 0 g, Y 0 g, Z 1 g, 3.30 V, 25.0 C, aux 1.00 V) by the register map's rules.
+// kva7710ctl on the simulated board's bench stimulus (X 0 g, Y 0 g, Z 1 g, 3.30 V, 25.0 C, aux
+// 1.00 V): the built program once per interface, the rest as batch lines in this process.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -27,10 +26,9 @@ class CtlProgram : public ::testing::TestWithParam<const char*> {
   kvatest::TempDir dir;
 };
 
-// Supply 3.30 V / 4.88 mV = 676 counts (02A4) -> 3.29888 V; Z 1 g / 51.4 mg = 19 counts (0013);
-// temperature (25 + 50) x 4.096 = 307 counts (0133); aux 1.00 / 3.30 x 1024 = 310 counts (0136).
-// A capture: buffers of 128 (CAPT_CFG 0023) with 16 samples before the trigger; alarm 1 on Z
-// above 100 counts (5.14 g) triggers it and a 20 g shock on Z fires it.
+// Supply 676 counts (02A4, 3.29888 V), Z 19 (0013), temperature 307 (0133), aux 310 (0136). A
+// capture: buffers of 128 (CAPT_CFG 0023), 16 samples before the trigger; alarm 1 on Z above
+// 100 counts (5.14 g) triggers it and a 20 g shock on Z fires it.
 TEST_P(CtlProgram, BatchReadsWritesCapturesAndWatches) {
   auto r = RunCtl({"--simulate", "--interface", GetParam()},
                   "read SUPPLY_OUT xaccl_out 3 ZACCL_OUT Aux_Adc temp_out\n"
@@ -108,14 +106,13 @@ TEST_F(CtlLines, SimCommandsDriveTheBoard) {
 
 // The write frames (bit 15 set) of the exchange packets the adapter is sent for one command.
 TEST_F(CtlLines, DeviceCommandsWriteTheirCommandWord) {
-  // clang-format off
   const std::pair<const char*, const char*> rows[] = {
-      {"auto-null", "CB00 CA01 "}, {"factory-cal", "CB00 CA02 "}, {"power-down", "CB00 CA04 "},
-      {"power-up", "CB01 CA00 "}, {"flash-update", "CB00 CA08 "}, {"clear-alarms", "CB00 CA10 "},
-      {"reset-peaks", "CB00 CA20 "}, {"clear-capture", "CB00 CA40 "},
+      {"auto-null", "CB00 CA01 "},    {"factory-cal", "CB00 CA02 "},
+      {"power-down", "CB00 CA04 "},   {"power-up", "CB01 CA00 "},
+      {"flash-update", "CB00 CA08 "}, {"clear-alarms", "CB00 CA10 "},
+      {"reset-peaks", "CB00 CA20 "},  {"clear-capture", "CB00 CA40 "},
       {"self-test-on", "C701 C600 "}, {"self-test-off", "C700 C600 "},
   };
-  // clang-format on
   for (const auto& [name, expected] : rows) {
     std::string frames;
     RunLines(std::string("status\ncommand ") + name + "\nstatus\n", kvatest::Simulated(),
@@ -227,8 +224,8 @@ TEST_F(CtlLines, DatalogWritesItsFilesAndRefusesAPathBeforeSampling) {
   const std::string row = ",1,3.29888,1,0,1,0.9986843,\r\n";
   for (const std::string name : {"T_1.csv", "T_2.csv"}) {
     const std::string file = ReadFileBytes(dir.path() / "logs" / name);
-    EXPECT_TRUE(file.starts_with("File Name," + name + "\r\nDate,")) << file;
-    EXPECT_TRUE(file.ends_with(" \r\nSample #,PvND,Power V,XaND,X acc,ADCND,Aux_ADC,\r\n1" + row +
+    EXPECT_TRUE(file.starts_with("File Name," + name + "\r\nDate,") &&
+                file.ends_with(" \r\nSample #,PvND,Power V,XaND,X acc,ADCND,Aux_ADC,\r\n1" + row +
                                "2" + row + "3" + row))
         << file;
   }

@@ -37,7 +37,7 @@ TEST_F(EmulatedAdapter, SearchFindsBoardsInPortOrderAndReadsRegisters) {
   SetSpiWordDelay(delay);
   State().usb.SpiWordDelay = 0;
   ReadSpiSetup();
-  SetWord(ZACCL_OUT, 0x8013);
+  boards_->SetWord(static_cast<uint8_t>(State().registers.RegisterMap[ZACCL_OUT].BaseAddr), 0x8013);
   EXPECT_EQ(std::make_pair(int(State().usb.SpiWordDelay), Read(ZACCL_OUT)),
             std::make_pair(40, 0x13));
   EXPECT_EQ(messages, Texts{});

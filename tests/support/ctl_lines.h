@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// kva7710ctl's batch lines run in this process against one session: much quicker than starting
-// the built program, with the same output (a failure outside any line has no "kva7710ctl: "
-// prefix here). Not for Qt translation units: commands.h has a member named "signals".
+// kva7710ctl's batch lines run in this process against one session, as quick as the built program
+// is slow to start. Not for Qt translation units: commands.h has a member named "signals".
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -51,12 +50,12 @@ inline CtlResult RunLines(const std::string& lines, kva::ctl::GlobalOptions opti
       kva::ctl::AddCommands(app, request);
       if (beforeLine) beforeLine(number);
       try {
-        try {
-          app.parse(line, false);
-        } catch (const CLI::ParseError& e) {
-          throw kva::ctl::CommandError(kva::ctl::kExitUsage, e.what());
-        }
+        app.parse(line, false);
         kva::ctl::RunCommand(session, request, out);
+      } catch (const CLI::ParseError& e) {
+        result = {kva::ctl::kExitUsage,
+                  {},
+                  result.err + "line " + std::to_string(number) + ": " + e.what() + "\n"};
       } catch (const kva::ctl::CommandError& e) {
         result = {e.exitCode(),
                   {},

@@ -36,15 +36,12 @@ class EmulatedBoards {
         g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&EmulatedBoards::OnIoctl), this);
   }
   ~EmulatedBoards() {
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < 4; ++k)
       if (plugged_[k]) umockdev_testbed_detach_ioctl(testbed_, DevNode(k).c_str(), nullptr);
-    }
     g_signal_handler_disconnect(handler_, signal_);
     g_object_unref(handler_);
     g_object_unref(testbed_);
   }
-  EmulatedBoards(const EmulatedBoards&) = delete;
-  EmulatedBoards& operator=(const EmulatedBoards&) = delete;
 
   void Plug(int k, const kva::sim::SimEzUsbBoard& board = kva::sim::SimEzUsbBoard()) {
     {
@@ -108,8 +105,7 @@ class EmulatedBoards {
   }
 
   static int BoardOf(UMockdevIoctlClient* client) {
-    const std::string node = umockdev_ioctl_client_get_devnode(client);
-    return node.back() - '2';
+    return std::string(umockdev_ioctl_client_get_devnode(client)).back() - '2';
   }
 
   // Answers one urb from the simulated firmware: a string descriptor request, or a bulk
@@ -217,11 +213,6 @@ class EmulatedAdapter : public SimRig {
     api_.reset();
     boards_.reset();
     SimRig::TearDown();
-  }
-
-  void SetWord(int16_t index, uint16_t word) {
-    boards_->SetWord(static_cast<uint8_t>(kva::State().registers.RegisterMap[index].BaseAddr),
-                     word);
   }
 
   std::unique_ptr<EmulatedBoards> boards_;

@@ -58,11 +58,10 @@ TEST_F(AddedUsbIds, FileThenVariableThenOptionsEachIdOnce) {
   EXPECT_EQ(Ids(), (std::vector<std::string>{"1209:ed03", "1209:ef00", "04b4:1004", "abcd:0001",
                                              "abcd:0002", "0001:0002", "0003:0004"}));
   // Only listed IDs are adapters; an added one takes its type from a known product ID.
-  EXPECT_EQ(BoardTypeOf(0x04B4, 0x1004), "04B4:1004");
-  EXPECT_EQ(BoardTypeOf(0x0003, 0x0004), "0003:0004");
-  EXPECT_EQ(BoardTypeOf(0x1209, 0xEF00), "BIRCH");
-  EXPECT_EQ(BoardTypeOf(0x1209, 0x1004), "None");
-  EXPECT_EQ(BoardTypeOf(0x04B4, 0xED03), "None");
+  EXPECT_EQ((std::vector<std::string>{BoardTypeOf(0x04B4, 0x1004), BoardTypeOf(0x0003, 0x0004),
+                                      BoardTypeOf(0x1209, 0xEF00), BoardTypeOf(0x1209, 0x1004),
+                                      BoardTypeOf(0x04B4, 0xED03)}),
+            (std::vector<std::string>{"04B4:1004", "0003:0004", "BIRCH", "None", "None"}));
   EXPECT_EQ(AddAdapterUsbIds({"04b4:ed03"}), "");
   EXPECT_EQ(BoardTypeOf(0x04B4, 0xED03), "ALDER");
 }

@@ -63,10 +63,10 @@ TEST_F(UsbAdapter, DefaultBoardIsFoundWithItsBoardInformation) {
   // String descriptors: the 5-byte input, a 4-byte head, then the whole descriptor.
   const auto strings = RequestsOf(kEzUsbGetStringDescriptor);
   EXPECT_EQ(strings.at(0).input, (Bytes{1, 0, 0, 0, 0x1B}));
-  EXPECT_EQ(strings.at(0).outputLength, 4u);
-  EXPECT_EQ(strings.at(1).outputLength, 2u + 2u * 23u);
+  EXPECT_EQ(std::make_tuple(strings.at(0).outputLength, strings.at(1).outputLength,
+                            RequestsOf(kEzUsbBulkRead).at(0).outputLength),
+            std::make_tuple(4u, 2u + 2u * 23u, 2u));
   EXPECT_EQ(bus.Packets(0), (std::vector<Bytes>{{0x00}}));
-  EXPECT_EQ(RequestsOf(kEzUsbBulkRead).at(0).outputLength, 2u);
 }
 
 TEST_F(UsbAdapter, EachBoardInformationStepCanFail) {
@@ -103,8 +103,8 @@ TEST_F(UsbAdapter, SetupCommandsCarryTheirExactBytes) {
   bus.Firmware(0).wordDelay = 0x19;
   bus.Firmware(0).staticBits = 0x7F;
   ReadSpiSetup();
-  EXPECT_EQ(State().usb.SpiWordDelay, 25);
-  EXPECT_EQ(State().usb.SpiStaticBits, 0x78);
+  EXPECT_EQ(std::make_pair(int(State().usb.SpiWordDelay), int(State().usb.SpiStaticBits)),
+            std::make_pair(25, 0x78));
   EXPECT_EQ(bus.Packets(0), (std::vector<Bytes>{{0x0B, 0x01}, {0x0C, 0xFF}, {0x01}}));
 }
 
@@ -115,12 +115,11 @@ TEST_F(UsbAdapter, ExchangePacketsAndAnswers) {
   State().usb.SpiTxWords[2] = 0x0000;
   Exchange(2);
   EXPECT_EQ(bus.Packets(0), (std::vector<Bytes>{{0x0D, 0x01, 0x02, 0x12, 0x00, 0x00, 0x00}}));
-  EXPECT_EQ(RequestsOf(kEzUsbBulkRead).at(0).outputLength, 4u);
   EXPECT_EQ(State().usb.SpiRxWords[2], 0xBEEF);
-  // One open, pipe information before each of the two transfers.
-  EXPECT_EQ(faults.OpenCount(), 1u);
-  EXPECT_EQ(RequestsOf(kEzUsbGetPipeInfo).size(), 2u);
-
+  // One open, pipe information before each of the two transfers, a 4-byte answer.
+  EXPECT_EQ(std::make_tuple(faults.OpenCount(), RequestsOf(kEzUsbGetPipeInfo).size(),
+                            RequestsOf(kEzUsbBulkRead).at(0).outputLength),
+            std::make_tuple(1u, 2u, 4u));
   for (int i = 1; i <= 16; ++i) State().usb.SpiTxWords[i] = 0x8000 | (i << 8) | i;  // write frames
   Exchange(16);
   EXPECT_EQ(bus.Packets(0).back().size(), 35u);
@@ -129,13 +128,9 @@ TEST_F(UsbAdapter, ExchangePacketsAndAnswers) {
   // The channel is clamped to 1..5; the input polarity chooses the command.
   State().usb.SpiChannel = 9;
   State().usb.SpiInputPolarity = false;
-  sensor.SetWord(0x12, 0x9234);
-  State().usb.SpiTxWords[1] = 0x1200;
-  State().usb.SpiTxWords[2] = 0x0000;
   Exchange(2);
   EXPECT_EQ(Bytes(bus.Packets(0).back().begin(), bus.Packets(0).back().begin() + 2),
             (Bytes{0x0E, 5}));
-
   // A board gone since the search: the open fails silently, the transfer reports it.
   bus.Remove(0);
   Exchange(2);
