@@ -282,8 +282,7 @@ class FrmUsbDebugTest : public QObject {
     QVERIFY(requests_.size() == 3 && port_.events.empty() && messages.messages().empty());
 
     refuseWith_ = EPERM;
-    Ok("378");
-    Ok("378");
+    for (int i = 0; i < 2; ++i) Ok("378");
     QVERIFY(messages.messages().size() == 1 && messages.messages()[0].title == "Error");
     QVERIFY(State().settings.PortDriverReady && !ui::FindForm<frmPort>()->isVisible());
   }
