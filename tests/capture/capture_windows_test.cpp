@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The capture path on the simulated board: the main window's capture group, the capture,
-// capture configuration and analysis windows.
+// The main window's capture group and the capture windows on the simulated board.
 #include <QLogValueAxis>
 #include <cmath>
 
@@ -58,15 +57,11 @@ void TwoSmallEvents() {
   State().capture.CaptureHeaders[1] = {2.5, 1234, 415, 24.5, 3.3, 0.5};
 }
 
-// The table's cells of these rows for one axis, joined with ' '.
 QString Cells(const frmCapAnalysis& w, int axis, std::initializer_list<const char*> rows) {
   QStringList texts;
-  for (const char* row : rows) {
-    for (int r = 0; r < kAnalysisRows; ++r) {
-      if (QString::fromUtf8(kAnalysisRowNames[r]) == row)
-        texts << w.tblStats->item(r, axis)->text();
-    }
-  }
+  for (const char* row : rows)
+    for (int r = 0; r < kAnalysisRows; ++r)
+      if (std::string_view(kAnalysisRowNames[r]) == row) texts << w.tblStats->item(r, axis)->text();
   return texts.join(' ');
 }
 
@@ -87,40 +82,33 @@ class CaptureWindowsTest : public QObject {
   void init() { rig_.emplace(); }
   void cleanup() { rig_.reset(); }
 
-  // The README's "Capturing an event", a few seconds per step: the window's own example with a
-  // quarter of pre-trigger, a shock, one event read and plotted in the main window's colours.
+  // The README's "Capturing an event", a few seconds per step: a shock read and plotted.
   void triggerShockReadAndPlot() {
     frmForm1& main = StartMainWindow();
     main.move(40, 30);
-    const auto userPace = [this] { rig_->now += 4.0; };
+    const auto click = [this](QAbstractButton* b) { b->click(), rig_->now += 4.0; };  // user's pace
     auto& board = ui::ShowForm<frmSimBoard>();
-    main.cmdCaptConfig->click();
+    main.cmdCaptConfig->click();  // the window's own example, a quarter of pre-trigger
     frmCaptConfig& config = *ui::FindForm<frmCaptConfig>();
     config.ComboBuffLength->setCurrentIndex(0);
     config.ComboPreTrigLength->setCurrentIndex(4);
-    config.cmdCapt_CFG->click();
-    userPace();
+    click(config.cmdCapt_CFG);
     config.ComboSourceBuff1->setCurrentIndex(2);
     config.txtTrigLevelBuff1->setText("12");
     config.ComboPolBuff1->setCurrentIndex(1);
-    config.cmdTrig_Mag->click();
-    userPace();
+    click(config.cmdTrig_Mag);
     config.Option_A1->setChecked(true);
-    config.cmdALM_CTRL->click();
+    click(config.cmdALM_CTRL);
     QCOMPARE(config.txtTrigLevelBuff1->text() + config.LBLCAPT_CFG->text() +
                  config.LBLALM_CTRL->text() + config.LBLALM_MAG1->text(),
              QString("11.97620040021080E9"));
-    userPace();
     board.txtShockPeak->setValue(20.0);
     board.txtShockDuration->setValue(5.0);
-    board.cmdShock->click();
-    userPace();
-    main.cmdReadData->click();
+    click(board.cmdShock);
+    click(main.cmdReadData);
     QCOMPARE(main.txtReadReg[0]->text(), QString("1"));
-    userPace();
 
-    // While the memory is read: the three buttons off, the busy window counting events.
-    QStringList during;
+    QStringList during;  // the three buttons off, the busy window counting events
     QTimer watch;
     connect(&watch, &QTimer::timeout, &main, [&] {
       const auto* busy = ui::FindForm<frmBusyMsg>();
@@ -135,16 +123,13 @@ class CaptureWindowsTest : public QObject {
     watch.stop();
     QCOMPARE(during, QStringList({"0Reading Capture Memory.\n",
                                   "0Reading Capture Memory.\nEvent = 1 of 8."}));
-    // Hidden again, beside the capture group, 700 twips clear of it.
-    const frmBusyMsg& busy = *ui::FindForm<frmBusyMsg>();
+    const frmBusyMsg& busy = *ui::FindForm<frmBusyMsg>();  // 700 twips beside the capture group
     QCOMPARE(QString::number(busy.isVisible() + main.cmdCaptDisplay->isEnabled()) +
                  busy.windowTitle() + QString::asprintf(" %d,%d", busy.x(), busy.y()),
              QString("1KVA7710_Eval_Rev_1  Message 48,380"));
-    // 256 samples from before the trigger, then the one that crossed.
-    int first = 0;
-    for (int t = 1; t <= 1018 && !first; ++t)
-      first = State().capture.CaptureTraceX[size_t(t)] > 11.9 ? t : 0;
-    QCOMPARE(first + 1000 * State().capture.CaptureEventsStored, 1257);
+    const auto& xs = State().capture.CaptureTraceX;  // 256 samples before the one that crossed
+    const auto first = std::find_if(xs.begin() + 1, xs.end(), [](double g) { return g > 11.9; });
+    QCOMPARE(int(first - xs.begin()) + 1000 * State().capture.CaptureEventsStored, 1257);
 
     frmCapDisplay& display = *ui::FindForm<frmCapDisplay>();
     const ui::PictureBox& pic = *display.Picture1;
@@ -156,8 +141,7 @@ class CaptureWindowsTest : public QObject {
     QCOMPARE(main.txtReadReg[0]->text(), QString("0"));
   }
 
-  // The read-outs under the mouse, the header of the event under it, the scrolled window's
-  // ends; the save in the chosen form, or why not.
+  // Read-outs and the event's header under the mouse, the scrolled ends; the save, or why not.
   void displayReadoutsScrollAndSave() {
     TwoSmallEvents();
     frmCapDisplay& d = ui::LoadForm<frmCapDisplay>();
@@ -211,30 +195,25 @@ class CaptureWindowsTest : public QObject {
     QCOMPARE(QString::number(w.cmbEvent->count()) + w.cmbEvent->itemText(2) + " " +
                  w.lblRate->text() + " " + w.txtRate->text(),
              QString("3Event 2 SMPL_PRD 001F read with the buffer 1024.000 samples/s"));
-    // All events: 2036 samples; extremes to the 0.2 g step's decimal, averages to two more.
-    // A peak time only within one event.
+    // All events: extremes to the 0.2 g step's decimal, averages to two more, no peak time.
     QCOMPARE(Cells(w, 0, {"Samples", "Max (g)", "Min (g)", "Peak at (ms)"}) + "|" +
                  Cells(w, 1, {"Mean (g)"}) + "|" + Cells(w, 2, {"RMS (g)"}),
              QString("2036 1.0 -1.0 |0.400|1.000"));
     w.cmbEvent->setCurrentIndex(2);
     // The first sample on a crest: 6.25 periods in, sample 65 at 62.5 ms.
-    QCOMPARE(Cells(w, 0,
-                   {"Peak (g)", "Peak at sample", "Peak at (ms)", "Spectrum peak (Hz)",
-                    "Spectrum peak (g)"}) +
-                 " " + w.lblPeak->text(),
+    const auto rows = {"Peak (g)", "Peak at sample", "Peak at (ms)", "Spectrum peak (Hz)",
+                       "Spectrum peak (g)"};
+    QCOMPARE(Cells(w, 0, rows) + " " + w.lblPeak->text(),
              QString("1.0 65 62.50 100 1 Highest peak: X 100.00 Hz, 1 g"));
     w.ShowCursor(100.3);
-    QVERIFY2(w.lblCursor->text().startsWith("100.00 Hz  X 1 g  Y "),
-             qPrintable(w.lblCursor->text()));
+    QCOMPARE(w.lblCursor->text().left(20), QString("100.00 Hz  X 1 g  Y "));
 
-    // The check boxes carry the trace colours; an axis left out leaves its column empty.
-    QCOMPARE(w.chkAxis[1]->palette().color(QPalette::WindowText), ui::kTraceGreen);
+    QCOMPARE(w.chkAxis[1]->palette().color(QPalette::WindowText), ui::kTraceGreen);  // Y's colour
     w.chkAxis[1]->setChecked(false);
     QVERIFY(Cells(w, 1, {"Mean (g)"}).isEmpty());
     QCOMPARE(w.chartView->chart()->series().size(), 4);  // X and Z, each a line and its peak
 
-    // Another rate moves the peak with it; density and log axes change the plot's axes.
-    w.txtRate->setValue(2048);
+    w.txtRate->setValue(2048);  // moves the peak with it
     w.cmbShow->setCurrentIndex(1);
     w.chkLogFrequency->setChecked(true);
     const auto x = w.chartView->chart()->axes(Qt::Horizontal);
@@ -249,11 +228,9 @@ class CaptureWindowsTest : public QObject {
     frmCapAnalysis& w = ui::ShowForm<frmCapAnalysis>();
     w.chkAxis[1]->setChecked(false);
     w.cmbSegment->setCurrentText("256");
-    QString name;
+    QString name = "spectrum";
     ui::SetSaveFileHook([&name](const QString&, const QString&) { return name; });
-    name = "spectrum";
-    w.cmdSaveSpectrum->click();
-    // The header and bins 0 .. 128, the sine's among them.
+    w.cmdSaveSpectrum->click();  // the header and bins 0 .. 128, the sine's among them
     const std::string csv = kvatest::ReadFileBytes("spectrum.csv");
     QVERIFY(csv.starts_with("Frequency (Hz),X (g),Z (g)\r\n0,") &&
             csv.find("\r\n100,0.9666") != std::string::npos);

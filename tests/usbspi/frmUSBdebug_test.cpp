@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The host set-up windows: the parallel port dialog; the adapter selection window and debug
-// panel over simulated boards (rows, choices, each control's exact packets, loop, failures).
+// The parallel port dialog, the adapter selection window and debug panel on simulated boards.
 
 #include <cerrno>
 
@@ -17,20 +16,24 @@ using Bytes = std::vector<uint8_t>;
 namespace {
 
 // Shifts back the word of the frame before, so readbacks show what was sent.
-class LoopbackSensor : public sim::SpiSlave {
- public:
-  uint16_t PendingAnswer() override { return last_; }
-  uint16_t Transfer(uint16_t mosi) override { return std::exchange(last_, mosi); }
-
- private:
-  uint16_t last_ = 0;
+struct LoopbackSensor : sim::SpiSlave {
+  uint16_t PendingAnswer() override { return last; }
+  uint16_t Transfer(uint16_t mosi) override { return std::exchange(last, mosi); }
+  uint16_t last = 0;
 };
 
-// The static bits checked in the panel, as their numbers.
 QString Bits(const frmUSBdebug& w) {
   QString bits;
   for (int k = 2; k <= 5; ++k) bits += w.chkStaticBits[k]->isChecked() ? QString::number(k) : "";
   return bits;
+}
+
+// Packets in hex, a space between bytes and '|' between packets.
+QString Hex(const std::vector<Bytes>& packets) {
+  QStringList hex;
+  for (const Bytes& b : packets)
+    hex << QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size())).toHex(' ');
+  return hex.join('|');
 }
 
 QString Texts(std::initializer_list<QLineEdit*> boxes) {
@@ -51,9 +54,8 @@ class FrmUsbDebugTest : public QObject {
   int refuseWith_ = 0;
   kvatest::RecordingPortIo port_;
 
-  frmPort& Dialog() { return ui::ShowForm<frmPort>(); }
   frmPort& Ok(const QString& text) {
-    auto& d = Dialog();
+    auto& d = ui::ShowForm<frmPort>();
     d.txtUser->setText(text);
     QTest::mouseClick(d.cmdOK, Qt::LeftButton);
     return d;
@@ -66,15 +68,12 @@ class FrmUsbDebugTest : public QObject {
     return w;
   }
   const std::vector<Bytes>& Packets() const { return bus_->Packets(0); }
-  const Bytes& LastPacket() const { return bus_->Packets(0).back(); }
-
-  frmUSBselect& Window() { return ui::ShowForm<frmUSBselect>(); }
+  QString Last() const { return Hex({bus_->Packets(0).back()}); }
 
   // One slot's row: "on" or "off" for its option, then descriptor, revision and speed.
   static QString Row(frmUSBselect& w, int n) {
-    return QStringList({w.optUsbPort[n]->isEnabled() ? "on" : "off", w.txtDescript0[n]->text(),
-                        w.txtDriverRev[n]->text(), w.txtSpeed[n]->text()})
-        .join('|');
+    return (w.optUsbPort[n]->isEnabled() ? "on|" : "off|") +
+           Texts({w.txtDescript0[n], w.txtDriverRev[n], w.txtSpeed[n]});
   }
 
  private slots:
@@ -102,10 +101,7 @@ class FrmUsbDebugTest : public QObject {
 
   void slotListAndTheBoardsSetupOnActivation() {
     ui::MessageRecorder messages;
-    sim::SimEzUsbBoard birch;
-    birch.productId = kBirchProductId;
-    birch.descriptor2 = "SECOND";
-    bus_->Attach(2, birch);
+    bus_->Attach(2, {.productId = kBirchProductId, .descriptor2 = "SECOND"});
     State().usb.SpiChannel = 3;
     State().usb.SpiInputPolarity = false;
     auto& w = ui::ShowForm<frmUSBdebug>();
@@ -117,13 +113,8 @@ class FrmUsbDebugTest : public QObject {
     QVERIFY(w.optUsbPort[0]->isChecked() && w.optUsbPort[2]->isEnabled() &&
             !w.optUsbPort[1]->isEnabled() && w.frameSPIsetup->isEnabled() &&
             w.optSpiChan[3]->isChecked());
-    // The search asks for the revision; choosing the board sends the settings, then reads
-    // back what the board holds.
-    QCOMPARE(bus_->Packets(0), (std::vector<Bytes>{{kCmdRevision},
-                                                   {kCmdSetStaticBits, 0x78},
-                                                   {kCmdSetWordDelay, 25},
-                                                   {kCmdReadSetup},
-                                                   {kCmdReadSetup}}));
+    // The search's revision request, the settings sent on the choice, what the board holds.
+    QCOMPARE(Hex(Packets()), QString("00|0c 78|0b 19|01|01"));
     QCOMPARE(w.cmdPolarity->text() + w.txtLoopDelay->text() + Bits(w), QString("Neg252345"));
     bus_->Firmware(0).staticBits = 0x10;
     w.cmdReadBits->click();
@@ -134,26 +125,23 @@ class FrmUsbDebugTest : public QObject {
     auto& w = Panel();
     for (int k = 2; k <= 5; ++k) w.chkStaticBits[k]->setChecked(k == 3 || k == 5);
     w.cmdSetSpiBits->click();
-    QCOMPARE(LastPacket(), (Bytes{kCmdSetStaticBits, 0x50}));
+    QCOMPARE(Last(), QString("0c 50"));
     QStringList delays;  // typed, then shown and sent
     for (const char* typed : {"300", "0", "12.5"}) {
       w.txtLoopDelay->setText(typed);
       QTest::keyClick(w.txtLoopDelay, Qt::Key_Return);
-      delays << w.txtLoopDelay->text() + QString::asprintf(" %d %d",
-                                                           LastPacket()[0] == kCmdSetWordDelay,
-                                                           LastPacket()[1]);
+      delays << w.txtLoopDelay->text() + " " + Last();
     }
-    QCOMPARE(delays, QStringList({"255 1 255", "1 1 1", "12 1 12"}));
-    // Polarity is the command of the next exchange; nothing is sent when it changes.
-    QStringList polarity;
+    QCOMPARE(delays, QStringList({"255 0b ff", "1 0b 01", "12 0b 0c"}));
+    QStringList polarity;  // the next exchange's command; nothing is sent on a change
     for (int i = 0; i < 2; ++i) {
       const size_t sent = Packets().size();
       w.cmdPolarity->click();
       polarity << w.cmdPolarity->text() + QString::number(Packets().size() - sent);
       w.cmdWriteSpi->click();
-      polarity << QString::number(LastPacket()[0] == (i ? kCmdExchangePos : kCmdExchangeNeg));
+      polarity << Last().left(2);
     }
-    QCOMPARE(polarity, QStringList({"Neg0", "1", "Pos0", "1"}));
+    QCOMPARE(polarity, QStringList({"Neg0", "0e", "Pos0", "0d"}));
   }
 
   void manualFrameWordsCountsAndReadback() {
@@ -163,31 +151,29 @@ class FrmUsbDebugTest : public QObject {
     w.txtWriteSpi[3]->setText("77");
     w.txtReadSpi[5]->setText("DEAD");
     w.cmdWriteSpi->click();
-    QCOMPARE(LastPacket(), (Bytes{kCmdExchangePos, 1, 2, 0x80, 0x00, 0x00, 0x00}));
+    QCOMPARE(Last(), QString("0d 01 02 80 00 00 00"));
     QCOMPARE(Texts({w.txtWriteSpi[1], w.txtWriteSpi[2], w.txtWriteSpi[3], w.txtReadSpi[5]}),
              QString("8000|0||"));
-    // The loopback answers each word with the one before: the last word of the previous
-    // exchange, then the first of this one.
+    // The loopback answers each word with the one before (the previous exchange's last first).
     w.txtWriteSpi[1]->setText("00ab");
     w.txtWriteSpi[2]->setText("C");
     w.cmdWriteSpi->click();
     QCOMPARE(Texts({w.txtWriteSpi[1], w.txtWriteSpi[2], w.txtReadSpi[1], w.txtReadSpi[2]}),
              QString("AB|C|0|AB"));
-    // Word counts typed, shown and sent (5 bytes of packet and 2 per word).
-    QStringList counts;
+    QStringList counts;  // typed, shown and sent (5 bytes of packet and 2 per word)
     for (const char* typed : {"20", "0", "", "3.5"}) {
       w.txtNumWords->setText(typed);
       w.cmdWriteSpi->click();
-      counts << w.txtNumWords->text() + "=" + QString::number(LastPacket().size());
+      counts << w.txtNumWords->text() + "=" + QString::number(Packets().back().size());
     }
     QCOMPARE(counts, QStringList({"16=35", "1=5", "1=5", "4=11"}));
     // Another channel reads the idle line; register access goes back to channel 1.
     w.optSpiChan[3]->click();
     w.cmdWriteSpi->click();
-    QCOMPARE(QString::number(LastPacket()[1]) + w.txtReadSpi[1]->text(), QString("3FFFF"));
+    QCOMPARE(Last().mid(3, 2) + w.txtReadSpi[1]->text(), QString("03FFFF"));
     State().settings.InterfaceType = Interface::Usb;
     ReadRegister(SUPPLY_OUT);
-    QCOMPARE(LastPacket(), (Bytes{kCmdExchangePos, 1, 2, 0x02, 0x00, 0x00, 0x00}));
+    QCOMPARE(Last(), QString("0d 01 02 02 00 00 00"));
   }
 
   void loopRunsUntilStopAndAFailedExchangeSwitchesToNone() {
@@ -201,26 +187,23 @@ class FrmUsbDebugTest : public QObject {
       if (yields == 50) State().settings.DebugLoopStop = true;  // a missed stop must not hang
       QCoreApplication::processEvents();
     });
-    w.cmdLoop->click();
-    // The write, then one exchange per yield until the Stop click.
-    QCOMPARE(Packets().size(), size_t(1 + 3));
-    QCOMPARE(w.cmdLoop->text() + w.txtReadSpi[1]->text(), QString("Loop1234"));
-    // Closing the panel ends its loop: no exchanges go on behind a hidden window.
+    w.cmdLoop->click();  // the write, then one exchange per yield until the Stop click
+    QCOMPARE(QString::number(Packets().size()) + w.cmdLoop->text() + w.txtReadSpi[1]->text(),
+             QString("4Loop1234"));
     yields = 0;
-    atThirdYield = [&] { w.close(); };
+    atThirdYield = [&] { w.close(); };  // ends the loop: no exchanges behind a hidden window
     w.cmdLoop->click();
     QVERIFY(yields == 3 && State().settings.DebugLoopStop && w.cmdLoop->text() == "Loop");
     ui::ShowForm<frmUSBdebug>();
 
-    // The third exchange of the next loop cannot read its answer; the readback keeps the
-    // words of the last good exchange.
+    // The next loop's third exchange cannot read its answer; the last good words stay shown.
     yields = -100;
     faults_->ClearFaults();
     faults_->FailCodeOccurrence(kEzUsbBulkRead, 3);
     w.txtWriteSpi[1]->setText("5678");
     w.cmdLoop->click();
-    QCOMPARE(messages.texts(), std::vector<std::string>{"Error Reading SPI"});
-    QCOMPARE(yields, -100 + 2);
+    QVERIFY(yields == -100 + 2 &&
+            messages.texts() == std::vector<std::string>{"Error Reading SPI"});
     QVERIFY(w.optUsbPort[4]->isChecked() && !State().usb.UsbReady && !w.frameManual->isEnabled() &&
             !w.frameSPIsetup->isEnabled());
     QCOMPARE(w.cmdLoop->text() + w.txtReadSpi[1]->text(), QString("Loop5678"));
@@ -233,18 +216,13 @@ class FrmUsbDebugTest : public QObject {
     QCOMPARE(messages.texts(), std::vector<std::string>(3, "Please Select a Buffer first"));
   }
 
-  // The search itself is the adapter's test; here the rows, the user's choice (sent its
-  // settings, keeping the search index), "None", a new search; shown modally, Debug opens the
-  // panel modally, the close box acts as OK and every showing searches again.
+  // The rows, the choice (sent its settings, keeping the search index), "None", a new search;
+  // modally, Debug opens the panel modally, the close box is OK and each showing searches again.
   void selectionRowsChoicesAndModalShowing() {
     ui::MessageRecorder messages;
-    sim::SimEzUsbBoard slow;
-    slow.revisionMajor = 1;
-    slow.revisionMinor = 0;
-    slow.usb2 = false;
-    slow.descriptor1 = "Second board";
-    bus_->Attach(2, slow);
-    auto& w = Window();
+    bus_->Attach(
+        2, {.descriptor1 = "Second board", .revisionMajor = 1, .revisionMinor = 0, .usb2 = false});
+    auto& w = ui::ShowForm<frmUSBselect>();
     QVERIFY(w.optUsbPort[0]->isChecked());
     QCOMPARE(Row(w, 1) + Row(w, 2), QString("off|||on|Second board|1.0|1.1"));
     bus_->ClearLog();
@@ -252,8 +230,7 @@ class FrmUsbDebugTest : public QObject {
     QCOMPARE(State().usb.CurrentUsbAdapter.DeviceName + std::to_string(State().usb.UsbPortIndex),
              std::string("Ezusb-20"));
     QVERIFY(State().usb.UsbReady && bus_->Packets(0).empty());
-    QCOMPARE(bus_->Packets(2),
-             (std::vector<Bytes>{{kCmdSetWordDelay, 25}, {kCmdSetStaticBits, 0x78}}));
+    QCOMPARE(Hex(bus_->Packets(2)), QString("0b 19|0c 78"));
     QTest::mouseClick(w.optUsbPort[4], Qt::LeftButton);
     QVERIFY(!State().usb.UsbReady);
     QTest::mouseClick(w.cmdFindEzUsb, Qt::LeftButton);
@@ -265,8 +242,7 @@ class FrmUsbDebugTest : public QObject {
     ui::SetModalHook([&](QWidget& form) {
       shown.push_back(form.windowTitle());
       if (auto* panel = qobject_cast<frmUSBdebug*>(&form)) panel->close();
-      if (&form == &w) w.cmdDebugUsb->click();
-      if (&form == &w) QTest::mouseClick(w.cmdExit, Qt::LeftButton);
+      if (&form == &w) w.cmdDebugUsb->click(), QTest::mouseClick(w.cmdExit, Qt::LeftButton);
     });
     bus_->RemoveAll();
     bus_->Attach(3);
@@ -277,17 +253,15 @@ class FrmUsbDebugTest : public QObject {
     QCOMPARE(Row(w, 0) + Row(w, 3), QString("off|||on|KVA7710 USB-SPI Adapter|2.3|2.0"));
   }
 
-  // Activation shows the current address; four hex digits at most.
   void theAddressShownInHex() {
     State().settings.PortAddress = 888;
-    auto& d = Dialog();
+    auto& d = ui::ShowForm<frmPort>();
     const QString shown = d.txtUser->text();
     d.txtUser->setText("12345");
     QCOMPARE(shown + d.txtUser->text(), QString("3781234"));
   }
 
-  // The access step itself is the port access's test; here, once per address, the lines put
-  // idle (data register 0 last), and a refusal said once per address.
+  // Once per address: access, the lines put idle (data register 0 last), a refusal said.
   void okTakesTheAddressAndGetsAccessOncePerAddress() {
     ui::MessageRecorder messages;
     // clang-format off
@@ -296,22 +270,20 @@ class FrmUsbDebugTest : public QObject {
     // clang-format on
     for (const auto& c : cases) {
       auto& d = Ok(c.typed);
-      QCOMPARE(State().settings.PortAddress, c.address);
-      QCOMPARE(d.txtUser->text(), QString(c.shown));
-      QVERIFY(State().settings.PortDriverReady &&
-              State().settings.InterfaceType == Interface::Parallel && !d.isVisible());
-      QCOMPARE(requests_.back(), uint16_t(c.address));
-      QCOMPARE(port_.Writes(uint16_t(c.address)).back(), uint8_t(0));
+      QCOMPARE(d.txtUser->text() + QString::number(State().settings.PortAddress),
+               c.shown + QString::number(c.address));
+      QVERIFY(State().settings.PortDriverReady && !d.isVisible() &&
+              State().settings.InterfaceType == Interface::Parallel &&
+              requests_.back() == uint16_t(c.address) &&
+              port_.Writes(uint16_t(c.address)).back() == 0);
     }
     port_.events.clear();
     Ok("308");
     QVERIFY(requests_.size() == 3 && port_.events.empty() && messages.messages().empty());
 
     refuseWith_ = EPERM;
-    Ok("378");
-    Ok("378");
-    QCOMPARE(messages.messages().size(), size_t(1));
-    QCOMPARE(messages.messages()[0].title, std::string("Error"));
+    for (int i = 0; i < 2; ++i) Ok("378");
+    QVERIFY(messages.messages().size() == 1 && messages.messages()[0].title == "Error");
     QVERIFY(State().settings.PortDriverReady && !ui::FindForm<frmPort>()->isVisible());
   }
 };
