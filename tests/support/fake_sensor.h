@@ -73,15 +73,17 @@ class FakeSensor : public kva::sim::SpiSlave {
 
 // The fake sensor on the simulated port at 0x378, selected as the parallel-port interface,
 // with a one-iteration delay so that waits are counted, not spent.
-class FakeBoard {
+template <class Sensor = FakeSensor>
+class BoardOf {
  public:
   void Set(int16_t index, uint16_t word) {
     sensor.words[static_cast<uint8_t>(kva::State().registers.RegisterMap[index].BaseAddr)] = word;
   }
 
-  FakeSensor sensor;
+  Sensor sensor;
   kva::sim::SimParallelPort port{sensor, 0x378};
   LptSetup setup{&port};
 };
+using FakeBoard = BoardOf<>;
 
 }  // namespace kvatest

@@ -61,15 +61,6 @@ class TraceSensor : public FakeSensor {
 };
 
 // The tracing sensor at 0x378, selected as the parallel-port interface, waits counted.
-class TraceBoard {
- public:
-  void Set(int16_t index, uint16_t word) {
-    sensor.words[static_cast<uint8_t>(kva::State().registers.RegisterMap[index].BaseAddr)] = word;
-  }
-
-  TraceSensor sensor;
-  kva::sim::SimParallelPort port{sensor, 0x378};
-  LptSetup setup{&port};
-};
+using TraceBoard = BoardOf<TraceSensor>;
 
 }  // namespace kvatest
