@@ -17,7 +17,7 @@ namespace {
 using namespace kvatest;
 
 struct CtlProgram : ::testing::TestWithParam<const char*> {
-  kvatest::TempDir dir;
+  TempDir dir;
 };
 
 // Supply 676 counts (02A4, 3.29888 V), Z 19 (0013), temperature 307 (0133), aux 310 (0136). A
@@ -61,8 +61,8 @@ TEST_P(CtlProgram, BatchReadsWritesCapturesAndWatches) {
 
 INSTANTIATE_TEST_SUITE_P(BothInterfaces, CtlProgram, ::testing::Values("parallel", "usb"));
 
-struct CtlLines : kvatest::ProgramStateTest {
-  kvatest::TempDir dir;
+struct CtlLines : ProgramStateTest {
+  TempDir dir;
 };
 
 // Each stimulus command by its name: what the outputs read after it. The demo scenario's
@@ -107,7 +107,7 @@ TEST_F(CtlLines, DeviceCommandsWriteTheirCommandWord) {
   };
   for (const auto& [name, expected] : rows) {
     std::string frames;
-    RunLines(std::string("status\ncommand ") + name + "\nstatus\n", kvatest::Simulated(),
+    RunLines(std::string("status\ncommand ") + name + "\nstatus\n", Simulated(),
              [&frames](int line) {
                auto* bus = dynamic_cast<kva::sim::SimEzUsbBus*>(kva::CurrentEzUsbDriver());
                if (bus == nullptr) return;
@@ -229,22 +229,21 @@ TEST_F(CtlLines, InterfaceFromSettingsFileAndRefusedOptions) {
                   .out.ends_with("ATTR{idProduct}==\"ef00\", TAG+=\"uaccess\"\n"));
   EXPECT_EQ(FailureOf(RunLines("sim wait 5\n", none)),
             Failure(2, "line 1: sim commands need --simulate\n"));
-  kvatest::WriteFileBytes("CommPort.cfg",
-                          "Interface =  1 \r\nPort Address =  0 \r\nFactory =  0 \r\n");
-  auto options = kvatest::Simulated("");
+  WriteFileBytes("CommPort.cfg", "Interface =  1 \r\nPort Address =  0 \r\nFactory =  0 \r\n");
+  auto options = Simulated("");
   EXPECT_EQ(RunLines("read 4\n", options).out, "ZACCL_OUT\t0013\t0.977\n");  // no address: 378
   options.port = "80";  // below 100 (hex) never a parallel port
   auto r = RunLines("read 1\n", options);
   EXPECT_TRUE(r.code == 3 && r.err.find("no access to the parallel port at 80") != r.err.npos)
       << r.err;
-  std::vector<kva::ctl::GlobalOptions> refused(4, kvatest::Simulated());
+  std::vector<kva::ctl::GlobalOptions> refused(4, Simulated());
   refused[0].port = "12345";
   refused[1].vcd = "bus.vcd";  // the trace is of the parallel port
   refused[2].interface = "parallel";
   refused[2].adapter = 0;
   refused[3].interface = "serial";
   for (const auto& o : refused) EXPECT_EQ(RunLines("read 1\n", o).code, 2) << o.interface;
-  options = kvatest::Simulated();
+  options = Simulated();
   options.simulate = false;  // and this machine has no adapter
   r = RunLines("read 1\n", options);
   EXPECT_EQ(r.code, 3);

@@ -54,8 +54,7 @@ struct UsbAdapter : kvatest::SimRig {
 
 TEST_F(UsbAdapter, DefaultBoardIsFoundWithItsBoardInformation) {
   FindUsbAdapter();
-  EXPECT_TRUE(messages.empty());
-  ASSERT_TRUE(State().usb.UsbReady);
+  ASSERT_TRUE(messages.empty() && State().usb.UsbReady);
   // What the record holds, the two adapter windows show; here, the requests that fill it.
   // String descriptors: the 5-byte input, a 4-byte head, then the whole descriptor.
   const auto strings = RequestsOf(kEzUsbGetStringDescriptor);
