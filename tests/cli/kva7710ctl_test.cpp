@@ -14,16 +14,10 @@
 
 namespace {
 
-using kvatest::Failure;
-using kvatest::FailureOf;
-using kvatest::ReadFileBytes;
-using kvatest::RunCtl;
-using kvatest::RunLines;
-using kvatest::SplitLines;
+using namespace kvatest;
 
-class CtlProgram : public ::testing::TestWithParam<const char*> {
- protected:
-  kvatest::TempDir dir;
+struct CtlProgram : ::testing::TestWithParam<const char*> {
+  TempDir dir;
 };
 
 // Supply 676 counts (02A4, 3.29888 V), Z 19 (0013), temperature 307 (0133), aux 310 (0136). A
@@ -67,9 +61,8 @@ TEST_P(CtlProgram, BatchReadsWritesCapturesAndWatches) {
 
 INSTANTIATE_TEST_SUITE_P(BothInterfaces, CtlProgram, ::testing::Values("parallel", "usb"));
 
-class CtlLines : public kvatest::ProgramStateTest {
- protected:
-  kvatest::TempDir dir;
+struct CtlLines : ProgramStateTest {
+  TempDir dir;
 };
 
 // Each stimulus command by its name: what the outputs read after it. The demo scenario's
@@ -99,8 +92,7 @@ TEST_F(CtlLines, SimCommandsDriveTheBoard) {
   // clang-format on
   for (const auto& [lines, out] : rows) {
     const auto r = RunLines(lines + "\n");
-    EXPECT_EQ(FailureOf(r), Failure(0, "")) << lines;
-    EXPECT_EQ(r.out, out) << lines;
+    EXPECT_EQ(std::tuple(r.code, r.err, r.out), std::tuple(0, "", out)) << lines;
   }
 }
 
@@ -115,14 +107,13 @@ TEST_F(CtlLines, DeviceCommandsWriteTheirCommandWord) {
   };
   for (const auto& [name, expected] : rows) {
     std::string frames;
-    RunLines(std::string("status\ncommand ") + name + "\nstatus\n", kvatest::Simulated(),
+    RunLines(std::string("status\ncommand ") + name + "\nstatus\n", Simulated(),
              [&frames](int line) {
                auto* bus = dynamic_cast<kva::sim::SimEzUsbBus*>(kva::CurrentEzUsbDriver());
                if (bus == nullptr) return;
-               for (const auto& p : bus->Packets(0)) {
+               for (const auto& p : bus->Packets(0))
                  for (size_t at = 3; line == 3 && p[0] == 0x0D && at + 1 < p.size(); at += 2)
                    if (p[at] & 0x80) frames += kva::Hex4(p[at] << 8 | p[at + 1]) + " ";
-               }
                bus->SetLogging(line == 2);
                bus->ClearLog();
              });
@@ -132,8 +123,9 @@ TEST_F(CtlLines, DeviceCommandsWriteTheirCommandWord) {
 
 // Bad input of every command, refused with its reason and the usage exit code.
 TEST_F(CtlLines, BadInputIsRefusedWithItsReason) {
+  const std::string dl = "datalog --samples 1 --files 1 --signals ";
   // clang-format off
-  const std::pair<const char*, const char*> rows[] = {
+  const std::pair<std::string, std::string> rows[] = {
       {"read NOPE", "unknown register: NOPE"},
       {"read 40", "register index must lie in 0..39, not 40"},
       {"write SMPL_PRD 12345", "the value must be one to four hex digits, not 12345"},
@@ -149,14 +141,10 @@ TEST_F(CtlLines, BadInputIsRefusedWithItsReason) {
       {"sim noise x -1", "UG must not be negative"},
       {"sim temp warm", "C must be a number, not warm"},
       {"sim wait -1", "MS must lie in 0..86400000"},
-      {"datalog --signals 1,11 --samples 2 --files 1",
-       "--signals takes indices 1..10 separated by commas, not 1,11"},
-      {"datalog --signals 1, --samples 2 --files 1",
-       "--signals takes indices 1..10 separated by commas, not 1,"},
-      {"datalog --signals 1 --samples 1 --files 1 --name ..",
-       "--name must be a file name without a folder, not \"..\""},
-      {"datalog --signals 1 --samples 1 --files 1 --name a/b",
-       "--name must be a file name without a folder, not \"a/b\""},
+      {dl + "1,11", "--signals takes indices 1..10 separated by commas, not 1,11"},
+      {dl + "1,", "--signals takes indices 1..10 separated by commas, not 1,"},
+      {dl + "1 --name ..", "--name must be a file name without a folder, not \"..\""},
+      {dl + "1 --name a/b", "--name must be a file name without a folder, not \"a/b\""},
       {"alarm 1 x 5 greater",
        "unknown alarm source: x (Disabled, Supply V, X_Acc, Y_Acc, Z_Acc, Aux_ADC, "
                               "Temperature, XYZ_PK_OUT, Clock Alarm)"},
@@ -167,8 +155,7 @@ TEST_F(CtlLines, BadInputIsRefusedWithItsReason) {
        "unknown setting: dio2=out (NAME=WORD, NAME one of dio0, dio1, dio0-level, dio1-level)"},
       {"spi 12345", "a WORD is one to four hex digits, not 12345"},
       {"spi-setup --bits 7F", "--bits takes the sum of CS2 08, CS3 10, CS4 20 and CS5 40, not 7F"},
-      {"trigger set --length 100",
-       "--length must be 1024, 512, 256, 128, 64, 32, 16 or 8, not 100"},
+      {"trigger set --length 100", "--length must be 1024, 512, 256, 128, 64, 32, 16 or 8, not 100"},
       {"watch --delay 1001", "--delay: Value 1001 not in range 0.000000 to 1000.000000"},
       {"watch --delay nan", "--delay: Value nan is not a number"},
       {"watch --count 0", "--count: Value 0 not in range 1 to 100000000"},
@@ -180,16 +167,15 @@ TEST_F(CtlLines, BadInputIsRefusedWithItsReason) {
        "--samples: Value 65527 not in range 1 to 65526"},
       {"datalog --signals 1 --samples 1 --files 2001",
        "--files: Value 2001 not in range 1 to 2000"},
-      {"datalog --signals 1 --samples 1 --files 1 --delay nan",
-       "--delay: Value nan is not a number"},
+      {dl + "1 --delay nan", "--delay: Value nan is not a number"},
       {"spi --channel 5 1", "--channel: Value 5 not in range 1 to 4"},
       {"spi 0 1 2 3 4 5 6 7 8 9 A B C D E F 10", "WORD: At Most 16 required but received 17"},
       {"fly away", "A subcommand is required"},
   };
   // clang-format on
   for (const auto& [line, reason] : rows) {
-    const auto r = RunLines("status\n" + std::string(line) + "\n");
-    EXPECT_EQ(FailureOf(r), Failure(2, std::string("line 2: ") + reason + "\n")) << line;
+    EXPECT_EQ(FailureOf(RunLines("status\n" + line + "\n")), Failure(2, "line 2: " + reason + "\n"))
+        << line;
   }
 }
 
@@ -218,8 +204,7 @@ TEST_F(CtlLines, DatalogWritesItsFilesAndRefusesAPathBeforeSampling) {
   std::filesystem::create_directory("logs");
   const auto r =
       RunLines("datalog --signals 1,2,5 --samples 3 --files 2 --delay 2 --name T --dir logs\n");
-  ASSERT_EQ(FailureOf(r), Failure(0, ""));
-  EXPECT_EQ(r.out, "logs/T_1.csv\nlogs/T_2.csv\n");
+  ASSERT_EQ(std::tuple(r.code, r.err, r.out), std::tuple(0, "", "logs/T_1.csv\nlogs/T_2.csv\n"));
   // 2 ms between samples is more than one sample period, so every value is new.
   const std::string row = ",1,3.29888,1,0,1,0.9986843,\r\n";
   for (const std::string name : {"T_1.csv", "T_2.csv"}) {
@@ -230,12 +215,9 @@ TEST_F(CtlLines, DatalogWritesItsFilesAndRefusesAPathBeforeSampling) {
         << file;
   }
   // Without the early refusal this run would first take 65526 samples.
-  const std::string longName(250, 'L');
-  const std::string error = "Could not write ./" + longName + "_1.csv: File name too long\n";
-  EXPECT_EQ(FailureOf(RunLines("datalog --signals 1,2,3,4,5,6,7,8,9,10 --samples 65526 --files 1 "
-                               "--name " +
-                               longName + "\n")),
-            Failure(4, error + "line 1: " + error));
+  const std::string n(250, 'L'), e = "Could not write ./" + n + "_1.csv: File name too long\n";
+  const auto big = "datalog --signals 1,2,3,4,5,6,7,8,9,10 --samples 65526 --files 1 --name " + n;
+  EXPECT_EQ(FailureOf(RunLines(big + "\n")), Failure(4, e + "line 1: " + e));
 }
 
 // The interface from CommPort.cfg unless an option gives it; options the session refuses.
@@ -247,24 +229,21 @@ TEST_F(CtlLines, InterfaceFromSettingsFileAndRefusedOptions) {
                   .out.ends_with("ATTR{idProduct}==\"ef00\", TAG+=\"uaccess\"\n"));
   EXPECT_EQ(FailureOf(RunLines("sim wait 5\n", none)),
             Failure(2, "line 1: sim commands need --simulate\n"));
-  kvatest::WriteFileBytes("CommPort.cfg",
-                          "Interface =  1 \r\nPort Address =  0 \r\nFactory =  0 \r\n");
-  auto options = kvatest::Simulated("");
+  WriteFileBytes("CommPort.cfg", "Interface =  1 \r\nPort Address =  0 \r\nFactory =  0 \r\n");
+  auto options = Simulated("");
   EXPECT_EQ(RunLines("read 4\n", options).out, "ZACCL_OUT\t0013\t0.977\n");  // no address: 378
   options.port = "80";  // below 100 (hex) never a parallel port
   auto r = RunLines("read 1\n", options);
-  EXPECT_EQ(std::make_pair(r.code,
-                           r.err.find("no access to the parallel port at 80") != std::string::npos),
-            std::make_pair(3, true))
+  EXPECT_TRUE(r.code == 3 && r.err.find("no access to the parallel port at 80") != r.err.npos)
       << r.err;
-  std::vector<kva::ctl::GlobalOptions> refused(4, kvatest::Simulated());
+  std::vector<kva::ctl::GlobalOptions> refused(4, Simulated());
   refused[0].port = "12345";
   refused[1].vcd = "bus.vcd";  // the trace is of the parallel port
   refused[2].interface = "parallel";
   refused[2].adapter = 0;
   refused[3].interface = "serial";
   for (const auto& o : refused) EXPECT_EQ(RunLines("read 1\n", o).code, 2) << o.interface;
-  options = kvatest::Simulated();
+  options = Simulated();
   options.simulate = false;  // and this machine has no adapter
   r = RunLines("read 1\n", options);
   EXPECT_EQ(r.code, 3);

@@ -34,11 +34,17 @@ struct Bench {
     dev.Transfer(lowFirst ? lo : hi);
     dev.Transfer(lowFirst ? hi : lo);
   }
+  void Write(std::initializer_list<std::pair<uint8_t, uint16_t>> writes) {
+    for (const auto& [address, value] : writes) Write(address, value);
+  }
   void Step(double seconds) { now += seconds; }
+  uint16_t ReadAfter(double seconds, uint8_t address) {
+    Step(seconds);
+    return Read(address);
+  }
 };
 
-class Kva7710Test : public kvatest::ProgramStateTest {
- protected:
+struct Kva7710Test : kvatest::ProgramStateTest {
   void SetUp() override {
     ProgramStateTest::SetUp();
     LocalTime({2009, 12, 31, 23, 59, 58});
@@ -76,19 +82,15 @@ TEST_F(Kva7710Test, WriteFramesActByRegister) {
 TEST_F(Kva7710Test, NewDataFlagsAndSigns) {
   Bench b;
   b.Read(0x08);
-  b.Step(0.5 / 1024);  // half a period: no sample yet
-  EXPECT_EQ(b.Read(0x08), 19);
-  b.Step(0.5 / 1024);
-  EXPECT_EQ(b.Read(0x08), 0x8000 | 19);
+  EXPECT_EQ(b.ReadAfter(0.5 / 1024, 0x08), 19);  // half a period: no sample yet
+  EXPECT_EQ(b.ReadAfter(0.5 / 1024, 0x08), 0x8000 | 19);
 
   b.dev.SetAcceleration(-1.0, 2.5, 0.0);
   b.dev.SetSupply(2.5);
-  b.Step(1.0 / 1024);
-  EXPECT_EQ(b.Read(0x04), 0x8000 | (0x4000 - 19));  // -19 in 14 bits
-  EXPECT_EQ(b.Read(0x0A), 0x8000 | 410);            // aux 1.00 V of 2.5 x 1024
-  b.dev.SetAcceleration(500, 0, 0);                 // saturates
-  b.Step(1.0 / 1024);
-  EXPECT_EQ(b.Read(0x04), 0x8000 | 0x1FFF);
+  EXPECT_EQ(b.ReadAfter(1.0 / 1024, 0x04), 0x8000 | (0x4000 - 19));  // -19 in 14 bits
+  EXPECT_EQ(b.Read(0x0A), 0x8000 | 410);                             // aux 1.00 V of 2.5 x 1024
+  b.dev.SetAcceleration(500, 0, 0);                                  // saturates
+  EXPECT_EQ(b.ReadAfter(1.0 / 1024, 0x04), 0x8000 | 0x1FFF);
 }
 
 TEST_F(Kva7710Test, CalibrationAndPowerCommands) {
@@ -104,11 +106,9 @@ TEST_F(Kva7710Test, CalibrationAndPowerCommands) {
   b.Step(61);
   EXPECT_EQ(std::tuple(b.Read(0x08), b.Read(0x2E)), std::tuple(19, 0x0000));  // 23:59:58 + 61 s
   b.dev.Transfer(0xCB01);  // power up: high byte held...
-  b.Step(1.0 / 1024);
-  EXPECT_EQ(b.Read(0x08), 19);
+  EXPECT_EQ(b.ReadAfter(1.0 / 1024, 0x08), 19);
   b.dev.Transfer(0xCA00);  // ...and executed with the low byte
-  b.Step(1.0 / 1024);
-  EXPECT_EQ(b.Read(0x08), 0x8000 | 39);
+  EXPECT_EQ(b.ReadAfter(1.0 / 1024, 0x08), 0x8000 | 39);
 }
 
 // Self-test adds 40 counts to every axis, none to X on a faulty part, whose fault latches in
@@ -129,9 +129,7 @@ TEST_F(Kva7710Test, SelfTestAndItsFault) {
   for (const auto& [misc, status] : {std::pair{0x0000, 0x0020}, {0x0200, 0x0000}}) {
     Bench c;
     c.dev.SetSelfTestFault(true);
-    c.Write(0x46, static_cast<uint16_t>(misc));
-    c.Write(0x4A, 0x0004);  // power down, then up
-    c.Write(0x4A, 0x0100);
+    c.Write({{0x46, static_cast<uint16_t>(misc)}, {0x4A, 0x0004}, {0x4A, 0x0100}});  // down, up
     EXPECT_EQ(c.Read(0x1A), status) << misc;
   }
   for (const auto& [volts, flags] :
@@ -144,8 +142,7 @@ TEST_F(Kva7710Test, SelfTestAndItsFault) {
 // The demo's shocks, drawn from the seed, fall on all three axes in turn.
 TEST_F(Kva7710Test, DemoShocksFallOnTheirDrawnAxes) {
   Bench b;
-  ASSERT_TRUE(b.dev.SetScenario("demo"));
-  EXPECT_FALSE(b.dev.SetScenario("Demo"));
+  ASSERT_TRUE(!b.dev.SetScenario("Demo") && b.dev.SetScenario("demo"));
   b.dev.SetSeed(7);
   b.Write(0x46, 0x4000);  // peak tracking
   for (int s = 0; s < 40; ++s) b.Step(1.0), b.Read(0x04);
@@ -155,12 +152,10 @@ TEST_F(Kva7710Test, DemoShocksFallOnTheirDrawnAxes) {
 }
 
 TEST_F(Kva7710Test, ClockRunsInBcdAndTakesWrites) {
-  Bench b;                // 23:59:58 on 31 December 2009
-  b.Write(0x2E, 0x1430);  // seconds restart at 0
-  b.Write(0x2E, 0x2460);  // not a time: ignored
-  b.Write(0x30, 0x0A01);  // not BCD: ignored
-  b.Step(59.9);
-  EXPECT_EQ(b.Read(0x2E), 0x1430);
+  Bench b;  // 23:59:58 on 31 December 2009
+  // Seconds restart at 0; 24:60 is not a time and 0A01 not BCD: both ignored.
+  b.Write({{0x2E, 0x1430}, {0x2E, 0x2460}, {0x30, 0x0A01}});
+  EXPECT_EQ(b.ReadAfter(59.9, 0x2E), 0x1430);
   b.Step(0.2);
   EXPECT_EQ(b.Read(0x2E) << 16 | b.Read(0x30), 0x14311231);
 
@@ -170,9 +165,7 @@ TEST_F(Kva7710Test, ClockRunsInBcdAndTakesWrites) {
                                                {0x0099, 0x1231, 0x0101, 0x0000},
                                                {0x0000, 0x0231, 0x0301, 0x0000}};
   for (const auto& [year, before, after, yearAfter] : midnights) {
-    b.Write(0x32, year);
-    b.Write(0x30, before);
-    b.Write(0x2E, 0x2359);
+    b.Write({{0x32, year}, {0x30, before}, {0x2E, 0x2359}});
     b.Step(60.0);
     EXPECT_EQ(b.Read(0x30) << 16 | b.Read(0x32), after << 16 | yearAfter) << std::hex << before;
   }
@@ -186,23 +179,17 @@ TEST_F(Kva7710Test, FlashImageFileSurvivesANewModel) {
   const std::string path = (dir.path() / "flash.bin").string();
   {
     Bench b(path);
-    b.Write(0x48, 0x00FF);
-    b.Write(0x20, 0xFFF0);
-    b.Write(0x38, 0x80E9);
-    b.Write(0x3C, 0x0210);
-    b.Write(0x46, 0xC000);
+    b.Write({{0x48, 0x00FF}, {0x20, 0xFFF0}, {0x38, 0x80E9}, {0x3C, 0x0210}, {0x46, 0xC000}});
     EXPECT_FALSE(std::filesystem::exists(path));  // nothing until a flash update
     b.Write(0x4A, 0x0008);  // ENDURANCE counts it; CHECKSUM sums the saved words
     EXPECT_EQ(std::tuple(b.Read(0x00), b.Read(0x1E)), std::tuple(1, 0x43E8));
   }
-  const std::string expected =
-      std::string("KVAFLASH") + std::string("\x01\x00\x01\x00", 4) +  // version 1, ENDURANCE 1
-      std::string("\xF0\xFF\x00\x00\x00\x00", 6) +                    // nulls
-      std::string("\x00\x00\x00\x00", 4) +                            // wake time, wake date
-      std::string("\xE9\x80\x00\x00\x10\x02\x00\x00", 8) +  // ALM_MAG1/2, ALM_CTRL, XTRIG_CTRL
-      std::string("\x00\x00\x00\x00\x00\xC0\xFF\x00", 8) +  // CAPT_CFG, GPIO, MISC, SMPL_PRD
-      std::string("\xE8\x43", 2);                           // sum
-  EXPECT_EQ(kvatest::ReadFileBytes(path), expected);
+  // Version 1, ENDURANCE 1; nulls; wake time and date; ALM_MAG1/2, ALM_CTRL, XTRIG_CTRL;
+  // CAPT_CFG, GPIO, MISC, SMPL_PRD; sum.
+  EXPECT_EQ(kvatest::ReadFileBytes(path),
+            std::string("KVAFLASH\x01\x00\x01\x00\xF0\xFF\x00\x00\x00\x00\x00\x00\x00\x00"
+                        "\xE9\x80\x00\x00\x10\x02\x00\x00\x00\x00\x00\x00\x00\xC0\xFF\x00\xE8\x43",
+                        40));
 
   Bench again(path);
   EXPECT_EQ(std::tuple(again.Read(0x48), again.Read(0x1A) & 0x0040), std::tuple(0x00FF, 0));
@@ -211,59 +198,14 @@ TEST_F(Kva7710Test, FlashImageFileSurvivesANewModel) {
   EXPECT_EQ(std::filesystem::directory_iterator(dir.path())->path(), path);  // no temp left
 }
 
-// ---- capture memory and catch-up ----
-
-int Sext(int bits, int v) {
-  const int p = 1 << (bits - 1);
-  return (v & (p - 1)) - (v & p);
-}
-
-// What the host's readout decodes from one event buffer: header words and samples in counts
-// of 0.2 g, walked location by location with the pointer written after each location.
-struct Decoded {
-  std::vector<uint16_t> header;
-  std::vector<std::array<int, 3>> samples;
-  bool operator==(const Decoded&) const = default;
-};
-
-std::vector<Decoded> Walk(Bench& b) {
-  const int events = b.Read(0x1C);
-  const int length = 1024 >> (b.Read(0x42) & 7);
-  std::vector<Decoded> out;
-  int p = 0;
-  b.Write(0x40, 0);
-  for (int e = 0; e < std::min(events, 8192 / length); ++e) {
-    Decoded d;
-    for (int j = 0; j < length; ++j) {
-      const int w = b.Read(0x16);
-      const int z = b.Read(0x18);
-      b.Write(0x40, static_cast<uint16_t>(++p));
-      if (j < 6) d.header.push_back(static_cast<uint16_t>(w));
-      if (j >= 6) d.samples.push_back({Sext(8, w & 0xFF), Sext(8, w >> 8), Sext(8, z & 0xFF)});
-    }
-    out.push_back(std::move(d));
-  }
-  return out;
-}
-
-class Kva7710CaptureTest : public Kva7710Test {
- protected:
-  void SetUp() override { LocalTime({2007, 12, 25, 14, 30, 10}); }
-  // Capture in 1024 locations with trigger 1 on X above 12 g (233 counts).
-  static void ArmXAbove12g(Bench& b) {
-    b.Write(0x42, 0x0040);
-    b.Write(0x3C, 0x0210);
-    b.Write(0x38, 0x80E9);
-  }
-};
-
 // A 20 g, 10 ms shock on X starting on a sample at 14:30 on 25 December, captured in 1024
 // locations with a quarter before the trigger, and found by a host that looks an hour later.
-TEST_F(Kva7710CaptureTest, ShockEventIsCaughtUpAfterAnHour) {
+TEST_F(Kva7710Test, ShockEventIsCaughtUpAfterAnHour) {
+  LocalTime({2007, 12, 25, 14, 30, 10});
   Bench b;
-  ArmXAbove12g(b);
-  b.Write(0x46, 0x4000);  // peak tracking
-  b.Step(0.5);            // exactly 512 samples on: the shock starts on a sample
+  // 1024 locations, trigger 1 on X above 12 g (233 counts), peak tracking.
+  b.Write({{0x42, 0x0040}, {0x3C, 0x0210}, {0x38, 0x80E9}, {0x46, 0x4000}});
+  b.Step(0.5);  // exactly 512 samples on: the shock starts on a sample
   b.dev.Shock(0, 20.0, 10.0);
   b.Step(3600);
   // An hour on; one event; alarm 1 latched and shown on the outputs; the crest, 19.995 g in
@@ -271,20 +213,25 @@ TEST_F(Kva7710CaptureTest, ShockEventIsCaughtUpAfterAnHour) {
   EXPECT_EQ((std::array<int, 5>{b.Read(0x2E), b.Read(0x1C), b.Read(0x1A) & 0x0300,
                                 b.Read(0x04) & 0x4000, b.Read(0x0E) & 0x3FFF}),
             (std::array<int, 5>{0x1530, 1, 0x0100, 0x4000, 400}));
-  const auto events = Walk(b);
-  ASSERT_EQ(events.size(), 1u);
-  const Decoded& d = events[0];
+  // The host's readout of the event, the pointer written after each location: the header
+  // words, then samples in counts of 0.2 g.
+  std::vector<uint16_t> header;
+  std::vector<std::array<int, 3>> samples;
+  b.Write(0x40, 0);
+  for (int p = 1; p <= 1024; ++p) {
+    const int w = b.Read(0x16), z = b.Read(0x18);
+    b.Write(0x40, static_cast<uint16_t>(p));
+    p <= 6 ? header.push_back(w) : samples.push_back({int8_t(w), int8_t(w >> 8), int8_t(z)});
+  }
   // |(20.0, 0, 0.98)| g in 0.2 g counts, 14:30, 25 December, 25 C, 3.30 V, 1.00 V of 3.30 V
-  EXPECT_EQ(d.header, (std::vector<uint16_t>{100, 0x1430, 0x1225, 307, 676, 310}));
-  ASSERT_EQ(d.samples.size(), 1018u);
+  EXPECT_EQ(header, (std::vector<uint16_t>{100, 0x1430, 0x1225, 307, 676, 310}));
   // 256 samples before the trigger: at rest, then the first three of the half-sine
   // (0, 6.0 and 11.5 g, still below the level); the trigger sample at 15.9 g comes next.
-  EXPECT_EQ(std::count(d.samples.begin(), d.samples.begin() + 253, std::array<int, 3>{0, 0, 5}),
-            253);
+  EXPECT_EQ(std::count(samples.begin(), samples.begin() + 253, std::array{0, 0, 5}), 253);
   std::vector<int> x;
-  for (int j = 253; j <= 258; ++j) x.push_back(d.samples[j][0]);
+  for (int j = 253; j <= 258; ++j) x.push_back(samples[j][0]);
   EXPECT_EQ(x, (std::vector<int>{0, 30, 58, 80, 94, 100}));  // up to the crest
-  EXPECT_EQ(d.samples[267], (std::array<int, 3>{0, 0, 5}));  // over after 10 ms
+  EXPECT_EQ(samples[267], (std::array<int, 3>{0, 0, 5}));    // over after 10 ms
   b.Write(0x4A, 0x0010);  // clearing the alarms takes them off the outputs too
   EXPECT_EQ(b.Read(0x1A) + (b.Read(0x04) & 0x4000), 0);
 }

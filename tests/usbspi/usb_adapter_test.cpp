@@ -17,10 +17,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 using Texts = std::vector<std::string>;
-constexpr const char* kBoardInfo = "Error getting Board Info";
 
-class UsbAdapter : public kvatest::SimRig {
- protected:
+struct UsbAdapter : kvatest::SimRig {
   void SetUp() override {
     SimRig::SetUp();
     SetEzUsbDriver(&faults);
@@ -43,12 +41,11 @@ class UsbAdapter : public kvatest::SimRig {
   // The requests of one code, in order.
   std::vector<sim::SimEzUsbRequest> RequestsOf(uint32_t code) const {
     std::vector<sim::SimEzUsbRequest> out;
-    for (const auto& r : bus.Requests()) {
+    for (const auto& r : bus.Requests())
       if (r.code == code) out.push_back(r);
-    }
     return out;
   }
-  static void Exchange(uint8_t n) { UsbSpiTransfer(n); }
+  static void Exchange(uint8_t n) { UsbSpiTransfer(n); }  // takes its count by reference
 
   kvatest::FakeSensor sensor;
   sim::SimEzUsbBus bus{sensor};
@@ -57,8 +54,7 @@ class UsbAdapter : public kvatest::SimRig {
 
 TEST_F(UsbAdapter, DefaultBoardIsFoundWithItsBoardInformation) {
   FindUsbAdapter();
-  EXPECT_TRUE(messages.empty());
-  ASSERT_TRUE(State().usb.UsbReady);
+  ASSERT_TRUE(messages.empty() && State().usb.UsbReady);
   // What the record holds, the two adapter windows show; here, the requests that fill it.
   // String descriptors: the 5-byte input, a 4-byte head, then the whole descriptor.
   const auto strings = RequestsOf(kEzUsbGetStringDescriptor);
@@ -86,8 +82,8 @@ TEST_F(UsbAdapter, EachBoardInformationStepCanFail) {
     messages.clear();
     arrange(bus, faults);
     FindUsbAdapter();
-    EXPECT_EQ(messages,
-              (Texts{kBoardInfo, "No Valid USB Buffers Found, Please Verify Setup and Restart"}))
+    EXPECT_EQ(messages, (Texts{"Error getting Board Info",
+                               "No Valid USB Buffers Found, Please Verify Setup and Restart"}))
         << what;
     EXPECT_FALSE(State().usb.UsbReady || State().usb.UsbAdapterSlots[0].Present) << what;
     EXPECT_EQ(State().usb.UsbAdapterSlots[0].Descript0, descript0) << what;
@@ -96,9 +92,8 @@ TEST_F(UsbAdapter, EachBoardInformationStepCanFail) {
 
 TEST_F(UsbAdapter, SetupCommandsCarryTheirExactBytes) {
   Select();
-  uint8_t delay = 0;
+  uint8_t delay = 0, bits = 0xFF;  // the bits are sent as passed, not masked
   SetSpiWordDelay(delay);
-  uint8_t bits = 0xFF;  // sent as passed, not masked
   SetSpiStaticBits(bits);
   bus.Firmware(0).wordDelay = 0x19;
   bus.Firmware(0).staticBits = 0x7F;
