@@ -24,8 +24,8 @@ TEST(AnalysisFileDatalog, BothFormsAndTheRate) {
     ASSERT_EQ(f.columns.size(), 2u);
     EXPECT_EQ(f.columns[0].name + "|" + f.columns[1].name, "Power V|X acc");
     EXPECT_EQ(f.columns[0].registerIndex * 10 + f.columns[1].registerIndex, 12);
-    EXPECT_EQ(f.columns[0].values, (std::vector<double>{3.3, 3.31}));
-    EXPECT_EQ(f.columns[1].values, (std::vector<double>{0.0514, -0.1028}));
+    EXPECT_EQ(std::tuple(f.columns[0].values, f.columns[1].values),
+              std::tuple(std::vector{3.3, 3.31}, std::vector{0.0514, -0.1028}));
     EXPECT_DOUBLE_EQ(f.loggedSeconds, 2);  // across midnight in the TAB file
     EXPECT_DOUBLE_EQ(DatalogSampleRate(f), 1);
   }

@@ -52,9 +52,8 @@ struct Programs {
   int closers[3] = {SIGTERM, SIGINT, SIGHUP};
   pid_t pids[3] = {};
   ~Programs() {
-    for (pid_t pid : pids) {
+    for (pid_t pid : pids)
       if (pid > 0 && kill(pid, SIGKILL) == 0) waitpid(pid, nullptr, 0);
-    }
   }
 };
 
@@ -94,8 +93,7 @@ TEST(DesktopSignals, CloseLikeExitKeepingTheDatalog) {
     // Whole sample lines from the first, the file closed as a complete one.
     const std::string log = kvatest::ReadFileBytes(folder / "DATALOG_1.csv");
     EXPECT_EQ(log.rfind("File Name,DATALOG_1.csv\r\n", 0), 0u);
-    EXPECT_NE(log.find("\r\n1,"), std::string::npos);
-    EXPECT_TRUE(log.ends_with(",\r\n"));
+    EXPECT_TRUE(log.find("\r\n1,") != std::string::npos && log.ends_with(",\r\n")) << log;
     EXPECT_FALSE(HasTemporaryFile(folder) || fs::exists(folder / "DATALOG_2.csv"));
   }
 }
@@ -103,9 +101,8 @@ TEST(DesktopSignals, CloseLikeExitKeepingTheDatalog) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && std::strcmp(argv[1], "--as-program") == 0) {
+  if (argc >= 2 && std::strcmp(argv[1], "--as-program") == 0)
     return RunDesktopProgram(argc - 1, argv + 1, StartLongDatalog);
-  }
   selfPath = fs::canonical("/proc/self/exe").string();
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

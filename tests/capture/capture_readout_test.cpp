@@ -25,9 +25,8 @@ void PutEvent(kvatest::FakeSensor& s, int L, int e, std::vector<uint16_t> header
   const int base = (e - 1) * L;
   for (int i = 0; i < 6; ++i)
     s.capture[static_cast<size_t>(base + i)] = {header[static_cast<size_t>(i)], 0x00AA};
-  for (size_t j = 0; j < samples.size(); ++j) {
+  for (size_t j = 0; j < samples.size(); ++j)
     s.capture[static_cast<size_t>(base) + 6 + j] = {samples[j].first, samples[j].second};
-  }
 }
 
 TEST(CaptureReadout, WalksEventsInMemoryOrder) {

@@ -28,9 +28,8 @@ TEST_F(TriggerLevels, LevelsToMagnitudes) {
       {6, -336.43, 0},    // below the read side's range: the smallest magnitude
       {8, 20.66, 413}     // Y_PEAK OUT's scale, 413.2
   };
-  for (const auto& c : cases) {
+  for (const auto& c : cases)
     EXPECT_EQ(EngToAlarmMag(c.code, c.level), c.magnitude) << c.code << " " << c.level;
-  }
   for (int16_t code : {0, -1, 9}) EXPECT_FALSE(EngToAlarmMag(code, 1.0).has_value());
 }
 

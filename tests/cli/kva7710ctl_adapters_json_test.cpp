@@ -17,9 +17,7 @@ using kvatest::RunLines;
 
 kva::ctl::GlobalOptions Adapters(const char* slots, int adapter = -1, bool json = false) {
   kva::ctl::GlobalOptions options;
-  options.simulate = true;
-  options.simAdapters = slots;
-  options.adapter = adapter;
+  options.simulate = true, options.simAdapters = slots, options.adapter = adapter;
   options.json = json;
   return options;
 }

@@ -53,14 +53,14 @@ TEST_F(RegisterAccess, FrameLayerMasksItsArgumentsInPlace) {
   int16_t a1 = 0x1C9, d1 = 0x1234, a2 = -1, d2 = 0x100;
   SpiWriteFrames(a1, d1, a2, d2);
   EXPECT_THAT((std::vector<int16_t>{a1, d1, a2, d2}), ElementsAre(0x49, 0x34, 0x7F, 0x00));
-  EXPECT_THAT(DecodeFrames(port.DataWrites()), ElementsAre(0xC934, 0xFF00));
+  EXPECT_THAT(DecodeFrames(port.Writes()), ElementsAre(0xC934, 0xFF00));
 
   port.events.clear();
   int16_t address = 0xC4;
   port.QueueAnswer(0x8001);
   EXPECT_EQ(SpiReadWord(address), 0x8001);
   EXPECT_EQ(address, 0x44);
-  EXPECT_THAT(DecodeFrames(port.DataWrites()), ElementsAre(0x4400, 0x0000));
+  EXPECT_THAT(DecodeFrames(port.Writes()), ElementsAre(0x4400, 0x0000));
 }
 
 // No interface: nothing is sent and reads decode zero. The USB adapter gets the frames on

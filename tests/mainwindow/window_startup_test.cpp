@@ -42,9 +42,9 @@ TEST(WindowStartup, InterfaceBringUpByOsFamily) {
   State().settings.InterfaceType = Interface::Usb;
   const InterfaceBringUp up = BringUpInterface("Win95");
   EXPECT_EQ(messages, std::vector<std::string>{"USB not available for Windows95"});
-  EXPECT_TRUE(up.hideUsb && !up.checkUsb);
-  EXPECT_EQ(State().settings.InterfaceType, Interface::None);
-  EXPECT_EQ(board.bus().RequestCount(), 0u);
+  EXPECT_EQ(std::tuple(up.hideUsb, up.checkUsb, State().settings.InterfaceType,
+                       board.bus().RequestCount()),
+            std::tuple(true, false, Interface::None, size_t{0}));
   kva::ResetProgramState();
 }
 

@@ -49,17 +49,16 @@ inline CtlResult RunLines(const std::string& lines, kva::ctl::GlobalOptions opti
       kva::ctl::CommandRequest request;
       kva::ctl::AddCommands(app, request);
       if (beforeLine) beforeLine(number);
+      const auto fail = [&](int code, const char* what) {
+        result = {code, {}, result.err + "line " + std::to_string(number) + ": " + what + "\n"};
+      };
       try {
         app.parse(line, false);
         kva::ctl::RunCommand(session, request, out);
       } catch (const CLI::ParseError& e) {
-        result = {kva::ctl::kExitUsage,
-                  {},
-                  result.err + "line " + std::to_string(number) + ": " + e.what() + "\n"};
+        fail(kva::ctl::kExitUsage, e.what());
       } catch (const kva::ctl::CommandError& e) {
-        result = {e.exitCode(),
-                  {},
-                  result.err + "line " + std::to_string(number) + ": " + e.what() + "\n"};
+        fail(e.exitCode(), e.what());
       }
     }
     session.Finish();

@@ -29,8 +29,6 @@ class LptSetup {
     kva::SetPortIo(port);
   }
   ~LptSetup() { kva::ResetProgramState(); }
-  LptSetup(const LptSetup&) = delete;
-  LptSetup& operator=(const LptSetup&) = delete;
 };
 
 // A monotonic clock that answers the readings in turn and then stays at the last.
@@ -45,9 +43,8 @@ inline void SetClockReadings(std::vector<double> readings) {
 inline std::vector<std::string> SplitLines(const std::string& text, const std::string& end = "\n") {
   std::vector<std::string> lines;
   size_t start = 0;
-  for (size_t p; (p = text.find(end, start)) != std::string::npos; start = p + end.size()) {
+  for (size_t p; (p = text.find(end, start)) != std::string::npos; start = p + end.size())
     lines.push_back(text.substr(start, p - start));
-  }
   EXPECT_EQ(start, text.size()) << "unterminated last line in: " << text;
   return lines;
 }

@@ -30,10 +30,8 @@ class RecordingPortIo : public kva::PortIo {
     if (inner_) inner_->Out(port, value);
   }
   uint8_t In(uint16_t port) override {
-    uint8_t value = 0xFF;
-    if (inner_) {
-      value = inner_->In(port);
-    } else if (port == static_cast<uint16_t>(base_ + 1) && !statusBits_.empty()) {
+    uint8_t value = inner_ ? inner_->In(port) : 0xFF;
+    if (!inner_ && port == static_cast<uint16_t>(base_ + 1) && !statusBits_.empty()) {
       value = statusBits_.front() ? 0xBF : 0xFF;
       statusBits_.pop_front();
     }
@@ -51,7 +49,6 @@ class RecordingPortIo : public kva::PortIo {
       if (e.out && e.port == (port < 0 ? base_ : port)) out.push_back(e.value);
     return out;
   }
-  std::vector<uint8_t> DataWrites() const { return Writes(); }
 
   std::vector<PortEvent> events;
 
