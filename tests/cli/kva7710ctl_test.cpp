@@ -239,10 +239,12 @@ TEST_F(CtlLines, InterfaceFromSettingsFileAndRefusedOptions) {
   std::vector<kva::ctl::GlobalOptions> refused(4, Simulated());
   refused[0].port = "12345";
   refused[1].vcd = "bus.vcd";  // the trace is of the parallel port
-  refused[2].interface = "parallel";
-  refused[2].adapter = 0;
+  refused[2].interface = "parallel", refused[2].adapter = 0;
   refused[3].interface = "serial";
   for (const auto& o : refused) EXPECT_EQ(RunLines("read 1\n", o).code, 2) << o.interface;
+  options = Simulated("parallel"), options.vcd = "bus.vcd";  // a trace through the whole session
+  EXPECT_EQ(FailureOf(RunLines("read 4\n", options)), Failure(0, ""));
+  EXPECT_TRUE(ReadFileBytes("bus.vcd").starts_with("$version KVA7710 evaluation program"));
   options = Simulated();
   options.simulate = false;  // and this machine has no adapter
   r = RunLines("read 1\n", options);
